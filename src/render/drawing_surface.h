@@ -1,0 +1,168 @@
+#pragma once
+// The raster drawing surface that all of KELPRIS draws through: the view's
+// client area, or a memory surface holding a bitmap. Platform-free; the one
+// real implementation (on Qt) lives in render/qt.
+//
+// Drawing objects follow a select-and-restore protocol: selecting a pen,
+// brush or bitmap returns the object it replaces, and the caller selects that
+// object back before it finishes. Pens and brushes are small values; bitmaps
+// are owned by whoever created them. ScopedPen / ScopedBrush / ScopedBitmap
+// put the replaced object back when they go out of scope, so an early return
+// cannot leave a tool selected.
+//
+// Coordinates are integer pixels, origin top left, y downwards.
+//
+// Pixel rules (every implementation must follow these; tests check them):
+//   PIXEL-RULES-PLACEHOLDER (filled in by the implementation)
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string_view>
+
+namespace kelpris {
+
+struct Rgb {
+    std::uint8_t r = 0;
+    std::uint8_t g = 0;
+    std::uint8_t b = 0;
+    friend constexpr bool operator==(Rgb, Rgb) = default;
+};
+
+struct Point {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    friend constexpr bool operator==(Point, Point) = default;
+};
+
+/// A solid pen of a width in pixels and a colour.
+struct Pen {
+    std::int32_t width = 1;
+    Rgb colour{};
+    friend constexpr bool operator==(Pen, Pen) = default;
+};
+
+/// A solid brush, or the hollow brush that fills nothing.
+struct Brush {
+    bool hollow = false;
+    Rgb colour{255, 255, 255};
+    friend constexpr bool operator==(Brush, Brush) = default;
+
+    static constexpr Brush solid(Rgb c) { return Brush{false, c}; }
+    static constexpr Brush white() { return Brush{false, {255, 255, 255}}; }
+    static constexpr Brush black() { return Brush{false, {0, 0, 0}}; }
+    static constexpr Brush hollowBrush() { return Brush{true, {0, 0, 0}}; }
+};
+
+/// Pixel storage created by a surface; only surfaces of the same
+/// implementation accept it.
+class Bitmap {
+public:
+    virtual ~Bitmap() = default;
+    virtual std::int32_t width() const = 0;
+    virtual std::int32_t height() const = 0;
+};
+
+/// Raster operations of block transfers.
+enum class RasterOp : std::uint32_t {
+    SrcCopy = 0x00CC0020,   ///< destination := source
+    SrcPaint = 0x00EE0086,  ///< destination := destination OR source, bit by bit
+};
+
+class DrawingSurface {
+public:
+    virtual ~DrawingSurface() = default;
+
+    // --- Objects created from this surface --------------------------------
+    /// A picture resource by number (132: observer from the side, 140x140;
+    /// 133: observer from above, 70x140). Null when there is no such picture.
+    virtual std::unique_ptr<Bitmap> loadBitmap(int resourceId) = 0;
+    /// A bitmap with this surface's colour format, initially black.
+    virtual std::unique_ptr<Bitmap> createCompatibleBitmap(std::int32_t width,
+                                                           std::int32_t height) = 0;
+    /// A memory surface compatible with this one. It starts with a 1x1 bitmap
+    /// of its own selected, a 1-pixel black pen, a white brush, black text on
+    /// an opaque white background.
+    virtual std::unique_ptr<DrawingSurface> createCompatibleSurface() = 0;
+
+    // --- Selection ---------------------------------------------------------
+    /// Each returns the object it replaces.
+    virtual Pen selectPen(const Pen& pen) = 0;
+    virtual Brush selectBrush(const Brush& brush) = 0;
+    /// Memory surfaces only: later drawing goes into `bitmap`, which must
+    /// outlive its selection. Returns the bitmap it replaces (the surface's
+    /// own initial bitmap the first time).
+    virtual Bitmap* selectBitmap(Bitmap* bitmap) = 0;
+
+    // --- Drawing, with the selected objects --------------------------------
+    virtual void moveTo(std::int32_t x, std::int32_t y) = 0;
+    /// Line with the pen from the current position; (x, y) becomes current.
+    virtual void lineTo(std::int32_t x, std::int32_t y) = 0;
+    /// Closed polygon of 3 or 4 points, filled with the brush, outlined with
+    /// the pen.
+    virtual void polygon(std::span<const Point> points) = 0;
+    /// Ellipse inscribed in the box, filled and outlined.
+    virtual void ellipse(std::int32_t left, std::int32_t top, std::int32_t right,
+                         std::int32_t bottom) = 0;
+    /// Rectangle filled with the brush and outlined with the pen.
+    virtual void rectangle(std::int32_t left, std::int32_t top, std::int32_t right,
+                           std::int32_t bottom) = 0;
+    /// Text with its top-left corner at (x, y), in the text colour, on an
+    /// opaque white background.
+    virtual void textOut(std::int32_t x, std::int32_t y, std::string_view text) = 0;
+    /// Sets the colour of later text; returns the previous one.
+    virtual Rgb setTextColour(Rgb colour) = 0;
+    /// Copies width x height pixels from (srcX, srcY) of `source` to
+    /// (x, y) of this surface with the raster operation.
+    virtual void bitBlt(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                        DrawingSurface& source, std::int32_t srcX, std::int32_t srcY,
+                        RasterOp op) = 0;
+};
+
+/// Selects a pen for the lifetime of the guard, then puts the replaced one back.
+class ScopedPen {
+public:
+    ScopedPen(DrawingSurface& surface, const Pen& pen)
+        : surface_(surface), previous_(surface.selectPen(pen)) {}
+    ~ScopedPen() { surface_.selectPen(previous_); }
+    ScopedPen(const ScopedPen&) = delete;
+    ScopedPen& operator=(const ScopedPen&) = delete;
+    /// Selects another pen; the original one is still restored at the end.
+    void select(const Pen& pen) { surface_.selectPen(pen); }
+    const Pen& previous() const { return previous_; }
+
+private:
+    DrawingSurface& surface_;
+    Pen previous_;
+};
+
+class ScopedBrush {
+public:
+    ScopedBrush(DrawingSurface& surface, const Brush& brush)
+        : surface_(surface), previous_(surface.selectBrush(brush)) {}
+    ~ScopedBrush() { surface_.selectBrush(previous_); }
+    ScopedBrush(const ScopedBrush&) = delete;
+    ScopedBrush& operator=(const ScopedBrush&) = delete;
+    void select(const Brush& brush) { surface_.selectBrush(brush); }
+    const Brush& previous() const { return previous_; }
+
+private:
+    DrawingSurface& surface_;
+    Brush previous_;
+};
+
+class ScopedBitmap {
+public:
+    ScopedBitmap(DrawingSurface& surface, Bitmap* bitmap)
+        : surface_(surface), previous_(surface.selectBitmap(bitmap)) {}
+    ~ScopedBitmap() { surface_.selectBitmap(previous_); }
+    ScopedBitmap(const ScopedBitmap&) = delete;
+    ScopedBitmap& operator=(const ScopedBitmap&) = delete;
+    void select(Bitmap* bitmap) { surface_.selectBitmap(bitmap); }
+
+private:
+    DrawingSurface& surface_;
+    Bitmap* previous_;
+};
+
+}  // namespace kelpris

@@ -1,0 +1,146 @@
+#pragma once
+// The one scene the viewer shows: integer vertices plus either edges (an edge
+// model, drawn as lines) or triangles and quadrilaterals (a face model, drawn
+// as filled polygons), the model centre, and the depth-ordered face list.
+//
+// Storage: each chain is a std::vector owned by the scene, in file order.
+// Edges, faces and sorted entries point into `vertices` / `faces`; those
+// buffers are only ever filled during `load` and released by `clear`, so the
+// pointers stay valid for the life of the records. Moving a Scena moves the
+// buffers, so pointers survive a move; copying is disabled because copied
+// records would still point into the original.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace kelpris {
+
+class Matrix4;
+class DrawingSurface;
+struct StereoParams;
+
+/// One point of the model. Coordinates are in -1000..1000 after a load.
+struct Vertex {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::int32_t z = 0;
+    std::int32_t screenX = 0;  ///< window x of the latest projection
+    std::int32_t screenY = 0;  ///< window y of the latest projection
+    std::int32_t depth = 0;    ///< depth of the latest projection
+};
+
+/// One line of an edge model. Both ends always refer to vertices of the scene.
+struct Edge {
+    Vertex* end1 = nullptr;
+    Vertex* end2 = nullptr;
+};
+
+/// One polygon of a face model; `corner4` is null for a triangle.
+struct Face {
+    Vertex* corner1 = nullptr;
+    Vertex* corner2 = nullptr;
+    Vertex* corner3 = nullptr;
+    Vertex* corner4 = nullptr;
+};
+
+/// One entry of the depth-ordered face list (farthest first).
+struct SortedFace {
+    std::int32_t depth = 0;  ///< mean corner depth at the time of the sort
+    const Face* face = nullptr;
+};
+
+/// Outcome of reading or writing a file. `ok` false carries the reason; `line`
+/// is the 1-based line where the problem was found, or 0 when no line applies.
+struct FileStatus {
+    bool ok = true;
+    std::string path;
+    int line = 0;
+    std::string reason;
+
+    explicit operator bool() const noexcept { return ok; }
+    /// "<path>: line <n>: <reason>" or "<path>: <reason>"; empty when ok.
+    std::string message() const;
+
+    static FileStatus success(std::string path) { return {true, std::move(path), 0, {}}; }
+    static FileStatus failure(std::string path, int line, std::string reason) {
+        return {false, std::move(path), line, std::move(reason)};
+    }
+};
+
+/// The scene report written by every depth sort of a face model.
+inline constexpr const char* kSortReportFile = "rep_vytr.txt";
+
+class Scena {
+public:
+    Scena() = default;
+    Scena(const Scena&) = delete;
+    Scena& operator=(const Scena&) = delete;
+    Scena(Scena&&) noexcept = default;
+    Scena& operator=(Scena&&) noexcept = default;
+    ~Scena() = default;
+
+    // --- Model -------------------------------------------------------------
+    std::int32_t faceModel = 0;  ///< 0: edge model; anything else: face model
+    std::int32_t vertexCount = 0;
+    std::int32_t edgeCount = 0;
+    std::int32_t faceCount = 0;
+    std::vector<Vertex> vertices;  ///< file order; vertex number n is vertices[n-1]
+    std::vector<Edge> edges;       ///< file order; empty for a face model
+    std::vector<Face> faces;       ///< file order; empty for an edge model
+    std::vector<SortedFace> TRIEDENE_STENY;  ///< farthest face first; empty after a load
+    std::int32_t centreX = 0;
+    std::int32_t centreY = 0;
+    std::int32_t centreZ = 0;
+    std::int32_t projCentreX = 0;  ///< window position of the centre, parallel views
+    std::int32_t projCentreY = 0;
+
+    // --- Loading (scena.cpp) -------------------------------------------------
+    /// Reads a scene file into this scene, which must be Empty (new or cleared).
+    /// On success the chains, counts and centre come from the file and
+    /// TRIEDENE_STENY is empty. On failure (cannot open, or the file breaks the
+    /// format) nothing of the file is kept: the scene is left Empty, and the
+    /// status names the file, the line where known, and what was expected.
+    FileStatus load(const std::filesystem::path& path);
+
+    /// Releases every record and sets the three counts to 0. `faceModel`, the
+    /// centre and the projected centre keep their values.
+    void clear() noexcept;
+
+    /// The vertex with the given 1-based number: the first vertex for any
+    /// number up to 1, null when the number is past the end or the chain is
+    /// empty. Constant time.
+    Vertex* vertexAt(std::int32_t number) noexcept;
+
+    /// Sets centreX/Y/Z to the mean of the vertex coordinates, accumulated in
+    /// blocks of ten into single-precision totals and truncated toward zero.
+    /// With no vertices the centre is (0, 0, 0).
+    void computeCentre() noexcept;
+
+    // --- Depth order (sort_faces.cpp) ----------------------------------------
+    /// Rebuilds TRIEDENE_STENY from the vertex depths of the latest projection
+    /// (largest mean depth first; ties ordered exactly as a one-by-one
+    /// insertion would order them) and rewrites the sort report at
+    /// `reportPath`. The list stands whether or not the report could be
+    /// written; the status tells which.
+    FileStatus sortFaces(const std::filesystem::path& reportPath = kSortReportFile);
+
+    // --- Projection (geometry/scene_projection.cpp) --------------------------
+    /// Projects every vertex and then the centre in parallel; every vertex
+    /// depth becomes 0.
+    void projectAllParallel(const Matrix4& transform, float scale, std::int32_t originX,
+                            std::int32_t originY) noexcept;
+    /// Projects every vertex for one eye; the projected centre is unchanged.
+    void projectAllStereo(const Matrix4& transform, const StereoParams& params) noexcept;
+
+    // --- Drawing (render/scene_drawing.cpp) ----------------------------------
+    /// mode 0: edges; 1: faces in file order; 2: faces in TRIEDENE_STENY
+    /// order; anything else: nothing. Uses the selected pen and brush.
+    void draw(DrawingSurface& surface, int mode) const;
+    /// One setup view: black outlines on a hollow brush, then a thick yellow
+    /// ring round the projected centre. Restores the surface's pen and brush.
+    void drawSetupView(DrawingSurface& surface) const;
+};
+
+}  // namespace kelpris
