@@ -1,0 +1,116 @@
+#include <cmath>
+#include <cstdint>
+
+#include "view/int_math.h"
+#include "view/view_logic.h"
+
+namespace kelpris {
+
+using detail::absDiff;
+using detail::sat;
+
+namespace {
+
+constexpr double kPi = PI;
+constexpr double kTwoPi = 2.0 * kPi;
+
+}  // namespace
+
+float pointAngle(std::int32_t cx, std::int32_t cy, std::int32_t px, std::int32_t py) noexcept {
+    // Centre minus pointer; 64-bit so no pair of positions overflows.
+    const std::int64_t dx = static_cast<std::int64_t>(cx) - px;
+    const std::int64_t dy = static_cast<std::int64_t>(cy) - py;
+    if (dy == 0) {
+        return static_cast<float>(dx < 0 ? 3.0 * kPi / 2.0 : kPi / 2.0);
+    }
+    float a = static_cast<float>(std::atan(static_cast<double>(dx) / static_cast<double>(dy)));
+    if (dy < 0) {
+        a = static_cast<float>(static_cast<double>(a) + kPi);
+    }
+    if (dx < 0 && dy > 0) {
+        a = static_cast<float>(static_cast<double>(a) + kTwoPi);
+    }
+    return a;
+}
+
+void onLButtonDown(ViewState& s, std::int32_t x, std::int32_t y) noexcept {
+    using I64 = std::int64_t;
+    if (s.previewX <= x && I64{x} <= I64{s.previewX} + s.previewW && s.previewY <= y &&
+        I64{y} <= I64{s.previewY} + s.previewH) {
+        s.dragDX = sat(I64{x} - s.previewX);
+        s.dragDY = sat(I64{y} - s.previewY);
+        s.dragPreview = 1;
+        return;
+    }
+    if (absDiff(x, s.modelX) < 10 && (absDiff(y, s.sideY) < 10 || absDiff(y, s.planY) < 10)) {
+        s.dragModel = 1;
+        return;
+    }
+    if (absDiff(x, s.planeX) < 5) {
+        s.dragPlane = 1;
+        return;
+    }
+    if (y > s.midY && absDiff(x, s.modelX) < 120 && absDiff(y, s.planY) < 120) {
+        const float turn = pointAngle(s.modelX, s.planY, x, y);
+        s.pressAngle = static_cast<float>(static_cast<double>(s.yaw) - turn);
+        if (s.pressAngle < 0.0) {
+            s.pressAngle = static_cast<float>(static_cast<double>(s.pressAngle) + kTwoPi);
+        }
+        s.dragYaw = 1;
+        return;
+    }
+    if (y < s.midY && absDiff(x, s.modelX) < 120 && absDiff(y, s.sideY) < 120) {
+        const float turn = pointAngle(s.modelX, s.sideY, x, y);
+        s.pressAngle = static_cast<float>(static_cast<double>(turn) + s.pitch);
+        s.dragPitch = 1;
+    }
+}
+
+void onMouseMove(ViewState& s, std::int32_t x, std::int32_t y, const RedrawFn& redraw) {
+    using I64 = std::int64_t;
+    // Both angle modes turn about the model centre as it was before this move.
+    if (s.dragYaw != 0) {
+        const float turn = pointAngle(s.modelX, s.planY, x, y);
+        s.yaw = wrapAngle(static_cast<float>(static_cast<double>(turn) + s.pressAngle));
+    }
+    if (s.dragPitch != 0) {
+        const float turn = pointAngle(s.modelX, s.sideY, x, y);
+        s.pitch =
+            clampPitch(wrapAngle(static_cast<float>(static_cast<double>(s.pressAngle) - turn)));
+    }
+    if (s.dragModel != 0) {
+        s.modelX = x;
+    }
+    if (s.dragPlane != 0) {
+        s.planeX = x;
+        const I64 stop = I64{s.clientW} - 80;
+        if (s.planeX > stop) {
+            s.planeX = sat(stop);
+        }
+    }
+    if (s.dragPreview != 0) {
+        s.previewX = sat(I64{x} - s.dragDX);
+        s.previewY = sat(I64{y} - s.dragDY);
+    }
+    if (s.dragging() && redraw) {
+        redraw();
+    }
+}
+
+void onLButtonUp(ViewState& s, std::int32_t, std::int32_t) noexcept {
+    s.dragModel = 0;
+    s.dragPitch = 0;
+    s.dragYaw = 0;
+    s.dragPlane = 0;
+    s.dragPreview = 0;
+}
+
+void onLButtonDblClk(ViewState& s, std::int32_t x, std::int32_t y, const RedrawFn& redraw) {
+    onLButtonUp(s, x, y);
+    s.stereoMode = s.stereoMode == 0 ? 1 : 0;
+    if (redraw) {
+        redraw();
+    }
+}
+
+}  // namespace kelpris

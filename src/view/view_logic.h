@@ -1,0 +1,101 @@
+#pragma once
+// The platform-free behaviour of the stereo view: the per-paint layout, the
+// paint routine with its two screens, and the mouse handlers. Everything reads
+// and writes the ViewState it is given (the widget passes viewState()) and
+// draws only through DrawingSurface, so it runs without a window.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+
+#include "geometry/matrix4.h"
+#include "render/drawing_surface.h"
+#include "scene/scena.h"
+#include "view/view_state.h"
+
+namespace kelpris {
+
+/// The view window's outer rectangle in its parent's coordinates.
+struct PlacementRect {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t right = 0;
+    std::int32_t bottom = 0;
+};
+
+/// Lays out the screens from the placement rectangle: clientW = right - 4 -
+/// left, clientH = bottom - 4 - top, modelX = clientW*190/640, sideY =
+/// clientH/4, planY = clientH*3/4, midY = clientH/2, planeX = clientW*350/640,
+/// eyeHalfSep 10, previewW 150, previewH 103, previewX = planeX - 200,
+/// previewY = midY - 51. Integer division truncates toward zero; nothing is
+/// clamped for real sizes (a narrow window gives a negative previewX). Absurd
+/// rectangles saturate at the int32 limits instead of overflowing. Touches no
+/// other member: angles, drag flags and stereoMode keep their values.
+void computeLayout(ViewState& state, const PlacementRect& placement) noexcept;
+
+/// The one-eye projection arguments of the full-window stereo picture for
+/// `eyeSign` (+1 right/green, -1 left/red): the preview geometry enlarged by
+/// E = float(clientW / (double)previewW), distances truncated toward zero,
+/// scale float(E * 0.2f), origin (clientW/2, clientH/2).
+StereoParams stereoScreenParams(const ViewState& state, std::int32_t eyeSign) noexcept;
+
+/// The projection arguments of the preview box for `eyeSign`, in setup-screen
+/// pixels: depthOffset planeX - modelX, eyeDistance clientW - planeX - 75,
+/// eyeShift eyeHalfSep, scale 0.2f, origin (previewW/2, previewH/2).
+StereoParams previewParams(const ViewState& state, std::int32_t eyeSign) noexcept;
+
+/// Rebuilds stereoXf, sideXf and planXf from the scene centre, yaw and pitch
+/// (each angle expression evaluated in double and rounded to float once).
+/// With no scene the centre is taken as the origin.
+void buildTransforms(ViewState& state) noexcept;
+
+/// Paints the screen chosen by stereoMode (0: setup screen, else the stereo
+/// screen) onto `surface`, a surface of the client area. Uses the layout as it
+/// stands and never changes it. Every pen and brush it selects into `surface`
+/// is put back; the setup screen leaves the text colour red.
+///
+/// Returns the outcome of writing the sort report when the stereo screen of a
+/// face model ordered its faces (the report goes to `reportPath`), and nothing
+/// otherwise. Draws nothing when there is no scene.
+std::optional<FileStatus> DrawScreen(ViewState& state, DrawingSurface& surface,
+                                     const std::filesystem::path& reportPath = kSortReportFile);
+
+/// The setup screen (stereoMode 0); rebuilds the three transforms first.
+void drawSetupScreen(ViewState& state, DrawingSurface& surface);
+
+/// The stereo screen: right eye green on black, left eye red on a black
+/// off-screen picture ORed on top, purple frame. Uses stereoXf as the last
+/// setup paint left it. Returns the sort-report outcome for a face model.
+std::optional<FileStatus> drawStereoScreen(ViewState& state, DrawingSurface& surface,
+                                           const std::filesystem::path& reportPath);
+
+/// Angle of the pointer (px, py) seen from the centre (cx, cy), counter-
+/// clockwise on the screen from straight up, in [0, 2*PI): 0 above, PI/2 to
+/// the left, PI below, 3*PI/2 to the right, PI/2 on the centre itself.
+/// atan in double rounded to float; each correction sum rounded to float.
+float pointAngle(std::int32_t cx, std::int32_t cy, std::int32_t px, std::int32_t py) noexcept;
+
+/// Makes a fresh client-area surface, calls DrawScreen on it and releases it.
+using RedrawFn = std::function<void()>;
+
+/// Left press at client (x, y): the first handle hit, in the order preview box
+/// (all bounds inclusive), model handle (within 9 px on both axes of either
+/// view's centre), picture plane (within 4 px), yaw square (below midY, within
+/// 119 px of the plan centre), pitch square (above midY, within 119 px of the
+/// side centre), arms its drag mode. Never clears an armed flag.
+void onLButtonDown(ViewState& state, std::int32_t x, std::int32_t y) noexcept;
+
+/// Pointer move: applies every armed mode in the order yaw, pitch, model,
+/// plane, preview, then calls `redraw` once if any mode is armed. Does not
+/// lay out. A move with nothing armed changes nothing and draws nothing.
+void onMouseMove(ViewState& state, std::int32_t x, std::int32_t y, const RedrawFn& redraw);
+
+/// Release: clears the five drag flags. Draws nothing.
+void onLButtonUp(ViewState& state, std::int32_t x, std::int32_t y) noexcept;
+
+/// Double-click: clears the drag flags, toggles stereoMode between 0 and 1 and
+/// calls `redraw`.
+void onLButtonDblClk(ViewState& state, std::int32_t x, std::int32_t y, const RedrawFn& redraw);
+
+}  // namespace kelpris
