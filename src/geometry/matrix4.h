@@ -32,7 +32,7 @@ struct StereoPoint {
 };
 
 class Matrix4 {
-public:
+  public:
     /// Elements m[row][column], row by row. Translation lives in row 3.
     float m[4][4];
 
@@ -62,7 +62,7 @@ public:
     StereoPoint projectStereo(std::int32_t x, std::int32_t y, std::int32_t z,
                               const StereoParams& params) const noexcept;
 
-private:
+  private:
     void appendRight(const float (&x)[4][4]) noexcept;
 };
 

@@ -1,1 +1,200 @@
-// placeholder
+// Depth order of the faces and the sort report.
+//
+// The order is defined by inserting the faces one by one, in file order, into
+// a list kept sorted by depth (largest first), with a particular rule for
+// ties. Replaying that insertion literally is quadratic; the same order is
+// built here in O(n) passes plus a radix sort:
+//
+// The list is always sorted by depth, so faces of equal depth form one
+// contiguous group, and where a face lands inside its group depends only on
+// the list state when it was inserted:
+//   - deeper than everything so far (or the list is empty): it becomes the
+//     head, the first of a group that had no members;
+//   - as deep as the current head, with one entry in the list: in front of
+//     that entry, so the first of its group;
+//   - as deep as the current head, with two or more entries: directly after
+//     the head, so second in its group;
+//   - shallower than the head: it walks past deeper entries and stops in
+//     front of the first one of its depth or less, so first of its group.
+// Within a group, each face therefore either takes the first place or the
+// second. Both push one member onto the front of "everything after the first
+// place", so a group is: its current first member, then the pushed members
+// in reverse order of pushing.
+
+#include <cerrno>
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "scene/saturate.h"
+#include "scene/scena.h"
+
+namespace kelpris {
+namespace {
+
+/// Mean corner depth, truncated toward zero. The corner depths of degenerate
+/// projections may sit at the int32 limits, so the sum is formed in 64 bits;
+/// for every sum that fits in 32 bits the result is the same.
+std::int32_t meanDepth(const Face& f) noexcept {
+    std::int64_t sum =
+        static_cast<std::int64_t>(f.corner1->depth) + f.corner2->depth + f.corner3->depth;
+    if (f.corner4 != nullptr) {
+        sum += f.corner4->depth;
+        return saturateToInt32(sum / 4);
+    }
+    return saturateToInt32(sum / 3);
+}
+
+struct Keyed {
+    std::uint32_t key;    ///< ascending key == descending depth
+    std::uint32_t index;  ///< position in the face chain
+};
+
+/// Stable LSD radix sort on `key` (11-bit digits), skipping digits on which
+/// every key agrees. Stability keeps file order within equal depths.
+void radixSortByKey(std::vector<Keyed>& items) {
+    constexpr int kBits = 11;
+    constexpr std::uint32_t kBuckets = 1u << kBits;
+    constexpr int kPasses = 3;  // 33 bits cover the 32-bit key
+    std::vector<std::uint32_t> counts(kPasses * kBuckets, 0);
+    for (const Keyed& it : items) {
+        for (int p = 0; p < kPasses; ++p) {
+            ++counts[p * kBuckets + ((it.key >> (p * kBits)) & (kBuckets - 1))];
+        }
+    }
+    std::vector<Keyed> scratch(items.size());
+    for (int p = 0; p < kPasses; ++p) {
+        std::uint32_t* c = counts.data() + p * kBuckets;
+        const std::uint32_t firstDigit = (items.front().key >> (p * kBits)) & (kBuckets - 1);
+        if (c[firstDigit] == items.size()) {
+            continue;  // every key has this digit: the pass would not move anything
+        }
+        std::uint32_t offset = 0;
+        for (std::uint32_t b = 0; b < kBuckets; ++b) {
+            const std::uint32_t n = c[b];
+            c[b] = offset;
+            offset += n;
+        }
+        for (const Keyed& it : items) {
+            scratch[c[(it.key >> (p * kBits)) & (kBuckets - 1)]++] = it;
+        }
+        items.swap(scratch);
+    }
+}
+
+/// "<header>" then "tr.stena <pos> :  <depth> \n" per entry.
+std::string formatReport(const std::vector<SortedFace>& list) {
+    static constexpr char kHeader[] =
+        "Report vytriedovania stien, obsah struktury TRIEDENE_STENY:\n";
+    static constexpr char kPrefix[] = "tr.stena ";
+    static constexpr char kMiddle[] = " :  ";
+    static constexpr char kEnd[] = " \n";
+    // Longest line: prefix, two 11-character numbers, middle, end.
+    constexpr std::size_t kMaxLine =
+        (sizeof kPrefix - 1) + 11 + (sizeof kMiddle - 1) + 11 + (sizeof kEnd - 1);
+    std::string out(sizeof kHeader - 1 + list.size() * kMaxLine, '\0');
+    char* p = out.data();
+    char* const end = out.data() + out.size();
+    std::memcpy(p, kHeader, sizeof kHeader - 1);
+    p += sizeof kHeader - 1;
+    std::int64_t position = 0;
+    for (const SortedFace& entry : list) {
+        ++position;
+        std::memcpy(p, kPrefix, sizeof kPrefix - 1);
+        p += sizeof kPrefix - 1;
+        p = std::to_chars(p, end, position).ptr;
+        std::memcpy(p, kMiddle, sizeof kMiddle - 1);
+        p += sizeof kMiddle - 1;
+        p = std::to_chars(p, end, entry.depth).ptr;
+        std::memcpy(p, kEnd, sizeof kEnd - 1);
+        p += sizeof kEnd - 1;
+    }
+    out.resize(static_cast<std::size_t>(p - out.data()));
+    return out;
+}
+
+FileStatus writeFile(const std::filesystem::path& path, const std::string& text) {
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    if (file == nullptr) {
+        return FileStatus::failure(path.string(), 0,
+                                   std::string("cannot create: ") + std::strerror(errno));
+    }
+    errno = 0;
+    const std::size_t written = std::fwrite(text.data(), 1, text.size(), file);
+    const int writeErr = written == text.size() ? 0 : errno;
+    // A full disk may only show up when the buffered tail is flushed by fclose.
+    const int closeResult = std::fclose(file);
+    const int closeErr = closeResult == 0 ? 0 : errno;
+    if (writeErr != 0 || written != text.size() || closeResult != 0) {
+        const int err = writeErr != 0 ? writeErr : closeErr;
+        return FileStatus::failure(
+            path.string(), 0,
+            std::string("cannot write: ") + (err != 0 ? std::strerror(err) : "short write"));
+    }
+    return FileStatus::success(path.string());
+}
+
+}  // namespace
+
+FileStatus Scena::sortFaces(const std::filesystem::path& reportPath) {
+    TRIEDENE_STENY.clear();
+    const std::size_t n = faces.size();
+
+    std::vector<Keyed> items(n);
+    // true: the face was inserted directly after the head (second place of
+    // its group); false: it took the first place of its group.
+    std::vector<bool> second(n, false);
+    std::int32_t maxDepth = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::int32_t d = meanDepth(faces[i]);
+        if (i == 0 || d > maxDepth) {
+            maxDepth = d;
+        } else if (d == maxDepth && i >= 2) {
+            second[i] = true;
+        }
+        // Flip the sign bit to order signed values as unsigned, then invert
+        // so the deepest face gets the smallest key.
+        items[i] = {~(static_cast<std::uint32_t>(d) ^ 0x80000000u), static_cast<std::uint32_t>(i)};
+    }
+
+    if (n > 1) {
+        radixSortByKey(items);
+    }
+
+    TRIEDENE_STENY.resize(n);
+    std::size_t begin = 0;
+    while (begin < n) {
+        std::size_t end = begin + 1;
+        while (end < n && items[end].key == items[begin].key) {
+            ++end;
+        }
+        // Members arrive in file order. The holder of the first place sits
+        // at `begin`; pushed members fill the group from its back.
+        const Face* first = nullptr;
+        std::size_t back = end;
+        for (std::size_t g = begin; g < end; ++g) {
+            const Face* f = &faces[items[g].index];
+            if (second[items[g].index] && first != nullptr) {
+                TRIEDENE_STENY[--back].face = f;
+            } else {
+                if (first != nullptr) {
+                    TRIEDENE_STENY[--back].face = first;
+                }
+                first = f;
+            }
+        }
+        TRIEDENE_STENY[begin].face = first;
+        const auto depth = static_cast<std::int32_t>(~items[begin].key ^ 0x80000000u);
+        for (std::size_t g = begin; g < end; ++g) {
+            TRIEDENE_STENY[g].depth = depth;
+        }
+        begin = end;
+    }
+
+    return writeFile(reportPath, formatReport(TRIEDENE_STENY));
+}
+
+}  // namespace kelpris
