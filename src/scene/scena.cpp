@@ -1,1 +1,135 @@
-// placeholder
+// Scene records: loading from a file, release, vertex lookup and the centre.
+
+#include "scene/scena.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "scene/saturate.h"
+#include "scene/scene_reader.h"
+
+namespace kelpris {
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
+};
+
+// Reads the whole file into `out`. On failure returns the reason.
+std::string readWholeFile(const std::filesystem::path& path, std::string& out) {
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        return std::string("cannot open file: ") + std::strerror(errno);
+    }
+    constexpr std::size_t kChunk = 1 << 16;
+    std::size_t used = 0;
+    for (;;) {
+        out.resize(used + kChunk);
+        const std::size_t got = std::fread(out.data() + used, 1, kChunk, file.get());
+        used += got;
+        if (got < kChunk) {
+            break;
+        }
+    }
+    out.resize(used);
+    if (std::ferror(file.get())) {
+        return std::string("cannot read file: ") + std::strerror(errno);
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string FileStatus::message() const {
+    if (ok) {
+        return {};
+    }
+    if (line > 0) {
+        return path + ": line " + std::to_string(line) + ": " + reason;
+    }
+    return path + ": " + reason;
+}
+
+FileStatus Scena::load(const std::filesystem::path& path) {
+    const std::string name = path.string();
+    std::string text;
+    if (std::string reason = readWholeFile(path, text); !reason.empty()) {
+        clear();
+        return FileStatus::failure(name, 0, std::move(reason));
+    }
+    return loadFromBuffer(*this, text, name);
+}
+
+void Scena::clear() noexcept {
+    // Swapping with empty vectors releases the storage, not just the records.
+    std::vector<Vertex>().swap(vertices);
+    std::vector<Edge>().swap(edges);
+    std::vector<Face>().swap(faces);
+    std::vector<SortedFace>().swap(TRIEDENE_STENY);
+    vertexCount = 0;
+    edgeCount = 0;
+    faceCount = 0;
+}
+
+Vertex* Scena::vertexAt(std::int32_t number) noexcept {
+    if (vertices.empty()) {
+        return nullptr;
+    }
+    if (number <= 1) {
+        return &vertices.front();
+    }
+    const auto index = static_cast<std::size_t>(number) - 1;
+    return index < vertices.size() ? &vertices[index] : nullptr;
+}
+
+void Scena::computeCentre() noexcept {
+    const std::int32_t n = vertexCount;
+    if (n < 1) {
+        centreX = 0;
+        centreY = 0;
+        centreZ = 0;
+        return;
+    }
+    float totalX = 0.0f;
+    float totalY = 0.0f;
+    float totalZ = 0.0f;
+    const double divisor = static_cast<double>(n);
+    // Block sums would be 32-bit; they are kept in 64 bits because a sum that
+    // overflows 32 bits (only possible with coordinates or a vertexCount that
+    // no load produces) would be undefined there. Wherever the 32-bit sum is
+    // defined, the two agree.
+    auto addBlock = [&](std::size_t first, std::size_t last) {
+        std::int64_t sumX = 0;
+        std::int64_t sumY = 0;
+        std::int64_t sumZ = 0;
+        for (std::size_t i = first; i < last; ++i) {
+            sumX += vertices[i].x;
+            sumY += vertices[i].y;
+            sumZ += vertices[i].z;
+        }
+        totalX = static_cast<float>(static_cast<double>(sumX) / divisor + totalX);
+        totalY = static_cast<float>(static_cast<double>(sumY) / divisor + totalY);
+        totalZ = static_cast<float>(static_cast<double>(sumZ) / divisor + totalZ);
+    };
+    const std::size_t size = vertices.size();
+    const auto blocks = static_cast<std::size_t>(n / 10);
+    std::size_t next = 0;
+    // A block past the end of the chain would add 0 and leave the totals as
+    // they are, so the walk stops where the chain does.
+    for (std::size_t b = 0; b < blocks && next < size; ++b) {
+        const std::size_t end = std::min(next + 10, size);
+        addBlock(next, end);
+        next = end;
+    }
+    addBlock(next, size);
+    centreX = truncToInt32(totalX);
+    centreY = truncToInt32(totalY);
+    centreZ = truncToInt32(totalZ);
+}
+
+}  // namespace kelpris

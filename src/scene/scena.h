@@ -73,7 +73,7 @@ struct FileStatus {
 inline constexpr const char* kSortReportFile = "rep_vytr.txt";
 
 class Scena {
-public:
+  public:
     Scena() = default;
     Scena(const Scena&) = delete;
     Scena& operator=(const Scena&) = delete;
@@ -86,9 +86,9 @@ public:
     std::int32_t vertexCount = 0;
     std::int32_t edgeCount = 0;
     std::int32_t faceCount = 0;
-    std::vector<Vertex> vertices;  ///< file order; vertex number n is vertices[n-1]
-    std::vector<Edge> edges;       ///< file order; empty for a face model
-    std::vector<Face> faces;       ///< file order; empty for an edge model
+    std::vector<Vertex> vertices;            ///< file order; vertex number n is vertices[n-1]
+    std::vector<Edge> edges;                 ///< file order; empty for a face model
+    std::vector<Face> faces;                 ///< file order; empty for an edge model
     std::vector<SortedFace> TRIEDENE_STENY;  ///< farthest face first; empty after a load
     std::int32_t centreX = 0;
     std::int32_t centreY = 0;
@@ -97,11 +97,14 @@ public:
     std::int32_t projCentreY = 0;
 
     // --- Loading (scena.cpp) -------------------------------------------------
-    /// Reads a scene file into this scene, which must be Empty (new or cleared).
-    /// On success the chains, counts and centre come from the file and
-    /// TRIEDENE_STENY is empty. On failure (cannot open, or the file breaks the
-    /// format) nothing of the file is kept: the scene is left Empty, and the
-    /// status names the file, the line where known, and what was expected.
+    /// Reads a scene file into this scene, normally Empty (new or cleared);
+    /// anything it held is replaced. On success the mode, chains, counts and
+    /// centre come from the file, coordinates are scaled into -1000..1000,
+    /// and TRIEDENE_STENY is empty; the projected centre is untouched. On
+    /// failure (cannot open or read, or the file breaks the format) nothing of
+    /// the file is kept: the scene is left Empty (`faceModel` and the centre
+    /// keep their values), and the status names the file, the 1-based line
+    /// where known, and what was expected. The file is read once, whole.
     FileStatus load(const std::filesystem::path& path);
 
     /// Releases every record and sets the three counts to 0. `faceModel`, the
@@ -115,7 +118,9 @@ public:
 
     /// Sets centreX/Y/Z to the mean of the vertex coordinates, accumulated in
     /// blocks of ten into single-precision totals and truncated toward zero.
-    /// With no vertices the centre is (0, 0, 0).
+    /// `vertexCount` is the divisor and sets the number of blocks (after a
+    /// load it equals the number of vertices); when it is below 1 the centre
+    /// is (0, 0, 0).
     void computeCentre() noexcept;
 
     // --- Depth order (sort_faces.cpp) ----------------------------------------
