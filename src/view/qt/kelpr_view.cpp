@@ -1,0 +1,180 @@
+#include "view/qt/kelpr_view.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <memory>
+
+#include "render/qt/qt_surface.h"
+#include "view/view_logic.h"
+#include "view/view_state.h"
+
+namespace kelpris {
+
+CKELPRView::CKELPRView(QWidget* parent) : QFrame(parent) {
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setLineWidth(2);
+    setMidLineWidth(0);
+    // The whole client area is redrawn on every paint; no background erase.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+
+    ViewState& state = viewState();
+    state.scene = std::make_unique<Scena>();
+    startupStatus_ = state.scene->load("dom.dat");
+    QtImageSurface toolSurface(1, 1);
+    createTools(state, toolSurface);
+}
+
+CKELPRView::~CKELPRView() {
+    ViewState& state = viewState();
+    releaseTools(state);
+    state.scene.reset();
+}
+
+Scena& CKELPRView::scene() {
+    ViewState& state = viewState();
+    if (!state.scene) {
+        state.scene = std::make_unique<Scena>();
+    }
+    return *state.scene;
+}
+
+const FileStatus& CKELPRView::startupLoadStatus() const {
+    return startupStatus_;
+}
+
+void CKELPRView::setDocument(SceneHolder* document) {
+    document_ = document;
+    if (document_ != nullptr) {
+        document_->setScene(&scene());
+    }
+}
+
+void CKELPRView::replaceScene(Scena&& fresh) {
+    scene() = std::move(fresh);
+    layoutPending_ = true;
+    update();
+}
+
+QImage CKELPRView::paintNow() {
+    layOutAndDraw();
+    return backBuffer_.copy();
+}
+
+QImage CKELPRView::currentImage() const {
+    return backBuffer_;
+}
+
+void CKELPRView::layOutAndDraw() {
+    if (document_ != nullptr) {
+        document_->setScene(&scene());
+    }
+    // The outer rectangle in the parent's coordinates; only its size matters.
+    const PlacementRect placement{x(), y(), x() + width(), y() + height()};
+    ViewState& state = viewState();
+    computeLayout(state, placement);
+    layoutPending_ = false;
+    if (backBuffer_.width() != state.clientW || backBuffer_.height() != state.clientH) {
+        backBuffer_ = QImage();
+        if (state.clientW > 0 && state.clientH > 0) {
+            backBuffer_ = QImage(state.clientW, state.clientH, QImage::Format_RGB32);
+        }
+    }
+    drawBuffer();
+}
+
+void CKELPRView::drawBuffer() {
+    if (backBuffer_.isNull()) {
+        return;  // nothing to draw on: empty client area or no paint yet
+    }
+    std::optional<FileStatus> status;
+    {
+        QtImageSurface surface(backBuffer_);
+        status = DrawScreen(viewState(), surface);
+    }
+    noteSortStatus(status);
+}
+
+void CKELPRView::redrawNow() {
+    drawBuffer();
+    bufferFresh_ = true;
+    update();
+}
+
+void CKELPRView::noteSortStatus(const std::optional<FileStatus>& status) {
+    if (!status) {
+        return;
+    }
+    if (status->ok) {
+        sortFailing_ = false;
+    } else if (!sortFailing_) {
+        sortFailing_ = true;
+        emit sortReportFailed(QString::fromStdString(status->message()));
+    }
+}
+
+void CKELPRView::paintEvent(QPaintEvent* event) {
+    QFrame::paintEvent(event);  // the frame
+    // Anything but a pure show of a buffer drawn by a drag is a platform paint.
+    if (layoutPending_ || !bufferFresh_ || backBuffer_.isNull()) {
+        layOutAndDraw();
+    }
+    bufferFresh_ = false;
+    if (!backBuffer_.isNull()) {
+        QPainter painter(this);
+        painter.drawImage(contentsRect().topLeft(), backBuffer_);
+    }
+}
+
+void CKELPRView::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    layoutPending_ = true;
+}
+
+void CKELPRView::showEvent(QShowEvent* event) {
+    QFrame::showEvent(event);
+    layoutPending_ = true;
+}
+
+QPoint CKELPRView::clientPoint(const QMouseEvent& event) const {
+    return event.position().toPoint() - contentsRect().topLeft();
+}
+
+// Each handler passes the event to the default handling first. The defaults
+// ignore mouse events, which would hand them (and the implicit grab) to the
+// parent, so the view accepts them again afterwards.
+
+void CKELPRView::mousePressEvent(QMouseEvent* event) {
+    QFrame::mousePressEvent(event);
+    event->accept();
+    if (event->button() == Qt::LeftButton) {
+        const QPoint p = clientPoint(*event);
+        onLButtonDown(viewState(), p.x(), p.y());
+    }
+}
+
+void CKELPRView::mouseMoveEvent(QMouseEvent* event) {
+    QFrame::mouseMoveEvent(event);
+    event->accept();
+    const QPoint p = clientPoint(*event);
+    onMouseMove(viewState(), p.x(), p.y(), [this] { redrawNow(); });
+}
+
+void CKELPRView::mouseReleaseEvent(QMouseEvent* event) {
+    QFrame::mouseReleaseEvent(event);
+    event->accept();
+    if (event->button() == Qt::LeftButton) {
+        const QPoint p = clientPoint(*event);
+        onLButtonUp(viewState(), p.x(), p.y());
+    }
+}
+
+void CKELPRView::mouseDoubleClickEvent(QMouseEvent* event) {
+    QFrame::mouseDoubleClickEvent(event);
+    event->accept();
+    if (event->button() == Qt::LeftButton) {
+        const QPoint p = clientPoint(*event);
+        onLButtonDblClk(viewState(), p.x(), p.y(), [this] { redrawNow(); });
+    }
+}
+
+}  // namespace kelpris
