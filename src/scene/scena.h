@@ -73,7 +73,7 @@ struct FileStatus {
 inline constexpr const char* kSortReportFile = "rep_vytr.txt";
 
 class Scena {
-  public:
+public:
     Scena() = default;
     Scena(const Scena&) = delete;
     Scena& operator=(const Scena&) = delete;
@@ -86,9 +86,9 @@ class Scena {
     std::int32_t vertexCount = 0;
     std::int32_t edgeCount = 0;
     std::int32_t faceCount = 0;
-    std::vector<Vertex> vertices;            ///< file order; vertex number n is vertices[n-1]
-    std::vector<Edge> edges;                 ///< file order; empty for a face model
-    std::vector<Face> faces;                 ///< file order; empty for an edge model
+    std::vector<Vertex> vertices;  ///< file order; vertex number n is vertices[n-1]
+    std::vector<Edge> edges;       ///< file order; empty for a face model
+    std::vector<Face> faces;       ///< file order; empty for an edge model
     std::vector<SortedFace> TRIEDENE_STENY;  ///< farthest face first; empty after a load
     std::int32_t centreX = 0;
     std::int32_t centreY = 0;

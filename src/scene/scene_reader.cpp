@@ -253,7 +253,11 @@ Scanned<float> scanFloat(const char* first, const char* last) noexcept {
     if (q < last && lower(*q) == exponentMark) {
         const char* afterExponent = scanExponent(q + 1, last, exponent);
         if (afterExponent == nullptr) {
-            return {ScanResult::malformed, 0.0f, q + 1};
+            const char* shown = q + 1;  // show the mark and its sign, if any
+            if (shown < last && (*shown == '+' || *shown == '-')) {
+                ++shown;
+            }
+            return {ScanResult::malformed, 0.0f, shown};
         }
         q = afterExponent;
     }
@@ -374,11 +378,21 @@ class Reader {
             reason = std::string("expected ") + what + ", found malformed number \"" +
                      quote(at, tokenEnd) + "\"";
         } else if (result == ScanResult::outOfRange) {
-            reason = std::string(what) + " \"" + quote(at, tokenEnd) + "\" is out of range";
+            reason = noun(what) + " \"" + quote(at, tokenEnd) + "\" is out of range";
         } else {
-            reason = std::string(what) + " \"" + quote(at, tokenEnd) + "\" is not finite";
+            reason = noun(what) + " \"" + quote(at, tokenEnd) + "\" is not finite";
         }
         return failAt(at, std::move(reason));
+    }
+
+    // "a vertex number" -> "vertex number", to start a sentence with.
+    static std::string noun(std::string_view what) {
+        for (std::string_view article : {"a ", "the "}) {
+            if (what.substr(0, article.size()) == article) {
+                what.remove_prefix(article.size());
+            }
+        }
+        return std::string(what);
     }
 
     // A short printable excerpt of the token at `at`: up to `tokenEnd`, or
