@@ -1,0 +1,86 @@
+#pragma once
+// The application: start-up (settings, the recent-file list, document, frame
+// and view, the command line), the About command, and rendering to a PNG
+// without a window.
+
+#include <QObject>
+#include <memory>
+#include <ostream>
+
+#include "app/command_line.h"
+#include "app/document.h"
+#include "app/prompts.h"
+#include "app/recent_files.h"
+
+class QIcon;
+
+namespace kelpris {
+
+class CMainFrame;
+class CKELPRView;
+
+inline constexpr const char* kOrganisationName = "Local AppWizard-Generated Applications";
+inline constexpr const char* kApplicationName = "KELPRIS";
+
+/// Drawing area used when --size is not given.
+inline constexpr int kWindowDefaultWidth = 800;
+inline constexpr int kWindowDefaultHeight = 600;
+inline constexpr int kRenderDefaultWidth = 640;
+inline constexpr int kRenderDefaultHeight = 480;
+
+/// The application icon in all its sizes.
+QIcon applicationIcon();
+
+class CKELPRApp : public QObject {
+    Q_OBJECT
+
+  public:
+    /// `prompts` answers for the user (QtPrompts when running for real).
+    explicit CKELPRApp(std::unique_ptr<Prompts> prompts = std::make_unique<QtPrompts>());
+    ~CKELPRApp() override;
+
+    struct Outcome {
+        bool runEventLoop = false;  ///< the window is up; run the event loop
+        int exitCode = 0;           ///< otherwise: exit with this status
+    };
+
+    /// Start-up for a parsed command line whose action is Run. Needs a
+    /// QApplication. Sets the application and organisation names, loads the
+    /// recent list from the settings, creates the document, the frame and the
+    /// view (which loads dom.dat from the working directory), then opens FILE
+    /// if given and applies the angles and the screen.
+    ///
+    /// With --render: paints without a window, writes the PNG and returns
+    /// {false, 0}; any failure (FILE not readable or broken, PNG not
+    /// writable) returns {false, 1} with the reason on `err` and no PNG.
+    /// Without --render: a FILE that cannot be read returns {false, 1} with
+    /// the reason on `err` and no window; otherwise the window is shown,
+    /// a broken FILE or a missing dom.dat is told to the user once it is up,
+    /// and {true, 0} is returned.
+    Outcome initInstance(const CommandLine& commandLine, std::ostream& err);
+
+    CMainFrame* mainFrame() const { return frame_.get(); }
+    CKELPRView* view() const { return view_; }
+    CKELPRDoc& document() { return document_; }
+    RecentFileList& recentFiles() { return recent_; }
+
+    /// Help > About: the About box, modal, over the main window.
+    void onAppAbout();
+
+  private:
+    Outcome render(const CommandLine& commandLine, std::ostream& err);
+    void saveRecentFiles() const;
+
+    std::unique_ptr<Prompts> prompts_;
+    CKELPRDoc document_;
+    RecentFileList recent_;
+    std::unique_ptr<CMainFrame> frame_;  // destroyed first: it holds the view
+    CKELPRView* view_ = nullptr;         // owned by frame_
+};
+
+/// The whole program for main(): parses the command line, answers --help,
+/// --version and errors (status 2) without a GUI, selects the off-screen
+/// platform for --render, then runs the application.
+int runKelpris(int argc, char** argv);
+
+}  // namespace kelpris

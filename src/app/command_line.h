@@ -1,0 +1,53 @@
+#pragma once
+// The program's command line:
+//   kelpris [--size WxH] [--yaw RADIANS] [--pitch RADIANS]
+//           [--screen setup|stereo] [--render PNG] [FILE]
+// plus --help and --version. Platform-free so it can be tested on its own.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelpris {
+
+inline constexpr const char* kVersionText = "KELPRIS 1.0.0.1";
+
+/// Largest accepted drawing-area side for --size; keeps the off-screen
+/// buffers within a sane amount of memory.
+inline constexpr int kMaxDrawingSide = 10000;
+
+struct CommandLine {
+    enum class Action { Run, Help, Version, Error };
+    enum class Screen { Setup, Stereo };
+
+    Action action = Action::Run;
+    std::string error;  ///< what was wrong, when action is Error
+
+    std::optional<int> width;    ///< drawing area (clientW), with `height`
+    std::optional<int> height;   ///< drawing area (clientH), with `width`
+    std::optional<float> yaw;    ///< as given; the caller wraps it
+    std::optional<float> pitch;  ///< as given; the caller clamps it
+    Screen screen = Screen::Setup;
+    std::optional<std::string> renderPath;
+    std::optional<std::string> file;
+};
+
+/// Parses the arguments that follow the program name. Options take their
+/// value as the next argument or after "=" ("--yaw=0.5"); "--" ends the
+/// options. --help and --version win over everything else, even over an
+/// error elsewhere on the line. Any unknown option, missing or invalid value,
+/// repeated option or second FILE gives Action::Error with a message.
+CommandLine parseCommandLine(const std::vector<std::string>& args);
+
+/// "WxH" with decimal W and H in 1..kMaxDrawingSide; nothing else accepted.
+bool parseSize(std::string_view text, int& width, int& height);
+
+/// A finite decimal real ("0.5", "-1e-3", "+2"), rounded to single precision
+/// once; no trailing characters, no "inf" or "nan".
+bool parseAngle(std::string_view text, float& value);
+
+/// The --help text, ending in a newline.
+std::string usageText();
+
+}  // namespace kelpris

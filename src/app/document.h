@@ -1,0 +1,66 @@
+#pragma once
+// The document: a name for the model shown and the operations that replace
+// or store it. It never owns the scene; the view does, and hands the
+// document a reference to it (SceneHolder).
+
+#include <QObject>
+#include <QString>
+#include <functional>
+
+#include "scene/scena.h"
+#include "view/scene_holder.h"
+
+namespace kelpris {
+
+class CKELPRDoc : public QObject, public SceneHolder {
+    Q_OBJECT
+
+  public:
+    /// Receives a freshly loaded scene to show in place of the current one.
+    using SceneSink = std::function<void(Scena&& fresh)>;
+
+    explicit CKELPRDoc(QObject* parent = nullptr);
+
+    /// The view's scene; set by the view, never owned here.
+    Scena* scene = nullptr;
+
+    void setScene(Scena* s) override { scene = s; }
+
+    /// Where openDocument() delivers a loaded scene (the view's replaceScene).
+    /// Without a sink the scene is move-assigned into `*scene`.
+    void setSceneSink(SceneSink sink) { sink_ = std::move(sink); }
+
+    /// Loads `path` into a fresh Scena and, only if that succeeds, hands it to
+    /// the sink, takes the file's name as the document title and emits
+    /// documentOpened(). On failure the model shown, the title and the recent
+    /// list are untouched and the status says why (file and line where
+    /// known). Fails when there is nowhere to put the scene (no sink and no
+    /// scene reference).
+    FileStatus openDocument(const QString& path);
+
+    /// File New: the model stays; only the document becomes untitled.
+    void newDocument();
+
+    /// Writes the model shown to `path` (atomically, see writeScene) and, on
+    /// success, makes `path` the document's file and emits documentOpened()
+    /// so it joins the recent list. Nothing changes on failure.
+    FileStatus saveDocumentAs(const QString& path);
+
+    /// "Untitled", or the file name without its directory.
+    QString title() const;
+    /// The document's file, empty while untitled.
+    const QString& path() const { return path_; }
+
+  signals:
+    void titleChanged(const QString& title);
+    /// A file was opened or saved under a new name; for the recent list.
+    void documentOpened(const QString& path);
+
+  private:
+    void setPath(const QString& path);
+
+    SceneSink sink_;
+    QString path_;
+};
+
+}  // namespace kelpris

@@ -1,0 +1,99 @@
+#pragma once
+// The main window: menus and keys, the view as its only content, the window
+// title, dropped files, and the File commands.
+
+#include <QAction>
+#include <QMainWindow>
+#include <QMenu>
+#include <array>
+
+#include "app/document.h"
+#include "app/prompts.h"
+#include "app/recent_files.h"
+
+namespace kelpris {
+
+class CKELPRView;
+
+/// Every command of the menus and keys.
+enum class Command {
+    FileNew,
+    FileOpen,
+    FileSave,
+    FileSaveAs,
+    RecentPlaceholder,  ///< disabled "Recent File" while the list is empty
+    AppExit,
+    EditUndo,
+    EditCut,
+    EditCopy,
+    EditPaste,
+    AppAbout,
+    NextPane,
+    PrevPane,
+};
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    /// `document`, `recent` and `prompts` must outlive the frame.
+    CMainFrame(CKELPRDoc& document, RecentFileList& recent, Prompts& prompts,
+               QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    /// Makes `view` the window's content (the frame owns it from then on).
+    void setView(CKELPRView* view);
+    CKELPRView* view() const { return view_; }
+
+    QAction& action(Command command) const;
+    /// The recent-file entries of the File menu; only the first
+    /// recent.entries().size() are visible.
+    QAction& recentAction(int index) const;
+    QMenu& fileMenu() const { return *fileMenu_; }
+    QMenu& editMenu() const { return *editMenu_; }
+    QMenu& helpMenu() const { return *helpMenu_; }
+
+    /// Opens `path` through the document; on failure tells the user and keeps
+    /// the model shown. Returns whether the file was opened.
+    bool openFile(const QString& path);
+    /// Opens recent entry `index`. An entry whose file is gone is dropped
+    /// from the list after the user has been told.
+    bool openRecent(int index);
+
+    void fileNew();
+    void fileOpen();
+    /// Save: writes to the document's file after the user agrees to replace
+    /// it; an untitled document goes to fileSaveAs(). Returns whether written.
+    bool fileSave();
+    bool fileSaveAs();
+
+    /// Rebuilds the recent-file entries of the File menu from the list.
+    void updateRecentMenu();
+    /// Window title "<document title> - KELPRIS".
+    void updateTitle();
+
+  signals:
+    void aboutRequested();
+    /// The recent list changed and should be stored.
+    void recentFilesChanged();
+
+  protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+  private:
+    void buildMenus();
+
+    CKELPRDoc& document_;
+    RecentFileList& recent_;
+    Prompts& prompts_;
+    CKELPRView* view_ = nullptr;  // child widget, owned through Qt parenting
+
+    QMenu* fileMenu_ = nullptr;  // owned by the menu bar
+    QMenu* editMenu_ = nullptr;
+    QMenu* helpMenu_ = nullptr;
+    std::array<QAction*, 13> actions_{};  // indexed by Command; owned by menus/frame
+    std::array<QAction*, RecentFileList::kDefaultCapacity> recentActions_{};
+};
+
+}  // namespace kelpris
