@@ -90,12 +90,12 @@ void Matrix4::apply(float& x, float& y, float& z, float& w) const noexcept {
 
 ParallelPoint Matrix4::projectParallel(std::int32_t x, std::int32_t y, std::int32_t z, float scale,
                                        std::int32_t originX, std::int32_t originY) const noexcept {
-    return detail::projectParallel(m, x, y, z, scale, originX, originY);
+    return detail::ParallelProjector(*this, scale, originX, originY)(x, y, z);
 }
 
 StereoPoint Matrix4::projectStereo(std::int32_t x, std::int32_t y, std::int32_t z,
                                    const StereoParams& params) const noexcept {
-    return detail::projectStereo(m, x, y, z, params);
+    return detail::StereoProjector(*this, params)(x, y, z);
 }
 
 }  // namespace kelpris

@@ -6,27 +6,24 @@ namespace kelpris {
 
 void Scena::projectAllParallel(const Matrix4& transform, float scale, std::int32_t originX,
                                std::int32_t originY) noexcept {
-    // Local copies let the compiler keep the matrix in registers: the stores
-    // into the vertices could otherwise alias it.
-    Matrix4 xf = transform;
+    // The projector holds its own copy of the matrix, so the stores into the
+    // vertices cannot alias it and it stays in registers.
+    const detail::ParallelProjector project(transform, scale, originX, originY);
     for (Vertex& v : vertices) {
-        const ParallelPoint p =
-            detail::projectParallel(xf.m, v.x, v.y, v.z, scale, originX, originY);
+        const ParallelPoint p = project(v.x, v.y, v.z);
         v.screenX = p.x;
         v.screenY = p.y;
         v.depth = 0;
     }
-    const ParallelPoint c =
-        detail::projectParallel(xf.m, centreX, centreY, centreZ, scale, originX, originY);
+    const ParallelPoint c = project(centreX, centreY, centreZ);
     projCentreX = c.x;
     projCentreY = c.y;
 }
 
 void Scena::projectAllStereo(const Matrix4& transform, const StereoParams& params) noexcept {
-    Matrix4 xf = transform;
-    const StereoParams p = params;
+    const detail::StereoProjector project(transform, params);
     for (Vertex& v : vertices) {
-        const StereoPoint s = detail::projectStereo(xf.m, v.x, v.y, v.z, p);
+        const StereoPoint s = project(v.x, v.y, v.z);
         v.screenX = s.x;
         v.screenY = s.y;
         v.depth = s.depth;

@@ -1,0 +1,72 @@
+// Whole-scene stereo projection of a million vertices.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <random>
+
+#include "geometry/matrix4.h"
+#include "scene/scena.h"
+
+namespace {
+
+void BM_ProjectAllStereo(benchmark::State& state) {
+    kelpris::Scena s;
+    s.vertices.resize(static_cast<std::size_t>(state.range(0)));
+    std::mt19937 rng(99);
+    std::uniform_int_distribution<std::int32_t> coord(-1000, 1000);
+    for (auto& v : s.vertices) {
+        v.x = coord(rng);
+        v.y = coord(rng);
+        v.z = coord(rng);
+    }
+    // The stereo transform at a turned view, and a full-window projection.
+    kelpris::Matrix4 xf;
+    xf.translate(-12, 40, -7);
+    xf.rotateZ(-0.7f);
+    xf.rotateX(-1.3f);
+    kelpris::StereoParams p;
+    p.depthOffset = 400;
+    p.eyeDistance = 537;
+    p.eyeShift = 25;
+    p.eyeSign = 1;
+    p.scale = 0.5f;
+    p.originX = 800;
+    p.originY = 450;
+    for (auto _ : state) {
+        s.projectAllStereo(xf, p);
+        benchmark::DoNotOptimize(s.vertices.data());
+        benchmark::ClobberMemory();
+        p.eyeSign = -p.eyeSign;
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void BM_ProjectAllParallel(benchmark::State& state) {
+    kelpris::Scena s;
+    s.vertices.resize(static_cast<std::size_t>(state.range(0)));
+    std::mt19937 rng(98);
+    std::uniform_int_distribution<std::int32_t> coord(-1000, 1000);
+    for (auto& v : s.vertices) {
+        v.x = coord(rng);
+        v.y = coord(rng);
+        v.z = coord(rng);
+    }
+    kelpris::Matrix4 xf;
+    xf.translate(-12, 40, -7);
+    xf.rotateZ(-2.2f);
+    xf.rotateX(-1.5f);
+    xf.flatten();
+    for (auto _ : state) {
+        s.projectAllParallel(xf, 0.2f, 190, 120);
+        benchmark::DoNotOptimize(s.vertices.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+}  // namespace
+
+BENCHMARK(BM_ProjectAllStereo)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ProjectAllParallel)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();
