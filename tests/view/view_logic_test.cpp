@@ -1,0 +1,443 @@
+// Layout, projection arguments, angles, hit tests and drags of the view logic.
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <climits>
+#include <cmath>
+
+#include "view/view_logic.h"
+#include "view/view_state.h"
+
+namespace kelpris {
+namespace {
+
+constexpr double kPi = PI;
+
+ViewState laidOut(std::int32_t w, std::int32_t h) {
+    ViewState s;
+    computeLayout(s, PlacementRect{0, 0, w + 4, h + 4});
+    return s;
+}
+
+struct Counter {
+    int calls = 0;
+    RedrawFn fn() {
+        return [this] { ++calls; };
+    }
+};
+
+TEST(ViewStateTest, startsOnTheSetupScreenLookingHorizontally) {
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(PI), 0x40490FD8u);
+    ViewState& s = viewState();
+    s = ViewState{};
+    EXPECT_EQ(&s, &viewState());
+    EXPECT_EQ(s.pitch, 1.570796f);
+    EXPECT_EQ(s.yaw, 0.0f);
+    EXPECT_EQ(s.stereoMode, 0);
+    EXPECT_FALSE(s.dragging());
+    EXPECT_EQ(s.clientW, 0);
+    EXPECT_EQ(s.previewW, 0);
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 4; ++c) {
+            EXPECT_EQ(s.stereoXf.m[r][c], r == c ? 1.0f : 0.0f);
+            EXPECT_EQ(s.planXf.m[r][c], r == c ? 1.0f : 0.0f);
+        }
+    }
+}
+
+TEST(LayoutTest, placementRectanglesGiveTheDocumentedPositions) {
+    ViewState a;
+    computeLayout(a, {0, 0, 644, 484});
+    EXPECT_EQ(a.clientW, 640);
+    EXPECT_EQ(a.clientH, 480);
+    EXPECT_EQ(a.modelX, 190);
+    EXPECT_EQ(a.sideY, 120);
+    EXPECT_EQ(a.planY, 360);
+    EXPECT_EQ(a.midY, 240);
+    EXPECT_EQ(a.planeX, 350);
+    EXPECT_EQ(a.eyeHalfSep, 10);
+    EXPECT_EQ(a.previewW, 150);
+    EXPECT_EQ(a.previewH, 103);
+    EXPECT_EQ(a.previewX, 150);
+    EXPECT_EQ(a.previewY, 189);
+
+    ViewState b;
+    computeLayout(b, {20, 30, 1024, 735});  // only the size matters
+    EXPECT_EQ(b.clientW, 1000);
+    EXPECT_EQ(b.clientH, 701);
+    EXPECT_EQ(b.modelX, 296);
+    EXPECT_EQ(b.sideY, 175);
+    EXPECT_EQ(b.planY, 525);
+    EXPECT_EQ(b.midY, 350);
+    EXPECT_EQ(b.planeX, 546);
+    EXPECT_EQ(b.previewX, 346);
+    EXPECT_EQ(b.previewY, 299);
+
+    ViewState c;
+    computeLayout(c, {0, 0, 304, 204});
+    EXPECT_EQ(c.planeX, 164);
+    EXPECT_EQ(c.previewX, -36);  // not clamped
+}
+
+TEST(LayoutTest, absurdRectanglesSaturateWithoutOverflow) {
+    ViewState s;
+    computeLayout(s, {INT_MIN, INT_MIN, INT_MAX, INT_MAX});
+    EXPECT_EQ(s.clientW, INT_MAX);
+    EXPECT_EQ(s.modelX, static_cast<std::int32_t>(std::int64_t{INT_MAX} * 190 / 640));
+    EXPECT_EQ(s.planY, static_cast<std::int32_t>(std::int64_t{INT_MAX} * 3 / 4));
+    computeLayout(s, {INT_MAX, INT_MAX, INT_MIN, INT_MIN});
+    EXPECT_EQ(s.clientW, INT_MIN);
+    EXPECT_EQ(s.planeX, static_cast<std::int32_t>(std::int64_t{INT_MIN} * 350 / 640));
+    EXPECT_EQ(s.previewX, s.planeX - 200);
+    computeLayout(s, {0, 0, 0, 0});  // an empty window
+    EXPECT_EQ(s.clientW, -4);
+    EXPECT_EQ(s.modelX, -1);
+}
+
+TEST(LayoutTest, keepsAnglesFlagsAndScreen) {
+    ViewState s = laidOut(640, 480);
+    s.yaw = 1.25f;
+    s.pitch = 1.0f;
+    s.stereoMode = 1;
+    s.dragPlane = 1;
+    s.planeX = 10;
+    s.modelX = 20;
+    s.previewX = 30;
+    s.previewY = 40;
+    computeLayout(s, {0, 0, 644, 484});
+    EXPECT_EQ(s.planeX, 350);
+    EXPECT_EQ(s.modelX, 190);
+    EXPECT_EQ(s.previewX, 150);
+    EXPECT_EQ(s.previewY, 189);
+    EXPECT_EQ(s.yaw, 1.25f);
+    EXPECT_EQ(s.pitch, 1.0f);
+    EXPECT_EQ(s.stereoMode, 1);
+    EXPECT_EQ(s.dragPlane, 1);
+}
+
+TEST(ProjectionArgumentsTest, stereoScreenEnlargesThePreviewGeometry) {
+    const ViewState a = laidOut(640, 480);
+    const StereoParams r = stereoScreenParams(a, +1);
+    EXPECT_EQ(static_cast<float>(640 / 150.0), 4.2666669f);
+    EXPECT_EQ(r.depthOffset, 682);
+    EXPECT_EQ(r.eyeDistance, 917);
+    EXPECT_EQ(r.eyeShift, 42);
+    EXPECT_EQ(r.scale, 0.85333341f);
+    EXPECT_EQ(r.originX, 320);
+    EXPECT_EQ(r.originY, 240);
+    EXPECT_EQ(r.eyeSign, 1);
+    EXPECT_EQ(stereoScreenParams(a, -1).eyeSign, -1);
+
+    const ViewState b = laidOut(1000, 701);
+    const StereoParams q = stereoScreenParams(b, -1);
+    EXPECT_EQ(q.depthOffset, 1666);
+    EXPECT_EQ(q.eyeDistance, 2526);
+    EXPECT_EQ(q.eyeShift, 66);
+    EXPECT_EQ(q.scale, 1.3333334f);
+    EXPECT_EQ(q.originX, 500);
+    EXPECT_EQ(q.originY, 350);
+}
+
+TEST(ProjectionArgumentsTest, previewUsesSetupPixels) {
+    ViewState s = laidOut(640, 480);
+    const StereoParams p = previewParams(s, -1);
+    EXPECT_EQ(p.depthOffset, 160);
+    EXPECT_EQ(p.eyeDistance, 215);
+    EXPECT_EQ(p.eyeShift, 10);
+    EXPECT_EQ(p.eyeSign, -1);
+    EXPECT_EQ(p.scale, 0.2f);
+    EXPECT_EQ(p.originX, 75);
+    EXPECT_EQ(p.originY, 51);
+    // A dragged plane and model change the distances at the next paint.
+    s.planeX = 400;
+    s.modelX = 100;
+    EXPECT_EQ(previewParams(s, 1).depthOffset, 300);
+    EXPECT_EQ(stereoScreenParams(s, 1).depthOffset, static_cast<int>(300 * 4.2666669));
+}
+
+TEST(ProjectionArgumentsTest, missingLayoutGivesDefinedValues) {
+    const ViewState s;  // previewW 0: infinite enlargement, saturated
+    const StereoParams p = stereoScreenParams(s, 1);
+    EXPECT_EQ(p.eyeShift, 0);  // 0 * inf is NaN, which converts to 0
+    EXPECT_EQ(p.originX, 0);
+}
+
+TEST(PointAngleTest, measuresCounterClockwiseFromStraightUp) {
+    const int cx = 190, cy = 120;
+    EXPECT_EQ(pointAngle(cx, cy, cx, cy - 60), 0.0f);                             // above
+    EXPECT_EQ(pointAngle(cx, cy, cx - 60, cy), static_cast<float>(kPi / 2));      // left
+    EXPECT_EQ(pointAngle(cx, cy, cx, cy + 60), PI);                               // below
+    EXPECT_EQ(pointAngle(cx, cy, cx + 60, cy), static_cast<float>(3 * kPi / 2));  // right
+    EXPECT_EQ(pointAngle(cx, cy, cx, cy), static_cast<float>(kPi / 2));           // centre
+
+    const float diag = static_cast<float>(std::atan(1.0));
+    EXPECT_EQ(pointAngle(cx, cy, cx - 7, cy - 7), diag);  // up-left
+    EXPECT_EQ(pointAngle(cx, cy, cx - 7, cy + 7), static_cast<float>(-diag + kPi));
+    EXPECT_EQ(pointAngle(cx, cy, cx + 7, cy + 7), static_cast<float>(diag + kPi));
+    EXPECT_EQ(pointAngle(cx, cy, cx + 7, cy - 7), static_cast<float>(-diag + 2 * kPi));
+
+    // Every direction lands in its quadrant, and never at 2*PI.
+    for (int px = -50; px <= 50; px += 5) {
+        for (int py = -50; py <= 50; py += 5) {
+            const float a = pointAngle(0, 0, px, py);
+            EXPECT_GE(a, 0.0f);
+            EXPECT_LT(a, 2 * PI);
+            if (px < 0 && py < 0) {
+                EXPECT_GT(a, 0.0f);
+                EXPECT_LT(a, PI / 2);
+            }
+            if (px > 0 && py > 0) {
+                EXPECT_GT(a, PI);
+                EXPECT_LT(a, 3 * PI / 2);
+            }
+        }
+    }
+}
+
+TEST(PointAngleTest, extremePositionsAreDefined) {
+    EXPECT_EQ(pointAngle(INT_MAX, 0, INT_MIN, 0), static_cast<float>(kPi / 2));
+    EXPECT_EQ(pointAngle(INT_MIN, 0, INT_MAX, 0), static_cast<float>(3 * kPi / 2));
+    const float a = pointAngle(INT_MIN, INT_MIN, INT_MAX, INT_MAX);
+    EXPECT_GT(a, PI);
+}
+
+TEST(AngleLimitTest, wrapAddsThenSubtractsOnce) {
+    const double twoPi = 2 * kPi;
+    EXPECT_EQ(wrapAngle(-0.5f), static_cast<float>(-0.5 + twoPi));
+    EXPECT_EQ(wrapAngle(2 * PI), 2 * PI);  // exactly 2*PI stays
+    EXPECT_EQ(wrapAngle(0.0f), 0.0f);
+    EXPECT_EQ(wrapAngle(7.0f), static_cast<float>(7.0 - twoPi));
+    // Two steps of adding, each rounded to float.
+    const float once = static_cast<float>(-7.0 + twoPi);
+    EXPECT_EQ(wrapAngle(-7.0f), static_cast<float>(once + twoPi));
+}
+
+TEST(AngleLimitTest, wrapEndsAndStaysInRangeForAnyInput) {
+    for (const float v : {-1.0e9f, -3.0e38f, 100.0f, 1.0e30f, 12.6f}) {
+        const float w = wrapAngle(v);
+        EXPECT_GE(w, 0.0f) << v;
+        EXPECT_LE(w, 2 * PI) << v;
+    }
+    EXPECT_EQ(wrapAngle(INFINITY), 0.0f);
+    EXPECT_EQ(wrapAngle(-INFINITY), 0.0f);
+    EXPECT_EQ(wrapAngle(NAN), 0.0f);
+}
+
+TEST(AngleLimitTest, pitchClampsToAQuarterAndThreeQuartersOfPi) {
+    EXPECT_EQ(clampPitch(0.0f), static_cast<float>(kPi / 4));
+    EXPECT_EQ(clampPitch(6.0f), static_cast<float>(3 * kPi / 4));
+    EXPECT_EQ(clampPitch(1.0f), 1.0f);
+    EXPECT_EQ(clampPitch(NAN), PI / 2);
+}
+
+class MouseTest : public ::testing::Test {
+  protected:
+    ViewState s = laidOut(640, 480);
+    Counter redraws;
+
+    void press(int x, int y) { onLButtonDown(s, x, y); }
+    void move(int x, int y) { onMouseMove(s, x, y, redraws.fn()); }
+    int armed() const {
+        return s.dragModel + s.dragPitch + s.dragYaw + s.dragPlane + s.dragPreview;
+    }
+};
+
+TEST_F(MouseTest, previewBoxBoundsAreInclusiveAndWinOverOtherHandles) {
+    press(150, 189);
+    EXPECT_EQ(s.dragPreview, 1);
+    EXPECT_EQ(s.dragDX, 0);
+    EXPECT_EQ(s.dragDY, 0);
+    s = laidOut(640, 480);
+    press(300, 292);
+    EXPECT_EQ(s.dragPreview, 1);
+    EXPECT_EQ(s.dragDX, 150);
+    EXPECT_EQ(s.dragDY, 103);
+    s = laidOut(640, 480);
+    press(190, 250);  // inside the box and the yaw square
+    EXPECT_EQ(s.dragPreview, 1);
+    EXPECT_EQ(armed(), 1);
+    for (auto [x, y] : {std::pair{301, 292}, {300, 293}, {149, 200}, {200, 188}}) {
+        s = laidOut(640, 480);
+        press(x, y);
+        EXPECT_EQ(s.dragPreview, 0) << x << "," << y;
+    }
+}
+
+TEST_F(MouseTest, modelHandleReachesNinePixels) {
+    press(199, 129);
+    EXPECT_EQ(s.dragModel, 1);
+    s = laidOut(640, 480);
+    press(181, 351);  // the plan view's centre
+    EXPECT_EQ(s.dragModel, 1);
+    for (auto [x, y] : {std::pair{200, 129}, {199, 130}, {180, 111}}) {
+        s = laidOut(640, 480);
+        press(x, y);
+        EXPECT_EQ(s.dragModel, 0) << x << "," << y;
+        EXPECT_EQ(s.dragPitch, 1) << x << "," << y;  // falls through to the pitch square
+    }
+}
+
+TEST_F(MouseTest, picturePlaneReachesFourPixelsAtAnyHeight) {
+    press(354, 10);
+    EXPECT_EQ(s.dragPlane, 1);
+    s = laidOut(640, 480);
+    press(346, 470);
+    EXPECT_EQ(s.dragPlane, 1);
+    s = laidOut(640, 480);
+    press(355, 10);
+    EXPECT_EQ(armed(), 0);
+    // Five pixels off a plane dragged near the model goes on to the yaw test.
+    s = laidOut(640, 480);
+    s.planeX = 250;
+    press(255, 300);
+    EXPECT_EQ(s.dragPlane, 0);
+    EXPECT_EQ(s.dragYaw, 1);
+}
+
+TEST_F(MouseTest, angleHandlesAreSquaresOnTheirSideOfTheMiddleLine) {
+    press(309, 479);  // 119 right and below the plan centre
+    EXPECT_EQ(s.dragYaw, 1);
+    s = laidOut(640, 480);
+    press(71, 1);  // 119 left and above the side centre
+    EXPECT_EQ(s.dragPitch, 1);
+    for (auto [x, y] : {std::pair{310, 479}, {309, 480}, {70, 1}, {100, 240}}) {
+        s = laidOut(640, 480);
+        press(x, y);
+        EXPECT_EQ(armed(), 0) << x << "," << y;
+    }
+}
+
+TEST_F(MouseTest, yawFollowsThePointerAboutThePlanCentre) {
+    press(190, 300);
+    ASSERT_EQ(s.dragYaw, 1);
+    EXPECT_EQ(s.pressAngle, 0.0f);
+    move(130, 360);
+    EXPECT_EQ(s.yaw, static_cast<float>(kPi / 2));
+    move(190, 420);
+    EXPECT_EQ(s.yaw, PI);
+    move(250, 360);
+    EXPECT_EQ(s.yaw, static_cast<float>(3 * kPi / 2));
+    EXPECT_EQ(redraws.calls, 3);
+}
+
+TEST_F(MouseTest, yawPressOffsetKeepsTheCurrentAngle) {
+    s.yaw = 1.0f;
+    press(250, 360);  // pointer at 3*PI/2: offset 1 - 3PI/2 < 0, wrapped
+    const float right = static_cast<float>(3 * kPi / 2);
+    EXPECT_EQ(s.pressAngle, static_cast<float>(static_cast<float>(1.0 - right) + 2 * kPi));
+    move(250, 360);  // no turn yet: the yaw is unchanged up to rounding
+    EXPECT_NEAR(s.yaw, 1.0f, 1e-6);
+    move(190, 420);  // a quarter turn clockwise, wrapped below 0
+    EXPECT_NEAR(s.yaw, 1.0f - PI / 2 + 2 * PI, 1e-5);
+    move(190, 300);  // a half turn from the press
+    EXPECT_NEAR(s.yaw, 1.0f + PI / 2, 1e-5);
+}
+
+TEST_F(MouseTest, pitchTurnsAgainstThePointerAndIsClamped) {
+    press(190, 60);
+    ASSERT_EQ(s.dragPitch, 1);
+    EXPECT_EQ(s.pressAngle, static_cast<float>(kPi / 2));
+    move(130, 120);  // 0 before the clamp
+    EXPECT_EQ(s.pitch, static_cast<float>(kPi / 4));
+    move(250, 120);  // -PI, wrapped to PI, clamped
+    EXPECT_EQ(s.pitch, static_cast<float>(3 * kPi / 4));
+    move(160, 60);  // inside the limits
+    EXPECT_EQ(s.pitch, static_cast<float>(kPi / 2 - static_cast<float>(std::atan(0.5))));
+    // Turned counter-clockwise past the pitch at the press: wraps near 2*PI,
+    // so the clamp gives the upper limit, not the lower one.
+    move(130, 180);
+    EXPECT_EQ(s.pitch, static_cast<float>(3 * kPi / 4));
+}
+
+TEST_F(MouseTest, modelDragJumpsToThePointer) {
+    press(185, 120);
+    ASSERT_EQ(s.dragModel, 1);
+    move(300, 50);
+    EXPECT_EQ(s.modelX, 300);
+    EXPECT_EQ(redraws.calls, 1);
+}
+
+TEST_F(MouseTest, planeDragStopsEightyPixelsFromTheRightOnly) {
+    press(350, 10);
+    move(600, 10);
+    EXPECT_EQ(s.planeX, 560);
+    move(560, 10);
+    EXPECT_EQ(s.planeX, 560);
+    move(0, 10);
+    EXPECT_EQ(s.planeX, 0);
+    move(-50, 10);
+    EXPECT_EQ(s.planeX, -50);
+}
+
+TEST_F(MouseTest, previewDragKeepsTheGrabOffset) {
+    press(160, 200);
+    move(20, 30);
+    EXPECT_EQ(s.previewX, 10);
+    EXPECT_EQ(s.previewY, 19);
+    move(INT_MIN, INT_MIN);  // saturates instead of overflowing
+    EXPECT_EQ(s.previewX, INT_MIN);
+}
+
+TEST_F(MouseTest, angleModesTurnAboutTheCentreBeforeTheModelMoves) {
+    press(190, 120);  // model
+    press(190, 300);  // a second press arms the yaw as well
+    EXPECT_EQ(s.dragModel, 1);
+    EXPECT_EQ(s.dragYaw, 1);
+    move(130, 360);
+    EXPECT_EQ(s.yaw, static_cast<float>(kPi / 2));  // about x = 190, not 130
+    EXPECT_EQ(s.modelX, 130);
+    EXPECT_EQ(redraws.calls, 1);  // one redraw per move
+}
+
+TEST_F(MouseTest, moveWithNothingArmedChangesAndDrawsNothing) {
+    const ViewState before = laidOut(640, 480);
+    move(200, 200);
+    EXPECT_EQ(redraws.calls, 0);
+    EXPECT_EQ(s.yaw, before.yaw);
+    EXPECT_EQ(s.modelX, before.modelX);
+}
+
+TEST_F(MouseTest, releaseAndDoubleClickDisarmEverything) {
+    s.dragModel = s.dragPitch = s.dragYaw = s.dragPlane = s.dragPreview = 1;
+    onLButtonUp(s, 0, 0);
+    EXPECT_EQ(armed(), 0);
+    EXPECT_EQ(s.stereoMode, 0);
+    move(10, 10);
+    EXPECT_EQ(redraws.calls, 0);
+
+    s.dragYaw = 1;
+    onLButtonDblClk(s, 0, 0, redraws.fn());
+    EXPECT_EQ(armed(), 0);
+    EXPECT_EQ(s.stereoMode, 1);
+    EXPECT_EQ(redraws.calls, 1);
+    onLButtonDblClk(s, 0, 0, redraws.fn());
+    EXPECT_EQ(s.stereoMode, 0);
+    s.stereoMode = 5;  // any non-zero value is the stereo screen
+    onLButtonDblClk(s, 0, 0, redraws.fn());
+    EXPECT_EQ(s.stereoMode, 0);
+    EXPECT_EQ(redraws.calls, 3);
+}
+
+TEST_F(MouseTest, nextLayoutPutsDraggedPositionsBackButKeepsAngles) {
+    press(350, 10);
+    move(500, 10);
+    onLButtonUp(s, 500, 10);
+    press(190, 300);
+    move(130, 360);
+    onLButtonUp(s, 130, 360);
+    press(190, 60);
+    move(160, 60);
+    onLButtonUp(s, 160, 60);
+    const float yaw = s.yaw;
+    const float pitch = s.pitch;
+    EXPECT_EQ(s.planeX, 500);
+    computeLayout(s, {0, 0, 644, 484});
+    EXPECT_EQ(s.planeX, 350);
+    EXPECT_EQ(s.yaw, yaw);
+    EXPECT_EQ(s.pitch, pitch);
+    EXPECT_NE(s.yaw, 0.0f);
+}
+
+}  // namespace
+}  // namespace kelpris
