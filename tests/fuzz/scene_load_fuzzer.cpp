@@ -1,0 +1,115 @@
+// Fuzzes the scene-file reader and checks what every load must guarantee:
+// a good load gives consistent counts, in-range coordinates and pointers into
+// the vertex chain; a failed one leaves the scene empty and says why.
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "scene/scena.h"
+#include "scene/scene_reader.h"
+
+namespace {
+
+using namespace kelpris;
+
+void require(bool condition, const char* what) {
+    if (!condition) {
+        std::fprintf(stderr, "invariant broken: %s\n", what);
+        std::abort();
+    }
+}
+
+bool inRange(std::int32_t v) {
+    return v >= -1000 && v <= 1000;
+}
+
+bool pointsIntoVertices(const Scena& s, const Vertex* v) {
+    if (v == nullptr || s.vertices.empty()) {
+        return false;
+    }
+    const Vertex* first = s.vertices.data();
+    return v >= first && v < first + s.vertices.size();
+}
+
+std::size_t recordsFor(std::int32_t count) {
+    return count <= 1 ? 1u : std::size_t(count);
+}
+
+void checkLoaded(const Scena& s) {
+    require(s.vertexCount >= 1, "vertex count at least 1");
+    require(s.vertices.size() == std::size_t(s.vertexCount), "one vertex per count");
+    require(s.TRIEDENE_STENY.empty(), "no sorted faces after a load");
+    for (const Vertex& v : s.vertices) {
+        require(inRange(v.x) && inRange(v.y) && inRange(v.z), "coordinates in -1000..1000");
+        require(v.screenX == 0 && v.screenY == 0, "no projection yet");
+    }
+    require(inRange(s.centreX) && inRange(s.centreY) && inRange(s.centreZ), "centre in range");
+    if (s.faceModel == 0) {
+        require(s.faceCount == 0 && s.faces.empty(), "edge model has no faces");
+        require(s.edges.size() == recordsFor(s.edgeCount), "edge records match the count");
+        for (const Edge& e : s.edges) {
+            require(pointsIntoVertices(s, e.end1) && pointsIntoVertices(s, e.end2),
+                    "edge ends are vertices");
+        }
+    } else {
+        require(s.edgeCount == 0 && s.edges.empty(), "face model has no edges");
+        require(s.faces.size() == recordsFor(s.faceCount), "face records match the count");
+        for (const Face& f : s.faces) {
+            require(pointsIntoVertices(s, f.corner1) && pointsIntoVertices(s, f.corner2) &&
+                        pointsIntoVertices(s, f.corner3),
+                    "face corners are vertices");
+            require(f.corner4 == nullptr || pointsIntoVertices(s, f.corner4),
+                    "fourth corner is null or a vertex");
+        }
+    }
+}
+
+void checkEmpty(const Scena& s, const FileStatus& status) {
+    require(!status.reason.empty() && status.line >= 0, "a failure says why");
+    require(s.vertices.empty() && s.edges.empty() && s.faces.empty() && s.TRIEDENE_STENY.empty(),
+            "failed load leaves the chains empty");
+    require(s.vertexCount == 0 && s.edgeCount == 0 && s.faceCount == 0,
+            "failed load leaves the counts 0");
+}
+
+// A real token the scanner accepts must have the value strtof gives it.
+void checkFirstRealAgainstStrtof(std::string_view text) {
+    const auto scanned = scanner::scanFloat(text.data(), text.data() + text.size());
+    if (scanned.result != scanner::ScanResult::ok) {
+        return;
+    }
+    const std::string token(text.data(), scanned.next);
+    char* end = nullptr;
+    const float expected = std::strtof(token.c_str(), &end);
+    require(end == token.c_str() + token.size(), "strtof takes the same token");
+    require(std::memcmp(&expected, &scanned.value, sizeof expected) == 0,
+            "real rounds as strtof does");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    Scena scene;
+    const FileStatus status = loadFromBuffer(scene, text, "fuzz.dat");
+    if (status) {
+        checkLoaded(scene);
+    } else {
+        checkEmpty(scene, status);
+    }
+
+    // Loading again over the result must give the same outcome.
+    const FileStatus again = loadFromBuffer(scene, text, "fuzz.dat");
+    require(again.ok == status.ok && again.line == status.line && again.reason == status.reason,
+            "the same text loads the same way twice");
+    if (!again) {
+        checkEmpty(scene, again);
+    }
+
+    checkFirstRealAgainstStrtof(text);
+    return 0;
+}
