@@ -12,8 +12,41 @@
 //
 // Coordinates are integer pixels, origin top left, y downwards.
 //
-// Pixel rules (every implementation must follow these; tests check them):
-//   PIXEL-RULES-PLACEHOLDER (filled in by the implementation)
+// Pixel rules (every implementation must follow these; tests check them).
+// Pixel (x, y) is the unit square whose top-left corner is (x, y). Nothing is
+// antialiased: a pixel is either untouched or takes exactly the pen, brush or
+// text colour.
+//   - Lines with a 1-pixel pen cover one pixel per step along the longer axis
+//     from the start to the end point, BOTH end points included, each less
+//     than a pixel from the ideal line; a line from a point to itself marks
+//     that pixel. Consecutive lineTo calls draw their shared point twice.
+//   - A pen of width w > 1 is centred on the path and covers w pixels across
+//     it: a horizontal line on row y covers rows y - w/2 .. y - w/2 + w - 1
+//     (integer division; likewise columns for a vertical line). Ends and
+//     corners are round, reaching w/2 beyond the end points. A width below 1
+//     draws as 1.
+//   - polygon: the pixels whose centres lie inside the closed polygon
+//     (even-odd rule) take the brush colour; then the closed outline is drawn
+//     with the pen by the line rules, so with a 1-pixel pen every corner
+//     pixel is covered. A hollow brush fills nothing.
+//   - rectangle and ellipse take the box from (left, top) to (right, bottom);
+//     a box given with right < left or bottom < top is read with the two
+//     values swapped. The brush fills the pixels whose centres lie inside the
+//     figure (for a rectangle: columns left .. right-1, rows top .. bottom-1),
+//     and the 1-pixel outline runs along columns left and right and rows top
+//     and bottom, both included: an outlined rectangle (0, 0, w, h) covers
+//     (w + 1) x (h + 1) pixels. Thick outlines are centred on that border.
+//     The ellipse is the one inscribed in the box, so an ellipse of the box
+//     (cx - r, cy - r, cx + r, cy + r) is centred on the pixel corner (cx, cy).
+//   - textOut: one fixed font (13-pixel DejaVu Sans, not antialiased); the
+//     text's bounding box starts at (x, y) and is filled white behind the
+//     glyphs. Text pixels are the only ones whose exact shape may vary with
+//     the installed font.
+//   - bitBlt copies whole pixels; source pixels outside the source bitmap are
+//     not transferred (the destination keeps its pixels there), destination
+//     pixels outside this surface are dropped, and a block of width or height
+//     below 1 transfers nothing. Overlapping blocks on one surface are copied
+//     as if through a temporary. SrcPaint ORs the red, green and blue bytes.
 
 #include <cstdint>
 #include <memory>
@@ -57,7 +90,7 @@ struct Brush {
 /// Pixel storage created by a surface; only surfaces of the same
 /// implementation accept it.
 class Bitmap {
-public:
+  public:
     virtual ~Bitmap() = default;
     virtual std::int32_t width() const = 0;
     virtual std::int32_t height() const = 0;
@@ -70,7 +103,7 @@ enum class RasterOp : std::uint32_t {
 };
 
 class DrawingSurface {
-public:
+  public:
     virtual ~DrawingSurface() = default;
 
     // --- Objects created from this surface --------------------------------
@@ -121,7 +154,7 @@ public:
 
 /// Selects a pen for the lifetime of the guard, then puts the replaced one back.
 class ScopedPen {
-public:
+  public:
     ScopedPen(DrawingSurface& surface, const Pen& pen)
         : surface_(surface), previous_(surface.selectPen(pen)) {}
     ~ScopedPen() { surface_.selectPen(previous_); }
@@ -131,13 +164,13 @@ public:
     void select(const Pen& pen) { surface_.selectPen(pen); }
     const Pen& previous() const { return previous_; }
 
-private:
+  private:
     DrawingSurface& surface_;
     Pen previous_;
 };
 
 class ScopedBrush {
-public:
+  public:
     ScopedBrush(DrawingSurface& surface, const Brush& brush)
         : surface_(surface), previous_(surface.selectBrush(brush)) {}
     ~ScopedBrush() { surface_.selectBrush(previous_); }
@@ -146,13 +179,13 @@ public:
     void select(const Brush& brush) { surface_.selectBrush(brush); }
     const Brush& previous() const { return previous_; }
 
-private:
+  private:
     DrawingSurface& surface_;
     Brush previous_;
 };
 
 class ScopedBitmap {
-public:
+  public:
     ScopedBitmap(DrawingSurface& surface, Bitmap* bitmap)
         : surface_(surface), previous_(surface.selectBitmap(bitmap)) {}
     ~ScopedBitmap() { surface_.selectBitmap(previous_); }
@@ -160,7 +193,7 @@ public:
     ScopedBitmap& operator=(const ScopedBitmap&) = delete;
     void select(Bitmap* bitmap) { surface_.selectBitmap(bitmap); }
 
-private:
+  private:
     DrawingSurface& surface_;
     Bitmap* previous_;
 };

@@ -1,0 +1,117 @@
+#pragma once
+// The DrawingSurface on Qt 6: draws into a QImage of Format_RGB32 through one
+// QPainter kept active between calls (pens and brushes are applied lazily),
+// without antialiasing, following the pixel rules of drawing_surface.h.
+//
+// A QGuiApplication must exist before textOut is used (fonts need it); the
+// other operations work without one.
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QString>
+#include <memory>
+#include <optional>
+
+#include "render/drawing_surface.h"
+
+namespace kelpris {
+
+/// A bitmap holding a Format_RGB32 image. Only QtImageSurface accepts it.
+class QtBitmap final : public Bitmap {
+  public:
+    explicit QtBitmap(QImage image) : image_(std::move(image)) {}
+    std::int32_t width() const override { return image_.width(); }
+    std::int32_t height() const override { return image_.height(); }
+    QImage& image() { return image_; }
+    const QImage& image() const { return image_; }
+
+  private:
+    QImage image_;
+};
+
+class QtImageSurface final : public DrawingSurface {
+  public:
+    /// Draws onto `target`, owned elsewhere (the view's back buffer, expected in
+    /// Format_RGB32), which must outlive the surface. Bitmaps cannot be
+    /// selected into such a surface.
+    explicit QtImageSurface(QImage& target);
+    /// Owns a width x height Format_RGB32 image filled white (sizes below 1
+    /// give an empty image that ignores all drawing). Bitmaps cannot be
+    /// selected into it.
+    QtImageSurface(std::int32_t width, std::int32_t height);
+    ~QtImageSurface() override;
+    QtImageSurface(const QtImageSurface&) = delete;
+    QtImageSurface& operator=(const QtImageSurface&) = delete;
+
+    /// The image drawn on now: for a memory surface, the selected bitmap's.
+    /// Everything drawn so far is in it.
+    QImage& image() { return *target_; }
+    const QImage& image() const { return *target_; }
+    /// Writes image() as PNG; false when it cannot be written.
+    bool savePng(const QString& path) const;
+
+    /// 132 and 133 come from the resources ":/kelpris/bitmaps/132.png" and
+    /// "133.png"; null for any other number or when the picture is missing.
+    std::unique_ptr<Bitmap> loadBitmap(int resourceId) override;
+    /// Null when either size is below 1 or the image cannot be allocated.
+    std::unique_ptr<Bitmap> createCompatibleBitmap(std::int32_t width,
+                                                   std::int32_t height) override;
+    std::unique_ptr<DrawingSurface> createCompatibleSurface() override;
+
+    Pen selectPen(const Pen& pen) override;
+    Brush selectBrush(const Brush& brush) override;
+    /// Memory surfaces only. A null bitmap, a bitmap of another
+    /// implementation, or a call on a non-memory surface changes nothing and
+    /// returns null. A bitmap already being drawn on by another surface is
+    /// accepted, but drawing through this surface then does nothing.
+    Bitmap* selectBitmap(Bitmap* bitmap) override;
+
+    void moveTo(std::int32_t x, std::int32_t y) override;
+    void lineTo(std::int32_t x, std::int32_t y) override;
+    /// Fewer than 3 points draw nothing; points past the fourth are ignored.
+    void polygon(std::span<const Point> points) override;
+    void ellipse(std::int32_t left, std::int32_t top, std::int32_t right,
+                 std::int32_t bottom) override;
+    void rectangle(std::int32_t left, std::int32_t top, std::int32_t right,
+                   std::int32_t bottom) override;
+    /// The bytes are read as UTF-8.
+    void textOut(std::int32_t x, std::int32_t y, std::string_view text) override;
+    Rgb setTextColour(Rgb colour) override;
+    /// `source` must be a QtImageSurface; any other source, or a raster
+    /// operation other than the two named ones, transfers nothing.
+    void bitBlt(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                DrawingSurface& source, std::int32_t srcX, std::int32_t srcY, RasterOp op) override;
+
+  private:
+    struct MemoryTag {};
+
+  public:
+    /// A memory surface with its own 1x1 bitmap selected; only
+    /// createCompatibleSurface can name the tag.
+    explicit QtImageSurface(MemoryTag);
+
+  private:
+    /// The painter on the current target with the selected pen and brush
+    /// applied, or null when the target cannot be painted on.
+    QPainter* painter();
+    void endPainting();
+    void drawBox(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom,
+                 bool ellipse);
+
+    std::optional<QImage> ownImage_;         // the (width, height) constructor
+    std::unique_ptr<QtBitmap> firstBitmap_;  // a memory surface's own 1x1 bitmap
+    QtBitmap* selected_ = nullptr;           // memory surfaces: the bitmap drawn on
+    QImage* target_ = nullptr;
+
+    Pen pen_{};
+    Brush brush_ = Brush::white();
+    Rgb textColour_{};
+    Point current_{};
+    bool penDirty_ = true;
+    bool brushDirty_ = true;
+    bool fontSet_ = false;
+    QPainter painter_;  // last, so it ends before the images above go away
+};
+
+}  // namespace kelpris

@@ -1,0 +1,385 @@
+// Scene drawing: the calls it makes (on a recording surface) and the pixels
+// it produces (on the Qt surface, against PNG baselines in golden/).
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QString>
+#include <limits>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+#include "recording_surface.h"
+#include "render/qt/qt_surface.h"
+#include "scene/scena.h"
+
+namespace kelpris {
+namespace {
+
+using test::Call;
+using test::RecordingSurface;
+
+constexpr Pen kBlackPen{1, {0, 0, 0}};
+constexpr Pen kYellowPen{5, {255, 255, 0}};
+
+/// A scene whose vertices have the given window positions; the model
+/// coordinates do not matter to drawing.
+Scena sceneAt(const std::vector<Point>& screen) {
+    Scena scene;
+    for (const Point p : screen) {
+        Vertex v;
+        v.screenX = p.x;
+        v.screenY = p.y;
+        scene.vertices.push_back(v);
+    }
+    scene.vertexCount = static_cast<std::int32_t>(screen.size());
+    return scene;
+}
+
+void addEdge(Scena& scene, int a, int b) {
+    scene.edges.push_back({&scene.vertices[a], &scene.vertices[b]});
+    scene.edgeCount = static_cast<std::int32_t>(scene.edges.size());
+}
+
+void addFace(Scena& scene, int a, int b, int c, int d = -1) {
+    Vertex* const fourth = d < 0 ? nullptr : &scene.vertices[d];
+    scene.faces.push_back({&scene.vertices[a], &scene.vertices[b], &scene.vertices[c], fourth});
+    scene.faceCount = static_cast<std::int32_t>(scene.faces.size());
+    scene.faceModel = 1;
+}
+
+void sortAs(Scena& scene, const std::vector<int>& order) {
+    scene.TRIEDENE_STENY.clear();
+    for (const int i : order) {
+        scene.TRIEDENE_STENY.push_back({0, &scene.faces[i]});
+    }
+}
+
+Call move(int x, int y) {
+    return {Call::MoveTo, {}, {}, {{x, y}}};
+}
+Call line(int x, int y, Pen pen = {}, Brush brush = Brush::white()) {
+    return {Call::LineTo, pen, brush, {{x, y}}};
+}
+Call poly(std::vector<Point> points, Pen pen = {}, Brush brush = Brush::white()) {
+    return {Call::Polygon, pen, brush, std::move(points)};
+}
+
+/// A triangle (0), a quadrilateral with two equal corners (1) and a square
+/// overlapping the triangle (2).
+Scena faceScene() {
+    Scena scene = sceneAt({{4, 4},
+                           {30, 6},
+                           {8, 28},
+                           {20, 20},
+                           {40, 20},
+                           {40, 20},
+                           {28, 40},
+                           {14, 12},
+                           {36, 12},
+                           {36, 34},
+                           {14, 34}});
+    addFace(scene, 0, 1, 2);
+    addFace(scene, 3, 4, 5, 6);
+    addFace(scene, 7, 8, 9, 10);
+    scene.projCentreX = 22;
+    scene.projCentreY = 22;
+    return scene;
+}
+
+Scena houseEdges() {
+    Scena scene = sceneAt({{8, 20}, {36, 20}, {36, 42}, {8, 42}, {22, 6}});
+    for (const auto& [a, b] :
+         std::vector<std::pair<int, int>>{{0, 1}, {1, 2}, {2, 3}, {3, 0}, {0, 4}, {4, 1}, {0, 2}}) {
+        addEdge(scene, a, b);
+    }
+    scene.projCentreX = 22;
+    scene.projCentreY = 26;
+    return scene;
+}
+
+TEST(SceneDraw, edgesAreOneMoveAndOneLineEachInChainOrder) {
+    const Scena scene = houseEdges();
+    RecordingSurface surface;
+    scene.draw(surface, 0);
+    const std::vector<Call> want{move(8, 20),  line(36, 20), move(36, 20), line(36, 42),
+                                 move(36, 42), line(8, 42),  move(8, 42),  line(8, 20),
+                                 move(8, 20),  line(22, 6),  move(22, 6),  line(36, 20),
+                                 move(8, 20),  line(36, 42)};
+    EXPECT_EQ(surface.calls, want);
+}
+
+TEST(SceneDraw, facesInFileOrderKeepFourPointsEvenWithEqualCorners) {
+    const Scena scene = faceScene();
+    RecordingSurface surface;
+    scene.draw(surface, 1);
+    const std::vector<Call> want{poly({{4, 4}, {30, 6}, {8, 28}}),
+                                 poly({{20, 20}, {40, 20}, {40, 20}, {28, 40}}),
+                                 poly({{14, 12}, {36, 12}, {36, 34}, {14, 34}})};
+    EXPECT_EQ(surface.calls, want);
+}
+
+TEST(SceneDraw, sortedModeFollowsTheDepthListAndDrawsNothingBeforeASort) {
+    Scena scene = faceScene();
+    RecordingSurface unsorted;
+    scene.draw(unsorted, 2);
+    EXPECT_TRUE(unsorted.calls.empty());
+
+    sortAs(scene, {2, 0});  // a list may also hold fewer faces than the chain
+    RecordingSurface surface;
+    scene.draw(surface, 2);
+    const std::vector<Call> want{poly({{14, 12}, {36, 12}, {36, 34}, {14, 34}}),
+                                 poly({{4, 4}, {30, 6}, {8, 28}})};
+    EXPECT_EQ(surface.calls, want);
+}
+
+TEST(SceneDraw, modeNotMatchingTheModelOrUnknownDrawsNothing) {
+    const Scena edges = houseEdges();
+    Scena faces = faceScene();
+    sortAs(faces, {0, 1, 2});
+    // A scene holding both chains shows that unknown modes touch neither.
+    Scena both = houseEdges();
+    addFace(both, 0, 1, 2);
+    sortAs(both, {0});
+    for (const int mode : {1, 2}) {
+        RecordingSurface surface;
+        edges.draw(surface, mode);
+        EXPECT_TRUE(surface.calls.empty()) << mode;
+    }
+    RecordingSurface faceEdges;
+    faces.draw(faceEdges, 0);
+    EXPECT_TRUE(faceEdges.calls.empty());
+    for (const int mode :
+         {-1, 3, 4, std::numeric_limits<int>::max(), std::numeric_limits<int>::min()}) {
+        RecordingSurface surface;
+        both.draw(surface, mode);
+        EXPECT_TRUE(surface.calls.empty()) << mode;
+    }
+}
+
+TEST(SceneDraw, recordsWithMissingVerticesAreSkipped) {
+    Scena scene = sceneAt({{1, 1}, {5, 5}, {9, 1}});
+    scene.edges.push_back({&scene.vertices[0], nullptr});
+    scene.edges.push_back({nullptr, &scene.vertices[1]});
+    addEdge(scene, 1, 2);
+    scene.faces.push_back({&scene.vertices[0], nullptr, &scene.vertices[2], nullptr});
+    addFace(scene, 0, 1, 2);
+    scene.TRIEDENE_STENY.push_back({0, nullptr});
+    scene.TRIEDENE_STENY.push_back({0, &scene.faces[1]});
+    RecordingSurface surface;
+    scene.draw(surface, 0);
+    scene.draw(surface, 1);
+    scene.draw(surface, 2);
+    const std::vector<Call> want{move(5, 5), line(9, 1), poly({{1, 1}, {5, 5}, {9, 1}}),
+                                 poly({{1, 1}, {5, 5}, {9, 1}})};
+    EXPECT_EQ(surface.calls, want);
+}
+
+TEST(SceneSetupView, edgeModelIsOutlinedInBlackThenRingedAndToolsRestored) {
+    Scena scene = sceneAt({{3, 4}, {10, 12}});
+    addEdge(scene, 0, 1);
+    scene.projCentreX = 50;
+    scene.projCentreY = -7;
+    RecordingSurface surface;
+    const Pen callerPen{2, {1, 2, 3}};
+    const Brush callerBrush = Brush::solid({9, 8, 7});
+    surface.pen = callerPen;
+    surface.brush = callerBrush;
+    scene.drawSetupView(surface);
+    const Brush hollow = Brush::hollowBrush();
+    const std::vector<Call> want{
+        {Call::SelectPen, kBlackPen},
+        {Call::SelectBrush, {}, hollow},
+        move(3, 4),
+        line(10, 12, kBlackPen, hollow),
+        {Call::SelectPen, kYellowPen},
+        {Call::Ellipse, kYellowPen, hollow, {{46, -11}, {54, -3}}},
+        {Call::SelectBrush, {}, callerBrush},
+        {Call::SelectPen, callerPen},
+    };
+    EXPECT_EQ(surface.calls, want);
+    EXPECT_EQ(surface.pen, callerPen);
+    EXPECT_EQ(surface.brush, callerBrush);
+}
+
+TEST(SceneSetupView, faceModelShowsFacesInFileOrderAsOutlinesWhateverTheDepthOrder) {
+    Scena scene = faceScene();
+    sortAs(scene, {2, 1, 0});
+    RecordingSurface surface;
+    scene.drawSetupView(surface);
+    std::vector<Call> polygons;
+    for (const Call& c : surface.calls) {
+        if (c.kind == Call::Polygon) {
+            polygons.push_back(c);
+        }
+    }
+    const Brush hollow = Brush::hollowBrush();
+    const std::vector<Call> want{poly({{4, 4}, {30, 6}, {8, 28}}, kBlackPen, hollow),
+                                 poly({{20, 20}, {40, 20}, {40, 20}, {28, 40}}, kBlackPen, hollow),
+                                 poly({{14, 12}, {36, 12}, {36, 34}, {14, 34}}, kBlackPen, hollow)};
+    EXPECT_EQ(polygons, want);
+    EXPECT_EQ(surface.pen, Pen{});
+    EXPECT_EQ(surface.brush, Brush::white());
+}
+
+TEST(SceneSetupView, ringBoxSaturatesAtTheInt32Limits) {
+    constexpr auto kMax = std::numeric_limits<std::int32_t>::max();
+    constexpr auto kMin = std::numeric_limits<std::int32_t>::min();
+    Scena scene;
+    scene.projCentreX = kMax;
+    scene.projCentreY = kMin;
+    RecordingSurface surface;
+    scene.drawSetupView(surface);
+    const auto ellipse = std::find_if(surface.calls.begin(), surface.calls.end(),
+                                      [](const Call& c) { return c.kind == Call::Ellipse; });
+    ASSERT_NE(ellipse, surface.calls.end());
+    EXPECT_EQ(ellipse->points, (std::vector<Point>{{kMax - 4, kMin}, {kMax, kMin + 4}}));
+}
+
+TEST(ScopedTools, restoreTheReplacedObjectsOnEveryWayOut) {
+    RecordingSurface surface;
+    test::RecordingBitmap other;
+    const auto earlyReturn = [&](bool leave) {
+        ScopedPen pen(surface, kYellowPen);
+        ScopedBrush brush(surface, Brush::black());
+        ScopedBitmap bitmap(surface, &other);
+        pen.select(kBlackPen);  // a second select does not change what is restored
+        brush.select(Brush::hollowBrush());
+        if (leave) {
+            return;
+        }
+        surface.moveTo(0, 0);
+    };
+    earlyReturn(true);
+    EXPECT_EQ(surface.pen, Pen{});
+    EXPECT_EQ(surface.brush, Brush::white());
+    EXPECT_EQ(surface.bitmap, &surface.first);
+    try {
+        ScopedPen pen(surface, kYellowPen);
+        ScopedBitmap bitmap(surface, &other);
+        throw std::runtime_error("leave");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_EQ(surface.pen, Pen{});
+    EXPECT_EQ(surface.bitmap, &surface.first);
+}
+
+// --- Pixels ------------------------------------------------------------------
+
+constexpr Rgb kRedLine{215, 0, 0};
+constexpr Rgb kGreenLine{0, 120, 0};
+constexpr Rgb kGreenFace{0, 100, 0};
+
+Rgb pixel(const QImage& image, int x, int y) {
+    const QRgb p = image.pixel(x, y);
+    return Rgb{static_cast<std::uint8_t>(qRed(p)), static_cast<std::uint8_t>(qGreen(p)),
+               static_cast<std::uint8_t>(qBlue(p))};
+}
+
+/// Compares with golden/<name>.png exactly; KELPRIS_UPDATE_GOLDEN=1 rewrites
+/// the baseline instead. A mismatch leaves the picture as <name>.png.new.
+void expectMatchesGolden(const QImage& image, const char* name) {
+    const QString path = QStringLiteral(KELPRIS_GOLDEN_DIR "/") + QLatin1String(name) + ".png";
+    if (qEnvironmentVariable("KELPRIS_UPDATE_GOLDEN") == QLatin1String("1")) {
+        ASSERT_TRUE(image.save(path, "PNG")) << path.toStdString();
+        return;
+    }
+    const QImage golden = QImage(path).convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(golden.isNull()) << "no baseline " << path.toStdString()
+                                  << " (run with KELPRIS_UPDATE_GOLDEN=1 to create it)";
+    ASSERT_EQ(golden.size(), image.size());
+    int differing = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            differing += pixel(golden, x, y) == pixel(image, x, y) ? 0 : 1;
+        }
+    }
+    if (differing != 0) {
+        image.save(path + ".new", "PNG");
+    }
+    EXPECT_EQ(differing, 0) << name;
+}
+
+/// A black picture as the stereo screen starts one.
+void clearBlack(QtImageSurface& surface, int width, int height) {
+    ScopedBrush black(surface, Brush::black());
+    surface.rectangle(0, 0, width, height);
+}
+
+TEST(SceneDrawPixels, laterFaceCoversEarlierOneInEitherOrder) {
+    Scena scene = sceneAt({{2, 2}, {12, 2}, {12, 12}, {2, 12}, {8, 6}, {18, 6}, {18, 16}, {8, 16}});
+    addFace(scene, 0, 1, 2, 3);
+    addFace(scene, 4, 5, 6, 7);
+    QtImageSurface fileOrder(20, 20);
+    fileOrder.selectBrush(Brush::solid(kGreenFace));
+    scene.draw(fileOrder, 1);
+    // (12, 10) is on the first square's right edge, inside the second one.
+    EXPECT_EQ(pixel(fileOrder.image(), 12, 10), kGreenFace);
+    EXPECT_EQ(pixel(fileOrder.image(), 8, 10), (Rgb{0, 0, 0}));
+
+    sortAs(scene, {1, 0});
+    QtImageSurface sorted(20, 20);
+    sorted.selectBrush(Brush::solid(kGreenFace));
+    scene.draw(sorted, 2);
+    EXPECT_EQ(pixel(sorted.image(), 12, 10), (Rgb{0, 0, 0}));
+    EXPECT_EQ(pixel(sorted.image(), 8, 10), kGreenFace);
+}
+
+TEST(SceneDrawPixels, setupRingIsYellowHollowAndLeavesThePenForLaterLines) {
+    Scena scene = houseEdges();
+    QtImageSurface surface(48, 48);
+    scene.drawSetupView(surface);
+    const QImage& image = surface.image();
+    const int cx = scene.projCentreX;
+    const int cy = scene.projCentreY;
+    EXPECT_EQ(pixel(image, cx, cy), (Rgb{255, 255, 255}));
+    EXPECT_EQ(pixel(image, cx + 4, cy), (Rgb{255, 255, 0}));
+    EXPECT_EQ(pixel(image, cx - 5, cy), (Rgb{255, 255, 0}));
+    EXPECT_EQ(pixel(image, 8, 36), (Rgb{0, 0, 0}));  // outline of the model
+    // The surface's own 1-pixel black pen and white brush are back.
+    surface.moveTo(0, 46);
+    surface.lineTo(47, 46);
+    EXPECT_EQ(pixel(image, 30, 46), (Rgb{0, 0, 0}));
+    EXPECT_EQ(pixel(image, 30, 45), (Rgb{255, 255, 255}));
+    surface.rectangle(1, 1, 5, 5);
+    EXPECT_EQ(pixel(image, 3, 3), (Rgb{255, 255, 255}));
+}
+
+TEST(SceneDrawGolden, edgesInRedOnBlack) {
+    QtImageSurface surface(48, 48);
+    clearBlack(surface, 48, 48);
+    ScopedPen pen(surface, Pen{1, kRedLine});
+    houseEdges().draw(surface, 0);
+    expectMatchesGolden(surface.image(), "draw_mode0_edges");
+}
+
+TEST(SceneDrawGolden, facesInFileOrderInGreen) {
+    QtImageSurface surface(48, 48);
+    clearBlack(surface, 48, 48);
+    ScopedPen pen(surface, Pen{1, kGreenLine});
+    ScopedBrush brush(surface, Brush::solid(kGreenFace));
+    faceScene().draw(surface, 1);
+    expectMatchesGolden(surface.image(), "draw_mode1_faces");
+}
+
+TEST(SceneDrawGolden, facesInDepthOrderInRed) {
+    Scena scene = faceScene();
+    sortAs(scene, {2, 1, 0});
+    QtImageSurface surface(48, 48);
+    clearBlack(surface, 48, 48);
+    ScopedPen pen(surface, Pen{1, kRedLine});
+    ScopedBrush brush(surface, Brush::solid({180, 0, 0}));
+    scene.draw(surface, 2);
+    expectMatchesGolden(surface.image(), "draw_mode2_sorted");
+}
+
+TEST(SceneDrawGolden, setupViewOfAFaceModel) {
+    Scena scene = faceScene();
+    QtImageSurface surface(48, 48);
+    scene.drawSetupView(surface);
+    expectMatchesGolden(surface.image(), "setup_view");
+}
+
+}  // namespace
+}  // namespace kelpris
