@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <system_error>
 
 #include "scene/saturate.h"
 #include "scene/scene_reader.h"
@@ -25,6 +26,13 @@ std::string readWholeFile(const std::filesystem::path& path, std::string& out) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) {
         return std::string("cannot open file: ") + std::strerror(errno);
+    }
+    // The size on disk is only a hint for the buffer: the loop reads
+    // whatever is really there.
+    std::error_code sizeError;
+    const auto sizeHint = std::filesystem::file_size(path, sizeError);
+    if (!sizeError) {
+        out.reserve(static_cast<std::size_t>(sizeHint) + 1);
     }
     constexpr std::size_t kChunk = 1 << 16;
     std::size_t used = 0;
