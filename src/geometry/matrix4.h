@@ -40,10 +40,16 @@ class Matrix4 {
 
     void setIdentity() noexcept;
     /// M := M * T, T the identity with row 3 = (tx, ty, tz, 1).
+    /// Appending (all operations below): R[i][j] is a running sum over
+    /// k = 0..3 of M[i][k] * X[k][j], each step in double and rounded to
+    /// float; M is replaced only when all of R is computed.
     void translate(std::int32_t tx, std::int32_t ty, std::int32_t tz) noexcept;
-    /// M := M * Rz(angle); sin and cos are rounded to float before use.
+    /// M := M * Rz(angle), Rz rows (c, s, 0, 0), (-s, c, 0, 0), (0, 0, 1, 0),
+    /// (0, 0, 0, 1): x' = x c - y s, y' = x s + y c. s and c are computed in
+    /// double from the float angle and rounded to float before use.
     void rotateZ(float angle) noexcept;
-    /// M := M * Rx(angle).
+    /// M := M * Rx(angle), Rx rows (1, 0, 0, 0), (0, c, s, 0), (0, -s, c, 0),
+    /// (0, 0, 0, 1): y' = y c - z s, z' = y s + z c. Rounding as rotateZ.
     void rotateX(float angle) noexcept;
     /// M := M * diag(1, 1, 0, 1): drops the depth axis.
     void flatten() noexcept;
@@ -52,13 +58,24 @@ class Matrix4 {
     /// rounded to float once.
     void apply(float& x, float& y, float& z, float& w) const noexcept;
 
-    /// Parallel projection: transform, scale, negate y, place at the origin.
+    /// Parallel projection: apply M to (x, y, z, 1) giving (px, py, ...);
+    /// x = trunc(px * scale) + originX, y = trunc(-py * scale) + originY, the
+    /// products in double, never rounded to float. Truncation is toward zero;
+    /// results outside int32 saturate.
     ParallelPoint projectParallel(std::int32_t x, std::int32_t y, std::int32_t z, float scale,
                                   std::int32_t originX, std::int32_t originY) const noexcept;
 
     /// Perspective projection for one eye; also yields the integer depth
-    /// behind the picture plane. Degenerate divisors (eye distance 0, a point
-    /// at or behind the eye) give saturated values, never undefined ones.
+    /// behind the picture plane. Apply M to (x, y, z, 1); px, py, pz :=
+    /// float(p * scale); pz := float(depthOffset + pz); k = pz / eyeDistance
+    /// + 1 (double); t1 = trunc(px / k), t2 = trunc((px - eyeShift) / k);
+    /// x = t1 + eyeSign * (eyeShift - t1 + t2) + originX,
+    /// y = trunc(-py / k) + originY, depth = trunc(pz).
+    /// Degenerate divisors (eye distance 0, a point at or behind the eye: k
+    /// zero, negative, infinite or NaN) and huge values give saturated
+    /// integers (NaN quotients give 0); the integer sums saturate instead of
+    /// overflowing and equal plain 32-bit arithmetic whenever that does not
+    /// overflow. The depth and y do not depend on the eye.
     StereoPoint projectStereo(std::int32_t x, std::int32_t y, std::int32_t z,
                               const StereoParams& params) const noexcept;
 
