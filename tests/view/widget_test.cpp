@@ -1,0 +1,204 @@
+// The view widget: construction, the two kinds of redraw, mouse input and the
+// sort-report signal, under the offscreen platform.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QSignalSpy>
+#include <QTest>
+#include <memory>
+
+#include "qt_test_support.h"
+#include "test_scenes.h"
+#include "view/qt/kelpr_view.h"
+#include "view/scene_holder.h"
+#include "view/view_state.h"
+
+namespace kelpris {
+namespace {
+
+using namespace kelpris::testing;
+
+struct RecordingDocument final : SceneHolder {
+    void setScene(Scena* s) override {
+        scene = s;
+        ++calls;
+    }
+    Scena* scene = nullptr;
+    int calls = 0;
+};
+
+class WidgetTest : public ::testing::Test {
+  protected:
+    ScratchDir scratch;
+    std::unique_ptr<CKELPRView> view;
+
+    void SetUp() override {
+        viewState() = ViewState{};
+        scratch.copyIn(kSourceDir / "data" / "dom.dat", "dom.dat");
+        view = std::make_unique<CKELPRView>();
+        view->resize(644, 484);
+    }
+    void TearDown() override {
+        view.reset();
+        viewState() = ViewState{};
+    }
+    void showView() {
+        view->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+        view->repaint();
+    }
+    // Client coordinates to widget coordinates (inside the 2-pixel frame).
+    static QPoint w(int x, int y) { return QPoint(x + 2, y + 2); }
+};
+
+TEST_F(WidgetTest, constructionLoadsTheDefaultModelAndTools) {
+    EXPECT_TRUE(view->startupLoadStatus().ok);
+    EXPECT_GT(view->scene().vertexCount, 0);
+    EXPECT_EQ(&view->scene(), viewState().scene.get());
+    EXPECT_TRUE(viewState().bmpObserverSide);
+    EXPECT_EQ(viewState().penFrame.width, 4);
+    EXPECT_EQ(view->contentsRect().size(), QSize(640, 480));
+    view.reset();
+    EXPECT_FALSE(viewState().scene);  // released with the view
+    EXPECT_FALSE(viewState().bmpObserverSide);
+}
+
+TEST_F(WidgetTest, missingDefaultModelIsReportedAndTheViewStillPaints) {
+    view.reset();
+    std::filesystem::remove("dom.dat");
+    view = std::make_unique<CKELPRView>();
+    view->resize(644, 484);
+    EXPECT_FALSE(view->startupLoadStatus().ok);
+    EXPECT_FALSE(view->startupLoadStatus().message().empty());
+    const QImage img = view->paintNow();
+    EXPECT_EQ(img.size(), QSize(640, 480));
+}
+
+TEST_F(WidgetTest, paintNowLaysOutAndHandsTheSceneToTheDocument) {
+    RecordingDocument doc;
+    view->setDocument(&doc);
+    EXPECT_EQ(doc.scene, &view->scene());  // valid before the first paint
+    EXPECT_EQ(doc.calls, 1);
+    const QImage img = view->paintNow();
+    EXPECT_EQ(doc.calls, 2);
+    ASSERT_EQ(img.size(), QSize(640, 480));
+    EXPECT_EQ(viewState().clientW, 640);
+    EXPECT_EQ(viewState().planeX, 350);
+    EXPECT_EQ(at(img, 350, 100), kFrame);
+    EXPECT_EQ(view->currentImage(), img);
+    view->setDocument(nullptr);
+    view->paintNow();
+    EXPECT_EQ(doc.calls, 2);
+}
+
+TEST_F(WidgetTest, tinyViewDrawsNothingAndDoesNotFail) {
+    view->resize(3, 3);
+    EXPECT_TRUE(view->paintNow().isNull());
+    EXPECT_EQ(viewState().clientW, -1);
+}
+
+TEST_F(WidgetTest, draggingTheYawHandleTurnsThePlanView) {
+    showView();
+    const QImage before = view->currentImage();
+    QTest::mousePress(view.get(), Qt::LeftButton, {}, w(190, 300));
+    EXPECT_EQ(viewState().dragYaw, 1);
+    QTest::mouseMove(view.get(), w(130, 360));
+    EXPECT_EQ(viewState().yaw, static_cast<float>(static_cast<double>(PI) / 2));
+    QTest::mouseRelease(view.get(), Qt::LeftButton, {}, w(130, 360));
+    EXPECT_EQ(viewState().dragYaw, 0);
+    const QImage after = view->currentImage();
+    EXPECT_NE(after.copy(0, 250, 500, 230), before.copy(0, 250, 500, 230));  // the plan view
+}
+
+TEST_F(WidgetTest, doubleClickShowsTheOtherScreenAtOnce) {
+    showView();
+    EXPECT_EQ(at(view->currentImage(), 450, 20), kWhite);
+    QTest::mouseDClick(view.get(), Qt::LeftButton, {}, w(600, 20));
+    EXPECT_EQ(viewState().stereoMode, 1);
+    EXPECT_EQ(at(view->currentImage(), 1, 240), kFrame);
+    EXPECT_EQ(at(view->currentImage(), 450, 20), kBlack);
+    QTest::mouseDClick(view.get(), Qt::LeftButton, {}, w(600, 20));
+    EXPECT_EQ(viewState().stereoMode, 0);
+    EXPECT_EQ(at(view->currentImage(), 450, 20), kWhite);
+}
+
+TEST_F(WidgetTest, mouseRedrawShowsTheDraggedPlaneWithoutLayingOut) {
+    showView();
+    QTest::mousePress(view.get(), Qt::LeftButton, {}, w(350, 10));
+    QTest::mouseMove(view.get(), w(420, 10));
+    EXPECT_EQ(viewState().planeX, 420);
+    EXPECT_EQ(at(view->currentImage(), 420, 100), kFrame);
+    view->repaint();  // shows the freshly drawn buffer
+    EXPECT_EQ(viewState().planeX, 420);
+    EXPECT_EQ(at(view->currentImage(), 420, 100), kFrame);
+    QTest::mouseRelease(view.get(), Qt::LeftButton, {}, w(420, 10));
+    view->repaint();  // any other paint is the platform's: lays out again
+    EXPECT_EQ(viewState().planeX, 350);
+    EXPECT_EQ(at(view->currentImage(), 420, 100), kWhite);
+}
+
+TEST_F(WidgetTest, resizeLaysOutAgainAndKeepsTheAngles) {
+    showView();
+    QTest::mousePress(view.get(), Qt::LeftButton, {}, w(190, 300));
+    QTest::mouseMove(view.get(), w(130, 360));
+    QTest::mouseRelease(view.get(), Qt::LeftButton, {}, w(130, 360));
+    QTest::mousePress(view.get(), Qt::LeftButton, {}, w(350, 10));
+    QTest::mouseMove(view.get(), w(400, 10));
+    const float yaw = viewState().yaw;
+    view->resize(1004, 705);
+    view->repaint();
+    EXPECT_EQ(viewState().clientW, 1000);
+    EXPECT_EQ(viewState().planeX, 546);
+    EXPECT_EQ(viewState().yaw, yaw);
+    EXPECT_EQ(view->currentImage().size(), QSize(1000, 701));
+    QTest::mouseRelease(view.get(), Qt::LeftButton, {}, w(400, 10));
+}
+
+TEST_F(WidgetTest, replacedSceneIsTheSameObjectAndLaysOutAgain) {
+    RecordingDocument doc;
+    view->setDocument(&doc);
+    showView();
+    Scena* const before = &view->scene();
+    viewState().planeX = 500;
+    viewState().yaw = 1.0f;
+    viewState().stereoMode = 1;
+    view->replaceScene(squareFace());
+    EXPECT_EQ(&view->scene(), before);
+    EXPECT_EQ(doc.scene, before);
+    EXPECT_EQ(view->scene().faceModel, 1);
+    QApplication::processEvents();
+    view->repaint();
+    EXPECT_EQ(viewState().planeX, 350);
+    EXPECT_EQ(viewState().yaw, 1.0f);
+    EXPECT_EQ(viewState().stereoMode, 1);
+    EXPECT_EQ(at(view->currentImage(), 1, 240), kFrame);
+    // Once a setup paint has aimed at the new model's centre, the stereo
+    // picture shows its face.
+    viewState().stereoMode = 0;
+    view->repaint();
+    viewState().stereoMode = 1;
+    view->repaint();
+    EXPECT_EQ(at(view->currentImage(), 320, 240), kFacesOverlap);
+}
+
+TEST_F(WidgetTest, sortReportFailureIsSignalledOncePerRun) {
+    QSignalSpy spy(view.get(), &CKELPRView::sortReportFailed);
+    view->replaceScene(squareFace());
+    viewState().stereoMode = 1;
+    std::filesystem::create_directory(kSortReportFile);  // cannot be written as a file
+    view->paintNow();
+    view->paintNow();
+    ASSERT_EQ(spy.count(), 1);
+    EXPECT_FALSE(spy.at(0).at(0).toString().isEmpty());
+    std::filesystem::remove(kSortReportFile);
+    view->paintNow();  // written again
+    EXPECT_TRUE(std::filesystem::is_regular_file(kSortReportFile));
+    std::filesystem::remove(kSortReportFile);
+    std::filesystem::create_directory(kSortReportFile);
+    view->paintNow();
+    EXPECT_EQ(spy.count(), 2);
+}
+
+}  // namespace
+}  // namespace kelpris
