@@ -228,6 +228,17 @@ int runKelpris(int argc, char** argv) {
             break;
     }
 
+    // A named file that cannot be read ends the run before any window (or
+    // display connection) exists.
+    if (commandLine.file && !canRead(fromLocal(*commandLine.file))) {
+        Scena probe;
+        const FileStatus status = probe.load(*commandLine.file);
+        std::cerr << "kelpris: "
+                  << (status ? *commandLine.file + ": cannot open the file" : status.message())
+                  << '\n';
+        return 1;
+    }
+
     // --render needs no display.
     if (commandLine.renderPath && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");

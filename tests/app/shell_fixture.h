@@ -1,0 +1,80 @@
+#pragma once
+// Shared pieces of the shell tests: prompts that record instead of asking,
+// and a fixture with a fresh view state and scratch files.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <optional>
+
+#include "app/prompts.h"
+#include "view/view_state.h"
+
+namespace kelpris::test {
+
+class RecordingPrompts final : public Prompts {
+  public:
+    QStringList errors;
+    QStringList notices;
+    QStringList overwriteQuestions;
+    int openAsked = 0;
+    int saveAsked = 0;
+    bool allowOverwrite = false;
+    QString openAnswer;
+    QString saveAnswer;
+
+    void error(QWidget*, const QString& text) override { errors << text; }
+    void notice(QWidget*, const QString& text) override { notices << text; }
+    bool confirmOverwrite(QWidget*, const QString& path) override {
+        overwriteQuestions << path;
+        return allowOverwrite;
+    }
+    QString openPath(QWidget*) override {
+        ++openAsked;
+        return openAnswer;
+    }
+    QString savePath(QWidget*, const QString&) override {
+        ++saveAsked;
+        return saveAnswer;
+    }
+    int calls() const {
+        return static_cast<int>(errors.size() + notices.size() + overwriteQuestions.size()) +
+               openAsked + saveAsked;
+    }
+};
+
+class ShellTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        viewState() = ViewState{};
+        QSettings().clear();
+        ASSERT_TRUE(files_.isValid());
+    }
+    void TearDown() override { viewState() = ViewState{}; }
+
+    /// Writes `text` to a scratch file and returns its absolute path.
+    QString file(const QString& name, const char* text) {
+        const QString path = files_.filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text);
+        return path;
+    }
+
+    /// A small edge model: a tetrahedron's wire frame.
+    QString edgeModel(const QString& name = QStringLiteral("tetra.dat")) {
+        return file(name, "0\n4 6\n0 0 0\n1 0 0\n0 1 0\n0 0 1\n1 2\n1 3\n1 4\n2 3\n2 4\n3 4\n");
+    }
+    /// A small face model: two quads and a triangle.
+    QString faceModel(const QString& name = QStringLiteral("faces.dat")) {
+        return file(name, "1\n5 3\n0 0 0\n2 0 0\n2 2 0\n0 2 0\n1 1 2\n1 2 3 4\n1 2 5\n2 3 5 4\n");
+    }
+
+    QTemporaryDir files_;
+};
+
+}  // namespace kelpris::test
