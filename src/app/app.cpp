@@ -72,6 +72,8 @@ CKELPRApp::Outcome CKELPRApp::initInstance(const CommandLine& commandLine, std::
     QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationName));
     QCoreApplication::setOrganizationName(QString::fromLatin1(kOrganisationName));
     QApplication::setWindowIcon(applicationIcon());
+    // Lets desktops match the window with kelpris.desktop and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("kelpris"));
     {
         QSettings settings;
         recent_.load(settings);
