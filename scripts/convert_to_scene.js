@@ -7,37 +7,41 @@
 //
 // The mesh is turned so that it stands upright (model z up) and shows its
 // front toward the observer at +y, moved so that its bounding box starts at
-// the origin, and scaled so that its largest extent is exactly 1000.
+// a per-model offset, and scaled so that its largest coordinate is exactly 1000.
 // Coordinates are written as integers: the viewer's loader scales the largest
 // |coordinate| to 1000, here by 1000 / 1000 = 1, so the file loads without any
 // further rounding. Keeping the model on one side of the origin makes it span
-// 1000 units rather than 2000, so it fits the views at the default layout (the
-// view centres on the mean vertex, wherever the model lies). Output is
-// deterministic.
+// at most 1000 units rather than 2000, so it fits the views at the default
+// layout (the view centres on the mean vertex, wherever the model lies). Output
+// is deterministic.
 'use strict';
 
 const fs = require('fs');
 const path = require('path');
 const { createRequire } = require('module');
 
-// Per package: how to turn the published (y-up) data into z-up, front at +y.
-// Both are proper rotations (determinant +1), so no mirror image arises.
-const ORIENTATIONS = {
-  // The bunny's nose points toward -x: -x becomes +y, y becomes z.
-  bunny: ([x, y, z]) => [-z, -x, y],
+// Per package: how to turn the published (y-up) data into z-up, front at +y
+// (both proper rotations, determinant +1, so no mirror image arises), and
+// where its bounding box starts. The loader scales the largest |coordinate|
+// to 1000, so a model placed in offset..1000 spans 1000 - offset units: the
+// tall bunny needs a margin to fit the stereo screen at the default layout,
+// the flat teapot does not.
+const MODELS = {
+  // The bunny's nose points toward -x: keep it looking left, y becomes z, so
+  // the observer sees its familiar profile.
+  bunny: { orient: ([x, y, z]) => [x, -z, y], offset: 300 },
   // The teapot's spout points toward +x: keep it on the right, y becomes z,
   // so the observer sees the classic side view.
-  teapot: ([x, y, z]) => [x, -z, y],
+  teapot: { orient: ([x, y, z]) => [x, -z, y], offset: 0 },
 };
-
-const TARGET = 1000;
 
 function fail(message) {
   process.stderr.write(`convert_to_scene: ${message}\n`);
   process.exit(1);
 }
 
-function convert(mesh, orient) {
+function convert(mesh, { orient, offset }) {
+  const target = 1000 - offset;
   const { positions, cells } = mesh;
   if (!Array.isArray(positions) || positions.length < 1) fail('no positions');
   if (!Array.isArray(cells) || cells.length < 1) fail('no cells');
@@ -60,8 +64,11 @@ function convert(mesh, orient) {
   const extent = Math.max(...hi.map((h, k) => h - lo[k]));
   if (!(extent > 0)) fail('the mesh has no extent');
 
-  // Rounded integer coordinates in 0..1000; the largest lands on exactly 1000.
-  const verts = turned.map((p) => p.map((v, k) => Math.round(((v - lo[k]) / extent) * TARGET)));
+  // Rounded integer coordinates in offset..1000; the largest lands on exactly
+  // 1000.
+  const verts = turned.map((p) =>
+    p.map((v, k) => offset + Math.round(((v - lo[k]) / extent) * target)),
+  );
 
   const faces = [];
   for (const c of cells) {
@@ -90,11 +97,11 @@ function convert(mesh, orient) {
 function main() {
   const [name, out] = process.argv.slice(2);
   if (!name || !out) fail('usage: convert_to_scene.js <package> <output.dat>');
-  const orient = ORIENTATIONS[name];
-  if (!orient) fail(`no orientation known for package "${name}"`);
+  const model = MODELS[name];
+  if (!model) fail(`no orientation known for package "${name}"`);
   // Resolve the package from the current folder, where it was installed.
   const load = createRequire(path.join(process.cwd(), 'noop.js'));
-  fs.writeFileSync(out, convert(load(name), orient));
+  fs.writeFileSync(out, convert(load(name), model));
 }
 
 main();
