@@ -9,16 +9,21 @@
 
 namespace {
 
-void BM_ProjectAllStereo(benchmark::State& state) {
+kelpris::Scena randomScene(std::int64_t vertexCount, unsigned seed) {
     kelpris::Scena s;
-    s.vertices.resize(static_cast<std::size_t>(state.range(0)));
-    std::mt19937 rng(99);
+    s.vertices.resize(static_cast<std::size_t>(vertexCount));
+    std::mt19937 rng(seed);
     std::uniform_int_distribution<std::int32_t> coord(-1000, 1000);
     for (auto& v : s.vertices) {
         v.x = coord(rng);
         v.y = coord(rng);
         v.z = coord(rng);
     }
+    return s;
+}
+
+void BM_ProjectAllStereo(benchmark::State& state) {
+    kelpris::Scena s = randomScene(state.range(0), 99);
     // The stereo transform at a turned view, and a full-window projection.
     kelpris::Matrix4 xf;
     xf.translate(-12, 40, -7);
@@ -42,15 +47,7 @@ void BM_ProjectAllStereo(benchmark::State& state) {
 }
 
 void BM_ProjectAllParallel(benchmark::State& state) {
-    kelpris::Scena s;
-    s.vertices.resize(static_cast<std::size_t>(state.range(0)));
-    std::mt19937 rng(98);
-    std::uniform_int_distribution<std::int32_t> coord(-1000, 1000);
-    for (auto& v : s.vertices) {
-        v.x = coord(rng);
-        v.y = coord(rng);
-        v.z = coord(rng);
-    }
+    kelpris::Scena s = randomScene(state.range(0), 98);
     kelpris::Matrix4 xf;
     xf.translate(-12, 40, -7);
     xf.rotateZ(-2.2f);

@@ -4,7 +4,6 @@
 // The stereo paint of a face model includes the depth sort and the report.
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QImage>
 #include <cmath>
 #include <cstdint>
@@ -20,9 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 using kelpris::Scena;
 
-// The bunny is found from this file's place in the source tree.
-const fs::path kBunny =
-    fs::path(__FILE__).parent_path().parent_path() / "data" / "samples" / "bunny.dat";
+const fs::path kBunny = fs::path(KELPRIS_SOURCE_DIR) / "data" / "samples" / "bunny.dat";
 
 // A 250 x 200 grid of quads split into two triangles each: 100,000 faces.
 Scena heightField() {
@@ -104,18 +101,3 @@ BENCHMARK(BM_SetupScreen_100kFaces)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StereoScreen_100kFaces)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    // Text needs a GUI application; no display is needed.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
