@@ -64,13 +64,13 @@ void CMainFrame::buildMenus() {
     };
 
     fileMenu_ = menuBar()->addMenu(QStringLiteral("&File"));
-    connect(add(fileMenu_, Command::FileNew, QStringLiteral("&New"),
+    connect(add(fileMenu_, Command::FileNew, QStringLiteral("&New\tCtrl+N"),
                 {QKeySequence(Qt::CTRL | Qt::Key_N)}, QStringLiteral("Create a new document")),
             &QAction::triggered, this, &CMainFrame::fileNew);
-    connect(add(fileMenu_, Command::FileOpen, QStringLiteral("&Open..."),
+    connect(add(fileMenu_, Command::FileOpen, QStringLiteral("&Open...\tCtrl+O"),
                 {QKeySequence(Qt::CTRL | Qt::Key_O)}, QStringLiteral("Open an existing document")),
             &QAction::triggered, this, &CMainFrame::fileOpen);
-    connect(add(fileMenu_, Command::FileSave, QStringLiteral("&Save"),
+    connect(add(fileMenu_, Command::FileSave, QStringLiteral("&Save\tCtrl+S"),
                 {QKeySequence(Qt::CTRL | Qt::Key_S)}, QStringLiteral("Save the active document")),
             &QAction::triggered, this, &CMainFrame::fileSave);
     connect(add(fileMenu_, Command::FileSaveAs, QStringLiteral("Save &As..."), {},
@@ -93,17 +93,17 @@ void CMainFrame::buildMenus() {
             &QAction::triggered, this, &QWidget::close);
 
     editMenu_ = menuBar()->addMenu(QStringLiteral("&Edit"));
-    inert(editMenu_, Command::EditUndo, QStringLiteral("&Undo"),
+    inert(editMenu_, Command::EditUndo, QStringLiteral("&Undo\tCtrl+Z"),
           {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)},
           QStringLiteral("Undo the last action"));
     editMenu_->addSeparator();
-    inert(editMenu_, Command::EditCut, QStringLiteral("Cu&t"),
+    inert(editMenu_, Command::EditCut, QStringLiteral("Cu&t\tCtrl+X"),
           {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)},
           QStringLiteral("Cut the selection and put it on the Clipboard"));
-    inert(editMenu_, Command::EditCopy, QStringLiteral("&Copy"),
+    inert(editMenu_, Command::EditCopy, QStringLiteral("&Copy\tCtrl+C"),
           {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)},
           QStringLiteral("Copy the selection and put it on the Clipboard"));
-    inert(editMenu_, Command::EditPaste, QStringLiteral("&Paste"),
+    inert(editMenu_, Command::EditPaste, QStringLiteral("&Paste\tCtrl+V"),
           {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)},
           QStringLiteral("Insert Clipboard contents"));
 
