@@ -162,6 +162,9 @@ bool CMainFrame::openRecent(int index) {
 
 void CMainFrame::fileNew() {
     document_.newDocument();
+    if (view_ != nullptr) {
+        view_->updateView();  // as after Open: the repaint lays out again
+    }
 }
 
 void CMainFrame::fileOpen() {

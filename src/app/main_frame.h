@@ -60,6 +60,8 @@ class CMainFrame : public QMainWindow {
     /// from the list after the user has been told.
     bool openRecent(int index);
 
+    /// File New: the document becomes untitled; the model, the angles and the
+    /// screen stay, and the view is updated as after Open.
     void fileNew();
     void fileOpen();
     /// Save: writes to the document's file after the user agrees to replace

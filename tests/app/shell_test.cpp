@@ -191,7 +191,7 @@ TEST_F(FrameTest, openingReplacesTheModelInPlaceAndKeepsAnglesAndScreen) {
     EXPECT_TRUE(prompts_->errors.isEmpty());
 }
 
-TEST_F(FrameTest, fileNewKeepsModelAnglesAndScreenAndOnlyRenames) {
+TEST_F(FrameTest, fileNewKeepsModelAnglesAndScreenAndLaysOutAgain) {
     ASSERT_TRUE(frame().openFile(faceModel()));
     ViewState& state = viewState();
     state.yaw = 0.5f;
@@ -208,6 +208,19 @@ TEST_F(FrameTest, fileNewKeepsModelAnglesAndScreenAndOnlyRenames) {
     EXPECT_EQ(state.pitch, 2.0f);
     EXPECT_EQ(state.stereoMode, 1);
     EXPECT_EQ(prompts_->calls(), 0);
+
+    // The view is updated as after Open: a plane dragged just before goes back
+    // to its layout place, even though the drag's own redraw is still pending.
+    CKELPRView& view = *app_->view();
+    view.paintNow();
+    const int layoutPlaneX = state.planeX;
+    QTest::mousePress(&view, Qt::LeftButton, {}, QPoint(layoutPlaneX + 2, 12));
+    QTest::mouseMove(&view, QPoint(layoutPlaneX - 58, 12));
+    QTest::mouseRelease(&view, Qt::LeftButton, {}, QPoint(layoutPlaneX - 58, 12));
+    ASSERT_EQ(state.planeX, layoutPlaneX - 60);
+    frame().action(Command::FileNew).trigger();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return state.planeX == layoutPlaneX; }, 2000));
+    EXPECT_EQ(state.yaw, 0.5f);
 }
 
 TEST_F(FrameTest, filesThatCannotBeLoadedLeaveTheModelAndSayWhy) {

@@ -51,6 +51,10 @@ void CKELPRView::setDocument(SceneHolder* document) {
 
 void CKELPRView::replaceScene(Scena&& fresh) {
     scene() = std::move(fresh);
+    updateView();
+}
+
+void CKELPRView::updateView() {
     layoutPending_ = true;
     update();
 }

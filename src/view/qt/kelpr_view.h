@@ -43,10 +43,14 @@ class CKELPRView : public QFrame {
     void setDocument(SceneHolder* document);
 
     /// Move-assigns `fresh` into the existing scene object (the document keeps
-    /// its reference) and schedules a platform paint, which lays out again:
+    /// its reference) and calls updateView().
+    void replaceScene(Scena&& fresh);
+
+    /// The update that follows File New or Open: schedules a platform paint,
+    /// which lays out again even if a drag has just drawn the buffer, so
     /// dragged positions return to their layout values; yaw, pitch and the
     /// screen shown stay.
-    void replaceScene(Scena&& fresh);
+    void updateView();
 
     /// Does synchronously what a platform paint does (scene to the document,
     /// layout from the current geometry, draw into the back buffer) and
