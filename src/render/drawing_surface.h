@@ -28,7 +28,8 @@
 //   - polygon: the pixels whose centres lie inside the closed polygon
 //     (even-odd rule) take the brush colour; then the closed outline is drawn
 //     with the pen by the line rules, so with a 1-pixel pen every corner
-//     pixel is covered. A hollow brush fills nothing.
+//     pixel is covered (a polygon whose corners all coincide marks that one
+//     pixel). A hollow brush fills nothing.
 //   - rectangle and ellipse take the box from (left, top) to (right, bottom);
 //     a box given with right < left or bottom < top is read with the two
 //     values swapped. The brush fills the pixels whose centres lie inside the

@@ -200,6 +200,26 @@ TEST(QtImageSurface, polygonFillsItsInsideAndOutlinesEveryCorner) {
     EXPECT_TRUE(marked(few.image()).empty());
 }
 
+TEST(QtImageSurface, polygonOrBoxShrunkToOnePointMarksThatPixel) {
+    // A far face whose corners all land on one pixel must not leave a hole.
+    const std::array<Point, 3> triangle{{{5, 3}, {5, 3}, {5, 3}}};
+    const std::array<Point, 4> quad{{{5, 3}, {5, 3}, {5, 3}, {5, 3}}};
+    for (const std::span<const Point> corners :
+         {std::span<const Point>(triangle), std::span<const Point>(quad)}) {
+        QtImageSurface surface(10, 8);
+        surface.selectPen(Pen{1, kGreen});
+        surface.selectBrush(Brush::solid(kRed));
+        surface.polygon(corners);
+        EXPECT_EQ(marked(surface.image()), (std::vector<Point>{{5, 3}})) << corners.size();
+        EXPECT_EQ(pixel(surface.image(), 5, 3), kGreen);
+    }
+    // An outlined box (l, t, r, b) covers (r - l + 1) x (b - t + 1) pixels.
+    QtImageSurface box(10, 8);
+    box.rectangle(4, 2, 4, 2);
+    box.ellipse(7, 5, 7, 5);
+    EXPECT_EQ(marked(box.image()), (std::vector<Point>{{4, 2}, {7, 5}}));
+}
+
 TEST(QtImageSurface, rectangleOutlineIncludesRightAndBottomAndBrushFillsInside) {
     QtImageSurface surface(12, 12);
     surface.selectBrush(Brush::solid(kRed));

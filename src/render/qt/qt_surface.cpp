@@ -197,9 +197,18 @@ void QtImageSurface::polygon(std::span<const Point> points) {
     for (std::size_t i = 0; i < count; ++i) {
         corners[i] = toQPointF(points[i].x, points[i].y);
     }
-    if (QPainter* p = painter()) {
-        p->drawPolygon(corners.data(), static_cast<int>(count), Qt::OddEvenFill);
+    QPainter* p = painter();
+    if (p == nullptr) {
+        return;
     }
+    // Qt draws nothing for a polygon whose corners all coincide (a face seen
+    // from far away); its outline is the line from that point to itself.
+    const auto used = points.first(count);
+    if (std::all_of(used.begin(), used.end(), [&](Point c) { return c == used[0]; })) {
+        p->drawLine(QLineF(corners[0], corners[0]));
+        return;
+    }
+    p->drawPolygon(corners.data(), static_cast<int>(count), Qt::OddEvenFill);
 }
 
 void QtImageSurface::drawBox(std::int32_t left, std::int32_t top, std::int32_t right,
@@ -218,7 +227,11 @@ void QtImageSurface::drawBox(std::int32_t left, std::int32_t top, std::int32_t r
     const QRectF box(static_cast<double>(left), static_cast<double>(top),
                      static_cast<double>(right) - static_cast<double>(left),
                      static_cast<double>(bottom) - static_cast<double>(top));
-    if (ellipse) {
+    if (left == right && top == bottom) {
+        // A box of one point: Qt would draw nothing, the outline marks the pixel.
+        const QPointF point = toQPointF(left, top);
+        p->drawLine(QLineF(point, point));
+    } else if (ellipse) {
         p->drawEllipse(box);
     } else {
         p->drawRect(box);
