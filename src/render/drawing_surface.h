@@ -23,8 +23,9 @@
 //   - A pen of width w > 1 is centred on the path and covers w pixels across
 //     it: a horizontal line on row y covers rows y - w/2 .. y - w/2 + w - 1
 //     (integer division; likewise columns for a vertical line). Ends and
-//     corners are round, reaching w/2 beyond the end points. A width below 1
-//     draws as 1.
+//     corners are round, reaching w/2 beyond the end points; a line from a
+//     point to itself draws nothing with such a pen. A width below 1 draws
+//     as 1.
 //   - polygon: the pixels whose centres lie inside the closed polygon
 //     (even-odd rule) take the brush colour; then the closed outline is drawn
 //     with the pen by the line rules, so with a 1-pixel pen every corner
