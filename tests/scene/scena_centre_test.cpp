@@ -62,7 +62,7 @@ TEST(CentreTest, staysDefinedWhenCountDisagreesWithChain) {
     // Not produced by a load, but the public fields allow it: no walk past
     // the end, no overflowing sums.
     Scena s = sceneWithX(std::vector<int>(25, 2000000000));
-    s.vertexCount = 5;  // one block, then a 20-vertex remainder
+    s.vertexCount = 5;  // no whole block: all 25 vertices are the remainder
     s.computeCentre();
     EXPECT_EQ(s.centreX, 2147483647);  // 1e10 saturates
     s.vertexCount = 1000;
