@@ -11,6 +11,11 @@
 #include <string>
 #include <system_error>
 
+#include <new>
+#include <stdexcept>
+
+#include <sys/stat.h>
+
 #include "scene/saturate.h"
 #include "scene/scene_reader.h"
 
@@ -27,13 +32,25 @@ std::string readWholeFile(const std::filesystem::path& path, std::string& out) {
     if (!file) {
         return std::string("cannot open file: ") + std::strerror(errno);
     }
-    // The size on disk is only a hint for the buffer: the loop reads
-    // whatever is really there.
-    std::error_code sizeError;
-    const auto sizeHint = std::filesystem::file_size(path, sizeError);
-    if (!sizeError) {
-        out.reserve(static_cast<std::size_t>(sizeHint) + 1);
+    // Only regular files: a FIFO or a device could block the viewer forever
+    // or never end. A directory opens but cannot be read; say so plainly.
+    struct stat info {};
+    if (fstat(fileno(file.get()), &info) != 0) {
+        return std::string("cannot read file: ") + std::strerror(errno);
     }
+    if (S_ISDIR(info.st_mode)) {
+        return std::string("cannot read file: ") + std::strerror(EISDIR);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return "cannot read file: not a regular file";
+    }
+    if (static_cast<std::uintmax_t>(info.st_size) > kMaxSceneFileBytes) {
+        return "file too large: " + std::to_string(info.st_size) + " bytes, the limit is " +
+               std::to_string(kMaxSceneFileBytes) + " bytes";
+    }
+    // The size on disk is only a hint for the buffer: the loop reads
+    // whatever is really there, up to the limit.
+    out.reserve(static_cast<std::size_t>(info.st_size) + 1);
     constexpr std::size_t kChunk = 1 << 16;
     std::size_t used = 0;
     for (;;) {
@@ -42,6 +59,9 @@ std::string readWholeFile(const std::filesystem::path& path, std::string& out) {
         used += got;
         if (got < kChunk) {
             break;
+        }
+        if (used > kMaxSceneFileBytes) {
+            return "file too large: more than " + std::to_string(kMaxSceneFileBytes) + " bytes";
         }
     }
     out.resize(used);
@@ -65,12 +85,20 @@ std::string FileStatus::message() const {
 
 FileStatus Scena::load(const std::filesystem::path& path) {
     const std::string name = path.string();
-    std::string text;
-    if (std::string reason = readWholeFile(path, text); !reason.empty()) {
+    try {
+        std::string text;
+        if (std::string reason = readWholeFile(path, text); !reason.empty()) {
+            clear();
+            return FileStatus::failure(name, 0, std::move(reason));
+        }
+        return loadFromBuffer(*this, text, name);
+    } catch (const std::bad_alloc&) {
         clear();
-        return FileStatus::failure(name, 0, std::move(reason));
+        return FileStatus::failure(name, 0, "not enough memory to load the file");
+    } catch (const std::length_error&) {
+        clear();
+        return FileStatus::failure(name, 0, "not enough memory to load the file");
     }
-    return loadFromBuffer(*this, text, name);
 }
 
 void Scena::clear() noexcept {

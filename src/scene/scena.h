@@ -69,6 +69,9 @@ struct FileStatus {
     }
 };
 
+/// Largest scene file `load` reads (1 GiB, some thirty million faces).
+inline constexpr std::uintmax_t kMaxSceneFileBytes = std::uintmax_t{1} << 30;
+
 /// The scene report written by every depth sort of a face model.
 inline constexpr const char* kSortReportFile = "rep_vytr.txt";
 
@@ -104,7 +107,9 @@ public:
     /// failure (cannot open or read, or the file breaks the format) nothing of
     /// the file is kept: the scene is left Empty (`faceModel` and the centre
     /// keep their values), and the status names the file, the 1-based line
-    /// where known, and what was expected. The file is read once, whole.
+    /// where known, and what was expected. The file is read once, whole; only
+    /// regular files of at most kMaxSceneFileBytes are read, and running out
+    /// of memory is a failure like any other.
     FileStatus load(const std::filesystem::path& path);
 
     /// Releases every record and sets the three counts to 0. `faceModel`, the

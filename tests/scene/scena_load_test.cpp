@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <cstdio>
+
 #include <string>
 #include <vector>
 
@@ -289,7 +293,28 @@ TEST_F(LoadTest, reportsFilesThatCannotBeOpenedOrRead) {
 
     const auto folder = scene.load(dir_);
     EXPECT_FALSE(folder);
-    EXPECT_EQ(folder.reason.rfind("cannot", 0), 0u) << folder.reason;
+    EXPECT_EQ(folder.reason, "cannot read file: Is a directory");
+    expectEmpty(scene);
+}
+
+TEST_F(LoadTest, refusesFifosAndFilesOverTheSizeLimitWithoutReadingThem) {
+    // A FIFO with no writer would block a plain read forever.
+    const auto fifo = dir_ / "pipe.dat";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::FILE* keepOpen = std::fopen(fifo.c_str(), "r+");  // so opening does not block
+    ASSERT_NE(keepOpen, nullptr);
+    const auto piped = scene.load(fifo);
+    std::fclose(keepOpen);
+    EXPECT_FALSE(piped);
+    EXPECT_EQ(piped.reason, "cannot read file: not a regular file");
+    expectEmpty(scene);
+
+    // A sparse file just over the limit: refused from its size, nothing read.
+    const auto huge = write("0\n1 1\n0 0 0\n1 1\n", "huge.dat");
+    std::filesystem::resize_file(huge, kelpris::kMaxSceneFileBytes + 1);
+    const auto big = scene.load(huge);
+    EXPECT_FALSE(big);
+    EXPECT_EQ(big.reason.rfind("file too large", 0), 0u) << big.reason;
     expectEmpty(scene);
 }
 
