@@ -298,25 +298,14 @@ class Reader {
     /// Reads a "%i" number after white space; false (with `error()` set) when
     /// there is none or it is broken.
     bool readInt(std::int32_t& out, const char* what) {
-        skipSpace();
-        const auto scanned = scanner::scanInt(pos_, last_);
-        if (scanned.result != ScanResult::ok) {
-            return fail(pos_, scanned.next, scanned.result, what);
-        }
-        out = scanned.value;
-        pos_ = scanned.next;
-        return true;
+        return readNumber(
+            out, what, [](const char* at, const char* end) { return scanner::scanInt(at, end); });
     }
 
+    /// Reads a "%f" number after white space, like readInt.
     bool readFloat(float& out, const char* what) {
-        skipSpace();
-        const auto scanned = scanner::scanFloat(pos_, last_);
-        if (scanned.result != ScanResult::ok) {
-            return fail(pos_, scanned.next, scanned.result, what);
-        }
-        out = scanned.value;
-        pos_ = scanned.next;
-        return true;
+        return readNumber(
+            out, what, [](const char* at, const char* end) { return scanner::scanFloat(at, end); });
     }
 
     /// Takes the rest of the current face line (at most 19 characters,
@@ -362,6 +351,18 @@ class Reader {
     FileStatus takeStatus() { return std::move(status_); }
 
   private:
+    template <typename T, typename Scan>
+    bool readNumber(T& out, const char* what, Scan scan) {
+        skipSpace();
+        const auto scanned = scan(pos_, last_);
+        if (scanned.result != ScanResult::ok) {
+            return fail(pos_, scanned.next, scanned.result, what);
+        }
+        out = scanned.value;
+        pos_ = scanned.next;
+        return true;
+    }
+
     void skipSpace() noexcept {
         while (pos_ < last_ && isSpace(*pos_)) {
             ++pos_;
