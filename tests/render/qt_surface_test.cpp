@@ -20,18 +20,12 @@ constexpr Rgb kRed{215, 0, 0};
 constexpr Rgb kGreen{0, 120, 0};
 constexpr Rgb kYellow{255, 255, 0};
 
-Rgb pixel(const QImage& image, int x, int y) {
-    const QRgb p = image.pixel(x, y);
-    return Rgb{static_cast<std::uint8_t>(qRed(p)), static_cast<std::uint8_t>(qGreen(p)),
-               static_cast<std::uint8_t>(qBlue(p))};
-}
-
 /// The pixels that differ from `background`, row by row.
 std::vector<Point> marked(const QImage& image, Rgb background = kWhite) {
     std::vector<Point> out;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
-            if (pixel(image, x, y) != background) {
+            if (rgbAt(image, x, y) != background) {
                 out.push_back({x, y});
             }
         }
@@ -127,7 +121,7 @@ TEST(QtImageSurface, lineToContinuesFromTheLastPointAndZeroLengthMarksOnePixel) 
     surface.lineTo(6, 2);
     surface.lineTo(6, 6);
     EXPECT_EQ(marked(surface.image()).size(), 9u);  // 5 + 5 sharing (6, 2)
-    EXPECT_EQ(pixel(surface.image(), 6, 6), kRed);
+    EXPECT_EQ(rgbAt(surface.image(), 6, 6), kRed);
 
     QtImageSurface dot(5, 5);
     dot.moveTo(2, 2);
@@ -147,14 +141,14 @@ TEST(QtImageSurface, thickPenCoversItsWidthAcrossWithRoundEnds) {
         const int first = -width / 2;
         for (int d = -6; d <= 6; ++d) {
             const bool inside = d >= first && d < first + width;
-            EXPECT_EQ(pixel(image, 15, 10 + d) == kBlack, inside)
+            EXPECT_EQ(rgbAt(image, 15, 10 + d) == kBlack, inside)
                 << "width " << width << " d " << d;
-            EXPECT_EQ(pixel(image, 20 + d, 28) == kBlack, inside)
+            EXPECT_EQ(rgbAt(image, 20 + d, 28) == kBlack, inside)
                 << "width " << width << " d " << d;
         }
         // Round ends reach about half the width past the end point, no more.
-        EXPECT_EQ(pixel(image, 30, 10), kBlack);
-        EXPECT_EQ(pixel(image, 30 + width / 2 + 1, 10), kWhite) << width;
+        EXPECT_EQ(rgbAt(image, 30, 10), kBlack);
+        EXPECT_EQ(rgbAt(image, 30 + width / 2 + 1, 10), kWhite) << width;
     }
 }
 
@@ -176,22 +170,22 @@ TEST(QtImageSurface, polygonFillsItsInsideAndOutlinesEveryCorner) {
     surface.polygon(triangle);
     const QImage& image = surface.image();
     for (const Point corner : triangle) {
-        EXPECT_EQ(pixel(image, corner.x, corner.y), kBlack);
+        EXPECT_EQ(rgbAt(image, corner.x, corner.y), kBlack);
     }
-    EXPECT_EQ(pixel(image, 6, 6), kRed);
-    EXPECT_EQ(pixel(image, 3, 18), kRed);
-    EXPECT_EQ(pixel(image, 11, 2), kBlack);  // on an edge
-    EXPECT_EQ(pixel(image, 15, 15), kWhite);
-    EXPECT_EQ(pixel(image, 1, 1), kWhite);
+    EXPECT_EQ(rgbAt(image, 6, 6), kRed);
+    EXPECT_EQ(rgbAt(image, 3, 18), kRed);
+    EXPECT_EQ(rgbAt(image, 11, 2), kBlack);  // on an edge
+    EXPECT_EQ(rgbAt(image, 15, 15), kWhite);
+    EXPECT_EQ(rgbAt(image, 1, 1), kWhite);
 
     // Hollow brush: outline only; a quad with two equal corners still closes.
     QtImageSurface hollow(24, 24);
     hollow.selectBrush(Brush::hollowBrush());
     const std::array<Point, 4> quad{{{2, 2}, {20, 2}, {20, 2}, {2, 20}}};
     hollow.polygon(quad);
-    EXPECT_EQ(pixel(hollow.image(), 6, 6), kWhite);
-    EXPECT_EQ(pixel(hollow.image(), 2, 11), kBlack);
-    EXPECT_EQ(pixel(hollow.image(), 11, 11), kBlack);
+    EXPECT_EQ(rgbAt(hollow.image(), 6, 6), kWhite);
+    EXPECT_EQ(rgbAt(hollow.image(), 2, 11), kBlack);
+    EXPECT_EQ(rgbAt(hollow.image(), 11, 11), kBlack);
 
     // Fewer than three points draw nothing.
     QtImageSurface few(8, 8);
@@ -211,7 +205,7 @@ TEST(QtImageSurface, polygonOrBoxShrunkToOnePointMarksThatPixel) {
         surface.selectBrush(Brush::solid(kRed));
         surface.polygon(corners);
         EXPECT_EQ(marked(surface.image()), (std::vector<Point>{{5, 3}})) << corners.size();
-        EXPECT_EQ(pixel(surface.image(), 5, 3), kGreen);
+        EXPECT_EQ(rgbAt(surface.image(), 5, 3), kGreen);
     }
     // An outlined box (l, t, r, b) covers (r - l + 1) x (b - t + 1) pixels.
     QtImageSurface box(10, 8);
@@ -230,7 +224,7 @@ TEST(QtImageSurface, rectangleOutlineIncludesRightAndBottomAndBrushFillsInside) 
             const bool in = x >= 2 && x <= 7 && y >= 3 && y <= 6;
             const bool border = in && (x == 2 || x == 7 || y == 3 || y == 6);
             const Rgb want = border ? kBlack : in ? kRed : kWhite;
-            EXPECT_EQ(pixel(image, x, y), want) << x << "," << y;
+            EXPECT_EQ(rgbAt(image, x, y), want) << x << "," << y;
         }
     }
     // A box given the other way round is the same box.
@@ -262,21 +256,21 @@ TEST(QtImageSurface, thickRingIsHollowAndCentredOnThePixelCorner) {
     surface.ellipse(cx - 4, cy - 4, cx + 4, cy + 4);
     const QImage& image = surface.image();
     // Hollow: the four pixels round the centre corner keep the background.
-    EXPECT_EQ(pixel(image, cx, cy), kWhite);
-    EXPECT_EQ(pixel(image, cx - 1, cy - 1), kWhite);
+    EXPECT_EQ(rgbAt(image, cx, cy), kWhite);
+    EXPECT_EQ(rgbAt(image, cx - 1, cy - 1), kWhite);
     // The ring itself is solid yellow, nothing else is touched.
     for (const Point p : marked(image)) {
-        EXPECT_EQ(pixel(image, p.x, p.y), kYellow);
+        EXPECT_EQ(rgbAt(image, p.x, p.y), kYellow);
         EXPECT_LE(std::abs(p.x - cx), 7);
         EXPECT_LE(std::abs(p.y - cy), 7);
     }
-    EXPECT_EQ(pixel(image, cx + 4, cy), kYellow);
-    EXPECT_EQ(pixel(image, cx, cy - 4), kYellow);
+    EXPECT_EQ(rgbAt(image, cx + 4, cy), kYellow);
+    EXPECT_EQ(rgbAt(image, cx, cy - 4), kYellow);
     // Mirror symmetric about the corner (cx, cy).
     for (int dy = -8; dy < 8; ++dy) {
         for (int dx = -8; dx < 8; ++dx) {
-            EXPECT_EQ(pixel(image, cx + dx, cy + dy), pixel(image, cx - 1 - dx, cy + dy));
-            EXPECT_EQ(pixel(image, cx + dx, cy + dy), pixel(image, cx + dx, cy - 1 - dy));
+            EXPECT_EQ(rgbAt(image, cx + dx, cy + dy), rgbAt(image, cx - 1 - dx, cy + dy));
+            EXPECT_EQ(rgbAt(image, cx + dx, cy + dy), rgbAt(image, cx + dx, cy - 1 - dy));
         }
     }
 }
@@ -285,10 +279,10 @@ TEST(QtImageSurface, ellipseBrushFillsTheInside) {
     QtImageSurface surface(20, 20);
     surface.selectBrush(Brush::solid(kGreen));
     surface.ellipse(2, 4, 16, 12);
-    EXPECT_EQ(pixel(surface.image(), 9, 8), kGreen);
-    EXPECT_EQ(pixel(surface.image(), 2, 8), kBlack);   // left end of the outline
-    EXPECT_EQ(pixel(surface.image(), 16, 8), kBlack);  // right end, included
-    EXPECT_EQ(pixel(surface.image(), 2, 4), kWhite);   // box corner is outside
+    EXPECT_EQ(rgbAt(surface.image(), 9, 8), kGreen);
+    EXPECT_EQ(rgbAt(surface.image(), 2, 8), kBlack);   // left end of the outline
+    EXPECT_EQ(rgbAt(surface.image(), 16, 8), kBlack);  // right end, included
+    EXPECT_EQ(rgbAt(surface.image(), 2, 4), kWhite);   // box corner is outside
 }
 
 TEST(QtImageSurface, textIsOpaqueUnsmoothedAndStartsAtItsTopLeft) {
@@ -301,20 +295,20 @@ TEST(QtImageSurface, textIsOpaqueUnsmoothedAndStartsAtItsTopLeft) {
     const QImage& image = surface.image();
     int red = 0;
     for (const Point p : marked(image, kBlack)) {
-        const Rgb c = pixel(image, p.x, p.y);
+        const Rgb c = rgbAt(image, p.x, p.y);
         ASSERT_TRUE(c == kWhite || c == (Rgb{255, 0, 0})) << p.x << "," << p.y;
         EXPECT_GE(p.x, 5);
         EXPECT_GE(p.y, 6);
         red += c == (Rgb{255, 0, 0}) ? 1 : 0;
     }
     EXPECT_GT(red, 50);
-    EXPECT_EQ(pixel(image, 5, 6), kWhite);  // background box starts at (x, y)
-    EXPECT_EQ(pixel(image, 4, 6), kBlack);
-    EXPECT_EQ(pixel(image, 5, 5), kBlack);
+    EXPECT_EQ(rgbAt(image, 5, 6), kWhite);  // background box starts at (x, y)
+    EXPECT_EQ(rgbAt(image, 4, 6), kBlack);
+    EXPECT_EQ(rgbAt(image, 5, 5), kBlack);
     // Text leaves the selected pen for later lines.
     surface.moveTo(0, 29);
     surface.lineTo(119, 29);
-    EXPECT_EQ(pixel(image, 60, 29), kGreen);
+    EXPECT_EQ(rgbAt(image, 60, 29), kGreen);
 }
 
 TEST(QtImageSurface, srcPaintOrsTheColourBitsExactly) {
@@ -329,8 +323,8 @@ TEST(QtImageSurface, srcPaintOrsTheColourBitsExactly) {
     memory->moveTo(0, 5);
     memory->lineTo(15, 5);
     window.bitBlt(0, 0, 16, 16, *memory, 0, 0, RasterOp::SrcPaint);
-    EXPECT_EQ(pixel(window.image(), 7, 5), (Rgb{215, 120, 0}));
-    EXPECT_EQ(pixel(window.image(), 7, 6), kGreen);  // black source leaves it
+    EXPECT_EQ(rgbAt(window.image(), 7, 5), (Rgb{215, 120, 0}));
+    EXPECT_EQ(rgbAt(window.image(), 7, 6), kGreen);  // black source leaves it
     // Faces and mixed pairs of the two pictures.
     QtImageSurface a(1, 1);
     QtImageSurface b(1, 1);
@@ -341,7 +335,7 @@ TEST(QtImageSurface, srcPaintOrsTheColourBitsExactly) {
         a.image().fill(QColor(pairs[i].first.r, pairs[i].first.g, pairs[i].first.b));
         b.image().fill(QColor(pairs[i].second.r, pairs[i].second.g, pairs[i].second.b));
         b.bitBlt(0, 0, 1, 1, a, 0, 0, RasterOp::SrcPaint);
-        EXPECT_EQ(pixel(b.image(), 0, 0), want[i]);
+        EXPECT_EQ(rgbAt(b.image(), 0, 0), want[i]);
     }
 }
 
@@ -359,7 +353,7 @@ TEST(QtImageSurface, srcCopyReplacesTheBlockOnly) {
         }
     }
     EXPECT_EQ(marked(window.image()), want);
-    EXPECT_EQ(pixel(window.image(), 2, 5), kRed);
+    EXPECT_EQ(rgbAt(window.image(), 2, 5), kRed);
 }
 
 TEST(QtImageSurface, bitBltClipsToBothImagesAndIgnoresEmptyOrUnknownTransfers) {
@@ -369,8 +363,8 @@ TEST(QtImageSurface, bitBltClipsToBothImagesAndIgnoresEmptyOrUnknownTransfers) {
     // Source block hanging off the source's top-left: only its inside moves.
     window.bitBlt(1, 1, 4, 4, source, -2, -1, RasterOp::SrcCopy);
     EXPECT_EQ(marked(window.image()).size(), 2u * 3u);
-    EXPECT_EQ(pixel(window.image(), 3, 2), kBlack);
-    EXPECT_EQ(pixel(window.image(), 2, 2), kWhite);
+    EXPECT_EQ(rgbAt(window.image(), 3, 2), kBlack);
+    EXPECT_EQ(rgbAt(window.image(), 2, 2), kWhite);
 
     QtImageSurface edge(6, 6);
     edge.bitBlt(4, -2, 4, 4, source, 0, 0, RasterOp::SrcCopy);
@@ -400,7 +394,7 @@ TEST(QtImageSurface, overlappingCopyWithinOneSurfaceActsThroughATemporary) {
     surface.bitBlt(2, 0, 5, 1, surface, 1, 0, RasterOp::SrcCopy);
     const std::array<int, 8> want{0, 10, 10, 20, 30, 40, 50, 70};
     for (int x = 0; x < 8; ++x) {
-        EXPECT_EQ(pixel(surface.image(), x, 0).r, want[x]) << x;
+        EXPECT_EQ(rgbAt(surface.image(), x, 0).r, want[x]) << x;
     }
 }
 
@@ -420,13 +414,13 @@ TEST(QtImageSurface, memorySurfaceDrawsIntoTheSelectedBitmapWhichKeepsIt) {
         window.bitBlt(0, 0, 8, 8, *memory, 0, 0, RasterOp::SrcCopy);
     }
     // Deselected: the drawing stays in the bitmap, and the window got it.
-    EXPECT_EQ(pixel(qtBitmap.image(), 3, 1), kRed);
-    EXPECT_EQ(pixel(window.image(), 3, 1), kRed);
-    EXPECT_EQ(pixel(window.image(), 3, 2), kBlack);
+    EXPECT_EQ(rgbAt(qtBitmap.image(), 3, 1), kRed);
+    EXPECT_EQ(rgbAt(window.image(), 3, 1), kRed);
+    EXPECT_EQ(rgbAt(window.image(), 3, 2), kBlack);
     // Drawing now goes to the memory surface's own 1x1 bitmap.
     memory->moveTo(0, 3);
     memory->lineTo(7, 3);
-    EXPECT_EQ(pixel(qtBitmap.image(), 3, 3), kBlack);
+    EXPECT_EQ(rgbAt(qtBitmap.image(), 3, 3), kBlack);
 }
 
 class ForeignBitmap final : public Bitmap {
@@ -465,8 +459,8 @@ TEST(QtImageSurface, bitmapBusyInAnotherSurfaceIsNotDrawnThrough) {
     two->moveTo(0, 2);
     two->lineTo(3, 2);  // the bitmap is busy in `one`: nothing happens
     const QImage& image = static_cast<QtBitmap&>(*bitmap).image();
-    EXPECT_EQ(pixel(image, 1, 0), kRed);
-    EXPECT_EQ(pixel(image, 1, 2), kBlack);
+    EXPECT_EQ(rgbAt(image, 1, 0), kRed);
+    EXPECT_EQ(rgbAt(image, 1, 2), kBlack);
 }
 
 TEST(QtImageSurface, compatibleBitmapNeedsAPositiveSize) {
@@ -520,7 +514,7 @@ TEST(QtImageSurface, drawsIntoAnImageOwnedElsewhere) {
         surface.moveTo(0, 4);
         surface.lineTo(9, 4);
         // Visible before the surface goes away.
-        EXPECT_EQ(pixel(backBuffer, 5, 4), kBlack);
+        EXPECT_EQ(rgbAt(backBuffer, 5, 4), kBlack);
     }
     EXPECT_EQ(marked(backBuffer).size(), 10u);
 }
@@ -532,8 +526,8 @@ TEST(QtImageSurface, farOffCoordinatesAreClippedNotWrapped) {
     // A line from inside to far away keeps its direction across the surface.
     surface.moveTo(0, 0);
     surface.lineTo(kMax, kMax);
-    EXPECT_EQ(pixel(surface.image(), 9, 9), kBlack);
-    EXPECT_EQ(pixel(surface.image(), 9, 8), kWhite);
+    EXPECT_EQ(rgbAt(surface.image(), 9, 9), kBlack);
+    EXPECT_EQ(rgbAt(surface.image(), 9, 8), kWhite);
     surface.selectPen(Pen{5, kBlack});
     surface.moveTo(kMin, kMin);
     surface.lineTo(kMax, kMin);

@@ -271,12 +271,6 @@ constexpr Rgb kRedLine{215, 0, 0};
 constexpr Rgb kGreenLine{0, 120, 0};
 constexpr Rgb kGreenFace{0, 100, 0};
 
-Rgb pixel(const QImage& image, int x, int y) {
-    const QRgb p = image.pixel(x, y);
-    return Rgb{static_cast<std::uint8_t>(qRed(p)), static_cast<std::uint8_t>(qGreen(p)),
-               static_cast<std::uint8_t>(qBlue(p))};
-}
-
 /// Compares with golden/<name>.png exactly; KELPRIS_UPDATE_GOLDEN=1 rewrites
 /// the baseline instead. A mismatch leaves the picture as <name>.png.new.
 void expectMatchesGolden(const QImage& image, const char* name) {
@@ -292,7 +286,7 @@ void expectMatchesGolden(const QImage& image, const char* name) {
     int differing = 0;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
-            differing += pixel(golden, x, y) == pixel(image, x, y) ? 0 : 1;
+            differing += rgbAt(golden, x, y) == rgbAt(image, x, y) ? 0 : 1;
         }
     }
     if (differing != 0) {
@@ -315,15 +309,15 @@ TEST(SceneDrawPixels, laterFaceCoversEarlierOneInEitherOrder) {
     fileOrder.selectBrush(Brush::solid(kGreenFace));
     scene.draw(fileOrder, 1);
     // (12, 10) is on the first square's right edge, inside the second one.
-    EXPECT_EQ(pixel(fileOrder.image(), 12, 10), kGreenFace);
-    EXPECT_EQ(pixel(fileOrder.image(), 8, 10), (Rgb{0, 0, 0}));
+    EXPECT_EQ(rgbAt(fileOrder.image(), 12, 10), kGreenFace);
+    EXPECT_EQ(rgbAt(fileOrder.image(), 8, 10), (Rgb{0, 0, 0}));
 
     sortAs(scene, {1, 0});
     QtImageSurface sorted(20, 20);
     sorted.selectBrush(Brush::solid(kGreenFace));
     scene.draw(sorted, 2);
-    EXPECT_EQ(pixel(sorted.image(), 12, 10), (Rgb{0, 0, 0}));
-    EXPECT_EQ(pixel(sorted.image(), 8, 10), kGreenFace);
+    EXPECT_EQ(rgbAt(sorted.image(), 12, 10), (Rgb{0, 0, 0}));
+    EXPECT_EQ(rgbAt(sorted.image(), 8, 10), kGreenFace);
 }
 
 TEST(SceneDrawPixels, setupRingIsYellowHollowAndLeavesThePenForLaterLines) {
@@ -333,17 +327,17 @@ TEST(SceneDrawPixels, setupRingIsYellowHollowAndLeavesThePenForLaterLines) {
     const QImage& image = surface.image();
     const int cx = scene.projCentreX;
     const int cy = scene.projCentreY;
-    EXPECT_EQ(pixel(image, cx, cy), (Rgb{255, 255, 255}));
-    EXPECT_EQ(pixel(image, cx + 4, cy), (Rgb{255, 255, 0}));
-    EXPECT_EQ(pixel(image, cx - 5, cy), (Rgb{255, 255, 0}));
-    EXPECT_EQ(pixel(image, 8, 36), (Rgb{0, 0, 0}));  // outline of the model
+    EXPECT_EQ(rgbAt(image, cx, cy), (Rgb{255, 255, 255}));
+    EXPECT_EQ(rgbAt(image, cx + 4, cy), (Rgb{255, 255, 0}));
+    EXPECT_EQ(rgbAt(image, cx - 5, cy), (Rgb{255, 255, 0}));
+    EXPECT_EQ(rgbAt(image, 8, 36), (Rgb{0, 0, 0}));  // outline of the model
     // The surface's own 1-pixel black pen and white brush are back.
     surface.moveTo(0, 46);
     surface.lineTo(47, 46);
-    EXPECT_EQ(pixel(image, 30, 46), (Rgb{0, 0, 0}));
-    EXPECT_EQ(pixel(image, 30, 45), (Rgb{255, 255, 255}));
+    EXPECT_EQ(rgbAt(image, 30, 46), (Rgb{0, 0, 0}));
+    EXPECT_EQ(rgbAt(image, 30, 45), (Rgb{255, 255, 255}));
     surface.rectangle(1, 1, 5, 5);
-    EXPECT_EQ(pixel(image, 3, 3), (Rgb{255, 255, 255}));
+    EXPECT_EQ(rgbAt(image, 3, 3), (Rgb{255, 255, 255}));
 }
 
 TEST(SceneDrawGolden, edgesInRedOnBlack) {

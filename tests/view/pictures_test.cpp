@@ -50,20 +50,20 @@ class PicturesTest : public ::testing::Test {
 TEST_F(PicturesTest, setupScreenOfAnEdgeModel) {
     const QImage img = paint(squareEdges(), 0);
     ASSERT_EQ(img.size(), QSize(640, 480));
-    EXPECT_EQ(at(img, 450, 20), kWhite);
-    EXPECT_EQ(at(img, 450, 240), kBlack);  // middle line
+    EXPECT_EQ(rgbAt(img, 450, 20), kWhite);
+    EXPECT_EQ(rgbAt(img, 450, 240), kBlack);  // middle line
     // Picture-plane lines, 4 pixels wide, and only where they belong.
-    EXPECT_EQ(at(img, 349, 100), kFrame);
-    EXPECT_EQ(at(img, 350, 400), kFrame);
-    EXPECT_EQ(at(img, 350, 30), kWhite);
-    EXPECT_EQ(at(img, 350, 460), kWhite);
+    EXPECT_EQ(rgbAt(img, 349, 100), kFrame);
+    EXPECT_EQ(rgbAt(img, 350, 400), kFrame);
+    EXPECT_EQ(rgbAt(img, 350, 30), kWhite);
+    EXPECT_EQ(rgbAt(img, 350, 460), kWhite);
     // Yellow rings round both views' centres (the lower right quarter is
     // under the opaque axis label written at the centre).
-    EXPECT_EQ(at(img, 187, 117), kYellow);
-    EXPECT_EQ(at(img, 187, 357), kYellow);
+    EXPECT_EQ(rgbAt(img, 187, 117), kYellow);
+    EXPECT_EQ(rgbAt(img, 187, 357), kYellow);
     // The square is seen edge on in both views: a black line through x = 190.
-    EXPECT_EQ(at(img, 190, 70), kBlack);
-    EXPECT_EQ(at(img, 190, 410), kBlack);
+    EXPECT_EQ(rgbAt(img, 190, 70), kBlack);
+    EXPECT_EQ(rgbAt(img, 190, 410), kBlack);
     // Red text in the top left of each half.
     EXPECT_GT(count(img, kText, 5, 5, 150, 22), 20);
     EXPECT_GT(count(img, kText, 5, 245, 150, 262), 20);
@@ -82,12 +82,12 @@ TEST_F(PicturesTest, setupScreenCopiesTheObserverPictures) {
 TEST_F(PicturesTest, previewBoxShowsRedOverGreenOnBlack) {
     const QImage img = paint(squareEdges(), 0);
     // Outline in the frame colour, black inside away from the model.
-    EXPECT_EQ(at(img, 150, 240), kFrame);
-    EXPECT_EQ(at(img, 300, 240), kFrame);
-    EXPECT_EQ(at(img, 200, 189), kFrame);
-    EXPECT_EQ(at(img, 200, 292), kFrame);
-    EXPECT_EQ(at(img, 156, 285), kBlack);
-    EXPECT_EQ(at(img, 225, 240), kBlack);  // the box centre: inside the square
+    EXPECT_EQ(rgbAt(img, 150, 240), kFrame);
+    EXPECT_EQ(rgbAt(img, 300, 240), kFrame);
+    EXPECT_EQ(rgbAt(img, 200, 189), kFrame);
+    EXPECT_EQ(rgbAt(img, 200, 292), kFrame);
+    EXPECT_EQ(rgbAt(img, 156, 285), kBlack);
+    EXPECT_EQ(rgbAt(img, 225, 240), kBlack);  // the box centre: inside the square
     const int green = count(img, kGreenLine, 152, 191, 299, 291);
     const int red = count(img, kRedLine, 152, 191, 299, 291);
     EXPECT_GT(green, 20);
@@ -97,7 +97,7 @@ TEST_F(PicturesTest, previewBoxShowsRedOverGreenOnBlack) {
 
 TEST_F(PicturesTest, previewOfAFaceModelIsWhiteOutlinedFaces) {
     const QImage img = paint(squareFace(), 0);
-    EXPECT_EQ(at(img, 225, 240), kWhite);
+    EXPECT_EQ(rgbAt(img, 225, 240), kWhite);
     EXPECT_GT(count(img, kRedLine, 152, 191, 299, 291), 20);
     EXPECT_GT(count(img, kGreenLine, 152, 191, 299, 291), 20);
     EXPECT_EQ(count(img, kGreenFace, 152, 191, 299, 291), 0);
@@ -109,11 +109,11 @@ TEST_F(PicturesTest, stereoScreenOfAnEdgeModel) {
     // Frame: 4 pixels centred 2 pixels inside each edge.
     for (auto [x, y] :
          {std::pair{0, 240}, {3, 240}, {639, 240}, {636, 240}, {320, 0}, {320, 479}}) {
-        EXPECT_EQ(at(img, x, y), kFrame) << x << "," << y;
+        EXPECT_EQ(rgbAt(img, x, y), kFrame) << x << "," << y;
     }
-    EXPECT_EQ(at(img, 4, 240), kBlack);
-    EXPECT_EQ(at(img, 320, 240), kBlack);
-    EXPECT_EQ(at(img, 60, 60), kBlack);
+    EXPECT_EQ(rgbAt(img, 4, 240), kBlack);
+    EXPECT_EQ(rgbAt(img, 320, 240), kBlack);
+    EXPECT_EQ(rgbAt(img, 60, 60), kBlack);
     // Horizontal edges of both eyes share rows: there the colours OR.
     EXPECT_GT(count(img, kLinesOverlap, 4, 4, 636, 476), 100);
     EXPECT_GT(count(img, kRedLine, 4, 4, 636, 476), 50);
@@ -123,9 +123,9 @@ TEST_F(PicturesTest, stereoScreenOfAnEdgeModel) {
 
 TEST_F(PicturesTest, stereoScreenOfAFaceModel) {
     const QImage img = paint(squareFace(), 1);
-    EXPECT_EQ(at(img, 320, 240), kFacesOverlap);
-    EXPECT_EQ(at(img, 60, 60), kBlack);
-    EXPECT_EQ(at(img, 1, 100), kFrame);
+    EXPECT_EQ(rgbAt(img, 320, 240), kFacesOverlap);
+    EXPECT_EQ(rgbAt(img, 60, 60), kBlack);
+    EXPECT_EQ(rgbAt(img, 1, 100), kFrame);
     EXPECT_GT(count(img, kGreenFace, 4, 4, 636, 476), 50);  // the eyes' pictures differ
     EXPECT_GT(count(img, kRedFace, 4, 4, 636, 476), 50);
     EXPECT_TRUE(std::filesystem::exists(kSortReportFile));
@@ -156,8 +156,8 @@ void compareWithGolden(const QImage& actual, const char* name) {
     int differing = 0;
     for (int y = 0; y < golden.height(); ++y) {
         for (int x = 0; x < golden.width(); ++x) {
-            const Rgb a = at(actual, x, y);
-            const Rgb g = at(golden, x, y);
+            const Rgb a = rgbAt(actual, x, y);
+            const Rgb g = rgbAt(golden, x, y);
             if (a != g && !((a == kText || a == kWhite) && (g == kText || g == kWhite))) {
                 ++differing;
             }

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "render/drawing_surface.h"
+#include "render/qt/qt_surface.h"
 
 namespace kelpris::testing {
 
@@ -45,18 +46,12 @@ class ScratchDir {
     std::filesystem::path path_;
 };
 
-inline Rgb at(const QImage& image, int x, int y) {
-    const QRgb p = image.pixel(x, y);
-    return Rgb{static_cast<std::uint8_t>(qRed(p)), static_cast<std::uint8_t>(qGreen(p)),
-               static_cast<std::uint8_t>(qBlue(p))};
-}
-
 /// Number of pixels of exactly `colour` in the rectangle [x0, x1) x [y0, y1).
 inline int count(const QImage& image, Rgb colour, int x0, int y0, int x1, int y1) {
     int n = 0;
     for (int y = y0; y < y1; ++y) {
         for (int x = x0; x < x1; ++x) {
-            n += at(image, x, y) == colour ? 1 : 0;
+            n += rgbAt(image, x, y) == colour ? 1 : 0;
         }
     }
     return n;

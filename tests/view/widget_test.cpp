@@ -85,7 +85,7 @@ TEST_F(WidgetTest, paintNowLaysOutAndHandsTheSceneToTheDocument) {
     ASSERT_EQ(img.size(), QSize(640, 480));
     EXPECT_EQ(viewState().clientW, 640);
     EXPECT_EQ(viewState().planeX, 350);
-    EXPECT_EQ(at(img, 350, 100), kFrame);
+    EXPECT_EQ(rgbAt(img, 350, 100), kFrame);
     EXPECT_EQ(view->currentImage(), img);
     view->setDocument(nullptr);
     view->paintNow();
@@ -113,14 +113,14 @@ TEST_F(WidgetTest, draggingTheYawHandleTurnsThePlanView) {
 
 TEST_F(WidgetTest, doubleClickShowsTheOtherScreenAtOnce) {
     showView();
-    EXPECT_EQ(at(view->currentImage(), 450, 20), kWhite);
+    EXPECT_EQ(rgbAt(view->currentImage(), 450, 20), kWhite);
     QTest::mouseDClick(view.get(), Qt::LeftButton, {}, w(600, 20));
     EXPECT_EQ(viewState().stereoMode, 1);
-    EXPECT_EQ(at(view->currentImage(), 1, 240), kFrame);
-    EXPECT_EQ(at(view->currentImage(), 450, 20), kBlack);
+    EXPECT_EQ(rgbAt(view->currentImage(), 1, 240), kFrame);
+    EXPECT_EQ(rgbAt(view->currentImage(), 450, 20), kBlack);
     QTest::mouseDClick(view.get(), Qt::LeftButton, {}, w(600, 20));
     EXPECT_EQ(viewState().stereoMode, 0);
-    EXPECT_EQ(at(view->currentImage(), 450, 20), kWhite);
+    EXPECT_EQ(rgbAt(view->currentImage(), 450, 20), kWhite);
 }
 
 TEST_F(WidgetTest, mouseRedrawShowsTheDraggedPlaneWithoutLayingOut) {
@@ -128,14 +128,14 @@ TEST_F(WidgetTest, mouseRedrawShowsTheDraggedPlaneWithoutLayingOut) {
     QTest::mousePress(view.get(), Qt::LeftButton, {}, w(350, 10));
     QTest::mouseMove(view.get(), w(420, 10));
     EXPECT_EQ(viewState().planeX, 420);
-    EXPECT_EQ(at(view->currentImage(), 420, 100), kFrame);
+    EXPECT_EQ(rgbAt(view->currentImage(), 420, 100), kFrame);
     view->repaint();  // shows the freshly drawn buffer
     EXPECT_EQ(viewState().planeX, 420);
-    EXPECT_EQ(at(view->currentImage(), 420, 100), kFrame);
+    EXPECT_EQ(rgbAt(view->currentImage(), 420, 100), kFrame);
     QTest::mouseRelease(view.get(), Qt::LeftButton, {}, w(420, 10));
     view->repaint();  // any other paint is the platform's: lays out again
     EXPECT_EQ(viewState().planeX, 350);
-    EXPECT_EQ(at(view->currentImage(), 420, 100), kWhite);
+    EXPECT_EQ(rgbAt(view->currentImage(), 420, 100), kWhite);
 }
 
 TEST_F(WidgetTest, resizeLaysOutAgainAndKeepsTheAngles) {
@@ -172,14 +172,14 @@ TEST_F(WidgetTest, replacedSceneIsTheSameObjectAndLaysOutAgain) {
     EXPECT_EQ(viewState().planeX, 350);
     EXPECT_EQ(viewState().yaw, 1.0f);
     EXPECT_EQ(viewState().stereoMode, 1);
-    EXPECT_EQ(at(view->currentImage(), 1, 240), kFrame);
+    EXPECT_EQ(rgbAt(view->currentImage(), 1, 240), kFrame);
     // Once a setup paint has aimed at the new model's centre, the stereo
     // picture shows its face.
     viewState().stereoMode = 0;
     view->repaint();
     viewState().stereoMode = 1;
     view->repaint();
-    EXPECT_EQ(at(view->currentImage(), 320, 240), kFacesOverlap);
+    EXPECT_EQ(rgbAt(view->currentImage(), 320, 240), kFacesOverlap);
 }
 
 TEST_F(WidgetTest, sortReportFailureIsSignalledOncePerRun) {

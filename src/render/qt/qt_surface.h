@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QString>
+#include <cstdint>
 #include <memory>
 #include <optional>
 
@@ -113,5 +114,13 @@ class QtImageSurface final : public DrawingSurface {
     bool fontSet_ = false;
     QPainter painter_;  // last, so it ends before the images above go away
 };
+
+/// The colour of one pixel of a drawn image (Format_RGB32), for reading a
+/// picture back, e.g. to check what was drawn. (x, y) must lie in the image.
+inline Rgb rgbAt(const QImage& image, int x, int y) {
+    const QRgb p = image.pixel(x, y);
+    return Rgb{static_cast<std::uint8_t>(qRed(p)), static_cast<std::uint8_t>(qGreen(p)),
+               static_cast<std::uint8_t>(qBlue(p))};
+}
 
 }  // namespace kelpris
