@@ -5,6 +5,7 @@
 #include <random>
 
 #include "geometry/matrix4.h"
+#include "geometry/scene_projection.h"
 #include "scene/scena.h"
 
 namespace {
@@ -38,7 +39,7 @@ void BM_ProjectAllStereo(benchmark::State& state) {
     p.originX = 800;
     p.originY = 450;
     for (auto _ : state) {
-        s.projectAllStereo(xf, p);
+        projectAllStereo(s, xf, p);
         benchmark::DoNotOptimize(s.vertices.data());
         benchmark::ClobberMemory();
         p.eyeSign = -p.eyeSign;
@@ -54,7 +55,7 @@ void BM_ProjectAllParallel(benchmark::State& state) {
     xf.rotateX(-1.5f);
     xf.flatten();
     for (auto _ : state) {
-        s.projectAllParallel(xf, 0.2f, 190, 120);
+        projectAllParallel(s, xf, 0.2f, 190, 120);
         benchmark::DoNotOptimize(s.vertices.data());
         benchmark::ClobberMemory();
     }

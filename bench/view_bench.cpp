@@ -51,7 +51,7 @@ Scena heightField() {
     return s;
 }
 
-void paintScreen(benchmark::State& st, Scena scene, int stereoMode) {
+void paintScreen(benchmark::State& st, Scena scene, kelpris::Screen screen) {
     kelpris::ViewState view;
     {
         kelpris::QtImageSurface tools(1, 1);
@@ -64,7 +64,7 @@ void paintScreen(benchmark::State& st, Scena scene, int stereoMode) {
         kelpris::QtImageSurface surface(buffer);
         kelpris::DrawScreen(view, surface);
     }
-    view.stereoMode = stereoMode;
+    view.stereoMode = screen;
     const fs::path report = fs::temp_directory_path() / "kelpris_view_bench_rep.txt";
     for (auto _ : st) {
         kelpris::QtImageSurface surface(buffer);
@@ -83,16 +83,16 @@ Scena loadBunny(benchmark::State& st) {
 }
 
 void BM_SetupScreen_Bunny(benchmark::State& st) {
-    paintScreen(st, loadBunny(st), 0);
+    paintScreen(st, loadBunny(st), kelpris::Screen::Setup);
 }
 void BM_StereoScreen_Bunny(benchmark::State& st) {
-    paintScreen(st, loadBunny(st), 1);
+    paintScreen(st, loadBunny(st), kelpris::Screen::Stereo);
 }
 void BM_SetupScreen_100kFaces(benchmark::State& st) {
-    paintScreen(st, heightField(), 0);
+    paintScreen(st, heightField(), kelpris::Screen::Setup);
 }
 void BM_StereoScreen_100kFaces(benchmark::State& st) {
-    paintScreen(st, heightField(), 1);
+    paintScreen(st, heightField(), kelpris::Screen::Stereo);
 }
 
 BENCHMARK(BM_SetupScreen_Bunny)->Unit(benchmark::kMillisecond);

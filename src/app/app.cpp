@@ -158,7 +158,7 @@ CKELPRApp::Outcome CKELPRApp::initInstance(const CommandLine& commandLine, std::
         // As after a double-click: the stereo screen uses the transform of
         // the setup paint before it.
         view_->paintNow();
-        state.stereoMode = 1;
+        state.stereoMode = Screen::Stereo;
         view_->update();
     }
 
@@ -180,7 +180,7 @@ CKELPRApp::Outcome CKELPRApp::render(const CommandLine& commandLine, std::ostrea
                   commandLine.height.value_or(kRenderDefaultHeight) + 4);
     QImage image = view_->paintNow();
     if (commandLine.screen == CommandLine::Screen::Stereo) {
-        viewState().stereoMode = 1;
+        viewState().stereoMode = Screen::Stereo;
         image = view_->paintNow();
     }
 

@@ -1,12 +1,12 @@
 // Drawing of a projected scene: edges as lines, faces as filled polygons, and
 // the setup views' black outline with the yellow centre ring.
 
+#include "render/scene_drawing.h"
+
 #include <array>
 #include <span>
 
-#include "render/drawing_surface.h"
 #include "scene/saturate.h"
-#include "scene/scena.h"
 
 namespace kelpris {
 
@@ -38,10 +38,10 @@ void drawFace(DrawingSurface& surface, const Face& face) {
 
 }  // namespace
 
-void Scena::draw(DrawingSurface& surface, int mode) const {
+void draw(const Scena& scene, DrawingSurface& surface, DrawMode mode) {
     switch (mode) {
-        case 0:
-            for (const Edge& edge : edges) {
+        case DrawMode::Edges:
+            for (const Edge& edge : scene.edges) {
                 if (edge.end1 == nullptr || edge.end2 == nullptr) {
                     continue;
                 }
@@ -49,36 +49,34 @@ void Scena::draw(DrawingSurface& surface, int mode) const {
                 surface.lineTo(edge.end2->screenX, edge.end2->screenY);
             }
             break;
-        case 1:
-            for (const Face& face : faces) {
+        case DrawMode::Faces:
+            for (const Face& face : scene.faces) {
                 drawFace(surface, face);
             }
             break;
-        case 2:
-            for (const SortedFace& entry : TRIEDENE_STENY) {
+        case DrawMode::SortedFaces:
+            for (const SortedFace& entry : scene.TRIEDENE_STENY) {
                 if (entry.face != nullptr) {
                     drawFace(surface, *entry.face);
                 }
             }
             break;
-        default:
-            break;
     }
 }
 
-void Scena::drawSetupView(DrawingSurface& surface) const {
+void drawSetupView(const Scena& scene, DrawingSurface& surface) {
     // The guards restore brush then pen (reverse order of declaration).
     ScopedPen pen(surface, kOutlinePen);
     ScopedBrush brush(surface, Brush::hollowBrush());
-    draw(surface, faceModel == 0 ? 0 : 1);
+    draw(scene, surface, scene.isFaceModel() ? DrawMode::Faces : DrawMode::Edges);
     pen.select(kRingPen);
     // The box is formed in 64 bits and saturated so that a centre projected
     // near the int32 limits cannot overflow.
     const auto box = [](std::int32_t c, std::int32_t d) {
         return saturateToInt32(static_cast<std::int64_t>(c) + d);
     };
-    surface.ellipse(box(projCentreX, -kRingRadius), box(projCentreY, -kRingRadius),
-                    box(projCentreX, kRingRadius), box(projCentreY, kRingRadius));
+    surface.ellipse(box(scene.projCentreX, -kRingRadius), box(scene.projCentreY, -kRingRadius),
+                    box(scene.projCentreX, kRingRadius), box(scene.projCentreY, kRingRadius));
 }
 
 }  // namespace kelpris

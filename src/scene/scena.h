@@ -17,10 +17,6 @@
 
 namespace kelpris {
 
-class Matrix4;
-class DrawingSurface;
-struct StereoParams;
-
 /// One point of the model. Coordinates are in -1000..1000 after a load.
 struct Vertex {
     std::int32_t x = 0;
@@ -76,7 +72,7 @@ inline constexpr std::uintmax_t kMaxSceneFileBytes = std::uintmax_t{1} << 30;
 inline constexpr const char* kSortReportFile = "rep_vytr.txt";
 
 class Scena {
-public:
+  public:
     Scena() = default;
     Scena(const Scena&) = delete;
     Scena& operator=(const Scena&) = delete;
@@ -85,13 +81,16 @@ public:
     ~Scena() = default;
 
     // --- Model -------------------------------------------------------------
-    std::int32_t faceModel = 0;  ///< 0: edge model; anything else: face model
+    std::int32_t faceModel = 0;  ///< as read from the file: 0 edge model, anything else faces
+
+    /// True for a face model (drawn as filled polygons), false for an edge model.
+    bool isFaceModel() const noexcept { return faceModel != 0; }
     std::int32_t vertexCount = 0;
     std::int32_t edgeCount = 0;
     std::int32_t faceCount = 0;
-    std::vector<Vertex> vertices;  ///< file order; vertex number n is vertices[n-1]
-    std::vector<Edge> edges;       ///< file order; empty for a face model
-    std::vector<Face> faces;       ///< file order; empty for an edge model
+    std::vector<Vertex> vertices;            ///< file order; vertex number n is vertices[n-1]
+    std::vector<Edge> edges;                 ///< file order; empty for a face model
+    std::vector<Face> faces;                 ///< file order; empty for an edge model
     std::vector<SortedFace> TRIEDENE_STENY;  ///< farthest face first; empty after a load
     std::int32_t centreX = 0;
     std::int32_t centreY = 0;
@@ -135,22 +134,6 @@ public:
     /// `reportPath`. The list stands whether or not the report could be
     /// written; the status tells which.
     FileStatus sortFaces(const std::filesystem::path& reportPath = kSortReportFile);
-
-    // --- Projection (geometry/scene_projection.cpp) --------------------------
-    /// Projects every vertex and then the centre in parallel; every vertex
-    /// depth becomes 0.
-    void projectAllParallel(const Matrix4& transform, float scale, std::int32_t originX,
-                            std::int32_t originY) noexcept;
-    /// Projects every vertex for one eye; the projected centre is unchanged.
-    void projectAllStereo(const Matrix4& transform, const StereoParams& params) noexcept;
-
-    // --- Drawing (render/scene_drawing.cpp) ----------------------------------
-    /// mode 0: edges; 1: faces in file order; 2: faces in TRIEDENE_STENY
-    /// order; anything else: nothing. Uses the selected pen and brush.
-    void draw(DrawingSurface& surface, int mode) const;
-    /// One setup view: black outlines on a hollow brush, then a thick yellow
-    /// ring round the projected centre. Restores the surface's pen and brush.
-    void drawSetupView(DrawingSurface& surface) const;
 };
 
 }  // namespace kelpris

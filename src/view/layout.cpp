@@ -101,7 +101,7 @@ std::optional<FileStatus> DrawScreen(ViewState& state, DrawingSurface& surface,
     if (!state.scene) {
         return std::nullopt;
     }
-    if (state.stereoMode != 0) {
+    if (state.stereoMode == Screen::Stereo) {
         return drawStereoScreen(state, surface, reportPath);
     }
     drawSetupScreen(state, surface);

@@ -39,15 +39,15 @@ void onLButtonDown(ViewState& s, std::int32_t x, std::int32_t y) noexcept {
         I64{y} <= I64{s.previewY} + s.previewH) {
         s.dragDX = sat(I64{x} - s.previewX);
         s.dragDY = sat(I64{y} - s.previewY);
-        s.dragPreview = 1;
+        s.drags.arm(DragHandle::Preview);
         return;
     }
     if (absDiff(x, s.modelX) < 10 && (absDiff(y, s.sideY) < 10 || absDiff(y, s.planY) < 10)) {
-        s.dragModel = 1;
+        s.drags.arm(DragHandle::Model);
         return;
     }
     if (absDiff(x, s.planeX) < 5) {
-        s.dragPlane = 1;
+        s.drags.arm(DragHandle::Plane);
         return;
     }
     if (y > s.midY && absDiff(x, s.modelX) < 120 && absDiff(y, s.planY) < 120) {
@@ -56,39 +56,39 @@ void onLButtonDown(ViewState& s, std::int32_t x, std::int32_t y) noexcept {
         if (s.pressAngle < 0.0) {
             s.pressAngle = static_cast<float>(static_cast<double>(s.pressAngle) + kTwoPi);
         }
-        s.dragYaw = 1;
+        s.drags.arm(DragHandle::Yaw);
         return;
     }
     if (y < s.midY && absDiff(x, s.modelX) < 120 && absDiff(y, s.sideY) < 120) {
         const float turn = pointAngle(s.modelX, s.sideY, x, y);
         s.pressAngle = static_cast<float>(static_cast<double>(turn) + s.pitch);
-        s.dragPitch = 1;
+        s.drags.arm(DragHandle::Pitch);
     }
 }
 
 void onMouseMove(ViewState& s, std::int32_t x, std::int32_t y, const RedrawFn& redraw) {
     using I64 = std::int64_t;
     // Both angle modes turn about the model centre as it was before this move.
-    if (s.dragYaw != 0) {
+    if (s.drags.armed(DragHandle::Yaw)) {
         const float turn = pointAngle(s.modelX, s.planY, x, y);
         s.yaw = wrapAngle(static_cast<float>(static_cast<double>(turn) + s.pressAngle));
     }
-    if (s.dragPitch != 0) {
+    if (s.drags.armed(DragHandle::Pitch)) {
         const float turn = pointAngle(s.modelX, s.sideY, x, y);
         s.pitch =
             clampPitch(wrapAngle(static_cast<float>(static_cast<double>(s.pressAngle) - turn)));
     }
-    if (s.dragModel != 0) {
+    if (s.drags.armed(DragHandle::Model)) {
         s.modelX = x;
     }
-    if (s.dragPlane != 0) {
+    if (s.drags.armed(DragHandle::Plane)) {
         s.planeX = x;
         const I64 stop = I64{s.clientW} - 80;
         if (s.planeX > stop) {
             s.planeX = sat(stop);
         }
     }
-    if (s.dragPreview != 0) {
+    if (s.drags.armed(DragHandle::Preview)) {
         s.previewX = sat(I64{x} - s.dragDX);
         s.previewY = sat(I64{y} - s.dragDY);
     }
@@ -98,16 +98,12 @@ void onMouseMove(ViewState& s, std::int32_t x, std::int32_t y, const RedrawFn& r
 }
 
 void onLButtonUp(ViewState& s, std::int32_t, std::int32_t) noexcept {
-    s.dragModel = 0;
-    s.dragPitch = 0;
-    s.dragYaw = 0;
-    s.dragPlane = 0;
-    s.dragPreview = 0;
+    s.drags.clear();
 }
 
 void onLButtonDblClk(ViewState& s, std::int32_t x, std::int32_t y, const RedrawFn& redraw) {
     onLButtonUp(s, x, y);
-    s.stereoMode = s.stereoMode == 0 ? 1 : 0;
+    s.stereoMode = otherScreen(s.stereoMode);
     if (redraw) {
         redraw();
     }

@@ -4,6 +4,8 @@
 #include <memory>
 #include <optional>
 
+#include "geometry/scene_projection.h"
+#include "render/scene_drawing.h"
 #include "view/int_math.h"
 #include "view/view_logic.h"
 
@@ -47,9 +49,9 @@ void drawAngleTexts(const ViewState& state, DrawingSurface& window) {
     window.textOut(5, sat(std::int64_t{state.midY} + 5), text.data());
 }
 
-void drawPreviewEye(ViewState& state, DrawingSurface& memory, std::int32_t eyeSign, int mode) {
-    state.scene->projectAllStereo(state.stereoXf, previewParams(state, eyeSign));
-    state.scene->draw(memory, mode);
+void drawPreviewEye(ViewState& state, DrawingSurface& memory, std::int32_t eyeSign, DrawMode mode) {
+    projectAllStereo(*state.scene, state.stereoXf, previewParams(state, eyeSign));
+    draw(*state.scene, memory, mode);
 }
 
 void framePreviewBox(const ViewState& state, DrawingSurface& window) {
@@ -65,84 +67,116 @@ void framePreviewBox(const ViewState& state, DrawingSurface& window) {
     window.lineTo(left, top);
 }
 
-}  // namespace
+void drawBackground(const ViewState& state, DrawingSurface& window) {
+    // White, outlined by the fresh surface's black 1-pixel pen.
+    ScopedBrush white(window, Brush::white());
+    window.rectangle(0, 0, sat(std::int64_t{state.clientW} + 2), state.clientH);
+}
 
-void drawSetupScreen(ViewState& state, DrawingSurface& window) {
-    using I64 = std::int64_t;
+void drawModelViews(ViewState& state, DrawingSurface& window) {
     Scena& scene = *state.scene;
-    buildTransforms(state);
+    projectAllParallel(scene, state.planXf, kSetupScale, state.modelX, state.planY);
+    drawSetupView(scene, window);
+    projectAllParallel(scene, state.sideXf, kSetupScale, state.modelX, state.sideY);
+    drawSetupView(scene, window);
+}
 
-    {  // White background with the fresh surface's black 1-pixel outline.
-        ScopedBrush white(window, Brush::white());
-        window.rectangle(0, 0, sat(I64{state.clientW} + 2), state.clientH);
-    }
-
-    scene.projectAllParallel(state.planXf, kSetupScale, state.modelX, state.planY);
-    scene.drawSetupView(window);
-    scene.projectAllParallel(state.sideXf, kSetupScale, state.modelX, state.sideY);
-    scene.drawSetupView(window);
-
+void drawMiddleLine(const ViewState& state, DrawingSurface& window) {
     window.moveTo(0, state.midY);
     window.lineTo(state.clientW, state.midY);
+}
 
+void drawBothAxes(const ViewState& state, DrawingSurface& window) {
     window.setTextColour(kTextColour);  // stays set: later text is red too
-    {
-        ScopedPen axisPen(window, kAxisPen);
-        drawAxes(window, state.sideXf, state.modelX, state.sideY);
-        drawAxes(window, state.planXf, state.modelX, state.planY);
-    }
-    drawAngleTexts(state, window);
+    ScopedPen axisPen(window, kAxisPen);
+    drawAxes(window, state.sideXf, state.modelX, state.sideY);
+    drawAxes(window, state.planXf, state.modelX, state.planY);
+}
 
-    // Declared in this order so the memory surface gets its own bitmap back
-    // before the preview bitmap is freed, and outlives both.
-    std::unique_ptr<DrawingSurface> memory = window.createCompatibleSurface();
-    std::unique_ptr<Bitmap> preview;
-    std::optional<ScopedBitmap> memoryBitmap;
-    auto selectIntoMemory = [&](Bitmap* bitmap) {
-        if (memoryBitmap) {
-            memoryBitmap->select(bitmap);
+// The memory surface of one setup paint. Its first selection keeps the bitmap
+// the surface started with, and that bitmap is selected back when the guard
+// goes, before the pictures selected into it are freed.
+class MemorySurface {
+  public:
+    explicit MemorySurface(DrawingSurface& window) : surface_(window.createCompatibleSurface()) {}
+    DrawingSurface* get() const { return surface_.get(); }
+    void select(Bitmap* bitmap) {
+        if (selected_) {
+            selected_->select(bitmap);
         } else {
-            memoryBitmap.emplace(*memory, bitmap);
+            selected_.emplace(*surface_, bitmap);
         }
-    };
+    }
 
-    // Observer pictures; an empty one (it could not be loaded) is skipped
-    // rather than copying whatever the memory surface happens to hold.
+  private:
+    std::unique_ptr<DrawingSurface> surface_;
+    std::optional<ScopedBitmap> selected_;
+};
+
+// An empty picture (it could not be loaded) is skipped rather than copying
+// whatever the memory surface happens to hold.
+void drawObservers(const ViewState& state, DrawingSurface& window, MemorySurface& memory) {
+    using I64 = std::int64_t;
     if (state.bmpObserverSide) {
-        selectIntoMemory(state.bmpObserverSide.get());
-        window.bitBlt(sat(I64{state.clientW} - 140), sat(I64{state.sideY} - 50), 140, 140, *memory,
-                      0, 0, RasterOp::SrcCopy);
+        memory.select(state.bmpObserverSide.get());
+        window.bitBlt(sat(I64{state.clientW} - 140), sat(I64{state.sideY} - 50), 140, 140,
+                      *memory.get(), 0, 0, RasterOp::SrcCopy);
     }
     if (state.bmpObserverTop) {
-        selectIntoMemory(state.bmpObserverTop.get());
-        window.bitBlt(sat(I64{state.clientW} - 90), sat(I64{state.planY} - 70), 70, 140, *memory, 0,
-                      0, RasterOp::SrcCopy);
+        memory.select(state.bmpObserverTop.get());
+        window.bitBlt(sat(I64{state.clientW} - 90), sat(I64{state.planY} - 70), 70, 140,
+                      *memory.get(), 0, 0, RasterOp::SrcCopy);
     }
+}
 
-    // Preview: green eye, then the red eye over it on the same black picture.
-    preview = window.createCompatibleBitmap(state.previewW, state.previewH);
-    if (preview) {
-        selectIntoMemory(preview.get());
-        {
-            ScopedBrush black(*memory, state.brushBlack);
-            memory->rectangle(0, 0, state.previewW, state.previewH);
-        }
-        const int mode = scene.faceModel != 0 ? 1 : 0;
-        ScopedPen eyePen(*memory, state.penGreen);
-        drawPreviewEye(state, *memory, +1, mode);
-        eyePen.select(state.penRed);
-        drawPreviewEye(state, *memory, -1, mode);
+// Green eye, then the red eye over it, on one black picture; faces keep the
+// memory surface's white brush and file order.
+void drawPreview(ViewState& state, DrawingSurface& memory) {
+    {
+        ScopedBrush black(memory, state.brushBlack);
+        memory.rectangle(0, 0, state.previewW, state.previewH);
     }
+    const DrawMode mode = state.scene->isFaceModel() ? DrawMode::Faces : DrawMode::Edges;
+    ScopedPen eyePen(memory, state.penGreen);
+    drawPreviewEye(state, memory, +1, mode);
+    eyePen.select(state.penRed);
+    drawPreviewEye(state, memory, -1, mode);
+}
 
-    ScopedPen framePen(window, state.penFrame);
+void drawPicturePlane(const ViewState& state, DrawingSurface& window) {
+    using I64 = std::int64_t;
     window.moveTo(state.planeX, sat(I64{state.sideY} - 60));
     window.lineTo(state.planeX, sat(I64{state.sideY} + 60));
     window.moveTo(state.planeX, sat(I64{state.planY} - 80));
     window.lineTo(state.planeX, sat(I64{state.planY} + 80));
+}
 
+}  // namespace
+
+void drawSetupScreen(ViewState& state, DrawingSurface& window) {
+    buildTransforms(state);
+    drawBackground(state, window);
+    drawModelViews(state, window);
+    drawMiddleLine(state, window);
+    drawBothAxes(state, window);
+    drawAngleTexts(state, window);
+
+    // Declared before the memory surface, so that the surface has its own
+    // bitmap back before the preview picture is freed.
+    std::unique_ptr<Bitmap> preview;
+    MemorySurface memory(window);
+    drawObservers(state, window, memory);
+    preview = window.createCompatibleBitmap(state.previewW, state.previewH);
     if (preview) {
-        window.bitBlt(state.previewX, state.previewY, state.previewW, state.previewH, *memory, 0, 0,
-                      RasterOp::SrcCopy);
+        memory.select(preview.get());
+        drawPreview(state, *memory.get());
+    }
+
+    ScopedPen framePen(window, state.penFrame);
+    drawPicturePlane(state, window);
+    if (preview) {
+        window.bitBlt(state.previewX, state.previewY, state.previewW, state.previewH, *memory.get(),
+                      0, 0, RasterOp::SrcCopy);
     }
     framePreviewBox(state, window);
 }

@@ -5,6 +5,7 @@
 // through viewState(); the logic functions take it by reference so that tests
 // can drive them without a window.
 
+#include <bit>
 #include <cstdint>
 #include <memory>
 
@@ -18,6 +19,44 @@ namespace kelpris {
 /// 0x40490FD8), slightly below the float nearest to pi. Every angle limit and
 /// angle expression of the view uses it, never a more exact pi.
 inline constexpr float PI = 3.141592f;
+
+/// The screen DrawScreen paints; the numbers are the screen flag's values.
+enum class Screen : std::int32_t {
+    Setup = 0,   ///< side and plan views with the handles (shown first)
+    Stereo = 1,  ///< the whole window as the two-colour picture
+};
+
+/// The other screen: what a double-click switches to.
+constexpr Screen otherScreen(Screen s) noexcept {
+    return s == Screen::Setup ? Screen::Stereo : Screen::Setup;
+}
+
+/// The handles a left press can grab.
+enum class DragHandle : std::uint8_t {
+    Model = 1U << 0,    ///< the model centre: moves the model along the views
+    Pitch = 1U << 1,    ///< the square round the side view: turns the zenith
+    Yaw = 1U << 2,      ///< the square round the plan view: turns the azimuth
+    Plane = 1U << 3,    ///< the picture plane
+    Preview = 1U << 4,  ///< the preview box
+};
+
+/// The armed drag modes. A press arms at most one but never disarms one that
+/// is armed already, so more than one can be armed at a time; a release or a
+/// double-click clears them all.
+class DragModes {
+  public:
+    void arm(DragHandle h) noexcept { bits_ = static_cast<std::uint8_t>(bits_ | bit(h)); }
+    bool armed(DragHandle h) const noexcept { return (bits_ & bit(h)) != 0; }
+    bool any() const noexcept { return bits_ != 0; }
+    int count() const noexcept { return std::popcount(bits_); }
+    void clear() noexcept { bits_ = 0; }
+
+  private:
+    static constexpr std::uint8_t bit(DragHandle h) noexcept {
+        return static_cast<std::uint8_t>(h);
+    }
+    std::uint8_t bits_ = 0;
+};
 
 struct ViewState {
     /// The one scene; created by the view widget, empty until then.
@@ -46,14 +85,8 @@ struct ViewState {
     float yaw = 0.0f;      ///< azimuth, within [0, 2*PI]
     float pressAngle = 0.0f;
 
-    // Drag flags (0/1); a press arms at most one, release/double-click clear all.
-    std::int32_t dragModel = 0;
-    std::int32_t dragPitch = 0;
-    std::int32_t dragYaw = 0;
-    std::int32_t dragPlane = 0;
-    std::int32_t dragPreview = 0;
-
-    std::int32_t stereoMode = 0;  ///< 0: setup screen; anything else: stereo screen
+    DragModes drags;
+    Screen stereoMode = Screen::Setup;
 
     Matrix4 stereoXf;  ///< model to eye coordinates; rebuilt by each setup paint
     Matrix4 sideXf;
@@ -69,11 +102,8 @@ struct ViewState {
     std::unique_ptr<Bitmap> bmpObserverSide;  ///< 140x140, eye at (65, 50)
     std::unique_ptr<Bitmap> bmpObserverTop;   ///< 70x140
 
-    /// True while any of the five drag flags is set.
-    bool dragging() const noexcept {
-        return dragModel != 0 || dragPitch != 0 || dragYaw != 0 || dragPlane != 0 ||
-               dragPreview != 0;
-    }
+    /// True while any drag mode is armed.
+    bool dragging() const noexcept { return drags.any(); }
 };
 
 /// The one program-wide view state. It exists before the view is created and

@@ -152,7 +152,7 @@ TEST_F(FrameTest, shortcutsReachTheirCommandsAndInertKeysDoNothing) {
     EXPECT_EQ(prompts_->calls(), calls);
     EXPECT_EQ(scene().vertexCount, vertices);
     EXPECT_EQ(state.yaw, 1.25f);
-    EXPECT_EQ(state.stereoMode, 0);
+    EXPECT_EQ(state.stereoMode, Screen::Setup);
     EXPECT_EQ(frame().windowTitle(), QStringLiteral("Untitled - KELPRIS"));
 }
 
@@ -169,7 +169,7 @@ TEST_F(FrameTest, openingReplacesTheModelInPlaceAndKeepsAnglesAndScreen) {
     ViewState& state = viewState();
     state.yaw = 2.0f;
     state.pitch = 1.0f;
-    state.stereoMode = 1;
+    state.stereoMode = Screen::Stereo;
     app_->view()->paintNow();
     const int layoutPlaneX = state.planeX;
     state.planeX += 37;  // as a drag leaves it
@@ -184,7 +184,7 @@ TEST_F(FrameTest, openingReplacesTheModelInPlaceAndKeepsAnglesAndScreen) {
     EXPECT_TRUE(scene().edges.empty());
     EXPECT_EQ(state.yaw, 2.0f);
     EXPECT_EQ(state.pitch, 1.0f);
-    EXPECT_EQ(state.stereoMode, 1);
+    EXPECT_EQ(state.stereoMode, Screen::Stereo);
 
     app_->view()->paintNow();  // the repaint the open schedules
     EXPECT_EQ(state.planeX, layoutPlaneX) << "dragged positions return to the layout";
@@ -196,7 +196,7 @@ TEST_F(FrameTest, fileNewKeepsModelAnglesAndScreenAndLaysOutAgain) {
     ViewState& state = viewState();
     state.yaw = 0.5f;
     state.pitch = 2.0f;
-    state.stereoMode = 1;
+    state.stereoMode = Screen::Stereo;
     const auto centre = std::make_tuple(scene().centreX, scene().centreY, scene().centreZ);
 
     frame().action(Command::FileNew).trigger();
@@ -206,7 +206,7 @@ TEST_F(FrameTest, fileNewKeepsModelAnglesAndScreenAndLaysOutAgain) {
     EXPECT_EQ(std::make_tuple(scene().centreX, scene().centreY, scene().centreZ), centre);
     EXPECT_EQ(state.yaw, 0.5f);
     EXPECT_EQ(state.pitch, 2.0f);
-    EXPECT_EQ(state.stereoMode, 1);
+    EXPECT_EQ(state.stereoMode, Screen::Stereo);
     EXPECT_EQ(prompts_->calls(), 0);
 
     // The view is updated as after Open: a plane dragged just before goes back

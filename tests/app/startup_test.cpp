@@ -51,7 +51,7 @@ TEST_F(StartupTest, plainStartShowsTheSetupScreenOfDomDat) {
     EXPECT_EQ(app_->mainFrame()->windowTitle(), QStringLiteral("Untitled - KELPRIS"));
     EXPECT_TRUE(app_->view()->startupLoadStatus().ok);
     EXPECT_GT(app_->view()->scene().vertexCount, 0);
-    EXPECT_EQ(viewState().stereoMode, 0);
+    EXPECT_EQ(viewState().stereoMode, Screen::Setup);
     EXPECT_EQ(app_->view()->size(), QSize(kWindowDefaultWidth + 4, kWindowDefaultHeight + 4));
     EXPECT_EQ(prompts_->calls(), 0);
     EXPECT_EQ(err_.str(), "");
@@ -68,7 +68,7 @@ TEST_F(StartupTest, sizeAnglesAndScreenOptionsAreApplied) {
     EXPECT_EQ(state.yaw, wrapAngle(-1.0f));
     EXPECT_GT(state.yaw, 5.0f);
     EXPECT_EQ(state.pitch, clampPitch(3.0f));
-    EXPECT_EQ(state.stereoMode, 1);
+    EXPECT_EQ(state.stereoMode, Screen::Stereo);
     // The setup paint before the switch built the stereo transform.
     EXPECT_NE(std::memcmp(state.stereoXf.m, Matrix4{}.m, sizeof state.stereoXf.m), 0);
 

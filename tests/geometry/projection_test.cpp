@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "geometry/matrix4.h"
+#include "geometry/scene_projection.h"
 #include "scene/scena.h"
 
 namespace kelpris {
@@ -274,7 +275,7 @@ Scena sceneWithVertices() {
 TEST(ProjectAll, parallelMatchesSinglePointsZeroesDepthAndPlacesTheCentre) {
     Scena s = sceneWithVertices();
     const Matrix4 m = sideTransform();
-    s.projectAllParallel(m, 0.2f, 190, 160);
+    projectAllParallel(s, m, 0.2f, 190, 160);
     for (const Vertex& v : s.vertices) {
         const ParallelPoint p = m.projectParallel(v.x, v.y, v.z, 0.2f, 190, 160);
         EXPECT_EQ(v.screenX, p.x);
@@ -290,10 +291,10 @@ TEST(ProjectAll, stereoMatchesSinglePointsAndKeepsTheProjectedCentre) {
     s.projCentreX = -3;
     s.projCentreY = -4;
     const Matrix4 m = stereoTransform();
-    s.projectAllParallel(m, 0.2f, 0, 0);
+    projectAllParallel(s, m, 0.2f, 0, 0);
     s.projCentreX = -3;
     s.projCentreY = -4;
-    s.projectAllStereo(m, previewParams(-1));
+    projectAllStereo(s, m, previewParams(-1));
     bool someDepthNonZero = false;
     for (const Vertex& v : s.vertices) {
         const StereoPoint p = m.projectStereo(v.x, v.y, v.z, previewParams(-1));
@@ -312,10 +313,10 @@ TEST(ProjectAll, emptySceneStillProjectsTheCentre) {
     s.centreX = kCx;
     s.centreY = kCy;
     s.centreZ = kCz + 100;
-    s.projectAllParallel(sideTransform(), 0.2f, 190, 160);
+    projectAllParallel(s, sideTransform(), 0.2f, 190, 160);
     EXPECT_EQ(s.projCentreX, 190);
     EXPECT_EQ(s.projCentreY, 140);
-    s.projectAllStereo(stereoTransform(), previewParams(+1));  // nothing to do, no crash
+    projectAllStereo(s, stereoTransform(), previewParams(+1));  // nothing to do, no crash
     EXPECT_TRUE(s.vertices.empty());
 }
 

@@ -12,6 +12,7 @@
 
 #include "recording_surface.h"
 #include "render/qt/qt_surface.h"
+#include "render/scene_drawing.h"
 #include "scene/scena.h"
 
 namespace kelpris {
@@ -102,7 +103,7 @@ Scena houseEdges() {
 TEST(SceneDraw, edgesAreOneMoveAndOneLineEachInChainOrder) {
     const Scena scene = houseEdges();
     RecordingSurface surface;
-    scene.draw(surface, 0);
+    draw(scene, surface, DrawMode::Edges);
     const std::vector<Call> want{move(8, 20),  line(36, 20), move(36, 20), line(36, 42),
                                  move(36, 42), line(8, 42),  move(8, 42),  line(8, 20),
                                  move(8, 20),  line(22, 6),  move(22, 6),  line(36, 20),
@@ -113,7 +114,7 @@ TEST(SceneDraw, edgesAreOneMoveAndOneLineEachInChainOrder) {
 TEST(SceneDraw, facesInFileOrderKeepFourPointsEvenWithEqualCorners) {
     const Scena scene = faceScene();
     RecordingSurface surface;
-    scene.draw(surface, 1);
+    draw(scene, surface, DrawMode::Faces);
     const std::vector<Call> want{poly({{4, 4}, {30, 6}, {8, 28}}),
                                  poly({{20, 20}, {40, 20}, {40, 20}, {28, 40}}),
                                  poly({{14, 12}, {36, 12}, {36, 34}, {14, 34}})};
@@ -123,39 +124,29 @@ TEST(SceneDraw, facesInFileOrderKeepFourPointsEvenWithEqualCorners) {
 TEST(SceneDraw, sortedModeFollowsTheDepthListAndDrawsNothingBeforeASort) {
     Scena scene = faceScene();
     RecordingSurface unsorted;
-    scene.draw(unsorted, 2);
+    draw(scene, unsorted, DrawMode::SortedFaces);
     EXPECT_TRUE(unsorted.calls.empty());
 
     sortAs(scene, {2, 0});  // a list may also hold fewer faces than the chain
     RecordingSurface surface;
-    scene.draw(surface, 2);
+    draw(scene, surface, DrawMode::SortedFaces);
     const std::vector<Call> want{poly({{14, 12}, {36, 12}, {36, 34}, {14, 34}}),
                                  poly({{4, 4}, {30, 6}, {8, 28}})};
     EXPECT_EQ(surface.calls, want);
 }
 
-TEST(SceneDraw, modeNotMatchingTheModelOrUnknownDrawsNothing) {
+TEST(SceneDraw, modeNotMatchingTheModelDrawsNothing) {
     const Scena edges = houseEdges();
     Scena faces = faceScene();
     sortAs(faces, {0, 1, 2});
-    // A scene holding both chains shows that unknown modes touch neither.
-    Scena both = houseEdges();
-    addFace(both, 0, 1, 2);
-    sortAs(both, {0});
-    for (const int mode : {1, 2}) {
+    for (const DrawMode mode : {DrawMode::Faces, DrawMode::SortedFaces}) {
         RecordingSurface surface;
-        edges.draw(surface, mode);
-        EXPECT_TRUE(surface.calls.empty()) << mode;
+        draw(edges, surface, mode);
+        EXPECT_TRUE(surface.calls.empty()) << static_cast<int>(mode);
     }
     RecordingSurface faceEdges;
-    faces.draw(faceEdges, 0);
+    draw(faces, faceEdges, DrawMode::Edges);
     EXPECT_TRUE(faceEdges.calls.empty());
-    for (const int mode :
-         {-1, 3, 4, std::numeric_limits<int>::max(), std::numeric_limits<int>::min()}) {
-        RecordingSurface surface;
-        both.draw(surface, mode);
-        EXPECT_TRUE(surface.calls.empty()) << mode;
-    }
 }
 
 TEST(SceneDraw, recordsWithMissingVerticesAreSkipped) {
@@ -168,9 +159,9 @@ TEST(SceneDraw, recordsWithMissingVerticesAreSkipped) {
     scene.TRIEDENE_STENY.push_back({0, nullptr});
     scene.TRIEDENE_STENY.push_back({0, &scene.faces[1]});
     RecordingSurface surface;
-    scene.draw(surface, 0);
-    scene.draw(surface, 1);
-    scene.draw(surface, 2);
+    draw(scene, surface, DrawMode::Edges);
+    draw(scene, surface, DrawMode::Faces);
+    draw(scene, surface, DrawMode::SortedFaces);
     const std::vector<Call> want{move(5, 5), line(9, 1), poly({{1, 1}, {5, 5}, {9, 1}}),
                                  poly({{1, 1}, {5, 5}, {9, 1}})};
     EXPECT_EQ(surface.calls, want);
@@ -186,7 +177,7 @@ TEST(SceneSetupView, edgeModelIsOutlinedInBlackThenRingedAndToolsRestored) {
     const Brush callerBrush = Brush::solid({9, 8, 7});
     surface.pen = callerPen;
     surface.brush = callerBrush;
-    scene.drawSetupView(surface);
+    drawSetupView(scene, surface);
     const Brush hollow = Brush::hollowBrush();
     const std::vector<Call> want{
         {Call::SelectPen, kBlackPen},
@@ -207,7 +198,7 @@ TEST(SceneSetupView, faceModelShowsFacesInFileOrderAsOutlinesWhateverTheDepthOrd
     Scena scene = faceScene();
     sortAs(scene, {2, 1, 0});
     RecordingSurface surface;
-    scene.drawSetupView(surface);
+    drawSetupView(scene, surface);
     std::vector<Call> polygons;
     for (const Call& c : surface.calls) {
         if (c.kind == Call::Polygon) {
@@ -230,7 +221,7 @@ TEST(SceneSetupView, ringBoxSaturatesAtTheInt32Limits) {
     scene.projCentreX = kMax;
     scene.projCentreY = kMin;
     RecordingSurface surface;
-    scene.drawSetupView(surface);
+    drawSetupView(scene, surface);
     const auto ellipse = std::find_if(surface.calls.begin(), surface.calls.end(),
                                       [](const Call& c) { return c.kind == Call::Ellipse; });
     ASSERT_NE(ellipse, surface.calls.end());
@@ -307,7 +298,7 @@ TEST(SceneDrawPixels, laterFaceCoversEarlierOneInEitherOrder) {
     addFace(scene, 4, 5, 6, 7);
     QtImageSurface fileOrder(20, 20);
     fileOrder.selectBrush(Brush::solid(kGreenFace));
-    scene.draw(fileOrder, 1);
+    draw(scene, fileOrder, DrawMode::Faces);
     // (12, 10) is on the first square's right edge, inside the second one.
     EXPECT_EQ(rgbAt(fileOrder.image(), 12, 10), kGreenFace);
     EXPECT_EQ(rgbAt(fileOrder.image(), 8, 10), (Rgb{0, 0, 0}));
@@ -315,7 +306,7 @@ TEST(SceneDrawPixels, laterFaceCoversEarlierOneInEitherOrder) {
     sortAs(scene, {1, 0});
     QtImageSurface sorted(20, 20);
     sorted.selectBrush(Brush::solid(kGreenFace));
-    scene.draw(sorted, 2);
+    draw(scene, sorted, DrawMode::SortedFaces);
     EXPECT_EQ(rgbAt(sorted.image(), 12, 10), (Rgb{0, 0, 0}));
     EXPECT_EQ(rgbAt(sorted.image(), 8, 10), kGreenFace);
 }
@@ -323,7 +314,7 @@ TEST(SceneDrawPixels, laterFaceCoversEarlierOneInEitherOrder) {
 TEST(SceneDrawPixels, setupRingIsYellowHollowAndLeavesThePenForLaterLines) {
     Scena scene = houseEdges();
     QtImageSurface surface(48, 48);
-    scene.drawSetupView(surface);
+    drawSetupView(scene, surface);
     const QImage& image = surface.image();
     const int cx = scene.projCentreX;
     const int cy = scene.projCentreY;
@@ -344,7 +335,7 @@ TEST(SceneDrawGolden, edgesInRedOnBlack) {
     QtImageSurface surface(48, 48);
     clearBlack(surface, 48, 48);
     ScopedPen pen(surface, Pen{1, kRedLine});
-    houseEdges().draw(surface, 0);
+    draw(houseEdges(), surface, DrawMode::Edges);
     expectMatchesGolden(surface.image(), "draw_mode0_edges");
 }
 
@@ -353,7 +344,7 @@ TEST(SceneDrawGolden, facesInFileOrderInGreen) {
     clearBlack(surface, 48, 48);
     ScopedPen pen(surface, Pen{1, kGreenLine});
     ScopedBrush brush(surface, Brush::solid(kGreenFace));
-    faceScene().draw(surface, 1);
+    draw(faceScene(), surface, DrawMode::Faces);
     expectMatchesGolden(surface.image(), "draw_mode1_faces");
 }
 
@@ -364,14 +355,14 @@ TEST(SceneDrawGolden, facesInDepthOrderInRed) {
     clearBlack(surface, 48, 48);
     ScopedPen pen(surface, Pen{1, kRedLine});
     ScopedBrush brush(surface, Brush::solid({180, 0, 0}));
-    scene.draw(surface, 2);
+    draw(scene, surface, DrawMode::SortedFaces);
     expectMatchesGolden(surface.image(), "draw_mode2_sorted");
 }
 
 TEST(SceneDrawGolden, setupViewOfAFaceModel) {
     Scena scene = faceScene();
     QtImageSurface surface(48, 48);
-    scene.drawSetupView(surface);
+    drawSetupView(scene, surface);
     expectMatchesGolden(surface.image(), "setup_view");
 }
 

@@ -29,18 +29,18 @@ class PicturesTest : public ::testing::Test {
         createTools(s, tools);
     }
 
-    QImage paint(Scena scene, int stereoMode, int w = 640, int h = 480) {
+    QImage paint(Scena scene, Screen screen, int w = 640, int h = 480) {
         s.scene = std::make_unique<Scena>(std::move(scene));
         computeLayout(s, {0, 0, w + 4, h + 4});
-        s.stereoMode = 0;
+        s.stereoMode = Screen::Setup;
         {
             QtImageSurface setup(w, h);
             DrawScreen(s, setup);  // builds the stereo transform
-            if (stereoMode == 0) {
+            if (screen == Screen::Setup) {
                 return setup.image();
             }
         }
-        s.stereoMode = stereoMode;
+        s.stereoMode = screen;
         QtImageSurface stereo(w, h);
         DrawScreen(s, stereo);
         return stereo.image();
@@ -48,7 +48,7 @@ class PicturesTest : public ::testing::Test {
 };
 
 TEST_F(PicturesTest, setupScreenOfAnEdgeModel) {
-    const QImage img = paint(squareEdges(), 0);
+    const QImage img = paint(squareEdges(), Screen::Setup);
     ASSERT_EQ(img.size(), QSize(640, 480));
     EXPECT_EQ(rgbAt(img, 450, 20), kWhite);
     EXPECT_EQ(rgbAt(img, 450, 240), kBlack);  // middle line
@@ -70,7 +70,7 @@ TEST_F(PicturesTest, setupScreenOfAnEdgeModel) {
 }
 
 TEST_F(PicturesTest, setupScreenCopiesTheObserverPictures) {
-    const QImage img = paint(squareEdges(), 0);
+    const QImage img = paint(squareEdges(), Screen::Setup);
     const QImage side = QImage(":/kelpris/bitmaps/132.png").convertToFormat(QImage::Format_RGB32);
     const QImage top = QImage(":/kelpris/bitmaps/133.png").convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(side.size(), QSize(140, 140));
@@ -80,7 +80,7 @@ TEST_F(PicturesTest, setupScreenCopiesTheObserverPictures) {
 }
 
 TEST_F(PicturesTest, previewBoxShowsRedOverGreenOnBlack) {
-    const QImage img = paint(squareEdges(), 0);
+    const QImage img = paint(squareEdges(), Screen::Setup);
     // Outline in the frame colour, black inside away from the model.
     EXPECT_EQ(rgbAt(img, 150, 240), kFrame);
     EXPECT_EQ(rgbAt(img, 300, 240), kFrame);
@@ -96,7 +96,7 @@ TEST_F(PicturesTest, previewBoxShowsRedOverGreenOnBlack) {
 }
 
 TEST_F(PicturesTest, previewOfAFaceModelIsWhiteOutlinedFaces) {
-    const QImage img = paint(squareFace(), 0);
+    const QImage img = paint(squareFace(), Screen::Setup);
     EXPECT_EQ(rgbAt(img, 225, 240), kWhite);
     EXPECT_GT(count(img, kRedLine, 152, 191, 299, 291), 20);
     EXPECT_GT(count(img, kGreenLine, 152, 191, 299, 291), 20);
@@ -105,7 +105,7 @@ TEST_F(PicturesTest, previewOfAFaceModelIsWhiteOutlinedFaces) {
 }
 
 TEST_F(PicturesTest, stereoScreenOfAnEdgeModel) {
-    const QImage img = paint(squareEdges(), 1);
+    const QImage img = paint(squareEdges(), Screen::Stereo);
     // Frame: 4 pixels centred 2 pixels inside each edge.
     for (auto [x, y] :
          {std::pair{0, 240}, {3, 240}, {639, 240}, {636, 240}, {320, 0}, {320, 479}}) {
@@ -122,7 +122,7 @@ TEST_F(PicturesTest, stereoScreenOfAnEdgeModel) {
 }
 
 TEST_F(PicturesTest, stereoScreenOfAFaceModel) {
-    const QImage img = paint(squareFace(), 1);
+    const QImage img = paint(squareFace(), Screen::Stereo);
     EXPECT_EQ(rgbAt(img, 320, 240), kFacesOverlap);
     EXPECT_EQ(rgbAt(img, 60, 60), kBlack);
     EXPECT_EQ(rgbAt(img, 1, 100), kFrame);
@@ -135,8 +135,8 @@ TEST_F(PicturesTest, narrowWindowDrawsWithoutFault) {
     // eyeDistance is 0 or negative here: degenerate projections must stay
     // defined, and the preview box hangs off the left edge.
     for (int w : {165, 40, 1}) {
-        EXPECT_EQ(paint(squareFace(), 0, w, 120).width(), w);
-        EXPECT_EQ(paint(squareFace(), 1, w, 120).width(), w);
+        EXPECT_EQ(paint(squareFace(), Screen::Setup, w, 120).width(), w);
+        EXPECT_EQ(paint(squareFace(), Screen::Stereo, w, 120).width(), w);
     }
 }
 
@@ -172,10 +172,10 @@ void compareWithGolden(const QImage& actual, const char* name) {
 TEST_F(PicturesTest, defaultModelMatchesTheGoldenPictures) {
     Scena dom;
     ASSERT_TRUE(dom.load(kSourceDir / "data" / "dom.dat"));
-    compareWithGolden(paint(std::move(dom), 0), "setup_dom_640x480.png");
+    compareWithGolden(paint(std::move(dom), Screen::Setup), "setup_dom_640x480.png");
     Scena again;
     ASSERT_TRUE(again.load(kSourceDir / "data" / "dom.dat"));
-    compareWithGolden(paint(std::move(again), 1), "stereo_dom_640x480.png");
+    compareWithGolden(paint(std::move(again), Screen::Stereo), "stereo_dom_640x480.png");
 }
 
 }  // namespace

@@ -230,7 +230,7 @@ TEST_F(ScreensTest, missingObserverPicturesAreSkipped) {
 }
 
 TEST_F(ScreensTest, stereoScreenOfAnEdgeModel) {
-    s.stereoMode = 1;
+    s.stereoMode = Screen::Stereo;
     EXPECT_FALSE(paint());
     EXPECT_FALSE(std::filesystem::exists(dir / "rep_vytr.txt"));
 
@@ -275,7 +275,7 @@ TEST_F(ScreensTest, stereoScreenOfAnEdgeModel) {
 
 TEST_F(ScreensTest, stereoScreenOfAFaceModelSortsOnceAndReports) {
     s.scene = std::make_unique<Scena>(testing::squareFace());
-    s.stereoMode = 1;
+    s.stereoMode = Screen::Stereo;
     const auto status = paint();
     ASSERT_TRUE(status.has_value());
     EXPECT_TRUE(status->ok);
@@ -311,15 +311,15 @@ TEST_F(ScreensTest, stereoScreenUsesTheDirectionOfTheLastSetupPaint) {
         return pts;
     };
     paint();  // setup: builds the stereo transform
-    s.stereoMode = 1;
+    s.stereoMode = Screen::Stereo;
     paint();
     const auto before = greenLines();
     s.yaw = 0.5f;  // changed on the stereo screen: not shown yet
     paint();
     EXPECT_EQ(greenLines(), before);
-    s.stereoMode = 0;
+    s.stereoMode = Screen::Setup;
     paint();
-    s.stereoMode = 1;
+    s.stereoMode = Screen::Stereo;
     paint();
     EXPECT_NE(greenLines(), before);
 }

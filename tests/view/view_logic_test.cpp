@@ -34,7 +34,7 @@ TEST(ViewStateTest, startsOnTheSetupScreenLookingHorizontally) {
     EXPECT_EQ(&s, &viewState());
     EXPECT_EQ(s.pitch, 1.570796f);
     EXPECT_EQ(s.yaw, 0.0f);
-    EXPECT_EQ(s.stereoMode, 0);
+    EXPECT_EQ(s.stereoMode, Screen::Setup);
     EXPECT_FALSE(s.dragging());
     EXPECT_EQ(s.clientW, 0);
     EXPECT_EQ(s.previewW, 0);
@@ -99,8 +99,8 @@ TEST(LayoutTest, keepsAnglesFlagsAndScreen) {
     ViewState s = laidOut(640, 480);
     s.yaw = 1.25f;
     s.pitch = 1.0f;
-    s.stereoMode = 1;
-    s.dragPlane = 1;
+    s.stereoMode = Screen::Stereo;
+    s.drags.arm(DragHandle::Plane);
     s.planeX = 10;
     s.modelX = 20;
     s.previewX = 30;
@@ -112,8 +112,8 @@ TEST(LayoutTest, keepsAnglesFlagsAndScreen) {
     EXPECT_EQ(s.previewY, 189);
     EXPECT_EQ(s.yaw, 1.25f);
     EXPECT_EQ(s.pitch, 1.0f);
-    EXPECT_EQ(s.stereoMode, 1);
-    EXPECT_EQ(s.dragPlane, 1);
+    EXPECT_EQ(s.stereoMode, Screen::Stereo);
+    EXPECT_TRUE(s.drags.armed(DragHandle::Plane));
 }
 
 TEST(ProjectionArgumentsTest, stereoScreenEnlargesThePreviewGeometry) {
@@ -238,52 +238,51 @@ class MouseTest : public ::testing::Test {
 
     void press(int x, int y) { onLButtonDown(s, x, y); }
     void move(int x, int y) { onMouseMove(s, x, y, redraws.fn()); }
-    int armed() const {
-        return s.dragModel + s.dragPitch + s.dragYaw + s.dragPlane + s.dragPreview;
-    }
+    int armed() const { return s.drags.count(); }
 };
 
 TEST_F(MouseTest, previewBoxBoundsAreInclusiveAndWinOverOtherHandles) {
     press(150, 189);
-    EXPECT_EQ(s.dragPreview, 1);
+    EXPECT_TRUE(s.drags.armed(DragHandle::Preview));
     EXPECT_EQ(s.dragDX, 0);
     EXPECT_EQ(s.dragDY, 0);
     s = laidOut(640, 480);
     press(300, 292);
-    EXPECT_EQ(s.dragPreview, 1);
+    EXPECT_TRUE(s.drags.armed(DragHandle::Preview));
     EXPECT_EQ(s.dragDX, 150);
     EXPECT_EQ(s.dragDY, 103);
     s = laidOut(640, 480);
     press(190, 250);  // inside the box and the yaw square
-    EXPECT_EQ(s.dragPreview, 1);
+    EXPECT_TRUE(s.drags.armed(DragHandle::Preview));
     EXPECT_EQ(armed(), 1);
     for (auto [x, y] : {std::pair{301, 292}, {300, 293}, {149, 200}, {200, 188}}) {
         s = laidOut(640, 480);
         press(x, y);
-        EXPECT_EQ(s.dragPreview, 0) << x << "," << y;
+        EXPECT_FALSE(s.drags.armed(DragHandle::Preview)) << x << "," << y;
     }
 }
 
 TEST_F(MouseTest, modelHandleReachesNinePixels) {
     press(199, 129);
-    EXPECT_EQ(s.dragModel, 1);
+    EXPECT_TRUE(s.drags.armed(DragHandle::Model));
     s = laidOut(640, 480);
     press(181, 351);  // the plan view's centre
-    EXPECT_EQ(s.dragModel, 1);
+    EXPECT_TRUE(s.drags.armed(DragHandle::Model));
     for (auto [x, y] : {std::pair{200, 129}, {199, 130}, {180, 111}}) {
         s = laidOut(640, 480);
         press(x, y);
-        EXPECT_EQ(s.dragModel, 0) << x << "," << y;
-        EXPECT_EQ(s.dragPitch, 1) << x << "," << y;  // falls through to the pitch square
+        EXPECT_FALSE(s.drags.armed(DragHandle::Model)) << x << "," << y;
+        EXPECT_TRUE(s.drags.armed(DragHandle::Pitch))
+            << x << "," << y;  // falls through to the pitch square
     }
 }
 
 TEST_F(MouseTest, picturePlaneReachesFourPixelsAtAnyHeight) {
     press(354, 10);
-    EXPECT_EQ(s.dragPlane, 1);
+    EXPECT_TRUE(s.drags.armed(DragHandle::Plane));
     s = laidOut(640, 480);
     press(346, 470);
-    EXPECT_EQ(s.dragPlane, 1);
+    EXPECT_TRUE(s.drags.armed(DragHandle::Plane));
     s = laidOut(640, 480);
     press(355, 10);
     EXPECT_EQ(armed(), 0);
@@ -291,16 +290,16 @@ TEST_F(MouseTest, picturePlaneReachesFourPixelsAtAnyHeight) {
     s = laidOut(640, 480);
     s.planeX = 250;
     press(255, 300);
-    EXPECT_EQ(s.dragPlane, 0);
-    EXPECT_EQ(s.dragYaw, 1);
+    EXPECT_FALSE(s.drags.armed(DragHandle::Plane));
+    EXPECT_TRUE(s.drags.armed(DragHandle::Yaw));
 }
 
 TEST_F(MouseTest, angleHandlesAreSquaresOnTheirSideOfTheMiddleLine) {
     press(309, 479);  // 119 right and below the plan centre
-    EXPECT_EQ(s.dragYaw, 1);
+    EXPECT_TRUE(s.drags.armed(DragHandle::Yaw));
     s = laidOut(640, 480);
     press(71, 1);  // 119 left and above the side centre
-    EXPECT_EQ(s.dragPitch, 1);
+    EXPECT_TRUE(s.drags.armed(DragHandle::Pitch));
     for (auto [x, y] : {std::pair{310, 479}, {309, 480}, {70, 1}, {100, 240}}) {
         s = laidOut(640, 480);
         press(x, y);
@@ -310,7 +309,7 @@ TEST_F(MouseTest, angleHandlesAreSquaresOnTheirSideOfTheMiddleLine) {
 
 TEST_F(MouseTest, yawFollowsThePointerAboutThePlanCentre) {
     press(190, 300);
-    ASSERT_EQ(s.dragYaw, 1);
+    ASSERT_TRUE(s.drags.armed(DragHandle::Yaw));
     EXPECT_EQ(s.pressAngle, 0.0f);
     move(130, 360);
     EXPECT_EQ(s.yaw, static_cast<float>(kPi / 2));
@@ -336,7 +335,7 @@ TEST_F(MouseTest, yawPressOffsetKeepsTheCurrentAngle) {
 
 TEST_F(MouseTest, pitchTurnsAgainstThePointerAndIsClamped) {
     press(190, 60);
-    ASSERT_EQ(s.dragPitch, 1);
+    ASSERT_TRUE(s.drags.armed(DragHandle::Pitch));
     EXPECT_EQ(s.pressAngle, static_cast<float>(kPi / 2));
     move(130, 120);  // 0 before the clamp
     EXPECT_EQ(s.pitch, static_cast<float>(kPi / 4));
@@ -352,7 +351,7 @@ TEST_F(MouseTest, pitchTurnsAgainstThePointerAndIsClamped) {
 
 TEST_F(MouseTest, modelDragJumpsToThePointer) {
     press(185, 120);
-    ASSERT_EQ(s.dragModel, 1);
+    ASSERT_TRUE(s.drags.armed(DragHandle::Model));
     move(300, 50);
     EXPECT_EQ(s.modelX, 300);
     EXPECT_EQ(redraws.calls, 1);
@@ -382,8 +381,8 @@ TEST_F(MouseTest, previewDragKeepsTheGrabOffset) {
 TEST_F(MouseTest, angleModesTurnAboutTheCentreBeforeTheModelMoves) {
     press(190, 120);  // model
     press(190, 300);  // a second press arms the yaw as well
-    EXPECT_EQ(s.dragModel, 1);
-    EXPECT_EQ(s.dragYaw, 1);
+    EXPECT_TRUE(s.drags.armed(DragHandle::Model));
+    EXPECT_TRUE(s.drags.armed(DragHandle::Yaw));
     move(130, 360);
     EXPECT_EQ(s.yaw, static_cast<float>(kPi / 2));  // about x = 190, not 130
     EXPECT_EQ(s.modelX, 130);
@@ -399,24 +398,25 @@ TEST_F(MouseTest, moveWithNothingArmedChangesAndDrawsNothing) {
 }
 
 TEST_F(MouseTest, releaseAndDoubleClickDisarmEverything) {
-    s.dragModel = s.dragPitch = s.dragYaw = s.dragPlane = s.dragPreview = 1;
+    for (const DragHandle h : {DragHandle::Model, DragHandle::Pitch, DragHandle::Yaw,
+                               DragHandle::Plane, DragHandle::Preview}) {
+        s.drags.arm(h);
+    }
+    ASSERT_EQ(armed(), 5);
     onLButtonUp(s, 0, 0);
     EXPECT_EQ(armed(), 0);
-    EXPECT_EQ(s.stereoMode, 0);
+    EXPECT_EQ(s.stereoMode, Screen::Setup);
     move(10, 10);
     EXPECT_EQ(redraws.calls, 0);
 
-    s.dragYaw = 1;
+    s.drags.arm(DragHandle::Yaw);
     onLButtonDblClk(s, 0, 0, redraws.fn());
     EXPECT_EQ(armed(), 0);
-    EXPECT_EQ(s.stereoMode, 1);
+    EXPECT_EQ(s.stereoMode, Screen::Stereo);
     EXPECT_EQ(redraws.calls, 1);
     onLButtonDblClk(s, 0, 0, redraws.fn());
-    EXPECT_EQ(s.stereoMode, 0);
-    s.stereoMode = 5;  // any non-zero value is the stereo screen
-    onLButtonDblClk(s, 0, 0, redraws.fn());
-    EXPECT_EQ(s.stereoMode, 0);
-    EXPECT_EQ(redraws.calls, 3);
+    EXPECT_EQ(s.stereoMode, Screen::Setup);
+    EXPECT_EQ(redraws.calls, 2);
 }
 
 TEST_F(MouseTest, nextLayoutPutsDraggedPositionsBackButKeepsAngles) {

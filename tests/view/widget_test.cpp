@@ -102,11 +102,11 @@ TEST_F(WidgetTest, draggingTheYawHandleTurnsThePlanView) {
     showView();
     const QImage before = view->currentImage();
     QTest::mousePress(view.get(), Qt::LeftButton, {}, w(190, 300));
-    EXPECT_EQ(viewState().dragYaw, 1);
+    EXPECT_TRUE(viewState().drags.armed(DragHandle::Yaw));
     QTest::mouseMove(view.get(), w(130, 360));
     EXPECT_EQ(viewState().yaw, static_cast<float>(static_cast<double>(PI) / 2));
     QTest::mouseRelease(view.get(), Qt::LeftButton, {}, w(130, 360));
-    EXPECT_EQ(viewState().dragYaw, 0);
+    EXPECT_FALSE(viewState().drags.armed(DragHandle::Yaw));
     const QImage after = view->currentImage();
     EXPECT_NE(after.copy(0, 250, 500, 230), before.copy(0, 250, 500, 230));  // the plan view
 }
@@ -115,11 +115,11 @@ TEST_F(WidgetTest, doubleClickShowsTheOtherScreenAtOnce) {
     showView();
     EXPECT_EQ(rgbAt(view->currentImage(), 450, 20), kWhite);
     QTest::mouseDClick(view.get(), Qt::LeftButton, {}, w(600, 20));
-    EXPECT_EQ(viewState().stereoMode, 1);
+    EXPECT_EQ(viewState().stereoMode, Screen::Stereo);
     EXPECT_EQ(rgbAt(view->currentImage(), 1, 240), kFrame);
     EXPECT_EQ(rgbAt(view->currentImage(), 450, 20), kBlack);
     QTest::mouseDClick(view.get(), Qt::LeftButton, {}, w(600, 20));
-    EXPECT_EQ(viewState().stereoMode, 0);
+    EXPECT_EQ(viewState().stereoMode, Screen::Setup);
     EXPECT_EQ(rgbAt(view->currentImage(), 450, 20), kWhite);
 }
 
@@ -162,7 +162,7 @@ TEST_F(WidgetTest, replacedSceneIsTheSameObjectAndLaysOutAgain) {
     Scena* const before = &view->scene();
     viewState().planeX = 500;
     viewState().yaw = 1.0f;
-    viewState().stereoMode = 1;
+    viewState().stereoMode = Screen::Stereo;
     view->replaceScene(squareFace());
     EXPECT_EQ(&view->scene(), before);
     EXPECT_EQ(doc.scene, before);
@@ -171,13 +171,13 @@ TEST_F(WidgetTest, replacedSceneIsTheSameObjectAndLaysOutAgain) {
     view->repaint();
     EXPECT_EQ(viewState().planeX, 350);
     EXPECT_EQ(viewState().yaw, 1.0f);
-    EXPECT_EQ(viewState().stereoMode, 1);
+    EXPECT_EQ(viewState().stereoMode, Screen::Stereo);
     EXPECT_EQ(rgbAt(view->currentImage(), 1, 240), kFrame);
     // Once a setup paint has aimed at the new model's centre, the stereo
     // picture shows its face.
-    viewState().stereoMode = 0;
+    viewState().stereoMode = Screen::Setup;
     view->repaint();
-    viewState().stereoMode = 1;
+    viewState().stereoMode = Screen::Stereo;
     view->repaint();
     EXPECT_EQ(rgbAt(view->currentImage(), 320, 240), kFacesOverlap);
 }
@@ -185,7 +185,7 @@ TEST_F(WidgetTest, replacedSceneIsTheSameObjectAndLaysOutAgain) {
 TEST_F(WidgetTest, sortReportFailureIsSignalledOncePerRun) {
     QSignalSpy spy(view.get(), &CKELPRView::sortReportFailed);
     view->replaceScene(squareFace());
-    viewState().stereoMode = 1;
+    viewState().stereoMode = Screen::Stereo;
     std::filesystem::create_directory(kSortReportFile);  // cannot be written as a file
     view->paintNow();
     view->paintNow();
