@@ -6,12 +6,14 @@
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
+#include <cstring>
 #include <memory>
 
 #include "qt_test_support.h"
 #include "test_scenes.h"
 #include "view/qt/kelpr_view.h"
 #include "view/scene_holder.h"
+#include "view/view_logic.h"
 #include "view/view_state.h"
 
 namespace kelpris {
@@ -173,13 +175,14 @@ TEST_F(WidgetTest, replacedSceneIsTheSameObjectAndLaysOutAgain) {
     EXPECT_EQ(viewState().yaw, 1.0f);
     EXPECT_EQ(viewState().stereoMode, Screen::Stereo);
     EXPECT_EQ(rgbAt(view->currentImage(), 1, 240), kFrame);
-    // Once a setup paint has aimed at the new model's centre, the stereo
-    // picture shows its face.
-    viewState().stereoMode = Screen::Setup;
-    view->repaint();
-    viewState().stereoMode = Screen::Stereo;
-    view->repaint();
+    // The transforms follow the new model's centre at once, with no setup
+    // paint in between: its face is in the middle of the stereo picture.
     EXPECT_EQ(rgbAt(view->currentImage(), 320, 240), kFacesOverlap);
+    ViewState rebuilt;
+    rebuilt.scene = std::make_unique<Scena>(squareFace());
+    rebuilt.yaw = 1.0f;
+    buildTransforms(rebuilt);
+    EXPECT_EQ(std::memcmp(&rebuilt.stereoXf, &viewState().stereoXf, sizeof(Matrix4)), 0);
 }
 
 TEST_F(WidgetTest, sortReportFailureIsSignalledOncePerRun) {

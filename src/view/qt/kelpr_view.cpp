@@ -20,6 +20,7 @@ CKELPRView::CKELPRView(QWidget* parent) : QFrame(parent) {
     ViewState& state = viewState();
     state.scene = std::make_unique<Scena>();
     startupStatus_ = state.scene->load("dom.dat");
+    buildTransforms(state);
     QtImageSurface toolSurface(1, 1);
     createTools(state, toolSurface);
 }
@@ -51,6 +52,10 @@ void CKELPRView::setDocument(SceneHolder* document) {
 
 void CKELPRView::replaceScene(Scena&& fresh) {
     scene() = std::move(fresh);
+    // The transforms include the translation by the model centre; without this
+    // the stereo screen would show a new model round the old one's centre
+    // until the next setup paint.
+    buildTransforms(viewState());
     updateView();
 }
 

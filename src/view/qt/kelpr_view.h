@@ -43,7 +43,8 @@ class CKELPRView : public QFrame {
     void setDocument(SceneHolder* document);
 
     /// Move-assigns `fresh` into the existing scene object (the document keeps
-    /// its reference) and calls updateView().
+    /// its reference), rebuilds the view transforms round its centre (so the
+    /// stereo screen shows it centred at once) and calls updateView().
     void replaceScene(Scena&& fresh);
 
     /// The update that follows File New or Open: schedules a platform paint,
