@@ -3,8 +3,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-build=${KELPRIS_BUILD_DIR:-build}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELPRIS_WERROR=ON -DKELPRIS_TESTS=ON -DKELPRIS_BENCH=ON
-cmake --build "$build" -j"$(nproc)"
-cd "$build"
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)"
+cmake --preset default >/dev/null
+cmake --build --preset default -j"$(nproc)"
+ctest --preset default -j"$(nproc)"
