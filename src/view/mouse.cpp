@@ -1,5 +1,6 @@
 #include <cmath>
 #include <cstdint>
+#include <optional>
 
 #include "view/int_math.h"
 #include "view/view_logic.h"
@@ -33,37 +34,56 @@ float pointAngle(std::int32_t cx, std::int32_t cy, std::int32_t px, std::int32_t
     return a;
 }
 
-void onLButtonDown(ViewState& s, std::int32_t x, std::int32_t y) noexcept {
+std::optional<DragHandle> hitTest(const ViewState& s, std::int32_t x, std::int32_t y) noexcept {
     using I64 = std::int64_t;
     if (s.previewX <= x && I64{x} <= I64{s.previewX} + s.previewW && s.previewY <= y &&
         I64{y} <= I64{s.previewY} + s.previewH) {
-        s.dragDX = sat(I64{x} - s.previewX);
-        s.dragDY = sat(I64{y} - s.previewY);
-        s.drags.arm(DragHandle::Preview);
-        return;
+        return DragHandle::Preview;
     }
     if (absDiff(x, s.modelX) < 10 && (absDiff(y, s.sideY) < 10 || absDiff(y, s.planY) < 10)) {
-        s.drags.arm(DragHandle::Model);
-        return;
+        return DragHandle::Model;
     }
     if (absDiff(x, s.planeX) < 5) {
-        s.drags.arm(DragHandle::Plane);
-        return;
+        return DragHandle::Plane;
     }
     if (y > s.midY && absDiff(x, s.modelX) < 120 && absDiff(y, s.planY) < 120) {
-        const float turn = pointAngle(s.modelX, s.planY, x, y);
-        s.pressAngle = static_cast<float>(static_cast<double>(s.yaw) - turn);
-        if (s.pressAngle < 0.0) {
-            s.pressAngle = static_cast<float>(static_cast<double>(s.pressAngle) + kTwoPi);
-        }
-        s.drags.arm(DragHandle::Yaw);
-        return;
+        return DragHandle::Yaw;
     }
     if (y < s.midY && absDiff(x, s.modelX) < 120 && absDiff(y, s.sideY) < 120) {
-        const float turn = pointAngle(s.modelX, s.sideY, x, y);
-        s.pressAngle = static_cast<float>(static_cast<double>(turn) + s.pitch);
-        s.drags.arm(DragHandle::Pitch);
+        return DragHandle::Pitch;
     }
+    return std::nullopt;
+}
+
+void onLButtonDown(ViewState& s, std::int32_t x, std::int32_t y) noexcept {
+    using I64 = std::int64_t;
+    const std::optional<DragHandle> handle = hitTest(s, x, y);
+    if (!handle) {
+        return;
+    }
+    switch (*handle) {
+        case DragHandle::Preview:
+            s.dragDX = sat(I64{x} - s.previewX);
+            s.dragDY = sat(I64{y} - s.previewY);
+            break;
+        case DragHandle::Yaw: {
+            const float turn = pointAngle(s.modelX, s.planY, x, y);
+            s.pressAngle = static_cast<float>(static_cast<double>(s.yaw) - turn);
+            if (s.pressAngle < 0.0) {
+                s.pressAngle = static_cast<float>(static_cast<double>(s.pressAngle) + kTwoPi);
+            }
+            break;
+        }
+        case DragHandle::Pitch: {
+            const float turn = pointAngle(s.modelX, s.sideY, x, y);
+            s.pressAngle = static_cast<float>(static_cast<double>(turn) + s.pitch);
+            break;
+        }
+        case DragHandle::Model:
+        case DragHandle::Plane:
+            break;
+    }
+    s.drags.arm(*handle);
 }
 
 void onMouseMove(ViewState& s, std::int32_t x, std::int32_t y, const RedrawFn& redraw) {

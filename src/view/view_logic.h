@@ -27,11 +27,11 @@ struct PlacementRect {
 /// Lays out the screens from the placement rectangle: clientW = right - 4 -
 /// left, clientH = bottom - 4 - top, modelX = clientW*190/640, sideY =
 /// clientH/4, planY = clientH*3/4, midY = clientH/2, planeX = clientW*350/640,
-/// eyeHalfSep 10, previewW 150, previewH 103, previewX = planeX - 200,
-/// previewY = midY - 51. Integer division truncates toward zero; nothing is
-/// clamped for real sizes (a narrow window gives a negative previewX). Absurd
-/// rectangles saturate at the int32 limits instead of overflowing. Touches no
-/// other member: angles, drag flags and stereoMode keep their values.
+/// eyeHalfSep from options.eyeHalfSep (10 unless chosen otherwise), previewW 150, previewH 103,
+/// previewX = planeX - 200, previewY = midY - 51. Integer division truncates toward zero; nothing
+/// is clamped for real sizes (a narrow window gives a negative previewX). Absurd rectangles
+/// saturate at the int32 limits instead of overflowing. Touches no other member: angles, drag flags
+/// and stereoMode keep their values.
 void computeLayout(ViewState& state, const PlacementRect& placement) noexcept;
 
 /// The one-eye projection arguments of the full-window stereo picture for
@@ -78,6 +78,13 @@ float pointAngle(std::int32_t cx, std::int32_t cy, std::int32_t px, std::int32_t
 
 /// Makes a fresh client-area surface, calls DrawScreen on it and releases it.
 using RedrawFn = std::function<void()>;
+
+/// The handle a left press at client (x, y) would grab: the first hit in the
+/// order preview box (all bounds inclusive), model handle (within 9 px on both
+/// axes of either view's centre), picture plane (within 4 px), yaw square
+/// (below midY, within 119 px of the plan centre), pitch square (above midY,
+/// within 119 px of the side centre); nothing elsewhere. Changes nothing.
+std::optional<DragHandle> hitTest(const ViewState& state, std::int32_t x, std::int32_t y) noexcept;
 
 /// Left press at client (x, y): the first handle hit, in the order preview box
 /// (all bounds inclusive), model handle (within 9 px on both axes of either
