@@ -19,7 +19,7 @@ void computeLayout(ViewState& state, const PlacementRect& placement) noexcept {
     state.planY = sat(I64{state.clientH} * 3 / 4);
     state.midY = state.clientH / 2;
     state.planeX = sat(I64{state.clientW} * 350 / 640);
-    state.eyeHalfSep = 10;
+    state.eyeHalfSep = state.options.eyeHalfSep;
     state.previewW = 150;
     state.previewH = 103;
     state.previewX = sat(I64{state.planeX} - 50 - state.previewW);

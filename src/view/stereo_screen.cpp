@@ -5,6 +5,7 @@
 #include "geometry/scene_projection.h"
 #include "render/scene_drawing.h"
 #include "view/int_math.h"
+#include "view/shading.h"
 #include "view/view_logic.h"
 
 namespace kelpris {
@@ -38,7 +39,7 @@ std::optional<FileStatus> drawEye(ViewState& state, DrawingSurface& surface, con
     if (faces && eye.sign > 0) {
         sortStatus = scene.sortFaces(reportPath);
     }
-    draw(scene, surface, faces ? DrawMode::SortedFaces : DrawMode::Edges);
+    drawShaded(state, surface, faces ? DrawMode::SortedFaces : DrawMode::Edges, eye.pen.colour);
     return sortStatus;
 }
 

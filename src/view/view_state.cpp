@@ -52,12 +52,17 @@ float clampPitch(float v) noexcept {
 void createTools(ViewState& state, DrawingSurface& surface) {
     state.bmpObserverSide = surface.loadBitmap(132);
     state.bmpObserverTop = surface.loadBitmap(133);
-    state.penRed = Pen{1, {215, 0, 0}};
-    state.penGreen = Pen{1, {0, 120, 0}};
+    applyGlasses(state);
     state.penFrame = Pen{4, {200, 0, 200}};
-    state.brushRed = Brush::solid({180, 0, 0});
-    state.brushGreen = Brush::solid({0, 100, 0});
     state.brushBlack = Brush::black();
+}
+
+void applyGlasses(ViewState& state) noexcept {
+    const StereoColours colours = stereoColours(state.options.glasses);
+    state.penRed = Pen{1, colours.left.line};
+    state.penGreen = Pen{1, colours.right.line};
+    state.brushRed = Brush::solid(colours.left.face);
+    state.brushGreen = Brush::solid(colours.right.face);
 }
 
 void releaseTools(ViewState& state) noexcept {

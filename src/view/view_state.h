@@ -12,6 +12,7 @@
 #include "geometry/matrix4.h"
 #include "render/drawing_surface.h"
 #include "scene/scena.h"
+#include "view/view_options.h"
 
 namespace kelpris {
 
@@ -102,6 +103,9 @@ struct ViewState {
     std::unique_ptr<Bitmap> bmpObserverSide;  ///< 140x140, eye at (65, 50)
     std::unique_ptr<Bitmap> bmpObserverTop;   ///< 70x140
 
+    /// Glasses, shading and eye separation; the defaults change nothing.
+    ViewOptions options;
+
     /// True while any drag mode is armed.
     bool dragging() const noexcept { return drags.any(); }
 };
@@ -121,10 +125,14 @@ float wrapAngle(float v) noexcept;
 /// double expressions PI/4 and 3*PI/4 rounded to float). NaN gives PI/2.
 float clampPitch(float v) noexcept;
 
-/// Creates the pens and brushes and loads the two observer pictures (132 and
-/// 133) through `surface` (any surface of the implementation that will draw
+/// Creates the pens and brushes (the eye colours from options.glasses) and loads the two observer
+/// pictures (132 and 133) through `surface` (any surface of the implementation that will draw
 /// them). A picture that cannot be loaded stays empty.
 void createTools(ViewState& state, DrawingSurface& surface);
+
+/// Gives penRed/brushRed (left eye) and penGreen/brushGreen (right eye) the
+/// colours of options.glasses; the default choice gives the original ones.
+void applyGlasses(ViewState& state) noexcept;
 
 /// Releases the observer pictures and resets the pens and brushes.
 void releaseTools(ViewState& state) noexcept;

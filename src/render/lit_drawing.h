@@ -1,0 +1,42 @@
+#pragma once
+// Faces filled with a colour scaled by simple lighting: a point light, the
+// cosine of the angle between the face normal and the direction to the light
+// (Lambert), plus a little ambient light. The normal is taken in the space the
+// transform maps to, so a light at the eye lights what the eye sees.
+
+#include "geometry/matrix4.h"
+#include "render/drawing_surface.h"
+#include "render/scene_drawing.h"
+#include "scene/scena.h"
+
+namespace kelpris {
+
+/// Share of the colour a face turned away from the light still gets.
+inline constexpr double kAmbientLight = 0.15;
+/// Outline brightness relative to the lit fill, when outlines are drawn.
+inline constexpr double kOutlineShade = 0.8;
+
+struct LitFaceStyle {
+    Matrix4 transform;    ///< model to the light's space
+    double lightX = 0.0;  ///< light position in that space
+    double lightY = 0.0;
+    double lightZ = 0.0;
+    Rgb colour{};               ///< colour of a face lit head-on
+    bool darkerOutline = true;  ///< else the outline takes the fill colour
+};
+
+/// Brightness 0..1 of a face: ambient + (1 - ambient) * |cos| of the angle
+/// between its normal and the direction to the light, both sides lit alike.
+/// A degenerate face (no normal) gets the ambient light only.
+double faceLight(const Face& face, const LitFaceStyle& style) noexcept;
+
+/// `colour` with each channel scaled by `factor` (clamped to 0..1), rounded.
+Rgb shade(Rgb colour, double factor) noexcept;
+
+/// Draws the faces of `mode` (Faces or SortedFaces; Edges draws the edges with
+/// the selected pen), each face with its own lit pen and brush. The surface's
+/// pen and brush are put back afterwards.
+void drawLitFaces(const Scena& scene, DrawingSurface& surface, DrawMode mode,
+                  const LitFaceStyle& style);
+
+}  // namespace kelpris

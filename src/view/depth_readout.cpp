@@ -1,0 +1,173 @@
+#include "view/depth_readout.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "view/view_logic.h"
+
+namespace kelpris {
+
+namespace {
+
+constexpr double kDegreesPerRadian = 180.0 / 3.14159265358979323846;
+
+template <typename... Args>
+std::string formatted(const char* format, Args... args) {
+    char buffer[256];
+    const int n = std::snprintf(buffer, sizeof buffer, format, args...);
+    return std::string(buffer, static_cast<std::size_t>(std::clamp(n, 0, 255)));
+}
+
+std::string parallaxText(const ParallaxRange& range, const ScreenMetrics& screen) {
+    if (range.empty()) {
+        return "parallax: none";
+    }
+    std::string text =
+        formatted("parallax %+" PRId32 "..%+" PRId32 " px", range.nearest, range.farthest);
+    const double mm = screen.mmPerPixel();
+    if (mm > 0.0) {
+        text += formatted(" (%+.1f..%+.1f mm)", range.nearest * mm, range.farthest * mm);
+    }
+    if (range.behindEye > 0) {
+        text += formatted(", %" PRId32 " points behind the eye", range.behindEye);
+    }
+    return text;
+}
+
+}  // namespace
+
+ParallaxRange parallaxRange(const Scena& scene, const Matrix4& transform, const StereoParams& right,
+                            const StereoParams& left) noexcept {
+    ParallaxRange range;
+    range.nearest = std::numeric_limits<std::int32_t>::max();
+    range.farthest = std::numeric_limits<std::int32_t>::min();
+    for (const Vertex& v : scene.vertices) {
+        const StereoPoint r = transform.projectStereo(v.x, v.y, v.z, right);
+        // At or behind the eye the projection has no meaning.
+        if (right.eyeDistance <= 0 || r.depth <= -right.eyeDistance) {
+            ++range.behindEye;
+            continue;
+        }
+        const StereoPoint l = transform.projectStereo(v.x, v.y, v.z, left);
+        const std::int64_t p = std::int64_t{r.x} - l.x;
+        const auto parallax = static_cast<std::int32_t>(std::clamp<std::int64_t>(
+            p, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+        range.nearest = std::min(range.nearest, parallax);
+        range.farthest = std::max(range.farthest, parallax);
+        ++range.points;
+    }
+    if (range.empty()) {
+        range.nearest = 0;
+        range.farthest = 0;
+    }
+    return range;
+}
+
+ParallaxRange stereoScreenParallax(const ViewState& state) noexcept {
+    if (!state.scene) {
+        return {};
+    }
+    return parallaxRange(*state.scene, state.stereoXf, stereoScreenParams(state, +1),
+                         stereoScreenParams(state, -1));
+}
+
+Comfort judgeParallax(const ParallaxRange& range, const ScreenMetrics& screen) noexcept {
+    if (range.behindEye > 0) {
+        return Comfort::TooStrong;
+    }
+    if (range.empty()) {
+        return Comfort::Comfortable;
+    }
+    const double mm = screen.mmPerPixel();
+    if (mm > 0.0 && range.farthest * mm > kInterocularMm) {
+        return Comfort::TooStrong;
+    }
+    const double crossed = range.nearest < 0 ? -static_cast<double>(range.nearest) : 0.0;
+    const double uncrossed = range.farthest > 0 ? static_cast<double>(range.farthest) : 0.0;
+    if (screen.widthPx > 0.0 && std::max(crossed, uncrossed) > screen.widthPx * kScreenWidthShare) {
+        return Comfort::Strong;
+    }
+    return Comfort::Comfortable;
+}
+
+std::string_view comfortText(Comfort comfort) noexcept {
+    switch (comfort) {
+        case Comfort::Comfortable:
+            return "comfortable";
+        case Comfort::Strong:
+            return "strong";
+        case Comfort::TooStrong:
+            return "too strong";
+    }
+    return "comfortable";
+}
+
+std::string depthReadout(const ViewState& state, std::string_view fileName,
+                         const ScreenMetrics& screen) {
+    std::string text(fileName.empty() ? std::string_view("(no file)") : fileName);
+    if (state.scene) {
+        const Scena& scene = *state.scene;
+        text += scene.isFaceModel() ? formatted(" | %" PRId32 " vertices, %" PRId32 " faces",
+                                                scene.vertexCount, scene.faceCount)
+                                    : formatted(" | %" PRId32 " vertices, %" PRId32 " edges",
+                                                scene.vertexCount, scene.edgeCount);
+    }
+    text += formatted(" | azimuth %.1f\u00b0, zenith %.1f\u00b0",
+                      static_cast<double>(state.yaw) * kDegreesPerRadian,
+                      static_cast<double>(state.pitch) * kDegreesPerRadian);
+    const ParallaxRange range = stereoScreenParallax(state);
+    text += " | " + parallaxText(range, screen);
+    text += " | ";
+    text += comfortText(judgeParallax(range, screen));
+    return text;
+}
+
+std::string sceneInfo(ViewState& state, std::string_view fileName, std::int32_t clientW,
+                      std::int32_t clientH) {
+    std::string text = "file: " + std::string(fileName) + "\n";
+    if (!state.scene) {
+        return text;
+    }
+    const Scena& scene = *state.scene;
+    text += scene.isFaceModel()
+                ? formatted("model: faces, %" PRId32 " vertices, %" PRId32 " faces\n",
+                            scene.vertexCount, scene.faceCount)
+                : formatted("model: edges, %" PRId32 " vertices, %" PRId32 " edges\n",
+                            scene.vertexCount, scene.edgeCount);
+    text += formatted("centre: %" PRId32 " %" PRId32 " %" PRId32 "\n", scene.centreX, scene.centreY,
+                      scene.centreZ);
+    if (!scene.vertices.empty()) {
+        Vertex lo = scene.vertices.front();
+        Vertex hi = lo;
+        for (const Vertex& v : scene.vertices) {
+            lo.x = std::min(lo.x, v.x);
+            lo.y = std::min(lo.y, v.y);
+            lo.z = std::min(lo.z, v.z);
+            hi.x = std::max(hi.x, v.x);
+            hi.y = std::max(hi.y, v.y);
+            hi.z = std::max(hi.z, v.z);
+        }
+        text += formatted("bounding box: %" PRId32 " %" PRId32 " %" PRId32 " .. %" PRId32
+                          " %" PRId32 " %" PRId32 "\n",
+                          lo.x, lo.y, lo.z, hi.x, hi.y, hi.z);
+    }
+    computeLayout(state, PlacementRect{0, 0, clientW + 4, clientH + 4});
+    buildTransforms(state);
+    const ParallaxRange range = stereoScreenParallax(state);
+    text += formatted("stereo screen %" PRId32 "x%" PRId32 ": ", clientW, clientH);
+    if (range.empty()) {
+        text += "parallax: none\n";
+    } else {
+        text +=
+            formatted("parallax %+" PRId32 "..%+" PRId32 " px\n", range.nearest, range.farthest);
+    }
+    if (range.behindEye > 0) {
+        text += formatted("points behind the eye: %" PRId32 "\n", range.behindEye);
+    }
+    return text;
+}
+
+}  // namespace kelpris

@@ -1,0 +1,73 @@
+#pragma once
+// How deep the model stands out of the stereo screen: the parallax of its
+// vertices (the right eye's window x minus the left eye's, from the same
+// projections the stereo screen draws with), in pixels and millimetres, and
+// a verdict on how comfortable it is to look at.
+//
+// The verdict follows two common rules of stereoscopy:
+//   - Uncrossed parallax (behind the screen) wider than the distance between
+//     the eyes makes the eyes diverge, which they cannot do comfortably: more
+//     than 63 mm, the mean adult interpupillary distance (N. A. Dodgson,
+//     "Variation and extrema of human interpupillary distance", Proc. SPIE
+//     5291, 2004), is too strong. So is a point at or behind the eye.
+//   - The stereographers' "1/30 rule" of thumb keeps on-screen parallax within
+//     about 1/30 of the screen width; beyond that, crossed or uncrossed, the
+//     depth is strong.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "geometry/matrix4.h"
+#include "scene/scena.h"
+#include "view/view_state.h"
+
+namespace kelpris {
+
+inline constexpr double kInterocularMm = 63.0;
+inline constexpr double kScreenWidthShare = 1.0 / 30.0;
+
+struct ParallaxRange {
+    std::int32_t points = 0;     ///< vertices measured
+    std::int32_t behindEye = 0;  ///< vertices at or behind the eye, not measured
+    std::int32_t nearest = 0;    ///< smallest parallax in pixels (negative: crossed)
+    std::int32_t farthest = 0;   ///< largest parallax in pixels (positive: uncrossed)
+    bool empty() const noexcept { return points == 0; }
+};
+
+/// Parallax of every vertex of `scene` through `transform` with the two eyes'
+/// projection arguments (`right` with eyeSign +1, `left` with -1).
+ParallaxRange parallaxRange(const Scena& scene, const Matrix4& transform, const StereoParams& right,
+                            const StereoParams& left) noexcept;
+
+/// The parallax range on the stereo screen as the state is laid out, with
+/// its stereoXf. Empty with no scene.
+ParallaxRange stereoScreenParallax(const ViewState& state) noexcept;
+
+/// The physical screen the picture is shown on. widthMm 0 when unknown.
+struct ScreenMetrics {
+    double widthPx = 0.0;
+    double widthMm = 0.0;
+    double mmPerPixel() const noexcept { return widthPx > 0.0 ? widthMm / widthPx : 0.0; }
+};
+
+enum class Comfort : std::uint8_t { Comfortable, Strong, TooStrong };
+
+/// The verdict of the rules above. Without a known physical size only the
+/// 1/30 rule (in pixels) and the points behind the eye count.
+Comfort judgeParallax(const ParallaxRange& range, const ScreenMetrics& screen) noexcept;
+
+std::string_view comfortText(Comfort comfort) noexcept;
+
+/// The status line: file name, counts, angles in degrees, the parallax range
+/// in pixels (and millimetres when the size is known) and the verdict.
+std::string depthReadout(const ViewState& state, std::string_view fileName,
+                         const ScreenMetrics& screen);
+
+/// The model report of `kelpris --info`: counts, centre, bounding box and the
+/// parallax on a stereo screen of clientW x clientH at the default layout and
+/// the state's angles. `state` holds the scene; its layout is replaced.
+std::string sceneInfo(ViewState& state, std::string_view fileName, std::int32_t clientW,
+                      std::int32_t clientH);
+
+}  // namespace kelpris

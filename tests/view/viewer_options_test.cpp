@@ -1,0 +1,361 @@
+// Keys, pointer shapes, glasses colours, depth readout and lit faces.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "recording_surface.h"
+#include "render/lit_drawing.h"
+#include "test_scenes.h"
+#include "view/depth_readout.h"
+#include "view/glasses.h"
+#include "view/keys.h"
+#include "view/shading.h"
+#include "view/view_logic.h"
+#include "view/view_state.h"
+
+namespace kelpris {
+namespace {
+
+using testing::faceScene;
+using testing::Op;
+using testing::RecordingSurface;
+
+ViewState laidOut(std::int32_t w, std::int32_t h) {
+    ViewState s;
+    computeLayout(s, PlacementRect{0, 0, w + 4, h + 4});
+    return s;
+}
+
+// --- Keys -------------------------------------------------------------------
+
+TEST(ViewKeyTest, anglesStepWrapAndClampAsTheDragsDo) {
+    const double pi = PI;
+    struct Case {
+        float yaw, pitch;
+        ViewKey key;
+        bool fine;
+        double wantYaw, wantPitch;
+    };
+    const Case cases[] = {
+        {0.0f, PI / 2, ViewKey::Right, false, pi / 36, pi / 2},
+        {0.0f, PI / 2, ViewKey::Left, false, 2 * pi - pi / 36, pi / 2},  // wraps below 0
+        {0.0f, PI / 2, ViewKey::Left, true, 2 * pi - pi / 180, pi / 2},
+        {6.28f, PI / 2, ViewKey::Right, false, 6.28 + pi / 36 - 2 * pi, pi / 2},  // above 2*PI
+        {1.0f, PI / 2, ViewKey::Up, false, 1.0, pi / 2 - pi / 36},
+        {1.0f, PI / 2, ViewKey::Down, true, 1.0, pi / 2 + pi / 180},
+        {1.0f, 0.80f, ViewKey::Up, false, 1.0, pi / 4},        // clamped at the top
+        {1.0f, 2.35f, ViewKey::Down, false, 1.0, 3 * pi / 4},  // and at the bottom
+    };
+    for (const Case& c : cases) {
+        ViewState s = laidOut(640, 480);
+        s.yaw = c.yaw;
+        s.pitch = c.pitch;
+        EXPECT_EQ(onViewKey(s, c.key, c.fine), KeyEffect::Redraw);
+        EXPECT_NEAR(s.yaw, c.wantYaw, 2e-6) << static_cast<int>(c.key) << " from " << c.yaw;
+        EXPECT_NEAR(s.pitch, c.wantPitch, 2e-6) << static_cast<int>(c.key) << " from " << c.pitch;
+        EXPECT_GE(s.yaw, 0.0f);
+        EXPECT_LE(s.yaw, 2 * PI);
+        EXPECT_EQ(s.pitch, clampPitch(s.pitch));  // a value a drag can leave
+    }
+}
+
+TEST(ViewKeyTest, anglesKeysTurnTheStereoTransform) {
+    ViewState s = laidOut(640, 480);
+    s.stereoMode = Screen::Stereo;
+    const Matrix4 before = s.stereoXf;
+    (void)onViewKey(s, ViewKey::Right, false);
+    EXPECT_NE(before.m[0][0], s.stereoXf.m[0][0]);
+}
+
+TEST(ViewKeyTest, tabSwitchesLikeADoubleClickAndHomeResets) {
+    ViewState s = laidOut(640, 480);
+    s.drags.arm(DragHandle::Yaw);
+    EXPECT_EQ(onViewKey(s, ViewKey::Tab, false), KeyEffect::Redraw);
+    EXPECT_EQ(s.stereoMode, Screen::Stereo);
+    EXPECT_FALSE(s.dragging());
+    (void)onViewKey(s, ViewKey::Tab, true);
+    EXPECT_EQ(s.stereoMode, Screen::Setup);
+
+    s.yaw = 2.0f;
+    s.pitch = 1.0f;
+    s.modelX = 5;
+    s.drags.arm(DragHandle::Model);
+    EXPECT_EQ(onViewKey(s, ViewKey::Home, false), KeyEffect::LayOut);
+    EXPECT_EQ(s.yaw, 0.0f);
+    EXPECT_EQ(s.pitch, PI / 2);
+    EXPECT_FALSE(s.dragging());
+    computeLayout(s, PlacementRect{0, 0, 644, 484});  // what the caller's paint does
+    EXPECT_EQ(s.modelX, 190);
+}
+
+TEST(SpinTest, advancesTheAzimuthWithTheWrap) {
+    ViewState s = laidOut(640, 480);
+    s.yaw = 2 * PI - kSpinStep / 2;
+    spinStep(s, kSpinStep);
+    EXPECT_NEAR(s.yaw, kSpinStep / 2, 1e-6);
+}
+
+// --- Hit test and pointer shapes --------------------------------------------
+
+TEST(HitTestTest, agreesWithThePressOnAGridAndChangesNothing) {
+    for (const auto& [w, h] : {std::pair{640, 480}, std::pair{300, 200}, std::pair{1000, 701}}) {
+        for (std::int32_t y = -12; y <= h + 12; y += 3) {
+            for (std::int32_t x = -12; x <= w + 12; x += 3) {
+                ViewState s = laidOut(w, h);
+                s.yaw = 1.0f;
+                const std::optional<DragHandle> hit = hitTest(s, x, y);
+                EXPECT_EQ(s.yaw, 1.0f);
+                EXPECT_FALSE(s.dragging());
+                onLButtonDown(s, x, y);
+                if (hit) {
+                    EXPECT_EQ(s.drags.count(), 1) << x << "," << y;
+                    EXPECT_TRUE(s.drags.armed(*hit)) << x << "," << y;
+                } else {
+                    EXPECT_FALSE(s.dragging()) << x << "," << y;
+                }
+            }
+        }
+    }
+}
+
+TEST(HitTestTest, pointerShapesFollowTheHandles) {
+    const ViewState s = laidOut(640, 480);
+    struct Case {
+        std::int32_t x, y;
+        PointerShape want;
+    };
+    const Case cases[] = {
+        {160, 200, PointerShape::Move},             // preview box
+        {190, 120, PointerShape::Move},             // model ring, side view
+        {190, 360, PointerShape::Move},             // model ring, plan view
+        {350, 20, PointerShape::ResizeHorizontal},  // picture plane
+        {100, 400, PointerShape::Rotate},           // yaw square
+        {100, 50, PointerShape::Rotate},            // pitch square
+        {600, 240, PointerShape::Arrow},            // nothing
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(pointerShapeAt(s, c.x, c.y), c.want) << c.x << "," << c.y;
+    }
+}
+
+// --- Glasses ----------------------------------------------------------------
+
+std::uint32_t channels(Rgb c) {
+    return (c.r != 0 ? 1U : 0U) | (c.g != 0 ? 2U : 0U) | (c.b != 0 ? 4U : 0U);
+}
+
+TEST(GlassesTest, eyesNeverShareAChannel) {
+    for (GlassesPair pair : kAllGlassesPairs) {
+        for (bool swap : {false, true}) {
+            for (int balance : {0, 37, kMaxEyeBalance}) {
+                const StereoColours c = stereoColours({pair, swap, balance});
+                const std::uint32_t left = channels(c.left.line) | channels(c.left.face);
+                const std::uint32_t right = channels(c.right.line) | channels(c.right.face);
+                EXPECT_EQ(left & right, 0U) << glassesName(pair);
+                EXPECT_NE(left, 0U);
+                EXPECT_NE(right, 0U);
+                EXPECT_GT(luminance(c.left.line), luminance(c.left.face));
+                EXPECT_GT(luminance(c.right.line), luminance(c.right.face));
+            }
+        }
+    }
+}
+
+TEST(GlassesTest, defaultIsTheOriginalRedGreen) {
+    const StereoColours c = stereoColours(GlassesChoice{});
+    EXPECT_EQ(c.left, (EyeColours{{215, 0, 0}, {180, 0, 0}}));
+    EXPECT_EQ(c.right, (EyeColours{{0, 120, 0}, {0, 100, 0}}));
+
+    ViewState s;
+    std::vector<Op> log;
+    RecordingSurface surface(log, "window");
+    createTools(s, surface);
+    EXPECT_EQ(s.penRed, (Pen{1, {215, 0, 0}}));
+    EXPECT_EQ(s.penGreen, (Pen{1, {0, 120, 0}}));
+    EXPECT_EQ(s.brushRed, Brush::solid({180, 0, 0}));
+    EXPECT_EQ(s.brushGreen, Brush::solid({0, 100, 0}));
+    EXPECT_EQ(s.penFrame, (Pen{4, {200, 0, 200}}));
+}
+
+TEST(GlassesTest, swapExchangesTheEyesAndNamesRoundTrip) {
+    for (GlassesPair pair : kAllGlassesPairs) {
+        const StereoColours plain = stereoColours({pair, false, 0});
+        const StereoColours swapped = stereoColours({pair, true, 0});
+        EXPECT_EQ(plain.left, swapped.right);
+        EXPECT_EQ(plain.right, swapped.left);
+        EXPECT_EQ(glassesFromName(glassesName(pair)), pair);
+    }
+    EXPECT_FALSE(glassesFromName("red"));
+    EXPECT_FALSE(glassesFromName(""));
+}
+
+TEST(GlassesTest, balanceDimsOnlyTheBrighterEye) {
+    const StereoColours plain = stereoColours({GlassesPair::RedGreen, false, 0});
+    const StereoColours half = stereoColours({GlassesPair::RedGreen, false, 50});
+    const StereoColours full = stereoColours({GlassesPair::RedGreen, false, kMaxEyeBalance});
+    const StereoColours over = stereoColours({GlassesPair::RedGreen, false, 1000});
+    // Red 215 is brighter than green 120 by luminance (45.7 against 85.8):
+    // green is the brighter eye here.
+    EXPECT_EQ(half.left, plain.left);
+    EXPECT_LT(luminance(half.right.line), luminance(plain.right.line));
+    EXPECT_LT(luminance(full.right.line), luminance(half.right.line));
+    EXPECT_NEAR(luminance(full.right.line), luminance(full.left.line), 1.0);
+    EXPECT_EQ(over.right, full.right);  // clamped
+}
+
+// --- Depth readout ----------------------------------------------------------
+
+// Centre on the origin, one vertex 500 behind it and one 1000 in front. At
+// clientW 640 the preview projection gives the centre x 80 (right) and 70
+// (left), the far vertex 81 and 69, and the near one (depth -40, k = 0.814):
+// t2 = trunc(-10 / 0.814) = -12, so 10 - 12 = -2 right and -10 + 12 = 2 left.
+Scena depthProbe() {
+    Scena s = faceScene({{0, 0, 0}, {0, -500, 0}, {0, 1000, 0}}, {{1, 2, 3}});
+    s.centreX = s.centreY = s.centreZ = 0;
+    return s;
+}
+
+TEST(ParallaxTest, matchesAHandComputedCase) {
+    ViewState s = laidOut(640, 480);
+    s.scene = std::make_unique<Scena>(depthProbe());
+    buildTransforms(s);
+    const ParallaxRange r =
+        parallaxRange(*s.scene, s.stereoXf, previewParams(s, +1), previewParams(s, -1));
+    EXPECT_EQ(r.points, 3);
+    EXPECT_EQ(r.behindEye, 0);
+    EXPECT_EQ(r.nearest, -4);
+    EXPECT_EQ(r.farthest, 12);
+}
+
+TEST(ParallaxTest, pointsAtTheEyeAreCountedApart) {
+    ViewState s = laidOut(640, 480);
+    // 2000 units in front: depth 160 - 400 = -240, beyond the eye at -215.
+    s.scene = std::make_unique<Scena>(faceScene({{0, 0, 0}, {0, 2000, 0}, {1, 0, 0}}, {}));
+    s.scene->centreX = s.scene->centreY = s.scene->centreZ = 0;
+    buildTransforms(s);
+    const ParallaxRange r =
+        parallaxRange(*s.scene, s.stereoXf, previewParams(s, +1), previewParams(s, -1));
+    EXPECT_EQ(r.points, 2);
+    EXPECT_EQ(r.behindEye, 1);
+    EXPECT_EQ(judgeParallax(r, {1920, 531}), Comfort::TooStrong);
+    EXPECT_EQ(judgeParallax(ParallaxRange{}, {1920, 531}), Comfort::Comfortable);
+}
+
+TEST(ParallaxTest, verdictFollowsTheRules) {
+    const ScreenMetrics monitor{1920, 531};  // 0.2766 mm per pixel; 1/30 is 64 px
+    const ScreenMetrics unknown{1920, 0};
+    struct Case {
+        std::int32_t nearest, farthest;
+        ScreenMetrics screen;
+        Comfort want;
+    };
+    const Case cases[] = {
+        {-4, 12, monitor, Comfort::Comfortable},
+        {-64, 64, monitor, Comfort::Comfortable},  // exactly 1/30
+        {-65, 10, monitor, Comfort::Strong},       // crossed beyond 1/30
+        {0, 65, monitor, Comfort::Strong},         // uncrossed beyond 1/30, 18 mm
+        {0, 227, monitor, Comfort::Strong},        // 62.8 mm
+        {0, 228, monitor, Comfort::TooStrong},     // 63.1 mm: the eyes diverge
+        {0, 228, unknown, Comfort::Strong},        // no size: the pixel rule only
+        {-500, -100, monitor, Comfort::Strong},    // all in front, uncrossed rule idle
+    };
+    for (const Case& c : cases) {
+        ParallaxRange r;
+        r.points = 2;
+        r.nearest = c.nearest;
+        r.farthest = c.farthest;
+        EXPECT_EQ(judgeParallax(r, c.screen), c.want) << c.nearest << ".." << c.farthest;
+    }
+}
+
+TEST(ParallaxTest, readoutAndInfoCarryTheFigures) {
+    ViewState s = laidOut(640, 480);
+    s.scene = std::make_unique<Scena>(depthProbe());
+    buildTransforms(s);
+    const std::string line = depthReadout(s, "probe.dat", {1920, 531.0});
+    EXPECT_NE(line.find("probe.dat | 3 vertices, 1 faces"), std::string::npos) << line;
+    EXPECT_NE(line.find("azimuth 0.0\u00b0, zenith 90.0\u00b0"), std::string::npos) << line;
+    EXPECT_NE(line.find("parallax -18..+46 px (-5.0..+12.7 mm)"), std::string::npos) << line;
+    EXPECT_NE(line.find("comfortable"), std::string::npos) << line;
+
+    const std::string info = sceneInfo(s, "probe.dat", 640, 480);
+    EXPECT_NE(info.find("model: faces, 3 vertices, 1 faces\n"), std::string::npos) << info;
+    EXPECT_NE(info.find("centre: 0 0 0\n"), std::string::npos) << info;
+    EXPECT_NE(info.find("bounding box: 0 -500 0 .. 0 1000 0\n"), std::string::npos) << info;
+    EXPECT_NE(info.find("stereo screen 640x480: parallax "), std::string::npos) << info;
+}
+
+// --- Lit faces ----------------------------------------------------------------
+
+TEST(LitFacesTest, lightFollowsTheCosine) {
+    // A face in the x/z plane, normal along y, light on the normal: full light.
+    Scena scene =
+        faceScene({{0, 0, 0}, {90, 0, 0}, {0, 0, 90}}, {{1, 2, 3}});  // centre (30, 0, 30)
+    LitFaceStyle style;
+    style.lightX = 30;
+    style.lightY = 1000;
+    style.lightZ = 30;
+    EXPECT_NEAR(faceLight(scene.faces[0], style), 1.0, 1e-9);
+    style.lightY = -1000;  // from behind: both sides lit alike
+    EXPECT_NEAR(faceLight(scene.faces[0], style), 1.0, 1e-9);
+    style.lightX = 1030;  // at 45 degrees
+    style.lightY = 1000;
+    EXPECT_NEAR(faceLight(scene.faces[0], style),
+                kAmbientLight + (1 - kAmbientLight) * std::sqrt(0.5), 1e-9);
+    style.lightY = 0;  // edge on
+    EXPECT_NEAR(faceLight(scene.faces[0], style), kAmbientLight, 1e-9);
+
+    Scena flat = faceScene({{0, 0, 0}, {100, 0, 0}, {200, 0, 0}}, {{1, 2, 3}});
+    EXPECT_EQ(faceLight(flat.faces[0], style), kAmbientLight);  // no normal
+    EXPECT_EQ(shade({200, 100, 0}, 0.5), (Rgb{100, 50, 0}));
+    EXPECT_EQ(shade({200, 100, 0}, std::nan("")), (Rgb{0, 0, 0}));
+}
+
+TEST(LitFacesTest, stereoScreenKeepsFlatPenAndBrushUnlessLit) {
+    for (const Shading shading : {Shading::Flat, Shading::Lit}) {
+        for (const LitOutline outline : {LitOutline::Darker, LitOutline::None}) {
+            ViewState s = laidOut(640, 480);
+            s.options.shading = shading;
+            s.options.outline = outline;
+            std::vector<Op> log;
+            RecordingSurface window(log, "window");
+            createTools(s, window);
+            s.scene = std::make_unique<Scena>(testing::squareFace());
+            buildTransforms(s);
+            (void)drawStereoScreen(s, window, "/nonexistent-dir/report.txt");
+            int polygons = 0;
+            for (const Op& op : log) {
+                if (op.kind != "polygon") {
+                    continue;
+                }
+                ++polygons;
+                const bool left = op.surface == "memory";
+                const Pen flatPen = left ? s.penRed : s.penGreen;
+                const Brush flatBrush = left ? s.brushRed : s.brushGreen;
+                if (shading == Shading::Flat) {
+                    EXPECT_EQ(op.pen, flatPen);
+                    EXPECT_EQ(op.brush, flatBrush);
+                } else {
+                    // Square seen face on from the eye: nearly full light.
+                    const Rgb full = flatPen.colour;
+                    EXPECT_GE(luminance(op.brush.colour), 0.9 * luminance(full));
+                    EXPECT_LE(luminance(op.brush.colour), luminance(full));
+                    if (outline == LitOutline::None) {
+                        EXPECT_EQ(op.pen.colour, op.brush.colour);
+                    } else {
+                        EXPECT_EQ(op.pen.colour, shade(op.brush.colour, kOutlineShade));
+                    }
+                }
+            }
+            EXPECT_EQ(polygons, 2);
+            EXPECT_EQ(window.pen(), (Pen{1, {0, 0, 0}}));  // put back
+            EXPECT_EQ(window.brush(), Brush::white());
+        }
+    }
+}
+
+}  // namespace
+}  // namespace kelpris
