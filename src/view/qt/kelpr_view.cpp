@@ -16,6 +16,11 @@ CKELPRView::CKELPRView(QWidget* parent) : QFrame(parent) {
     setMidLineWidth(0);
     // The whole client area is redrawn on every paint; no background erase.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // The pointer shape tells what a press would grab, so moves are wanted
+    // without a button too; they change nothing while no drag is armed.
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    connect(&spinTimer_, &QTimer::timeout, this, &CKELPRView::spinOnce);
 
     ViewState& state = viewState();
     state.scene = std::make_unique<Scena>();
@@ -101,6 +106,7 @@ void CKELPRView::drawBuffer() {
         status = DrawScreen(viewState(), surface);
     }
     noteSortStatus(status);
+    emit pictureDrawn();
 }
 
 void CKELPRView::redrawNow() {
@@ -155,6 +161,7 @@ QPoint CKELPRView::clientPoint(const QMouseEvent& event) const {
 void CKELPRView::mousePressEvent(QMouseEvent* event) {
     QFrame::mousePressEvent(event);
     event->accept();
+    setSpinning(false);
     if (event->button() == Qt::LeftButton) {
         const QPoint p = clientPoint(*event);
         onLButtonDown(viewState(), p.x(), p.y());
@@ -166,6 +173,7 @@ void CKELPRView::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
     const QPoint p = clientPoint(*event);
     onMouseMove(viewState(), p.x(), p.y(), [this] { redrawNow(); });
+    showPointerShape(p);
 }
 
 void CKELPRView::mouseReleaseEvent(QMouseEvent* event) {

@@ -13,9 +13,11 @@
 #include <QFrame>
 #include <QImage>
 #include <QString>
+#include <QTimer>
 #include <optional>
 
 #include "scene/scena.h"
+#include "view/keys.h"
 #include "view/scene_holder.h"
 
 namespace kelpris {
@@ -62,10 +64,27 @@ class CKELPRView : public QFrame {
     /// The back buffer as last drawn (null before the first paint).
     QImage currentImage() const;
 
+    // Keyboard control, turntable and options (kelpr_view_controls.cpp).
+
+    /// A view key: the angle keys and Tab redraw at once as a drag does;
+    /// Home lays out again. Stops the turntable.
+    void applyKey(ViewKey key, bool fine);
+    /// Starts or stops turning the azimuth a step per frame. While it turns,
+    /// any key or a click on the view stops it.
+    void setSpinning(bool on);
+    bool isSpinning() const { return spinTimer_.isActive(); }
+    /// After viewState().options changed: new eye colours, then a platform
+    /// paint (the eye separation is applied by the layout).
+    void applyOptions();
+
   signals:
     /// A stereo paint of a face model could not write the sort report. Sent
     /// once per run of failures: again only after a successful write.
     void sortReportFailed(const QString& message);
+    /// The picture was drawn anew (any paint or redraw).
+    void pictureDrawn();
+    /// The turntable started or stopped.
+    void spinningChanged(bool on);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -76,7 +95,12 @@ class CKELPRView : public QFrame {
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
+    void spinOnce();
+    void showPointerShape(const QPoint& client);
+
     /// Scene to the document, layout, draw into the back buffer.
     void layOutAndDraw();
     /// DrawScreen into the back buffer as laid out; no layout.
@@ -92,6 +116,7 @@ class CKELPRView : public QFrame {
     bool layoutPending_ = true;  // resize/show/new scene: the next paint lays out
     bool bufferFresh_ = false;   // a mouse redraw drew the buffer: just show it
     bool sortFailing_ = false;
+    QTimer spinTimer_;
 };
 
 }  // namespace kelpris

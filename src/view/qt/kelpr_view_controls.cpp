@@ -1,0 +1,87 @@
+// Keyboard control, the turntable, the pointer shape and option changes of
+// the view widget.
+
+#include <QApplication>
+#include <QEvent>
+
+#include "view/qt/kelpr_view.h"
+#include "view/view_state.h"
+
+namespace kelpris {
+
+namespace {
+
+constexpr int kSpinIntervalMs = 40;  // 25 frames a second
+
+Qt::CursorShape cursorFor(PointerShape shape) {
+    switch (shape) {
+        case PointerShape::Move:
+            return Qt::SizeAllCursor;
+        case PointerShape::ResizeHorizontal:
+            return Qt::SizeHorCursor;
+        case PointerShape::Rotate:
+            return Qt::CrossCursor;
+        case PointerShape::Arrow:
+            break;
+    }
+    return Qt::ArrowCursor;
+}
+
+}  // namespace
+
+void CKELPRView::applyKey(ViewKey key, bool fine) {
+    setSpinning(false);
+    if (onViewKey(viewState(), key, fine) == KeyEffect::LayOut) {
+        updateView();
+    } else {
+        redrawNow();
+    }
+}
+
+void CKELPRView::setSpinning(bool on) {
+    if (on == spinTimer_.isActive()) {
+        return;
+    }
+    if (on) {
+        spinTimer_.start(kSpinIntervalMs);
+        qApp->installEventFilter(this);
+    } else {
+        spinTimer_.stop();
+        qApp->removeEventFilter(this);
+    }
+    emit spinningChanged(on);
+}
+
+void CKELPRView::spinOnce() {
+    spinStep(viewState(), kSpinStep);
+    redrawNow();
+}
+
+bool CKELPRView::eventFilter(QObject* watched, QEvent* event) {
+    // Any key stops the turntable; shortcuts see ShortcutOverride first.
+    if (spinTimer_.isActive() &&
+        (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
+        setSpinning(false);
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
+void CKELPRView::applyOptions() {
+    applyGlasses(viewState());
+    updateView();
+}
+
+void CKELPRView::showPointerShape(const QPoint& client) {
+    const ViewState& state = viewState();
+    if (state.dragging()) {
+        return;  // keeps the shape of the handle being dragged
+    }
+    const PointerShape shape = pointerShapeAt(state, client.x(), client.y());
+    if (shape == PointerShape::Arrow) {
+        unsetCursor();
+    } else {
+        setCursor(cursorFor(shape));
+    }
+}
+
+}  // namespace kelpris
