@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QMenuBar>
-#include <QSaveFile>
 #include <QSettings>
 #include <QTimer>
 #include <filesystem>
@@ -15,7 +14,11 @@
 
 #include "app/about_box.h"
 #include "app/main_frame.h"
+#include "app/view_menu.h"
+#include "app/view_settings.h"
+#include "view/depth_readout.h"
 #include "view/qt/kelpr_view.h"
+#include "view/qt/picture_export.h"
 #include "view/view_state.h"
 
 namespace kelpris {
@@ -68,6 +71,29 @@ void CKELPRApp::saveRecentFiles() const {
     recent_.save(settings);
 }
 
+void CKELPRApp::saveViewOptions() const {
+    QSettings settings;
+    kelpris::saveViewOptions(
+        settings, viewState().options,
+        viewMenu_ == nullptr || viewMenu_->action(ViewCommand::StatusBar).isChecked());
+}
+
+void CKELPRApp::setUpViewOptions(const CommandLine& commandLine, bool rendering) {
+    ViewState& state = viewState();
+    bool statusBarShown = true;
+    if (!rendering) {
+        QSettings settings;
+        state.options = loadViewOptions(settings);
+        statusBarShown = loadStatusBarShown(settings);
+    }
+    applyViewerFlags(commandLine.viewer, state.options);
+    view_->applyOptions();
+    if (!rendering) {
+        viewMenu_ = new ViewMenu(*frame_, *view_, document_, *prompts_, statusBarShown);
+        connect(viewMenu_, &ViewMenu::optionsChanged, this, &CKELPRApp::saveViewOptions);
+    }
+}
+
 CKELPRApp::Outcome CKELPRApp::initInstance(const CommandLine& commandLine, std::ostream& err) {
     QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationName));
     QCoreApplication::setOrganizationName(QString::fromLatin1(kOrganisationName));
@@ -79,7 +105,7 @@ CKELPRApp::Outcome CKELPRApp::initInstance(const CommandLine& commandLine, std::
         recent_.load(settings);
     }
 
-    const bool rendering = commandLine.renderPath.has_value();
+    const bool rendering = commandLine.renderPath.has_value() || commandLine.viewer.rendersEyes();
     frame_ = std::make_unique<CMainFrame>(document_, recent_, *prompts_);
     auto view = std::make_unique<CKELPRView>();
     // The document needs the scene before a file named on the command line
@@ -88,6 +114,7 @@ CKELPRApp::Outcome CKELPRApp::initInstance(const CommandLine& commandLine, std::
     view_ = view.get();
     frame_->setView(view.release());
     document_.setSceneSink([this](Scena&& fresh) { view_->replaceScene(std::move(fresh)); });
+    setUpViewOptions(commandLine, rendering);
 
     connect(frame_.get(), &CMainFrame::aboutRequested, this, &CKELPRApp::onAppAbout);
     connect(frame_.get(), &CMainFrame::recentFilesChanged, this, &CKELPRApp::saveRecentFiles);
@@ -178,29 +205,33 @@ CKELPRApp::Outcome CKELPRApp::initInstance(const CommandLine& commandLine, std::
 CKELPRApp::Outcome CKELPRApp::render(const CommandLine& commandLine, std::ostream& err) {
     view_->resize(commandLine.width.value_or(kRenderDefaultWidth) + 4,
                   commandLine.height.value_or(kRenderDefaultHeight) + 4);
-    QImage image = view_->paintNow();
+    QImage image = view_->paintNow();  // also builds the transforms of the eye pictures
     if (commandLine.screen == CommandLine::Screen::Stereo) {
         viewState().stereoMode = Screen::Stereo;
         image = view_->paintNow();
     }
 
-    const QString path = fromLocal(*commandLine.renderPath);
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly)) {
-        err << "kelpris: cannot write " << commandLine.renderPath->c_str() << ": "
-            << out.errorString().toLocal8Bit().constData() << '\n';
+    const auto write = [&err](const QImage& picture, const std::string& name) {
+        if (const std::optional<QString> failure = writePng(picture, fromLocal(name))) {
+            err << "kelpris: " << failure->toLocal8Bit().constData() << '\n';
+            return false;
+        }
+        return true;
+    };
+    if (commandLine.renderPath && !write(image, *commandLine.renderPath)) {
         return {false, 1};
     }
-    if (!image.save(&out, "PNG")) {
-        out.cancelWriting();
-        err << "kelpris: cannot encode the picture as PNG into " << commandLine.renderPath->c_str()
-            << '\n';
-        return {false, 1};
-    }
-    if (!out.commit()) {
-        err << "kelpris: cannot write " << commandLine.renderPath->c_str() << ": "
-            << out.errorString().toLocal8Bit().constData() << '\n';
-        return {false, 1};
+    const ViewerFlags& viewer = commandLine.viewer;
+    if (viewer.rendersEyes()) {
+        const QImage left = renderEye(Eye::Left);
+        const QImage right = renderEye(Eye::Right);
+        if (viewer.renderPair &&
+            (!write(left, viewer.renderPair->first) || !write(right, viewer.renderPair->second))) {
+            return {false, 1};
+        }
+        if (viewer.renderSbs && !write(sideBySide(left, right), *viewer.renderSbs)) {
+            return {false, 1};
+        }
     }
     return {false, 0};
 }
@@ -208,6 +239,26 @@ CKELPRApp::Outcome CKELPRApp::render(const CommandLine& commandLine, std::ostrea
 void CKELPRApp::onAppAbout() {
     CAboutBox box(frame_.get());
     box.exec();
+}
+
+int printSceneInfo(const CommandLine& commandLine, std::ostream& out, std::ostream& err) {
+    const std::string& path = *commandLine.viewer.infoFile;
+    ViewState state;
+    state.scene = std::make_unique<Scena>();
+    const FileStatus status = state.scene->load(path);
+    if (!status) {
+        err << "kelpris: " << status.message() << '\n';
+        return 1;
+    }
+    if (commandLine.yaw) {
+        state.yaw = wrapAngle(*commandLine.yaw);
+    }
+    if (commandLine.pitch) {
+        state.pitch = clampPitch(*commandLine.pitch);
+    }
+    out << sceneInfo(state, path, commandLine.width.value_or(kRenderDefaultWidth),
+                     commandLine.height.value_or(kRenderDefaultHeight));
+    return out ? 0 : 1;
 }
 
 int runKelpris(int argc, char** argv) {
@@ -229,6 +280,9 @@ int runKelpris(int argc, char** argv) {
         case CommandLine::Action::Run:
             break;
     }
+    if (commandLine.viewer.infoFile) {
+        return printSceneInfo(commandLine, std::cout, std::cerr);
+    }
 
     // A named file that cannot be read ends the run before any window (or
     // display connection) exists.
@@ -242,7 +296,8 @@ int runKelpris(int argc, char** argv) {
     }
 
     // --render needs no display.
-    if (commandLine.renderPath && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    if ((commandLine.renderPath || commandLine.viewer.rendersEyes()) &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication application(argc, argv);

@@ -18,6 +18,7 @@ namespace kelpris {
 
 class CMainFrame;
 class CKELPRView;
+class ViewMenu;
 
 inline constexpr const char* kOrganisationName = "Local AppWizard-Generated Applications";
 inline constexpr const char* kApplicationName = "KELPRIS";
@@ -63,24 +64,37 @@ class CKELPRApp : public QObject {
     CKELPRView* view() const { return view_; }
     CKELPRDoc& document() { return document_; }
     RecentFileList& recentFiles() { return recent_; }
+    /// The View menu with its status bar and keys; null when rendering.
+    ViewMenu* viewMenu() const { return viewMenu_; }
 
     /// Help > About: the About box, modal, over the main window.
     void onAppAbout();
 
   private:
     Outcome render(const CommandLine& commandLine, std::ostream& err);
+    /// The options from the settings (not when rendering, so pictures
+    /// written from the command line never depend on them) and the command
+    /// line; then the View menu for a window.
+    void setUpViewOptions(const CommandLine& commandLine, bool rendering);
     void saveRecentFiles() const;
+    void saveViewOptions() const;
 
     std::unique_ptr<Prompts> prompts_;
     CKELPRDoc document_;
     RecentFileList recent_;
     std::unique_ptr<CMainFrame> frame_;  // destroyed first: it holds the view
     CKELPRView* view_ = nullptr;         // owned by frame_
+    ViewMenu* viewMenu_ = nullptr;       // owned by frame_
 };
 
+/// The --info report: loads `commandLine.viewer.infoFile` and writes its
+/// counts, centre, bounding box and parallax range to `out`. A file that
+/// cannot be loaded gives status 1 with the reason on `err`.
+int printSceneInfo(const CommandLine& commandLine, std::ostream& out, std::ostream& err);
+
 /// The whole program for main(): parses the command line, answers --help,
-/// --version and errors (status 2) without a GUI, selects the off-screen
-/// platform for --render, then runs the application.
+/// --version, --info and errors (status 2) without a GUI, selects the
+/// off-screen platform for the picture options, then runs the application.
 int runKelpris(int argc, char** argv);
 
 }  // namespace kelpris

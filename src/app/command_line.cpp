@@ -85,6 +85,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     }
 
     CommandLine result;
+    RawViewerFlags viewer;
     bool optionsEnded = false;
     bool screenGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -111,8 +112,34 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             name = arg.substr(0, eq);
             value = arg.substr(eq + 1);
         }
+        if (name == "--swap-eyes") {
+            if (value) {
+                return failed("option '--swap-eyes' takes no value");
+            }
+            if (viewer.swapEyes) {
+                return failed("option '--swap-eyes' given twice");
+            }
+            viewer.swapEyes = true;
+            continue;
+        }
+        if (name == "--render-pair") {
+            if (viewer.renderPair) {
+                return failed("option '--render-pair' given twice");
+            }
+            std::vector<std::string> names;
+            if (value) {
+                names.push_back(*value);
+            }
+            while (names.size() < 2 && i + 1 < args.size()) {
+                names.push_back(args[++i]);
+            }
+            viewer.renderPair = names;
+            continue;
+        }
+        const bool viewerOption = name == "--glasses" || name == "--shading" ||
+                                  name == "--render-sbs" || name == "--info";
         const bool known = name == "--size" || name == "--yaw" || name == "--pitch" ||
-                           name == "--screen" || name == "--render";
+                           name == "--screen" || name == "--render" || viewerOption;
         if (!known) {
             return failed("unknown option '" + name + "'");
         }
@@ -124,7 +151,16 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         }
 
         const auto repeated = [&] { return failed("option '" + name + "' given twice"); };
-        if (name == "--size") {
+        if (viewerOption) {
+            std::optional<std::string>& slot = name == "--glasses"   ? viewer.glasses
+                                               : name == "--shading" ? viewer.shading
+                                               : name == "--info"    ? viewer.infoFile
+                                                                     : viewer.renderSbs;
+            if (slot) {
+                return repeated();
+            }
+            slot = *value;
+        } else if (name == "--size") {
             if (result.width) {
                 return repeated();
             }
@@ -168,12 +204,21 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             result.renderPath = *value;
         }
     }
+    if (const std::optional<std::string> problem = interpretViewerFlags(viewer, result.viewer)) {
+        return failed(*problem);
+    }
+    if (result.viewer.infoFile && result.file) {
+        return failed("--info takes its own FILE; no other FILE may be given");
+    }
     return result;
 }
 
 std::string usageText() {
     return "Usage: kelpris [--size WxH] [--yaw RADIANS] [--pitch RADIANS]\n"
            "               [--screen setup|stereo] [--render PNG] [FILE]\n"
+           "               [--glasses PAIR] [--swap-eyes] [--shading flat|lit]\n"
+           "               [--render-pair LEFT RIGHT] [--render-sbs PNG]\n"
+           "       kelpris [--size WxH] [--yaw RADIANS] [--pitch RADIANS] --info FILE\n"
            "\n"
            "Shows a 3D scene file as a red/green stereo picture. dom.dat is loaded\n"
            "from the working directory first; FILE, if given, replaces it.\n"
@@ -183,7 +228,8 @@ std::string usageText() {
            "  --yaw RADIANS     starting azimuth, wrapped into [0, 2*pi]\n"
            "  --pitch RADIANS   starting zenith angle, clamped into [pi/4, 3*pi/4]\n"
            "  --screen S        start on the setup (default) or the stereo screen\n"
-           "  --render PNG      draw the screen into PNG without opening a window\n"
+           "  --render PNG      draw the screen into PNG without opening a window\n" +
+           std::string(kViewerUsage) +
            "  --help            show this text\n"
            "  --version         show the version\n"
            "\n"

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/viewer_flags.h"
+
 namespace kelpris {
 
 inline constexpr const char* kVersionText = "KELPRIS 1.0.0.1";
@@ -31,6 +33,7 @@ struct CommandLine {
     Screen screen = Screen::Setup;
     std::optional<std::string> renderPath;
     std::optional<std::string> file;
+    ViewerFlags viewer;  ///< glasses, shading, eye pictures, --info
 };
 
 /// Parses the arguments that follow the program name. Options take their

@@ -275,7 +275,7 @@ void ViewMenu::buildFileAndHelpItems() {
     QAction* before =
         saveAs >= 0 && saveAs + 1 < fileItems.size() ? fileItems.at(saveAs + 1) : nullptr;
     QAction* picture =
-        add(nullptr, ViewCommand::ExportPicture, QStringLiteral("E&xport Picture..."));
+        add(nullptr, ViewCommand::ExportPicture, QStringLiteral("Export P&icture..."));
     QAction* pair = add(nullptr, ViewCommand::ExportPair, QStringLiteral("Export Stereo &Pair..."));
     file.insertSeparator(before);
     file.insertAction(before, picture);

@@ -1,0 +1,72 @@
+// The viewer's command-line options: accepted values, refusals, and how
+// they combine with the settings.
+
+#include <gtest/gtest.h>
+
+#include "app/command_line.h"
+
+namespace kelpris {
+namespace {
+
+TEST(ViewerFlagsTest, optionsAreParsedAndChecked) {
+    const CommandLine line =
+        parseCommandLine({"--glasses", "red-cyan", "--swap-eyes", "--shading=lit", "--render-pair",
+                          "l.png", "r.png", "--render-sbs", "s.png", "model.dat"});
+    ASSERT_EQ(line.action, CommandLine::Action::Run) << line.error;
+    EXPECT_EQ(line.viewer.glasses, GlassesPair::RedCyan);
+    EXPECT_TRUE(line.viewer.swapEyes);
+    EXPECT_EQ(line.viewer.shading, Shading::Lit);
+    ASSERT_TRUE(line.viewer.renderPair);
+    EXPECT_EQ(line.viewer.renderPair->first, "l.png");
+    EXPECT_EQ(line.viewer.renderPair->second, "r.png");
+    EXPECT_EQ(line.viewer.renderSbs, "s.png");
+    EXPECT_EQ(line.file, "model.dat");
+
+    const CommandLine info = parseCommandLine({"--info", "m.dat", "--size", "800x600"});
+    ASSERT_EQ(info.action, CommandLine::Action::Run) << info.error;
+    EXPECT_EQ(info.viewer.infoFile, "m.dat");
+    EXPECT_FALSE(info.file);
+}
+
+TEST(ViewerFlagsTest, badValuesAreRefusedWithAReason) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* says;
+    };
+    const Case cases[] = {
+        {{"--glasses", "blue-green"}, "invalid --glasses 'blue-green'"},
+        {{"--glasses"}, "needs a value"},
+        {{"--shading", "smooth"}, "invalid --shading 'smooth'"},
+        {{"--render-pair", "one.png"}, "two file names"},
+        {{"--render-pair", "same.png", "same.png"}, "two different"},
+        {{"--render-sbs", ""}, "--render-sbs needs a file name"},
+        {{"--info", "a.dat", "b.dat"}, "--info takes its own FILE"},
+        {{"--swap-eyes", "--swap-eyes"}, "given twice"},
+        {{"--swap-eyes=yes"}, "takes no value"},
+        {{"--glasses", "red-blue", "--glasses", "red-cyan"}, "given twice"},
+    };
+    for (const Case& c : cases) {
+        const CommandLine line = parseCommandLine(c.args);
+        EXPECT_EQ(line.action, CommandLine::Action::Error) << c.args.front();
+        EXPECT_NE(line.error.find(c.says), std::string::npos) << line.error;
+    }
+}
+
+TEST(ViewerFlagsTest, flagsOverrideOnlyWhatTheyName) {
+    ViewOptions options;
+    options.glasses = {GlassesPair::RedBlue, false, 40};
+    options.eyeHalfSep = 12;
+    ViewerFlags flags;
+    applyViewerFlags(flags, options);
+    EXPECT_EQ(options.glasses, (GlassesChoice{GlassesPair::RedBlue, false, 40}));
+    flags.glasses = GlassesPair::AmberBlue;
+    flags.swapEyes = true;
+    flags.shading = Shading::Lit;
+    applyViewerFlags(flags, options);
+    EXPECT_EQ(options.glasses, (GlassesChoice{GlassesPair::AmberBlue, true, 40}));
+    EXPECT_EQ(options.shading, Shading::Lit);
+    EXPECT_EQ(options.eyeHalfSep, 12);
+}
+
+}  // namespace
+}  // namespace kelpris

@@ -1,0 +1,277 @@
+// The View menu, its keys and settings, exporting pictures, the status line,
+// and the viewer's command-line options run through the program.
+
+#include <QAction>
+#include <QApplication>
+#include <QImage>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProcess>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <sstream>
+
+#include "app/app.h"
+#include "app/main_frame.h"
+#include "app/view_menu.h"
+#include "app/view_settings.h"
+#include "shell_fixture.h"
+#include "view/qt/kelpr_view.h"
+
+namespace kelpris::test {
+namespace {
+
+class ViewerShellTest : public ShellTest {
+  protected:
+    void start(const CommandLine& commandLine = CommandLine{}) {
+        auto prompts = std::make_unique<RecordingPrompts>();
+        prompts_ = prompts.get();
+        app_ = std::make_unique<CKELPRApp>(std::move(prompts));
+        std::ostringstream err;
+        ASSERT_TRUE(app_->initInstance(commandLine, err).runEventLoop) << err.str();
+        QCoreApplication::processEvents();
+        frame().activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&frame()));
+    }
+    void TearDown() override {
+        app_.reset();
+        ShellTest::TearDown();
+    }
+    CMainFrame& frame() { return *app_->mainFrame(); }
+    ViewMenu& menu() { return *app_->viewMenu(); }
+    CKELPRView& view() { return *app_->view(); }
+
+    RecordingPrompts* prompts_ = nullptr;
+    std::unique_ptr<CKELPRApp> app_;
+};
+
+TEST_F(ViewerShellTest, keysOfTheViewMenuTurnSwitchAndReset) {
+    start();
+    ViewState& s = viewState();
+    struct Case {
+        QKeyCombination key;
+        float yaw, pitch;
+        Screen screen;
+    };
+    const float step = kKeyStep;
+    const Case cases[] = {
+        {QKeyCombination(Qt::Key_Right), step, PI / 2, Screen::Setup},
+        {Qt::SHIFT | Qt::Key_Left, static_cast<float>(double(step) - double(kFineKeyStep)), PI / 2,
+         Screen::Setup},
+        {QKeyCombination(Qt::Key_Tab), s.yaw, PI / 2, Screen::Stereo},
+        {QKeyCombination(Qt::Key_Home), 0.0f, PI / 2, Screen::Stereo},
+    };
+    float yaw = 0.0f;
+    for (const Case& c : cases) {
+        const float want = c.key.key() == Qt::Key_Tab ? yaw : c.yaw;
+        QTest::keyClick(&frame(), c.key.key(), c.key.keyboardModifiers());
+        EXPECT_NEAR(s.yaw, want, 1e-6) << c.key.key();
+        EXPECT_EQ(s.pitch, c.pitch);
+        EXPECT_EQ(s.stereoMode, c.screen);
+        yaw = s.yaw;
+    }
+    QTest::keyClick(&frame(), Qt::Key_Up);
+    EXPECT_NEAR(s.pitch, PI / 2 - kKeyStep, 1e-6);
+}
+
+TEST_F(ViewerShellTest, fullScreenHidesTheMenuAndEscapeLeaves) {
+    start();
+    QTest::keyClick(&frame(), Qt::Key_F11);
+    EXPECT_TRUE(frame().isFullScreen());
+    EXPECT_FALSE(frame().menuBar()->isVisible());
+    EXPECT_TRUE(menu().action(ViewCommand::FullScreen).isChecked());
+    QTest::keyClick(&frame(), Qt::Key_Right);  // the keys work with the menu hidden
+    EXPECT_NEAR(viewState().yaw, kKeyStep, 1e-6);
+    QTest::keyClick(&frame(), Qt::Key_Escape);
+    EXPECT_FALSE(frame().isFullScreen());
+    EXPECT_TRUE(frame().menuBar()->isVisible());
+    EXPECT_TRUE(frame().statusBar()->isVisible());
+    EXPECT_FALSE(menu().action(ViewCommand::LeaveFullScreen).isEnabled());
+    QTest::keyClick(&frame(), Qt::Key_Escape);  // Esc outside full screen does nothing
+    EXPECT_FALSE(frame().isFullScreen());
+}
+
+TEST_F(ViewerShellTest, choicesChangeThePensAndAreRemembered) {
+    start();
+    menu().glassesAction(GlassesPair::AmberBlue).trigger();
+    menu().action(ViewCommand::SwapEyes).trigger();
+    menu().action(ViewCommand::ShadingLit).trigger();
+    menu().eyeSeparationAction(4).trigger();
+    menu().action(ViewCommand::StatusBar).trigger();
+    const ViewState& s = viewState();
+    EXPECT_EQ(s.options.glasses.pair, GlassesPair::AmberBlue);
+    EXPECT_EQ(s.penRed.colour, (Rgb{0, 0, 255}));  // left eye, swapped to blue
+    EXPECT_EQ(s.brushGreen.colour, (Rgb{180, 134, 0}));
+    EXPECT_FALSE(frame().statusBar()->isVisible());
+    view().paintNow();
+    EXPECT_EQ(s.eyeHalfSep, kEyeHalfSepSteps[4]);
+
+    app_.reset();
+    viewState() = ViewState{};
+    start();
+    const ViewOptions& o = viewState().options;
+    EXPECT_EQ(o.glasses.pair, GlassesPair::AmberBlue);
+    EXPECT_TRUE(o.glasses.swapEyes);
+    EXPECT_EQ(o.shading, Shading::Lit);
+    EXPECT_EQ(o.eyeHalfSep, kEyeHalfSepSteps[4]);
+    EXPECT_TRUE(menu().glassesAction(GlassesPair::AmberBlue).isChecked());
+    EXPECT_TRUE(menu().action(ViewCommand::ShadingLit).isChecked());
+    EXPECT_FALSE(frame().statusBar()->isVisible());
+    EXPECT_EQ(viewState().penRed.colour, (Rgb{0, 0, 255}));
+}
+
+TEST_F(ViewerShellTest, damagedSettingsGiveTheDefaults) {
+    QSettings settings;
+    settings.setValue(QStringLiteral("View/glasses"), QStringLiteral("purple-plaid"));
+    settings.setValue(QStringLiteral("View/eyeBalance"), QStringLiteral("lots"));
+    settings.setValue(QStringLiteral("View/shading"), 7);
+    settings.setValue(QStringLiteral("View/eyeHalfSeparation"), 11);
+    EXPECT_EQ(loadViewOptions(settings).glasses, GlassesChoice{});
+    EXPECT_EQ(loadViewOptions(settings).shading, Shading::Flat);
+    EXPECT_EQ(loadViewOptions(settings).eyeHalfSep, kDefaultEyeHalfSep);
+    settings.setValue(QStringLiteral("View/eyeBalance"), 5000);
+    EXPECT_EQ(loadViewOptions(settings).glasses.eyeBalance, kMaxEyeBalance);
+}
+
+TEST_F(ViewerShellTest, commandLineChoicesWinOverTheSettings) {
+    {
+        QSettings settings;
+        saveViewOptions(settings, ViewOptions{{GlassesPair::RedBlue, false, 0}}, true);
+    }
+    CommandLine line;
+    line.viewer.glasses = GlassesPair::GreenMagenta;
+    line.viewer.shading = Shading::Lit;
+    start(line);
+    EXPECT_EQ(viewState().options.glasses.pair, GlassesPair::GreenMagenta);
+    EXPECT_EQ(viewState().options.shading, Shading::Lit);
+    EXPECT_EQ(viewState().penRed.colour, (Rgb{0, 150, 0}));
+}
+
+TEST_F(ViewerShellTest, exportsWriteTheWindowsPixelsAndSayWhyTheyFail) {
+    start();
+    view().repaint();
+    const QImage shown = view().currentImage();
+    ASSERT_FALSE(shown.isNull());
+    QTemporaryDir dir;
+    ExportRequest request{dir.filePath(QStringLiteral("screen.png")), {}, shown.size(), false};
+    menu().setExportAsker([&](bool, QSize size) {
+        EXPECT_EQ(size, shown.size());
+        return std::optional<ExportRequest>(request);
+    });
+    menu().action(ViewCommand::ExportPicture).trigger();
+    EXPECT_EQ(QImage(request.path).convertToFormat(QImage::Format_RGB32), shown);
+
+    request = {dir.filePath(QStringLiteral("l.png")), dir.filePath(QStringLiteral("r.png")),
+               QSize(320, 200), false};
+    menu().action(ViewCommand::ExportPair).trigger();
+    EXPECT_EQ(QImage(request.path).size(), QSize(320, 200));
+    EXPECT_EQ(QImage(request.rightPath).size(), QSize(320, 200));
+    request = {dir.filePath(QStringLiteral("sbs.png")), {}, QSize(320, 200), true};
+    menu().action(ViewCommand::ExportPair).trigger();
+    EXPECT_EQ(QImage(request.path).size(), QSize(640, 200));
+    EXPECT_EQ(view().currentImage(), shown);  // the window's picture is untouched
+    EXPECT_TRUE(prompts_->errors.isEmpty());
+
+    request = {QStringLiteral("/nonexistent-dir/x.png"), {}, shown.size(), false};
+    menu().action(ViewCommand::ExportPicture).trigger();
+    ASSERT_EQ(prompts_->errors.size(), 1);
+    EXPECT_TRUE(prompts_->errors.front().contains(QStringLiteral("/nonexistent-dir/x.png")));
+}
+
+TEST_F(ViewerShellTest, statusLineFollowsTheModelAndTheAngles) {
+    start();  // dom.dat is in the working directory
+    view().repaint();
+    const QString first = menu().readout().text();
+    EXPECT_TRUE(first.startsWith(QStringLiteral("dom.dat | "))) << first.toStdString();
+    EXPECT_TRUE(first.contains(QStringLiteral("azimuth 0.0\u00b0"))) << first.toStdString();
+    QTest::keyClick(&frame(), Qt::Key_Right);
+    EXPECT_TRUE(menu().readout().text().contains(QStringLiteral("azimuth 5.0\u00b0")));
+    ASSERT_TRUE(frame().openFile(faceModel()));
+    view().repaint();
+    EXPECT_TRUE(
+        menu().readout().text().startsWith(QStringLiteral("faces.dat | 5 vertices, 3 faces")))
+        << menu().readout().text().toStdString();
+}
+
+// --- The program ------------------------------------------------------------
+
+class ViewerCliTest : public ShellTest {
+  protected:
+    int run(const QStringList& args, QString* out = nullptr, QString* err = nullptr) {
+        QProcess process;
+        process.setWorkingDirectory(work_.path());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.remove(QStringLiteral("DISPLAY"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), work_.filePath(QStringLiteral("cfg")));
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(KELPRIS_EXE), args);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        if (out != nullptr) {
+            *out = QString::fromUtf8(process.readAllStandardOutput());
+        }
+        if (err != nullptr) {
+            *err = QString::fromLocal8Bit(process.readAllStandardError());
+        }
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+    QString path(const QString& name) const { return work_.filePath(name); }
+    QTemporaryDir work_;
+};
+
+TEST_F(ViewerCliTest, infoPrintsTheModelAndItsParallax) {
+    QString out;
+    const QString house = QStringLiteral(KELPRIS_DATA_DIR "/samples/house_faces.dat");
+    EXPECT_EQ(
+        run({QStringLiteral("--info"), house, QStringLiteral("--size"), QStringLiteral("800x600")},
+            &out),
+        0);
+    EXPECT_TRUE(out.contains(QStringLiteral("model: faces, "))) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("\ncentre: "))) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("\nbounding box: "))) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("\nstereo screen 800x600: parallax ")))
+        << out.toStdString();
+
+    QString err;
+    EXPECT_EQ(run({QStringLiteral("--info"), path(QStringLiteral("missing.dat"))}, &out, &err), 1);
+    EXPECT_TRUE(err.contains(QStringLiteral("missing.dat"))) << err.toStdString();
+    EXPECT_TRUE(out.isEmpty());
+    EXPECT_EQ(run({QStringLiteral("--info"), house, house}, &out, &err), 2);
+}
+
+TEST_F(ViewerCliTest, eyePicturesAndGlassesFromTheCommandLine) {
+    ASSERT_TRUE(QFile::copy(QStringLiteral(KELPRIS_DATA_DIR "/dom.dat"), path("dom.dat")));
+    EXPECT_EQ(run({QStringLiteral("--render-pair"), path("l.png"), path("r.png"),
+                   QStringLiteral("--render-sbs"), path("sbs.png"), QStringLiteral("--size"),
+                   QStringLiteral("300x200")}),
+              0);
+    const QImage left(path("l.png"));
+    const QImage right(path("r.png"));
+    const QImage both(path("sbs.png"));
+    ASSERT_EQ(left.size(), QSize(300, 200));
+    EXPECT_EQ(both.size(), QSize(600, 200));
+    EXPECT_EQ(both.copy(0, 0, 300, 200), left);
+    EXPECT_EQ(both.copy(300, 0, 300, 200), right);
+    EXPECT_NE(left, right);
+
+    EXPECT_EQ(
+        run({QStringLiteral("--glasses"), QStringLiteral("red-blue"), QStringLiteral("--screen"),
+             QStringLiteral("stereo"), QStringLiteral("--render"), path("blue.png")}),
+        0);
+    const QImage blue = QImage(path("blue.png")).convertToFormat(QImage::Format_RGB32);
+    int blues = 0;
+    for (int y = 5; y < blue.height() - 5; ++y) {
+        for (int x = 5; x < blue.width() - 5; ++x) {
+            const QColor c = blue.pixelColor(x, y);
+            EXPECT_EQ(c.green(), 0);
+            blues += c.blue() == 255 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(blues, 10);
+    EXPECT_EQ(run({QStringLiteral("--glasses"), QStringLiteral("plaid")}), 2);
+    EXPECT_EQ(run({QStringLiteral("--render-pair"), path("only.png")}), 2);
+}
+
+}  // namespace
+}  // namespace kelpris::test
