@@ -33,8 +33,8 @@ GoldenFolders projectFolders();
 
 /// Checks `image` against the golden file `relative` (a path from the source
 /// folder, e.g. "tests/render/golden/setup_view.png").
-::testing::AssertionResult matchesGolden(const QImage& image, const std::filesystem::path& relative,
-                                         GoldenMode mode = goldenModeFromEnvironment(),
-                                         const GoldenFolders& folders = projectFolders());
+[[nodiscard]] ::testing::AssertionResult matchesGolden(
+    const QImage& image, const std::filesystem::path& relative,
+    GoldenMode mode = goldenModeFromEnvironment(), const GoldenFolders& folders = projectFolders());
 
 }  // namespace kelpris::testing
