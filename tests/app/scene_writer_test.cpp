@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "scratch_dir.h"
+
 namespace kelpris {
 namespace {
 
@@ -13,16 +15,6 @@ namespace fs = std::filesystem;
 
 class SceneWriterTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ =
-            fs::temp_directory_path() /
-            ("kelpris_writer_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     fs::path write(const std::string& name, const std::string& text) {
         const fs::path p = dir_ / name;
         std::ofstream(p) << text;
@@ -74,7 +66,8 @@ class SceneWriterTest : public ::testing::Test {
         EXPECT_EQ(a.centreZ, b.centreZ);
     }
 
-    fs::path dir_;
+    testing::ScratchDir scratch_;
+    const fs::path& dir_ = scratch_.path();
 };
 
 TEST_F(SceneWriterTest, edgeModelWritesTheExactTextAndLoadsBack) {

@@ -4,67 +4,53 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
-#include <QString>
+#include <array>
 #include <limits>
 #include <stdexcept>
+#include <string>
 #include <utility>
 #include <vector>
 
+#include "colours.h"
+#include "golden.h"
 #include "recording_surface.h"
 #include "render/qt/qt_surface.h"
 #include "render/scene_drawing.h"
 #include "scene/scena.h"
+#include "scenes.h"
 
 namespace kelpris {
 namespace {
 
-using test::Call;
-using test::RecordingSurface;
+using testing::addEdge;
+using testing::addFace;
+using testing::kGreenFace;
+using testing::kGreenLine;
+using testing::kRedLine;
+using testing::matchesGolden;
+using testing::Op;
+using testing::Record;
+using testing::RecordingSurface;
+using testing::sceneAt;
+using testing::sortAs;
 
 constexpr Pen kBlackPen{1, {0, 0, 0}};
 constexpr Pen kYellowPen{5, {255, 255, 0}};
 
-/// A scene whose vertices have the given window positions; the model
-/// coordinates do not matter to drawing.
-Scena sceneAt(const std::vector<Point>& screen) {
-    Scena scene;
-    for (const Point p : screen) {
-        Vertex v;
-        v.screenX = p.x;
-        v.screenY = p.y;
-        scene.vertices.push_back(v);
-    }
-    scene.vertexCount = static_cast<std::int32_t>(screen.size());
-    return scene;
+Op move(int x, int y, Pen pen = {}, Brush brush = Brush::white()) {
+    return {"window", "move", x, y, 0, 0, {}, {}, pen, brush};
 }
-
-void addEdge(Scena& scene, int a, int b) {
-    scene.edges.push_back({&scene.vertices[a], &scene.vertices[b]});
-    scene.edgeCount = static_cast<std::int32_t>(scene.edges.size());
+Op line(int x, int y, Pen pen = {}, Brush brush = Brush::white()) {
+    return {"window", "line", x, y, 0, 0, {}, {}, pen, brush};
 }
-
-void addFace(Scena& scene, int a, int b, int c, int d = -1) {
-    Vertex* const fourth = d < 0 ? nullptr : &scene.vertices[d];
-    scene.faces.push_back({&scene.vertices[a], &scene.vertices[b], &scene.vertices[c], fourth});
-    scene.faceCount = static_cast<std::int32_t>(scene.faces.size());
-    scene.faceModel = 1;
+Op poly(std::vector<Point> points, Pen pen = {}, Brush brush = Brush::white()) {
+    const Point first = points.front();
+    const auto n = static_cast<std::int32_t>(points.size());
+    return {"window", "polygon", first.x, first.y, n, 0, std::move(points), {}, pen, brush};
 }
-
-void sortAs(Scena& scene, const std::vector<int>& order) {
-    scene.TRIEDENE_STENY.clear();
-    for (const int i : order) {
-        scene.TRIEDENE_STENY.push_back({0, &scene.faces[i]});
-    }
-}
-
-Call move(int x, int y) {
-    return {Call::MoveTo, {}, {}, {{x, y}}};
-}
-Call line(int x, int y, Pen pen = {}, Brush brush = Brush::white()) {
-    return {Call::LineTo, pen, brush, {{x, y}}};
-}
-Call poly(std::vector<Point> points, Pen pen = {}, Brush brush = Brush::white()) {
-    return {Call::Polygon, pen, brush, std::move(points)};
+/// A selection, with the pen and brush selected after it.
+Op tool(const char* kind, Pen pen, Brush brush) {
+    return {"window", kind, 0, 0, 0, 0, {}, {}, pen, brush};
 }
 
 /// A triangle (0), a quadrilateral with two equal corners (1) and a square
@@ -102,37 +88,36 @@ Scena houseEdges() {
 
 TEST(SceneDraw, edgesAreOneMoveAndOneLineEachInChainOrder) {
     const Scena scene = houseEdges();
-    RecordingSurface surface;
+    RecordingSurface surface{Record::DrawingAndTools};
     draw(scene, surface, DrawMode::Edges);
-    const std::vector<Call> want{move(8, 20),  line(36, 20), move(36, 20), line(36, 42),
-                                 move(36, 42), line(8, 42),  move(8, 42),  line(8, 20),
-                                 move(8, 20),  line(22, 6),  move(22, 6),  line(36, 20),
-                                 move(8, 20),  line(36, 42)};
-    EXPECT_EQ(surface.calls, want);
+    const std::vector<Op> want{move(8, 20), line(36, 20), move(36, 20), line(36, 42), move(36, 42),
+                               line(8, 42), move(8, 42),  line(8, 20),  move(8, 20),  line(22, 6),
+                               move(22, 6), line(36, 20), move(8, 20),  line(36, 42)};
+    EXPECT_EQ(surface.log(), want);
 }
 
 TEST(SceneDraw, facesInFileOrderKeepFourPointsEvenWithEqualCorners) {
     const Scena scene = faceScene();
-    RecordingSurface surface;
+    RecordingSurface surface{Record::DrawingAndTools};
     draw(scene, surface, DrawMode::Faces);
-    const std::vector<Call> want{poly({{4, 4}, {30, 6}, {8, 28}}),
-                                 poly({{20, 20}, {40, 20}, {40, 20}, {28, 40}}),
-                                 poly({{14, 12}, {36, 12}, {36, 34}, {14, 34}})};
-    EXPECT_EQ(surface.calls, want);
+    const std::vector<Op> want{poly({{4, 4}, {30, 6}, {8, 28}}),
+                               poly({{20, 20}, {40, 20}, {40, 20}, {28, 40}}),
+                               poly({{14, 12}, {36, 12}, {36, 34}, {14, 34}})};
+    EXPECT_EQ(surface.log(), want);
 }
 
 TEST(SceneDraw, sortedModeFollowsTheDepthListAndDrawsNothingBeforeASort) {
     Scena scene = faceScene();
-    RecordingSurface unsorted;
+    RecordingSurface unsorted{Record::DrawingAndTools};
     draw(scene, unsorted, DrawMode::SortedFaces);
-    EXPECT_TRUE(unsorted.calls.empty());
+    EXPECT_TRUE(unsorted.log().empty());
 
     sortAs(scene, {2, 0});  // a list may also hold fewer faces than the chain
-    RecordingSurface surface;
+    RecordingSurface surface{Record::DrawingAndTools};
     draw(scene, surface, DrawMode::SortedFaces);
-    const std::vector<Call> want{poly({{14, 12}, {36, 12}, {36, 34}, {14, 34}}),
-                                 poly({{4, 4}, {30, 6}, {8, 28}})};
-    EXPECT_EQ(surface.calls, want);
+    const std::vector<Op> want{poly({{14, 12}, {36, 12}, {36, 34}, {14, 34}}),
+                               poly({{4, 4}, {30, 6}, {8, 28}})};
+    EXPECT_EQ(surface.log(), want);
 }
 
 TEST(SceneDraw, modeNotMatchingTheModelDrawsNothing) {
@@ -140,13 +125,13 @@ TEST(SceneDraw, modeNotMatchingTheModelDrawsNothing) {
     Scena faces = faceScene();
     sortAs(faces, {0, 1, 2});
     for (const DrawMode mode : {DrawMode::Faces, DrawMode::SortedFaces}) {
-        RecordingSurface surface;
+        RecordingSurface surface{Record::DrawingAndTools};
         draw(edges, surface, mode);
-        EXPECT_TRUE(surface.calls.empty()) << static_cast<int>(mode);
+        EXPECT_TRUE(surface.log().empty()) << static_cast<int>(mode);
     }
-    RecordingSurface faceEdges;
+    RecordingSurface faceEdges{Record::DrawingAndTools};
     draw(faces, faceEdges, DrawMode::Edges);
-    EXPECT_TRUE(faceEdges.calls.empty());
+    EXPECT_TRUE(faceEdges.log().empty());
 }
 
 TEST(SceneDraw, recordsWithMissingVerticesAreSkipped) {
@@ -158,13 +143,13 @@ TEST(SceneDraw, recordsWithMissingVerticesAreSkipped) {
     addFace(scene, 0, 1, 2);
     scene.TRIEDENE_STENY.push_back({0, nullptr});
     scene.TRIEDENE_STENY.push_back({0, &scene.faces[1]});
-    RecordingSurface surface;
+    RecordingSurface surface{Record::DrawingAndTools};
     draw(scene, surface, DrawMode::Edges);
     draw(scene, surface, DrawMode::Faces);
     draw(scene, surface, DrawMode::SortedFaces);
-    const std::vector<Call> want{move(5, 5), line(9, 1), poly({{1, 1}, {5, 5}, {9, 1}}),
-                                 poly({{1, 1}, {5, 5}, {9, 1}})};
-    EXPECT_EQ(surface.calls, want);
+    const std::vector<Op> want{move(5, 5), line(9, 1), poly({{1, 1}, {5, 5}, {9, 1}}),
+                               poly({{1, 1}, {5, 5}, {9, 1}})};
+    EXPECT_EQ(surface.log(), want);
 }
 
 TEST(SceneSetupView, edgeModelIsOutlinedInBlackThenRingedAndToolsRestored) {
@@ -172,46 +157,47 @@ TEST(SceneSetupView, edgeModelIsOutlinedInBlackThenRingedAndToolsRestored) {
     addEdge(scene, 0, 1);
     scene.projCentreX = 50;
     scene.projCentreY = -7;
-    RecordingSurface surface;
+    RecordingSurface surface{Record::DrawingAndTools};
     const Pen callerPen{2, {1, 2, 3}};
     const Brush callerBrush = Brush::solid({9, 8, 7});
-    surface.pen = callerPen;
-    surface.brush = callerBrush;
+    surface.selectPen(callerPen);
+    surface.selectBrush(callerBrush);
+    surface.clearLog();
     drawSetupView(scene, surface);
     const Brush hollow = Brush::hollowBrush();
-    const std::vector<Call> want{
-        {Call::SelectPen, kBlackPen},
-        {Call::SelectBrush, {}, hollow},
-        move(3, 4),
+    const std::vector<Op> want{
+        tool("pen", kBlackPen, callerBrush),
+        tool("brush", kBlackPen, hollow),
+        move(3, 4, kBlackPen, hollow),
         line(10, 12, kBlackPen, hollow),
-        {Call::SelectPen, kYellowPen},
-        {Call::Ellipse, kYellowPen, hollow, {{46, -11}, {54, -3}}},
-        {Call::SelectBrush, {}, callerBrush},
-        {Call::SelectPen, callerPen},
+        tool("pen", kYellowPen, hollow),
+        {"window", "ellipse", 46, -11, 54, -3, {}, {}, kYellowPen, hollow},
+        tool("brush", kYellowPen, callerBrush),
+        tool("pen", callerPen, callerBrush),
     };
-    EXPECT_EQ(surface.calls, want);
-    EXPECT_EQ(surface.pen, callerPen);
-    EXPECT_EQ(surface.brush, callerBrush);
+    EXPECT_EQ(surface.log(), want);
+    EXPECT_EQ(surface.pen(), callerPen);
+    EXPECT_EQ(surface.brush(), callerBrush);
 }
 
 TEST(SceneSetupView, faceModelShowsFacesInFileOrderAsOutlinesWhateverTheDepthOrder) {
     Scena scene = faceScene();
     sortAs(scene, {2, 1, 0});
-    RecordingSurface surface;
+    RecordingSurface surface{Record::DrawingAndTools};
     drawSetupView(scene, surface);
-    std::vector<Call> polygons;
-    for (const Call& c : surface.calls) {
-        if (c.kind == Call::Polygon) {
+    std::vector<Op> polygons;
+    for (const Op& c : surface.log()) {
+        if (c.kind == "polygon") {
             polygons.push_back(c);
         }
     }
     const Brush hollow = Brush::hollowBrush();
-    const std::vector<Call> want{poly({{4, 4}, {30, 6}, {8, 28}}, kBlackPen, hollow),
-                                 poly({{20, 20}, {40, 20}, {40, 20}, {28, 40}}, kBlackPen, hollow),
-                                 poly({{14, 12}, {36, 12}, {36, 34}, {14, 34}}, kBlackPen, hollow)};
+    const std::vector<Op> want{poly({{4, 4}, {30, 6}, {8, 28}}, kBlackPen, hollow),
+                               poly({{20, 20}, {40, 20}, {40, 20}, {28, 40}}, kBlackPen, hollow),
+                               poly({{14, 12}, {36, 12}, {36, 34}, {14, 34}}, kBlackPen, hollow)};
     EXPECT_EQ(polygons, want);
-    EXPECT_EQ(surface.pen, Pen{});
-    EXPECT_EQ(surface.brush, Brush::white());
+    EXPECT_EQ(surface.pen(), Pen{});
+    EXPECT_EQ(surface.brush(), Brush::white());
 }
 
 TEST(SceneSetupView, ringBoxSaturatesAtTheInt32Limits) {
@@ -220,17 +206,20 @@ TEST(SceneSetupView, ringBoxSaturatesAtTheInt32Limits) {
     Scena scene;
     scene.projCentreX = kMax;
     scene.projCentreY = kMin;
-    RecordingSurface surface;
+    RecordingSurface surface{Record::DrawingAndTools};
     drawSetupView(scene, surface);
-    const auto ellipse = std::find_if(surface.calls.begin(), surface.calls.end(),
-                                      [](const Call& c) { return c.kind == Call::Ellipse; });
-    ASSERT_NE(ellipse, surface.calls.end());
-    EXPECT_EQ(ellipse->points, (std::vector<Point>{{kMax - 4, kMin}, {kMax, kMin + 4}}));
+    const auto ellipse = std::find_if(surface.log().begin(), surface.log().end(),
+                                      [](const Op& c) { return c.kind == "ellipse"; });
+    ASSERT_NE(ellipse, surface.log().end());
+    EXPECT_EQ((std::array{ellipse->a, ellipse->b, ellipse->c, ellipse->d}),
+              (std::array{kMax - 4, kMin, kMax, kMin + 4}));
 }
 
 TEST(ScopedTools, restoreTheReplacedObjectsOnEveryWayOut) {
-    RecordingSurface surface;
-    test::RecordingBitmap other;
+    RecordingSurface surface{Record::DrawingAndTools};
+    const Bitmap* const initial = surface.selectedBitmap();
+    ASSERT_NE(initial, nullptr);
+    testing::FakeBitmap other{1, 1, "other"};
     const auto earlyReturn = [&](bool leave) {
         ScopedPen pen(surface, kYellowPen);
         ScopedBrush brush(surface, Brush::black());
@@ -243,47 +232,24 @@ TEST(ScopedTools, restoreTheReplacedObjectsOnEveryWayOut) {
         surface.moveTo(0, 0);
     };
     earlyReturn(true);
-    EXPECT_EQ(surface.pen, Pen{});
-    EXPECT_EQ(surface.brush, Brush::white());
-    EXPECT_EQ(surface.bitmap, &surface.first);
+    EXPECT_EQ(surface.pen(), Pen{});
+    EXPECT_EQ(surface.brush(), Brush::white());
+    EXPECT_EQ(surface.selectedBitmap(), initial);
     try {
         ScopedPen pen(surface, kYellowPen);
         ScopedBitmap bitmap(surface, &other);
         throw std::runtime_error("leave");
     } catch (const std::runtime_error&) {
     }
-    EXPECT_EQ(surface.pen, Pen{});
-    EXPECT_EQ(surface.bitmap, &surface.first);
+    EXPECT_EQ(surface.pen(), Pen{});
+    EXPECT_EQ(surface.selectedBitmap(), initial);
 }
 
 // --- Pixels ------------------------------------------------------------------
 
-constexpr Rgb kRedLine{215, 0, 0};
-constexpr Rgb kGreenLine{0, 120, 0};
-constexpr Rgb kGreenFace{0, 100, 0};
-
-/// Compares with golden/<name>.png exactly; KELPRIS_UPDATE_GOLDEN=1 rewrites
-/// the baseline instead. A mismatch leaves the picture as <name>.png.new.
-void expectMatchesGolden(const QImage& image, const char* name) {
-    const QString path = QStringLiteral(KELPRIS_GOLDEN_DIR "/") + QLatin1String(name) + ".png";
-    if (qEnvironmentVariable("KELPRIS_UPDATE_GOLDEN") == QLatin1String("1")) {
-        ASSERT_TRUE(image.save(path, "PNG")) << path.toStdString();
-        return;
-    }
-    const QImage golden = QImage(path).convertToFormat(QImage::Format_RGB32);
-    ASSERT_FALSE(golden.isNull()) << "no baseline " << path.toStdString()
-                                  << " (run with KELPRIS_UPDATE_GOLDEN=1 to create it)";
-    ASSERT_EQ(golden.size(), image.size());
-    int differing = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            differing += rgbAt(golden, x, y) == rgbAt(image, x, y) ? 0 : 1;
-        }
-    }
-    if (differing != 0) {
-        image.save(path + ".new", "PNG");
-    }
-    EXPECT_EQ(differing, 0) << name;
+/// Compares with tests/render/golden/<name>.png.
+void expectMatchesGolden(const QImage& image, const std::string& name) {
+    EXPECT_TRUE(matchesGolden(image, "tests/render/golden/" + name + ".png"));
 }
 
 /// A black picture as the stereo screen starts one.

@@ -9,26 +9,15 @@
 #include <string_view>
 
 #include "scene/scena.h"
+#include "scratch_dir.h"
 
 namespace kelpris::testing {
 
 class SceneFileTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = std::filesystem::temp_directory_path() /
-               (std::string("kelpris_") + info->test_suite_name() + "_" + info->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-
     /// Writes `text` byte for byte to a file in the test folder.
     std::filesystem::path write(std::string_view text, const std::string& name = "model.dat") {
-        const auto path = dir_ / name;
-        std::ofstream out(path, std::ios::binary);
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        return path;
+        return scratch_.write(name, text);
     }
 
     /// Loads `text` into `scene`, which starts Empty.
@@ -44,7 +33,8 @@ class SceneFileTest : public ::testing::Test {
         EXPECT_EQ(s.faceCount, 0);
     }
 
-    std::filesystem::path dir_;
+    ScratchDir scratch_;
+    const std::filesystem::path& dir_ = scratch_.path();
     Scena scene;
 };
 

@@ -11,9 +11,8 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "scene/scena.h"
+#include "scratch_dir.h"
 
 namespace kelpris {
 namespace {
@@ -91,17 +90,6 @@ std::string readFile(const fs::path& p) {
 
 class SortFaces : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "kelpris-sort-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        report_ = dir_ / "rep_vytr.txt";
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-
     // Sorts, insists the report was written, returns the face numbers.
     std::vector<int> order(const std::vector<std::int32_t>& depths) {
         Scena s = sceneWithDepths(depths);
@@ -110,8 +98,9 @@ class SortFaces : public ::testing::Test {
         return faceNumbers(s);
     }
 
-    fs::path dir_;
-    fs::path report_;
+    testing::ScratchDir scratch_;
+    const fs::path& dir_ = scratch_.path();
+    const fs::path report_ = dir_ / "rep_vytr.txt";
 };
 
 using V = std::vector<int>;

@@ -8,7 +8,8 @@
 #include <memory>
 
 #include "recording_surface.h"
-#include "test_scenes.h"
+#include "scenes.h"
+#include "scratch_dir.h"
 #include "view/view_logic.h"
 #include "view/view_state.h"
 
@@ -25,18 +26,14 @@ class ScreensTest : public ::testing::Test {
     std::vector<Op> log;
     RecordingSurface window{log, "window"};
     ViewState s;
-    std::filesystem::path dir;
+    testing::ScratchDir scratch;
+    const std::filesystem::path& dir = scratch.path();
 
     void SetUp() override {
         computeLayout(s, {0, 0, 644, 484});
         createTools(s, window);
         s.scene = std::make_unique<Scena>(testing::squareEdges());
-        dir = std::filesystem::temp_directory_path() /
-              ("kelpris_view_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir);
     }
-    void TearDown() override { std::filesystem::remove_all(dir); }
 
     std::optional<FileStatus> paint() {
         log.clear();
@@ -218,7 +215,7 @@ TEST_F(ScreensTest, angleTextsAtTheLimits) {
 }
 
 TEST_F(ScreensTest, missingObserverPicturesAreSkipped) {
-    RecordingSurface bare(log, "window", false);
+    RecordingSurface bare(log, "window", testing::Record::Drawing, testing::Pictures::Missing);
     releaseTools(s);
     createTools(s, bare);
     EXPECT_FALSE(s.bmpObserverSide);

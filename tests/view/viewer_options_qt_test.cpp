@@ -8,7 +8,10 @@
 #include <QTest>
 #include <memory>
 
-#include "qt_test_support.h"
+#include "colours.h"
+#include "paths.h"
+#include "pixels.h"
+#include "scratch_dir.h"
 #include "view/qt/kelpr_view.h"
 #include "view/qt/picture_export.h"
 #include "view/view_logic.h"
@@ -21,7 +24,7 @@ using namespace kelpris::testing;
 
 class ViewerOptionsTest : public ::testing::Test {
   protected:
-    ScratchDir scratch;
+    ScratchDir scratch{Enter::Yes};
     std::unique_ptr<CKELPRView> view;
 
     void SetUp() override {

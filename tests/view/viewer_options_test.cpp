@@ -8,7 +8,7 @@
 
 #include "recording_surface.h"
 #include "render/lit_drawing.h"
-#include "test_scenes.h"
+#include "scenes.h"
 #include "view/depth_readout.h"
 #include "view/glasses.h"
 #include "view/keys.h"

@@ -9,8 +9,10 @@
 #include <cstring>
 #include <memory>
 
-#include "qt_test_support.h"
-#include "test_scenes.h"
+#include "paths.h"
+#include "pixels.h"
+#include "scenes.h"
+#include "scratch_dir.h"
 #include "view/qt/kelpr_view.h"
 #include "view/scene_holder.h"
 #include "view/view_logic.h"
@@ -32,7 +34,7 @@ struct RecordingDocument final : SceneHolder {
 
 class WidgetTest : public ::testing::Test {
   protected:
-    ScratchDir scratch;
+    ScratchDir scratch{Enter::Yes};
     std::unique_ptr<CKELPRView> view;
 
     void SetUp() override {

@@ -1,8 +1,13 @@
 #pragma once
-// Small hand-built scenes for the view tests.
+// Small scenes built in memory, for tests of projection, drawing and the
+// screens.
 
+#include <cstdint>
 #include <initializer_list>
+#include <utility>
+#include <vector>
 
+#include "render/drawing_surface.h"
 #include "scene/scena.h"
 
 namespace kelpris::testing {
@@ -10,6 +15,44 @@ namespace kelpris::testing {
 struct V3 {
     std::int32_t x, y, z;
 };
+
+/// A scene whose vertices have the given window positions; the model
+/// coordinates do not matter to drawing.
+inline Scena sceneAt(const std::vector<Point>& screen) {
+    Scena scene;
+    for (const Point p : screen) {
+        Vertex v;
+        v.screenX = p.x;
+        v.screenY = p.y;
+        scene.vertices.push_back(v);
+    }
+    scene.vertexCount = static_cast<std::int32_t>(screen.size());
+    return scene;
+}
+
+/// Adds an edge between vertices `a` and `b` (0-based). Add every vertex
+/// first: the edge points into the vertex list.
+inline void addEdge(Scena& scene, int a, int b) {
+    scene.edges.push_back({&scene.vertices[a], &scene.vertices[b]});
+    scene.edgeCount = static_cast<std::int32_t>(scene.edges.size());
+}
+
+/// Adds a face of 3 corners, or 4 when `d` is given (0-based), and makes the
+/// scene a face model.
+inline void addFace(Scena& scene, int a, int b, int c, int d = -1) {
+    Vertex* const fourth = d < 0 ? nullptr : &scene.vertices[d];
+    scene.faces.push_back({&scene.vertices[a], &scene.vertices[b], &scene.vertices[c], fourth});
+    scene.faceCount = static_cast<std::int32_t>(scene.faces.size());
+    scene.faceModel = 1;
+}
+
+/// Sets the depth order to the faces numbered in `order` (0-based).
+inline void sortAs(Scena& scene, const std::vector<int>& order) {
+    scene.TRIEDENE_STENY.clear();
+    for (const int i : order) {
+        scene.TRIEDENE_STENY.push_back({0, &scene.faces[i]});
+    }
+}
 
 /// An edge model; `links` are pairs of 1-based vertex numbers.
 inline Scena edgeScene(std::initializer_list<V3> pts,
