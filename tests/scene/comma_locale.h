@@ -1,7 +1,12 @@
 #pragma once
-// Test helper: switches the C library and the C++ global locale to German
-// (decimal comma, '.' grouping) for one scope, generating the locale into a
-// private folder when the system has not got it. Restores "C" on exit.
+// Test helpers for number formatting under a German locale (decimal comma,
+// '.' between thousands).
+//
+// CommaLocale switches the C library to de_DE.UTF-8 for one scope,
+// generating it into a private folder when the system has not got it, and
+// sets a C++ global locale with the same punctuation. The C++ side is built
+// from a facet rather than by name: glibc's newlocale leaks when LOCPATH is
+// set, which the leak checker would report.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -10,18 +15,34 @@
 #include <cstdlib>
 #include <filesystem>
 #include <locale>
-#include <stdexcept>
 #include <string>
 #include <system_error>
 
 namespace kelpris::testing {
+
+/// Restores the classic C++ global locale when it goes out of scope.
+class GermanGlobalLocale {
+  public:
+    GermanGlobalLocale() { std::locale::global(std::locale(std::locale::classic(), new Punct)); }
+    ~GermanGlobalLocale() { std::locale::global(std::locale::classic()); }
+    GermanGlobalLocale(const GermanGlobalLocale&) = delete;
+    GermanGlobalLocale& operator=(const GermanGlobalLocale&) = delete;
+
+  private:
+    // The locale takes ownership of the facet (its reference count starts
+    // at 0).
+    struct Punct : std::numpunct<char> {
+        char do_decimal_point() const override { return ','; }
+        char do_thousands_sep() const override { return '.'; }
+        std::string do_grouping() const override { return "\3"; }
+    };
+};
 
 class CommaLocale {
   public:
     CommaLocale() { active_ = activate(); }
     ~CommaLocale() {
         std::setlocale(LC_ALL, "C");
-        std::locale::global(std::locale::classic());
         if (!dir_.empty()) {
             std::error_code ignored;
             std::filesystem::remove_all(dir_, ignored);
@@ -30,28 +51,17 @@ class CommaLocale {
     CommaLocale(const CommaLocale&) = delete;
     CommaLocale& operator=(const CommaLocale&) = delete;
 
+    /// False when the C library could not be switched.
     [[nodiscard]] bool active() const { return active_; }
 
   private:
     static constexpr const char* kName = "de_DE.UTF-8";
 
-    static bool select() {
-        if (std::setlocale(LC_ALL, kName) == nullptr) {
-            return false;
-        }
-        try {
-            std::locale::global(std::locale(kName));
-        } catch (const std::runtime_error&) {
-            return false;
-        }
-        return true;
-    }
-
     // glibc looks in $LOCPATH first, so a locale built there needs no root
     // and leaves the system alone; one folder per process, as tests run in
     // parallel.
     bool activate() {
-        if (select()) {
+        if (std::setlocale(LC_ALL, kName) != nullptr) {
             return true;
         }
         dir_ = std::filesystem::temp_directory_path() /
@@ -64,10 +74,11 @@ class CommaLocale {
             return false;
         }
         setenv("LOCPATH", dir_.c_str(), 1);
-        return select();
+        return std::setlocale(LC_ALL, kName) != nullptr;
     }
 
     std::filesystem::path dir_;
+    GermanGlobalLocale cxx_;
     bool active_ = false;
 };
 
