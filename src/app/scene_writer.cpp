@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <functional>
+#include <locale>
 #include <random>
 #include <sstream>
 #include <system_error>
@@ -47,6 +48,7 @@ std::string formatScene(const Scena& scene, std::ostream& out) {
 
     // Build the whole text first so a bad reference writes nothing at all.
     std::ostringstream text;
+    text.imbue(std::locale::classic());  // no digit grouping whatever the global locale
     text << scene.faceModel << '\n';
     text << countToWrite(scene.vertexCount, scene.vertices.size()) << ' '
          << (faceModel ? countToWrite(scene.faceCount, scene.faces.size())

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "comma_locale.h"
 #include "scratch_dir.h"
 
 namespace kelpris {
@@ -80,6 +81,17 @@ TEST_F(SceneWriterTest, edgeModelWritesTheExactTextAndLoadsBack) {
     const FileStatus st = writeScene(original, out);
     ASSERT_TRUE(st.ok) << st.message();
     expectSameScene(original, load(out));
+}
+
+TEST_F(SceneWriterTest, aGroupingGlobalLocaleChangesNothing) {
+    const Scena original = load(write("in.dat", "0\n3 2\n-1 0 0.5\n1 0 0.5\n0 1 -1\n1 2\n3 1\n"));
+    const testing::GermanGlobalLocale german;
+    std::ostringstream grouped;
+    grouped << 1000;
+    ASSERT_EQ(grouped.str(), "1.000");  // the locale is in force
+    std::ostringstream text;
+    ASSERT_EQ(formatScene(original, text), "");
+    EXPECT_EQ(text.str(), "0\n3 2\n-1000 0 500\n1000 0 500\n0 1000 -1000\n1 2\n3 1\n");
 }
 
 TEST_F(SceneWriterTest, faceModelKeepsTrianglesQuadsModeAndNumbering) {

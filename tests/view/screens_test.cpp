@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "comma_locale.h"
 #include "recording_surface.h"
 #include "scenes.h"
 #include "scratch_dir.h"
@@ -212,6 +213,19 @@ TEST_F(ScreensTest, angleTextsAtTheLimits) {
     EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const Op& o) {
         return o.text.starts_with("YAU(azimut) = -1000000") && o.text.ends_with(".000000");
     }));
+}
+
+TEST_F(ScreensTest, angleTextsKeepThePointUnderACommaLocale) {
+    const testing::CommaLocale german;
+    if (!german.active()) {
+        GTEST_SKIP() << "no de_DE.UTF-8 locale and localedef could not make one";
+    }
+    paint();
+    const auto texts = find("window", "text");
+    EXPECT_TRUE(std::any_of(texts.begin(), texts.end(),
+                            [](const Op& o) { return o.text == "PITCH(zenit) = 1.570796"; }));
+    EXPECT_TRUE(std::any_of(texts.begin(), texts.end(),
+                            [](const Op& o) { return o.text == "YAU(azimut) = 0.000000"; }));
 }
 
 TEST_F(ScreensTest, missingObserverPicturesAreSkipped) {
