@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <filesystem>
 
-#include "app/scene_writer.h"
+#include "scene/scene_writer.h"
 
 namespace kelpris {
 

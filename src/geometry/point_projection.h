@@ -12,7 +12,7 @@
 #include <cstdint>
 
 #include "geometry/matrix4.h"
-#include "scene/saturate.h"
+#include "base/saturate.h"
 
 namespace kelpris::detail {
 

@@ -5,7 +5,7 @@
 #include <span>
 
 #include "render/drawing_surface.h"
-#include "scene/saturate.h"
+#include "base/saturate.h"
 #include "scene/scena.h"
 
 namespace kelpris {

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "base/file_status.h"
+
 namespace kelpris {
 
 class Matrix4;
@@ -51,24 +53,6 @@ struct SortedFace {
     const Face* face = nullptr;
 };
 
-/// Outcome of reading or writing a file. `ok` false carries the reason; `line`
-/// is the 1-based line where the problem was found, or 0 when no line applies.
-struct FileStatus {
-    bool ok = true;
-    std::string path;
-    int line = 0;
-    std::string reason;
-
-    explicit operator bool() const noexcept { return ok; }
-    /// "<path>: line <n>: <reason>" or "<path>: <reason>"; empty when ok.
-    std::string message() const;
-
-    static FileStatus success(std::string path) { return {true, std::move(path), 0, {}}; }
-    static FileStatus failure(std::string path, int line, std::string reason) {
-        return {false, std::move(path), line, std::move(reason)};
-    }
-};
-
 /// Largest scene file `load` reads (1 GiB, some thirty million faces).
 inline constexpr std::uintmax_t kMaxSceneFileBytes = std::uintmax_t{1} << 30;
 
@@ -76,7 +60,7 @@ inline constexpr std::uintmax_t kMaxSceneFileBytes = std::uintmax_t{1} << 30;
 inline constexpr const char* kSortReportFile = "rep_vytr.txt";
 
 class Scena {
-public:
+  public:
     Scena() = default;
     Scena(const Scena&) = delete;
     Scena& operator=(const Scena&) = delete;
@@ -89,9 +73,9 @@ public:
     std::int32_t vertexCount = 0;
     std::int32_t edgeCount = 0;
     std::int32_t faceCount = 0;
-    std::vector<Vertex> vertices;  ///< file order; vertex number n is vertices[n-1]
-    std::vector<Edge> edges;       ///< file order; empty for a face model
-    std::vector<Face> faces;       ///< file order; empty for an edge model
+    std::vector<Vertex> vertices;            ///< file order; vertex number n is vertices[n-1]
+    std::vector<Edge> edges;                 ///< file order; empty for a face model
+    std::vector<Face> faces;                 ///< file order; empty for an edge model
     std::vector<SortedFace> TRIEDENE_STENY;  ///< farthest face first; empty after a load
     std::int32_t centreX = 0;
     std::int32_t centreY = 0;
@@ -110,7 +94,7 @@ public:
     /// where known, and what was expected. The file is read once, whole; only
     /// regular files of at most kMaxSceneFileBytes are read, and running out
     /// of memory is a failure like any other.
-    FileStatus load(const std::filesystem::path& path);
+    [[nodiscard]] FileStatus load(const std::filesystem::path& path);
 
     /// Releases every record and sets the three counts to 0. `faceModel`, the
     /// centre and the projected centre keep their values.
@@ -134,7 +118,7 @@ public:
     /// insertion would order them) and rewrites the sort report at
     /// `reportPath`. The list stands whether or not the report could be
     /// written; the status tells which.
-    FileStatus sortFaces(const std::filesystem::path& reportPath = kSortReportFile);
+    [[nodiscard]] FileStatus sortFaces(const std::filesystem::path& reportPath = kSortReportFile);
 
     // --- Projection (geometry/scene_projection.cpp) --------------------------
     /// Projects every vertex and then the centre in parallel; every vertex

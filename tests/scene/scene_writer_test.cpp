@@ -1,4 +1,4 @@
-#include "app/scene_writer.h"
+#include "scene/scene_writer.h"
 
 #include <gtest/gtest.h>
 
