@@ -97,6 +97,27 @@ std::string readExactly(int fd, std::string& out) {
     return n > 0 ? "the file grew while it was read" : "";
 }
 
+/// Opens `path` for reading if it is a regular file; "" or the reason.
+std::string openRegularFile(const fs::path& path, Descriptor& file, std::uintmax_t& size) {
+    // O_NONBLOCK: opening a FIFO without a writer must not wait for one.
+    file.reset(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!file.valid()) {
+        return withSystemReason("cannot open file", errno);
+    }
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0) {
+        return withSystemReason("cannot read file", errno);
+    }
+    if (S_ISDIR(info.st_mode)) {
+        return withSystemReason("cannot read file", EISDIR);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return "cannot read file: not a regular file";
+    }
+    size = static_cast<std::uintmax_t>(info.st_size);
+    return {};
+}
+
 fs::path shownPath(const fs::path& path) {
     std::error_code ec;
     fs::path absolute = fs::absolute(path, ec);
@@ -291,22 +312,11 @@ std::string replaceAtomically(const fs::path& target, std::string_view bytes) {
 }  // namespace
 
 FileStatus readRegularFile(const fs::path& path, std::uintmax_t maxBytes, std::string& out) {
-    // O_NONBLOCK: opening a FIFO without a writer must not wait for one.
-    const Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!file.valid()) {
-        return readFailure(path, withSystemReason("cannot open file", errno), out);
+    Descriptor file;
+    std::uintmax_t size = 0;
+    if (std::string reason = openRegularFile(path, file, size); !reason.empty()) {
+        return readFailure(path, std::move(reason), out);
     }
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0) {
-        return readFailure(path, withSystemReason("cannot read file", errno), out);
-    }
-    if (S_ISDIR(info.st_mode)) {
-        return readFailure(path, withSystemReason("cannot read file", EISDIR), out);
-    }
-    if (!S_ISREG(info.st_mode)) {
-        return readFailure(path, "cannot read file: not a regular file", out);
-    }
-    const auto size = static_cast<std::uintmax_t>(info.st_size);
     if (size > maxBytes) {
         return readFailure(path,
                            "file too large: " + std::to_string(size) + " bytes, the limit is " +
@@ -316,6 +326,15 @@ FileStatus readRegularFile(const fs::path& path, std::uintmax_t maxBytes, std::s
     out.assign(static_cast<std::size_t>(size), '\0');
     if (std::string reason = readExactly(file.get(), out); !reason.empty()) {
         return readFailure(path, std::move(reason), out);
+    }
+    return FileStatus::success(path.string());
+}
+
+FileStatus checkRegularFile(const fs::path& path) {
+    Descriptor file;
+    std::uintmax_t size = 0;
+    if (std::string reason = openRegularFile(path, file, size); !reason.empty()) {
+        return FileStatus::failure(path.string(), 0, std::move(reason));
     }
     return FileStatus::success(path.string());
 }

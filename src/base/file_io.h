@@ -22,6 +22,10 @@ namespace kelpris {
 [[nodiscard]] FileStatus readRegularFile(const std::filesystem::path& path, std::uintmax_t maxBytes,
                                          std::string& out);
 
+/// Opens `path` as readRegularFile does and reads nothing: the same
+/// refusals and reasons, success when the file could be read.
+[[nodiscard]] FileStatus checkRegularFile(const std::filesystem::path& path);
+
 /// What writeFileAtomically does with a symbolic link found at the path.
 enum class LinkPolicy {
     FollowLinks,   ///< the file the link leads to is replaced; the link stays
