@@ -87,9 +87,9 @@ class CMainFrame : public QMainWindow {
   private:
     void buildMenus();
     /// Tells the user about a failed open; whether `status` was a success.
-    bool reportOpen(const FileStatus& status);
+    [[nodiscard]] bool reportOpen(const FileStatus& status);
     /// Tells the user about a failed save; whether `status` was a success.
-    bool reportSave(const FileStatus& status);
+    [[nodiscard]] bool reportSave(const FileStatus& status);
 
     CKELPRDoc& document_;
     RecentFileList& recent_;

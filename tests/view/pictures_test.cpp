@@ -35,14 +35,15 @@ class PicturesTest : public ::testing::Test {
         s.stereoMode = 0;
         {
             QtImageSurface setup(w, h);
-            DrawScreen(s, setup);  // builds the stereo transform
+            static_cast<void>(DrawScreen(s, setup));  // builds the stereo transform
             if (stereoMode == 0) {
                 return setup.image();
             }
         }
         s.stereoMode = stereoMode;
         QtImageSurface stereo(w, h);
-        DrawScreen(s, stereo);
+        const auto report = DrawScreen(s, stereo);
+        EXPECT_TRUE(!report || report->ok) << report->message();
         return stereo.image();
     }
 };
