@@ -6,11 +6,8 @@
 #include <cstring>
 #include <sstream>
 
-#include <cerrno>
-#include <cstring>
 #include "app/app.h"
 #include "app/main_frame.h"
-
 #include "shell_fixture.h"
 #include "view/qt/kelpr_view.h"
 
