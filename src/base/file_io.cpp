@@ -257,7 +257,7 @@ std::string nameTemporary(int fd, const fs::path& folder, const fs::path& target
     return {};
 }
 
-std::string fillTemporary(int fd, std::string_view bytes, mode_t keepMode) {
+std::string fillTemporary(int fd, std::string_view bytes, mode_t keepMode, Durability durability) {
     if (const int err = file_io_detail::writeAll(fd, bytes); err != 0) {
         return withSystemReason("cannot write", err);
     }
@@ -265,7 +265,7 @@ std::string fillTemporary(int fd, std::string_view bytes, mode_t keepMode) {
         return withSystemReason("cannot keep the file's permissions", errno);
     }
     // A full disk on some file systems only shows here.
-    if (::fsync(fd) != 0) {
+    if (durability == Durability::Synced && ::fsync(fd) != 0) {
         return withSystemReason("cannot write", errno);
     }
     return {};
@@ -282,7 +282,8 @@ std::string syncFolder(const fs::path& folder) {
     return {};
 }
 
-std::string replaceAtomically(const fs::path& target, std::string_view bytes) {
+std::string replaceAtomically(const fs::path& target, std::string_view bytes,
+                              Durability durability) {
     mode_t keepMode = 0;
     if (std::string reason = checkReplaceable(target, keepMode); !reason.empty()) {
         return reason;
@@ -294,7 +295,8 @@ std::string replaceAtomically(const fs::path& target, std::string_view bytes) {
     if (std::string reason = createTemporary(folder, target, file, name); !reason.empty()) {
         return reason;
     }
-    if (std::string reason = fillTemporary(file.get(), bytes, keepMode); !reason.empty()) {
+    if (std::string reason = fillTemporary(file.get(), bytes, keepMode, durability);
+        !reason.empty()) {
         return reason;
     }
     if (name.path().empty()) {
@@ -306,7 +308,7 @@ std::string replaceAtomically(const fs::path& target, std::string_view bytes) {
         return withSystemReason("cannot replace the file", errno);
     }
     name.release();
-    return syncFolder(folder);
+    return durability == Durability::Synced ? syncFolder(folder) : std::string();
 }
 
 }  // namespace
@@ -339,7 +341,8 @@ FileStatus checkRegularFile(const fs::path& path) {
     return FileStatus::success(path.string());
 }
 
-FileStatus writeFileAtomically(const fs::path& path, std::string_view bytes, LinkPolicy policy) {
+FileStatus writeFileAtomically(const fs::path& path, std::string_view bytes, LinkPolicy policy,
+                               Durability durability) {
     const std::string shown = shownPath(path).string();
     if (path.empty() || !path.has_filename()) {
         return FileStatus::failure(
@@ -351,7 +354,7 @@ FileStatus writeFileAtomically(const fs::path& path, std::string_view bytes, Lin
             return FileStatus::failure(shown, 0, std::move(reason));
         }
     }
-    if (std::string reason = replaceAtomically(target, bytes); !reason.empty()) {
+    if (std::string reason = replaceAtomically(target, bytes, durability); !reason.empty()) {
         return FileStatus::failure(shown, 0, std::move(reason));
     }
     return FileStatus::success(shown);

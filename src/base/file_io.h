@@ -32,10 +32,19 @@ enum class LinkPolicy {
     ReplaceLinks,  ///< the link itself is replaced by the new file
 };
 
+/// Whether writeFileAtomically waits for the bytes to reach the disk.
+enum class Durability {
+    Synced,    ///< file and folder are synced: the new file survives a crash
+    Unsynced,  ///< still all-or-nothing for readers, but not forced to disk;
+               ///< for files rewritten so often that a sync would slow the
+               ///< program down and losing the latest one costs nothing
+};
+
 /// Replaces the file at `path` with `bytes` so that readers see either the
 /// old file or the whole new one: the bytes go to a temporary file in the
 /// target's folder (unnamed where the file system allows), are synced, and
-/// the temporary is renamed over the target; then the folder is synced.
+/// the temporary is renamed over the target; then the folder is synced
+/// (with Durability::Synced).
 /// A regular file being replaced keeps its permission bits; one the user
 /// marked read-only (no write bit at all) or cannot write is refused and
 /// left as it is. A directory or a device at the target is refused; a FIFO
@@ -45,7 +54,8 @@ enum class LinkPolicy {
 /// system's reason.
 [[nodiscard]] FileStatus writeFileAtomically(const std::filesystem::path& path,
                                              std::string_view bytes,
-                                             LinkPolicy policy = LinkPolicy::FollowLinks);
+                                             LinkPolicy policy = LinkPolicy::FollowLinks,
+                                             Durability durability = Durability::Synced);
 
 namespace file_io_detail {
 

@@ -173,8 +173,11 @@ FileStatus Scena::sortFaces(const std::filesystem::path& reportPath) {
     }
 
     // A link planted under the report's name is replaced, not followed, so
-    // the report can never overwrite another file.
-    return writeFileAtomically(reportPath, formatReport(TRIEDENE_STENY), LinkPolicy::ReplaceLinks);
+    // the report can never overwrite another file. The report is rewritten
+    // on every stereo paint: syncing it each time would cost every paint a
+    // disk flush, and the next paint writes it again anyway.
+    return writeFileAtomically(reportPath, formatReport(TRIEDENE_STENY), LinkPolicy::ReplaceLinks,
+                               Durability::Unsynced);
 }
 
 }  // namespace kelpris
