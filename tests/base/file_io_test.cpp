@@ -82,6 +82,8 @@ TEST_F(FileIoTest, readsRegularFilesExactlyAndRefusesEverythingElseWithoutBlocki
         {fifo, 1000, false, "cannot read file: not a regular file"},
         {socketPath, 1000, false, "cannot open file: No such device or address"},
         {"/dev/zero", 1000, false, "cannot read file: not a regular file"},
+        // Says it is empty, then gives text: a file that grows while read.
+        {"/proc/self/status", 1000, false, "the file grew while it was read"},
         {dir_, 1000, false, "cannot read file: Is a directory"},
         {dir_ / "missing", 1000, false, "cannot open file: No such file or directory"},
     };
