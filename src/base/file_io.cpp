@@ -175,7 +175,9 @@ std::string checkReplaceable(const fs::path& target, mode_t& keepMode) {
     if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
         return withSystemReason("cannot write", errno);
     }
-    keepMode = info.st_mode & 07777;
+    // Only the read/write/execute bits: set-user-ID and the like must not
+    // pass to content written by someone else.
+    keepMode = info.st_mode & 0777;
     return {};
 }
 
