@@ -11,8 +11,8 @@
 
 #include <cstdint>
 
-#include "geometry/matrix4.h"
 #include "base/saturate.h"
+#include "geometry/matrix4.h"
 
 namespace kelpris::detail {
 

@@ -4,8 +4,8 @@
 #include <array>
 #include <span>
 
-#include "render/drawing_surface.h"
 #include "base/saturate.h"
+#include "render/drawing_surface.h"
 #include "scene/scena.h"
 
 namespace kelpris {
