@@ -91,9 +91,11 @@ class Scena {
     /// failure (cannot open or read, or the file breaks the format) nothing of
     /// the file is kept: the scene is left Empty (`faceModel` and the centre
     /// keep their values), and the status names the file, the 1-based line
-    /// where known, and what was expected. The file is read once, whole; only
-    /// regular files of at most kMaxSceneFileBytes are read, and running out
-    /// of memory is a failure like any other.
+    /// where known, and what was expected. The file is read once, whole, into a
+    /// buffer of its size; only regular files of at most kMaxSceneFileBytes
+    /// are read (a FIFO or device is refused without waiting), a file that
+    /// changes size while it is read is refused, and running out of memory
+    /// is a failure like any other.
     [[nodiscard]] FileStatus load(const std::filesystem::path& path);
 
     /// Releases every record and sets the three counts to 0. `faceModel`, the
