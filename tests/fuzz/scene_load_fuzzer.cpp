@@ -14,11 +14,7 @@
 
 #include "scene/scena.h"
 #include "scene/scene_reader.h"
-#if __has_include("scene/scene_writer.h")
 #include "scene/scene_writer.h"
-#else
-#include "app/scene_writer.h"
-#endif
 
 namespace {
 
