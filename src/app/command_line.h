@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-namespace kelpris {
+#include "app/version.h"
 
-inline constexpr const char* kVersionText = "KELPRIS 1.0.0.1";
+namespace kelpris {
 
 /// Largest accepted drawing-area side for --size; keeps the off-screen
 /// buffers within a sane amount of memory.
