@@ -62,7 +62,7 @@ void paintScreen(benchmark::State& st, Scena scene, kelpris::Screen screen) {
     QImage buffer(1920, 1080, QImage::Format_RGB32);
     {  // the stereo screen uses the transform of the last setup paint
         kelpris::QtImageSurface surface(buffer);
-        kelpris::DrawScreen(view, surface);
+        static_cast<void>(kelpris::DrawScreen(view, surface));
     }
     view.stereoMode = screen;
     const fs::path report = fs::temp_directory_path() / "kelpris_view_bench_rep.txt";

@@ -6,8 +6,8 @@ set -euo pipefail
 packages=(
   build-essential cmake g++ clang libclang-rt-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libgtest-dev libgmock-dev googletest libbenchmark-dev
-  fonts-dejavu-core xvfb xauth clang-format
+  libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev
+  fonts-dejavu-core xvfb xauth locales clang-format
 )
 
 missing=()

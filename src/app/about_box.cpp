@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QGridLayout>
 
+#include "app/version.h"
+
 namespace kelpris {
 
 CAboutBox::CAboutBox(QWidget* parent)
     : QDialog(parent),
-      version_(QStringLiteral("KELPRIS Version 1.0")),
+      version_(QString::fromLatin1(kAboutVersionText)),
       description_(QStringLiteral("Two-colour stereo model viewer")),
       ok_(QStringLiteral("OK")) {
     setWindowTitle(QStringLiteral("About KELPRIS"));

@@ -1,21 +1,23 @@
 #include "app/app.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QIcon>
 #include <QMenuBar>
 #include <QSettings>
 #include <QTimer>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
+#include <string_view>
 
 #include "app/about_box.h"
+#include "app/file_names.h"
 #include "app/main_frame.h"
 #include "app/view_menu.h"
 #include "app/view_settings.h"
+#include "base/file_io.h"
 #include "view/depth_readout.h"
 #include "view/qt/kelpr_view.h"
 #include "view/qt/picture_export.h"
@@ -25,19 +27,18 @@ namespace kelpris {
 
 namespace {
 
-QString fromLocal(const std::string& text) {
-    return QFile::decodeName(QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+QByteArray bytesOf(const std::string& text) {
+    return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-/// Whether the loader could open `path` at all (as opposed to opening it and
-/// finding the contents broken).
-bool canRead(const QString& path) {
-    if (!QFileInfo(path).isFile()) {
-        return false;
+/// The picture as PNG bytes; empty when it cannot be encoded.
+QByteArray encodePng(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+        return {};
     }
-    const QByteArray encoded = QFile::encodeName(path);
-    std::ifstream probe(std::filesystem::path(std::string(encoded.constData(), encoded.size())));
-    return probe.good();
+    return bytes;
 }
 
 QString startupProblem(const FileStatus& status) {
@@ -94,18 +95,17 @@ void CKELPRApp::setUpViewOptions(const CommandLine& commandLine, bool rendering)
     }
 }
 
-CKELPRApp::Outcome CKELPRApp::initInstance(const CommandLine& commandLine, std::ostream& err) {
+void CKELPRApp::setUpApplication() {
     QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationName));
     QCoreApplication::setOrganizationName(QString::fromLatin1(kOrganisationName));
     QApplication::setWindowIcon(applicationIcon());
     // Lets desktops match the window with kelpris.desktop and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("kelpris"));
-    {
-        QSettings settings;
-        recent_.load(settings);
-    }
+    QSettings settings;
+    recent_.load(settings);
+}
 
-    const bool rendering = commandLine.renderPath.has_value() || commandLine.viewer.rendersEyes();
+void CKELPRApp::createWindows() {
     frame_ = std::make_unique<CMainFrame>(document_, recent_, *prompts_);
     auto view = std::make_unique<CKELPRView>();
     // The document needs the scene before a file named on the command line
@@ -114,25 +114,25 @@ CKELPRApp::Outcome CKELPRApp::initInstance(const CommandLine& commandLine, std::
     view_ = view.get();
     frame_->setView(view.release());
     document_.setSceneSink([this](Scena&& fresh) { view_->replaceScene(std::move(fresh)); });
-    setUpViewOptions(commandLine, rendering);
-
     connect(frame_.get(), &CMainFrame::aboutRequested, this, &CKELPRApp::onAppAbout);
     connect(frame_.get(), &CMainFrame::recentFilesChanged, this, &CKELPRApp::saveRecentFiles);
-    QMetaObject::Connection renderWarnings;
+}
+
+QMetaObject::Connection CKELPRApp::reportSortFailures(bool rendering, std::ostream& err) {
     if (rendering) {
-        // Only while rendering below: `err` need not outlive this call.
-        renderWarnings =
-            connect(view_, &CKELPRView::sortReportFailed, this, [&err](const QString& message) {
-                err << "kelpris: warning: " << message.toLocal8Bit().constData() << '\n';
-            });
-    } else {
-        connect(view_, &CKELPRView::sortReportFailed, this, [this](const QString& message) {
-            prompts_->notice(frame_.get(), QStringLiteral("The sort report could not be "
-                                                          "written.\n\n") +
-                                               message);
+        // The caller disconnects before returning: `err` need not outlive it.
+        return connect(view_, &CKELPRView::sortReportFailed, this, [&err](const QString& message) {
+            err << "kelpris: warning: the sort report could not be written: "
+                << message.toLocal8Bit().constData() << '\n';
         });
     }
+    return connect(view_, &CKELPRView::sortReportFailed, this, [this](const QString& message) {
+        prompts_->notice(frame_.get(),
+                         QStringLiteral("The sort report could not be written.\n\n") + message);
+    });
+}
 
+void CKELPRApp::applyAngles(const CommandLine& commandLine) {
     ViewState& state = viewState();
     if (commandLine.yaw) {
         state.yaw = wrapAngle(*commandLine.yaw);
@@ -140,40 +140,30 @@ CKELPRApp::Outcome CKELPRApp::initInstance(const CommandLine& commandLine, std::
     if (commandLine.pitch) {
         state.pitch = clampPitch(*commandLine.pitch);
     }
+}
 
-    bool fileOpened = false;
-    QString pendingError;
-    if (commandLine.file) {
-        const QString path = fromLocal(*commandLine.file);
-        const FileStatus status = document_.openDocument(path);
-        if (status) {
-            fileOpened = true;
-        } else if (rendering || !canRead(path)) {
-            err << "kelpris: " << status.message() << '\n';
-            disconnect(renderWarnings);
-            return {false, 1};
-        } else {
-            pendingError = QStringLiteral(
-                               "The file could not be opened; the model shown "
-                               "stays.\n\n") +
-                           QString::fromStdString(status.message());
-        }
+bool CKELPRApp::openCommandLineFile(const CommandLine& commandLine, std::ostream& err,
+                                    StartupMessages& messages) {
+    if (!commandLine.file) {
+        return true;
     }
-
-    QString pendingNotice;
-    if (!view_->startupLoadStatus() && !fileOpened) {
-        pendingNotice = startupProblem(view_->startupLoadStatus());
+    const QByteArray path = bytesOf(*commandLine.file);
+    const FileStatus status = document_.openDocument(path);
+    if (status) {
+        messages.fileOpened = true;
+        return true;
     }
-
-    if (rendering) {
-        if (!pendingNotice.isEmpty()) {
-            err << "kelpris: note: " << pendingNotice.toLocal8Bit().constData() << '\n';
-        }
-        const Outcome outcome = render(commandLine, err);
-        disconnect(renderWarnings);
-        return outcome;
+    if (commandLine.renderPath || commandLine.viewer.rendersEyes() ||
+        !checkRegularFile(fsPath(path))) {
+        err << "kelpris: " << status.message() << '\n';
+        return false;
     }
+    messages.error = QStringLiteral("The file could not be opened; the model shown stays.\n\n") +
+                     QString::fromStdString(status.message());
+    return true;
+}
 
+void CKELPRApp::showMainWindow(const CommandLine& commandLine) {
     const QSize area(commandLine.width.value_or(kWindowDefaultWidth) + 4,
                      commandLine.height.value_or(kWindowDefaultHeight) + 4);
     frame_->resize(area.width(), area.height() + frame_->menuBar()->sizeHint().height());
@@ -185,20 +175,52 @@ CKELPRApp::Outcome CKELPRApp::initInstance(const CommandLine& commandLine, std::
         // As after a double-click: the stereo screen uses the transform of
         // the setup paint before it.
         view_->paintNow();
-        state.stereoMode = Screen::Stereo;
+        viewState().stereoMode = Screen::Stereo;
         view_->update();
     }
+}
 
-    if (!pendingError.isEmpty() || !pendingNotice.isEmpty()) {
-        QTimer::singleShot(0, frame_.get(), [this, pendingError, pendingNotice] {
-            if (!pendingNotice.isEmpty()) {
-                prompts_->notice(frame_.get(), pendingNotice);
-            }
-            if (!pendingError.isEmpty()) {
-                prompts_->error(frame_.get(), pendingError);
-            }
-        });
+void CKELPRApp::showStartupMessages(const StartupMessages& messages) {
+    if (messages.error.isEmpty() && messages.notice.isEmpty()) {
+        return;
     }
+    // Once the event loop runs, so the window is up behind them.
+    QTimer::singleShot(0, frame_.get(), [this, messages] {
+        if (!messages.notice.isEmpty()) {
+            prompts_->notice(frame_.get(), messages.notice);
+        }
+        if (!messages.error.isEmpty()) {
+            prompts_->error(frame_.get(), messages.error);
+        }
+    });
+}
+
+CKELPRApp::Outcome CKELPRApp::initInstance(const CommandLine& commandLine, std::ostream& err) {
+    setUpApplication();
+    createWindows();
+    const bool rendering = commandLine.renderPath.has_value() || commandLine.viewer.rendersEyes();
+    setUpViewOptions(commandLine, rendering);
+    const QMetaObject::Connection sortMessages = reportSortFailures(rendering, err);
+    applyAngles(commandLine);
+
+    StartupMessages messages;
+    if (!openCommandLineFile(commandLine, err, messages)) {
+        disconnect(sortMessages);
+        return {false, 1};
+    }
+    if (!view_->startupLoadStatus() && !messages.fileOpened) {
+        messages.notice = startupProblem(view_->startupLoadStatus());
+    }
+    if (rendering) {
+        if (!messages.notice.isEmpty()) {
+            err << "kelpris: note: " << messages.notice.toLocal8Bit().constData() << '\n';
+        }
+        const Outcome outcome = render(commandLine, err);
+        disconnect(sortMessages);
+        return outcome;
+    }
+    showMainWindow(commandLine);
+    showStartupMessages(messages);
     return {true, 0};
 }
 
@@ -212,8 +234,16 @@ CKELPRApp::Outcome CKELPRApp::render(const CommandLine& commandLine, std::ostrea
     }
 
     const auto write = [&err](const QImage& picture, const std::string& name) {
-        if (const std::optional<QString> failure = writePng(picture, fromLocal(name))) {
-            err << "kelpris: " << failure->toLocal8Bit().constData() << '\n';
+        const std::filesystem::path path = fsPath(bytesOf(name));
+        const QByteArray png = encodePng(picture);
+        if (png.isEmpty()) {
+            err << "kelpris: cannot encode the picture as PNG for " << path.string() << '\n';
+            return false;
+        }
+        const FileStatus written = writeFileAtomically(
+            path, std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
+        if (!written) {
+            err << "kelpris: " << written.message() << '\n';
             return false;
         }
         return true;
@@ -286,13 +316,11 @@ int runKelpris(int argc, char** argv) {
 
     // A named file that cannot be read ends the run before any window (or
     // display connection) exists.
-    if (commandLine.file && !canRead(fromLocal(*commandLine.file))) {
-        Scena probe;
-        const FileStatus status = probe.load(*commandLine.file);
-        std::cerr << "kelpris: "
-                  << (status ? *commandLine.file + ": cannot open the file" : status.message())
-                  << '\n';
-        return 1;
+    if (commandLine.file) {
+        if (const FileStatus readable = checkRegularFile(*commandLine.file); !readable) {
+            std::cerr << "kelpris: " << readable.message() << '\n';
+            return 1;
+        }
     }
 
     // --render needs no display.

@@ -58,7 +58,7 @@ class CKELPRApp : public QObject {
     /// the reason on `err` and no window; otherwise the window is shown,
     /// a broken FILE or a missing dom.dat is told to the user once it is up,
     /// and {true, 0} is returned.
-    Outcome initInstance(const CommandLine& commandLine, std::ostream& err);
+    [[nodiscard]] Outcome initInstance(const CommandLine& commandLine, std::ostream& err);
 
     CMainFrame* mainFrame() const { return frame_.get(); }
     CKELPRView* view() const { return view_; }
@@ -71,6 +71,23 @@ class CKELPRApp : public QObject {
     void onAppAbout();
 
   private:
+    /// What start-up has to tell the user once the window is up.
+    struct StartupMessages {
+        bool fileOpened = false;  ///< FILE replaced the dom.dat model
+        QString error;            ///< FILE was readable but broken
+        QString notice;           ///< dom.dat missing or broken
+    };
+
+    void setUpApplication();
+    void createWindows();
+    QMetaObject::Connection reportSortFailures(bool rendering, std::ostream& err);
+    static void applyAngles(const CommandLine& commandLine);
+    /// Opens FILE, if given. False when the run must end (status 1, the
+    /// reason on `err`): FILE cannot be read, or is broken with --render.
+    [[nodiscard]] bool openCommandLineFile(const CommandLine& commandLine, std::ostream& err,
+                                           StartupMessages& messages);
+    void showMainWindow(const CommandLine& commandLine);
+    void showStartupMessages(const StartupMessages& messages);
     Outcome render(const CommandLine& commandLine, std::ostream& err);
     /// The options from the settings (not when rendering, so pictures
     /// written from the command line never depend on them) and the command

@@ -1,7 +1,10 @@
 #include "app/command_line.h"
 
+#include <CLI/CLI.hpp>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <optional>
 
 namespace kelpris {
 
@@ -27,6 +30,182 @@ CommandLine failed(std::string message) {
     CommandLine result;
     result.action = CommandLine::Action::Error;
     result.error = std::move(message);
+    return result;
+}
+
+/// --help or --version anywhere before "--" wins over everything else,
+/// even over an error elsewhere on the line.
+std::optional<CommandLine> helpOrVersion(const std::vector<std::string>& args) {
+    for (const std::string& arg : args) {
+        if (arg == "--") {
+            break;
+        }
+        if (arg == "--help" || arg == "-h" || arg == "--version") {
+            CommandLine early;
+            early.action =
+                arg == "--version" ? CommandLine::Action::Version : CommandLine::Action::Help;
+            return early;
+        }
+    }
+    return std::nullopt;
+}
+
+struct NamedOption {
+    const char* name;
+    CLI::Option* option;
+};
+
+struct RawLine {
+    std::vector<NamedOption> options;  ///< in the order --size, --yaw, --pitch, --screen, --render
+    CLI::Option* renderPair = nullptr;
+    CLI::Option* swapEyes = nullptr;
+
+    /// The one value given for `name`, if the option was given.
+    std::optional<std::string> value(std::string_view name) const {
+        for (const NamedOption& o : options) {
+            if (name == o.name && o.option->count() > 0) {
+                return o.option->results().front();
+            }
+        }
+        return std::nullopt;
+    }
+};
+
+/// An option written as "--name=" with nothing after the "=": refused here,
+/// as the parser would take the next argument as its value instead.
+std::optional<CommandLine> emptyInlineValue(const std::vector<std::string>& options) {
+    for (const std::string& arg : options) {
+        for (const char* name : {"--render=", "--render-sbs=", "--info="}) {
+            if (arg == name) {
+                return failed(arg.substr(0, arg.size() - 1) + " needs a file name");
+            }
+        }
+        if (arg.rfind("--swap-eyes=", 0) == 0) {
+            return failed("option '--swap-eyes' takes no value");
+        }
+        for (const char* name :
+             {"--size=", "--yaw=", "--pitch=", "--screen=", "--glasses=", "--shading="}) {
+            if (arg == name) {
+                return failed("invalid " + arg.substr(0, arg.size() - 1) + " '': empty value");
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+/// Our own words for the parser's "--name: ..." count complaints: the
+/// option was either given twice or left without its value.
+std::string mismatchMessage(const std::string& what, const std::vector<std::string>& options) {
+    const std::string name = what.substr(0, what.find(':'));
+    if (name == "--render-pair") {
+        return "--render-pair needs two file names, LEFT and RIGHT";
+    }
+    const auto uses = std::count_if(options.begin(), options.end(), [&](const std::string& arg) {
+        return arg == name || arg.rfind(name + "=", 0) == 0;
+    });
+    return uses > 1 ? "option '" + name + "' given twice" : "option '" + name + "' needs a value";
+}
+
+/// Sorts what the parser did not take: an unknown option is an error; the
+/// rest, with everything after "--", are file names, of which at most one.
+CommandLine takeFile(const std::vector<std::string>& extras,
+                     const std::vector<std::string>& afterDashes, CommandLine result) {
+    std::vector<std::string> files;
+    for (const std::string& extra : extras) {
+        if (extra.size() >= 2 && extra[0] == '-') {
+            return failed("unknown option '" + extra.substr(0, extra.find('=')) + "'");
+        }
+        files.push_back(extra);
+    }
+    files.insert(files.end(), afterDashes.begin(), afterDashes.end());
+    if (files.size() > 1) {
+        return failed("only one FILE may be given (got '" + files[0] + "' and '" + files[1] + "')");
+    }
+    if (files.size() == 1) {
+        if (files.front().empty()) {
+            return failed("FILE must not be empty");
+        }
+        result.file = files.front();
+    }
+    return result;
+}
+
+/// Checks and converts each value given; the first bad one is the error.
+std::optional<std::string> applySize(const std::optional<std::string>& value, CommandLine& out) {
+    if (!value) {
+        return std::nullopt;
+    }
+    int w = 0;
+    int h = 0;
+    if (!parseSize(*value, w, h)) {
+        return "invalid --size '" + *value + "': expected WxH, each 1.." +
+               std::to_string(kMaxDrawingSide);
+    }
+    out.width = w;
+    out.height = h;
+    return std::nullopt;
+}
+
+std::optional<std::string> applyAngle(const char* name, const std::optional<std::string>& value,
+                                      std::optional<float>& slot) {
+    if (!value) {
+        return std::nullopt;
+    }
+    float angle = 0.0f;
+    if (!parseAngle(*value, angle)) {
+        return std::string("invalid ") + name + " '" + *value + "': expected radians";
+    }
+    slot = angle;
+    return std::nullopt;
+}
+
+std::optional<std::string> applyScreen(const std::optional<std::string>& value, CommandLine& out) {
+    if (!value || *value == "setup") {
+        return std::nullopt;
+    }
+    if (*value != "stereo") {
+        return "invalid --screen '" + *value + "': expected setup or stereo";
+    }
+    out.screen = CommandLine::Screen::Stereo;
+    return std::nullopt;
+}
+
+RawViewerFlags viewerFlags(const RawLine& raw) {
+    RawViewerFlags flags;
+    flags.glasses = raw.value("--glasses");
+    flags.shading = raw.value("--shading");
+    flags.renderSbs = raw.value("--render-sbs");
+    flags.infoFile = raw.value("--info");
+    if (raw.renderPair->count() > 0) {
+        flags.renderPair = raw.renderPair->results();
+    }
+    flags.swapEyes = raw.swapEyes->count() > 0;
+    return flags;
+}
+
+CommandLine interpret(const RawLine& raw) {
+    CommandLine result;
+    std::optional<std::string> problem = applySize(raw.value("--size"), result);
+    if (!problem) {
+        problem = applyAngle("--yaw", raw.value("--yaw"), result.yaw);
+    }
+    if (!problem) {
+        problem = applyAngle("--pitch", raw.value("--pitch"), result.pitch);
+    }
+    if (!problem) {
+        problem = applyScreen(raw.value("--screen"), result);
+    }
+    if (problem) {
+        return failed(*problem);
+    }
+    result.renderPath = raw.value("--render");
+    if (result.renderPath && result.renderPath->empty()) {
+        return failed("--render needs a file name");
+    }
+    if (std::optional<std::string> viewerProblem =
+            interpretViewerFlags(viewerFlags(raw), result.viewer)) {
+        return failed(*viewerProblem);
+    }
     return result;
 }
 
@@ -68,149 +247,50 @@ bool parseAngle(std::string_view text, float& value) {
 }
 
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
-    for (const std::string& arg : args) {
-        if (arg == "--") {
-            break;
-        }
-        if (arg == "--help" || arg == "-h") {
-            CommandLine help;
-            help.action = CommandLine::Action::Help;
-            return help;
-        }
-        if (arg == "--version") {
-            CommandLine version;
-            version.action = CommandLine::Action::Version;
-            return version;
-        }
+    if (std::optional<CommandLine> early = helpOrVersion(args)) {
+        return *early;
     }
-
-    CommandLine result;
-    RawViewerFlags viewer;
-    bool optionsEnded = false;
-    bool screenGiven = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            if (result.file) {
-                return failed("only one FILE may be given (got '" + *result.file + "' and '" + arg +
-                              "')");
-            }
-            if (arg.empty()) {
-                return failed("FILE must not be empty");
-            }
-            result.file = arg;
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-
-        std::string name = arg;
-        std::optional<std::string> value;
-        if (const std::size_t eq = arg.find('='); eq != std::string::npos) {
-            name = arg.substr(0, eq);
-            value = arg.substr(eq + 1);
-        }
-        if (name == "--swap-eyes") {
-            if (value) {
-                return failed("option '--swap-eyes' takes no value");
-            }
-            if (viewer.swapEyes) {
-                return failed("option '--swap-eyes' given twice");
-            }
-            viewer.swapEyes = true;
-            continue;
-        }
-        if (name == "--render-pair") {
-            if (viewer.renderPair) {
-                return failed("option '--render-pair' given twice");
-            }
-            std::vector<std::string> names;
-            if (value) {
-                names.push_back(*value);
-            }
-            while (names.size() < 2 && i + 1 < args.size()) {
-                names.push_back(args[++i]);
-            }
-            viewer.renderPair = names;
-            continue;
-        }
-        const bool viewerOption = name == "--glasses" || name == "--shading" ||
-                                  name == "--render-sbs" || name == "--info";
-        const bool known = name == "--size" || name == "--yaw" || name == "--pitch" ||
-                           name == "--screen" || name == "--render" || viewerOption;
-        if (!known) {
-            return failed("unknown option '" + name + "'");
-        }
-        if (!value) {
-            if (i + 1 >= args.size()) {
-                return failed("option '" + name + "' needs a value");
-            }
-            value = args[++i];
-        }
-
-        const auto repeated = [&] { return failed("option '" + name + "' given twice"); };
-        if (viewerOption) {
-            std::optional<std::string>& slot = name == "--glasses"   ? viewer.glasses
-                                               : name == "--shading" ? viewer.shading
-                                               : name == "--info"    ? viewer.infoFile
-                                                                     : viewer.renderSbs;
-            if (slot) {
-                return repeated();
-            }
-            slot = *value;
-        } else if (name == "--size") {
-            if (result.width) {
-                return repeated();
-            }
-            int w = 0;
-            int h = 0;
-            if (!parseSize(*value, w, h)) {
-                return failed("invalid --size '" + *value + "': expected WxH, each 1.." +
-                              std::to_string(kMaxDrawingSide));
-            }
-            result.width = w;
-            result.height = h;
-        } else if (name == "--yaw" || name == "--pitch") {
-            std::optional<float>& slot = name == "--yaw" ? result.yaw : result.pitch;
-            if (slot) {
-                return repeated();
-            }
-            float angle = 0.0f;
-            if (!parseAngle(*value, angle)) {
-                return failed("invalid " + name + " '" + *value + "': expected radians");
-            }
-            slot = angle;
-        } else if (name == "--screen") {
-            if (screenGiven) {
-                return repeated();
-            }
-            screenGiven = true;
-            if (*value == "setup") {
-                result.screen = CommandLine::Screen::Setup;
-            } else if (*value == "stereo") {
-                result.screen = CommandLine::Screen::Stereo;
-            } else {
-                return failed("invalid --screen '" + *value + "': expected setup or stereo");
-            }
-        } else {
-            if (result.renderPath) {
-                return repeated();
-            }
-            if (value->empty()) {
-                return failed("--render needs a file name");
-            }
-            result.renderPath = *value;
-        }
+    // Everything after the first "--" is a file name, whatever it looks like.
+    const auto dashes = std::find(args.begin(), args.end(), std::string("--"));
+    const std::vector<std::string> options(args.begin(), dashes);
+    const std::vector<std::string> afterDashes(dashes == args.end() ? dashes : dashes + 1,
+                                               args.end());
+    if (std::optional<CommandLine> empty = emptyInlineValue(options)) {
+        return *empty;
     }
-    if (const std::optional<std::string> problem = interpretViewerFlags(viewer, result.viewer)) {
-        return failed(*problem);
+    RawLine raw;
+    CLI::App cli("kelpris");
+    cli.set_help_flag();  // answered above, before any error
+    // Unknown options and file names are collected, not thrown, and sorted
+    // out by takeFile().
+    cli.allow_extras(true);
+    for (const char* name : {"--size", "--yaw", "--pitch", "--screen", "--render", "--glasses",
+                             "--shading", "--render-sbs", "--info"}) {
+        raw.options.push_back({name, cli.add_option(name)->expected(1)->multi_option_policy(
+                                         CLI::MultiOptionPolicy::Throw)});
     }
-    if (result.viewer.infoFile && result.file) {
+    raw.renderPair = cli.add_option("--render-pair")
+                         ->expected(2)
+                         ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    raw.swapEyes = cli.add_flag("--swap-eyes")->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    try {
+        // CLI11 takes its arguments last first.
+        std::vector<std::string> reversed(options.rbegin(), options.rend());
+        cli.parse(reversed);
+    } catch (const CLI::ArgumentMismatch& e) {
+        return failed(mismatchMessage(e.what(), options));
+    } catch (const CLI::ParseError& e) {
+        return failed(e.what());
+    }
+    const CommandLine result = interpret(raw);
+    if (result.action == CommandLine::Action::Error) {
+        return result;
+    }
+    const CommandLine withFile = takeFile(cli.remaining(), afterDashes, result);
+    if (withFile.viewer.infoFile && withFile.file) {
         return failed("--info takes its own FILE; no other FILE may be given");
     }
-    return result;
+    return withFile;
 }
 
 std::string usageText() {

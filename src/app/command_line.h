@@ -9,11 +9,10 @@
 #include <string_view>
 #include <vector>
 
+#include "app/version.h"
 #include "app/viewer_flags.h"
 
 namespace kelpris {
-
-inline constexpr const char* kVersionText = "KELPRIS 1.0.0.1";
 
 /// Largest accepted drawing-area side for --size; keeps the off-screen
 /// buffers within a sane amount of memory.
@@ -36,19 +35,20 @@ struct CommandLine {
     ViewerFlags viewer;  ///< glasses, shading, eye pictures, --info
 };
 
-/// Parses the arguments that follow the program name. Options take their
+/// Parses the arguments that follow the program name, as the raw bytes the
+/// system gave (names are never re-encoded). Options take their
 /// value as the next argument or after "=" ("--yaw=0.5"); "--" ends the
 /// options. --help and --version win over everything else, even over an
 /// error elsewhere on the line. Any unknown option, missing or invalid value,
 /// repeated option or second FILE gives Action::Error with a message.
-CommandLine parseCommandLine(const std::vector<std::string>& args);
+[[nodiscard]] CommandLine parseCommandLine(const std::vector<std::string>& args);
 
 /// "WxH" with decimal W and H in 1..kMaxDrawingSide; nothing else accepted.
-bool parseSize(std::string_view text, int& width, int& height);
+[[nodiscard]] bool parseSize(std::string_view text, int& width, int& height);
 
 /// A finite decimal real ("0.5", "-1e-3", "+2"), rounded to single precision
 /// once; no trailing characters, no "inf" or "nan".
-bool parseAngle(std::string_view text, float& value);
+[[nodiscard]] bool parseAngle(std::string_view text, float& value);
 
 /// The --help text, ending in a newline.
 std::string usageText();

@@ -1,31 +1,28 @@
 #include "app/document.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <filesystem>
+#include <string>
 
-#include "app/scene_writer.h"
+#include "app/file_names.h"
+#include "scene/scene_writer.h"
 
 namespace kelpris {
 
 namespace {
 
-std::filesystem::path toFsPath(const QString& path) {
-    // Narrow, locally encoded name: what the C library opens.
-    const QByteArray encoded = QFile::encodeName(path);
-    return std::filesystem::path(std::string(encoded.constData(), encoded.size()));
+FileStatus unrepresentable(const QString& path) {
+    return FileStatus::failure(path.toStdString(), 0, kUnrepresentableName);
 }
 
 }  // namespace
 
 CKELPRDoc::CKELPRDoc(QObject* parent) : QObject(parent) {}
 
-FileStatus CKELPRDoc::openDocument(const QString& path) {
+FileStatus CKELPRDoc::openDocument(const QByteArray& path) {
     if (!sink_ && scene == nullptr) {
         return FileStatus::failure(path.toStdString(), 0, "no view to show the model in");
     }
     Scena fresh;
-    FileStatus status = fresh.load(toFsPath(path));
+    FileStatus status = fresh.load(fsPath(path));
     if (!status) {
         return status;
     }
@@ -39,15 +36,19 @@ FileStatus CKELPRDoc::openDocument(const QString& path) {
     return status;
 }
 
-void CKELPRDoc::newDocument() {
-    setPath(QString());
+FileStatus CKELPRDoc::openDocument(const QString& path) {
+    return isRepresentable(path) ? openDocument(nativeName(path)) : unrepresentable(path);
 }
 
-FileStatus CKELPRDoc::saveDocumentAs(const QString& path) {
+void CKELPRDoc::newDocument() {
+    setPath(QByteArray());
+}
+
+FileStatus CKELPRDoc::saveDocumentAs(const QByteArray& path) {
     if (scene == nullptr) {
         return FileStatus::failure(path.toStdString(), 0, "there is no model to save");
     }
-    FileStatus status = writeScene(*scene, toFsPath(path));
+    FileStatus status = writeScene(*scene, fsPath(path));
     if (!status) {
         return status;
     }
@@ -56,12 +57,24 @@ FileStatus CKELPRDoc::saveDocumentAs(const QString& path) {
     return status;
 }
 
-QString CKELPRDoc::title() const {
-    return path_.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(path_).fileName();
+FileStatus CKELPRDoc::saveDocumentAs(const QString& path) {
+    return isRepresentable(path) ? saveDocumentAs(nativeName(path)) : unrepresentable(path);
 }
 
-void CKELPRDoc::setPath(const QString& path) {
-    path_ = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+QString CKELPRDoc::title() const {
+    if (path_.isEmpty()) {
+        return QStringLiteral("Untitled");
+    }
+    const std::string name = fsPath(path_).filename().string();
+    return shownName(QByteArray(name.data(), static_cast<qsizetype>(name.size())));
+}
+
+QString CKELPRDoc::path() const {
+    return shownName(path_);
+}
+
+void CKELPRDoc::setPath(const QByteArray& path) {
+    path_ = absoluteName(path);
     emit titleChanged(title());
 }
 

@@ -3,6 +3,7 @@
 // or store it. It never owns the scene; the view does, and hands the
 // document a reference to it (SceneHolder).
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -30,13 +31,16 @@ class CKELPRDoc : public QObject, public SceneHolder {
     /// Without a sink the scene is move-assigned into `*scene`.
     void setSceneSink(SceneSink sink) { sink_ = std::move(sink); }
 
-    /// Loads `path` into a fresh Scena and, only if that succeeds, hands it to
-    /// the sink, takes the file's name as the document title and emits
-    /// documentOpened(). On failure the model shown, the title and the recent
-    /// list are untouched and the status says why (file and line where
-    /// known). Fails when there is nowhere to put the scene (no sink and no
-    /// scene reference).
-    FileStatus openDocument(const QString& path);
+    /// Loads `path` (the name's bytes, used as they are) into a fresh Scena
+    /// and, only if that succeeds, hands it to the sink, takes the file's
+    /// name as the document title and emits documentOpened(). On failure the
+    /// model shown, the title and the recent list are untouched and the
+    /// status says why (file and line where known). Fails when there is
+    /// nowhere to put the scene (no sink and no scene reference).
+    [[nodiscard]] FileStatus openDocument(const QByteArray& path);
+    /// The same for a name given as text; fails, saying so, when the text
+    /// cannot stand for the real name (see isRepresentable).
+    [[nodiscard]] FileStatus openDocument(const QString& path);
 
     /// File New: the model stays; only the document becomes untitled.
     void newDocument();
@@ -44,23 +48,26 @@ class CKELPRDoc : public QObject, public SceneHolder {
     /// Writes the model shown to `path` (atomically, see writeScene) and, on
     /// success, makes `path` the document's file and emits documentOpened()
     /// so it joins the recent list. Nothing changes on failure.
-    FileStatus saveDocumentAs(const QString& path);
+    [[nodiscard]] FileStatus saveDocumentAs(const QByteArray& path);
+    [[nodiscard]] FileStatus saveDocumentAs(const QString& path);
 
     /// "Untitled", or the file name without its directory.
     QString title() const;
-    /// The document's file, empty while untitled.
-    const QString& path() const { return path_; }
+    /// The document's file as text for showing, empty while untitled.
+    QString path() const;
+    /// The document's file as the system's bytes, empty while untitled.
+    const QByteArray& nativePath() const { return path_; }
 
   signals:
     void titleChanged(const QString& title);
     /// A file was opened or saved under a new name; for the recent list.
-    void documentOpened(const QString& path);
+    void documentOpened(const QByteArray& path);
 
   private:
-    void setPath(const QString& path);
+    void setPath(const QByteArray& path);
 
     SceneSink sink_;
-    QString path_;
+    QByteArray path_;
 };
 
 }  // namespace kelpris

@@ -2,24 +2,26 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QUrl>
+#include <filesystem>
 
+#include "app/file_names.h"
 #include "view/qt/kelpr_view.h"
 
 namespace kelpris {
 
 namespace {
 
-QString firstLocalFile(const QMimeData* mime) {
+/// The first dropped local file, as the bytes of its name.
+QByteArray firstLocalFile(const QMimeData* mime) {
     if (mime == nullptr || !mime->hasUrls()) {
         return {};
     }
     for (const QUrl& url : mime->urls()) {
         if (url.isLocalFile()) {
-            return url.toLocalFile();
+            return nativeNameOfUrl(url);
         }
     }
     return {};
@@ -39,7 +41,7 @@ CMainFrame::CMainFrame(CKELPRDoc& document, RecentFileList& recent, Prompts& pro
     updateRecentMenu();
     updateTitle();
     connect(&document_, &CKELPRDoc::titleChanged, this, &CMainFrame::updateTitle);
-    connect(&document_, &CKELPRDoc::documentOpened, this, [this](const QString& path) {
+    connect(&document_, &CKELPRDoc::documentOpened, this, [this](const QByteArray& path) {
         recent_.add(path);
         updateRecentMenu();
         emit recentFilesChanged();
@@ -84,7 +86,10 @@ void CMainFrame::buildMenus() {
         QAction* a = fileMenu_->addAction(QString());
         a->setStatusTip(QStringLiteral("Open this document"));
         a->setVisible(false);
-        connect(a, &QAction::triggered, this, [this, i] { openRecent(static_cast<int>(i)); });
+        connect(a, &QAction::triggered, this, [this, i] {
+            // A failure has been told to the user already.
+            static_cast<void>(openRecent(static_cast<int>(i)));
+        });
         recentActions_[i] = a;
     }
     fileMenu_->addSeparator();
@@ -133,8 +138,7 @@ QAction& CMainFrame::recentAction(int index) const {
     return *recentActions_.at(static_cast<std::size_t>(index));
 }
 
-bool CMainFrame::openFile(const QString& path) {
-    const FileStatus status = document_.openDocument(path);
+bool CMainFrame::reportOpen(const FileStatus& status) {
     if (!status) {
         prompts_.error(this, failureText(QStringLiteral("The file could not be opened; the "
                                                         "model shown stays."),
@@ -144,15 +148,31 @@ bool CMainFrame::openFile(const QString& path) {
     return true;
 }
 
-bool CMainFrame::openRecent(int index) {
-    if (index < 0 || index >= recent_.entries().size()) {
+bool CMainFrame::reportSave(const FileStatus& status) {
+    if (!status) {
+        prompts_.error(this, failureText(QStringLiteral("The model could not be saved."), status));
         return false;
     }
-    const QString path = recent_.entries().at(index);
+    return true;
+}
+
+bool CMainFrame::openFile(const QByteArray& path) {
+    return reportOpen(document_.openDocument(path));
+}
+
+bool CMainFrame::openFile(const QString& path) {
+    return reportOpen(document_.openDocument(path));
+}
+
+bool CMainFrame::openRecent(int index) {
+    if (index < 0 || index >= recent_.nativeEntries().size()) {
+        return false;
+    }
+    const QByteArray path = recent_.nativeEntries().at(index);
     if (openFile(path)) {
         return true;
     }
-    if (!QFileInfo(path).isFile()) {
+    if (!std::filesystem::is_regular_file(fsPath(path))) {
         recent_.remove(path);
         updateRecentMenu();
         emit recentFilesChanged();
@@ -170,23 +190,18 @@ void CMainFrame::fileNew() {
 void CMainFrame::fileOpen() {
     const QString path = prompts_.openPath(this);
     if (!path.isEmpty()) {
-        openFile(path);
+        static_cast<void>(openFile(path));  // a failure is told to the user
     }
 }
 
 bool CMainFrame::fileSave() {
-    if (document_.path().isEmpty()) {
+    if (document_.nativePath().isEmpty()) {
         return fileSaveAs();
     }
     if (!prompts_.confirmOverwrite(this, document_.path())) {
         return false;
     }
-    const FileStatus status = document_.saveDocumentAs(document_.path());
-    if (!status) {
-        prompts_.error(this, failureText(QStringLiteral("The model could not be saved."), status));
-        return false;
-    }
-    return true;
+    return reportSave(document_.saveDocumentAs(document_.nativePath()));
 }
 
 bool CMainFrame::fileSaveAs() {
@@ -196,16 +211,11 @@ bool CMainFrame::fileSaveAs() {
     if (path.isEmpty()) {
         return false;
     }
-    const FileStatus status = document_.saveDocumentAs(path);
-    if (!status) {
-        prompts_.error(this, failureText(QStringLiteral("The model could not be saved."), status));
-        return false;
-    }
-    return true;
+    return reportSave(document_.saveDocumentAs(path));
 }
 
 void CMainFrame::updateRecentMenu() {
-    const QStringList& entries = recent_.entries();
+    const QStringList entries = recent_.entries();
     action(Command::RecentPlaceholder).setVisible(entries.isEmpty());
     for (std::size_t i = 0; i < recentActions_.size(); ++i) {
         QAction* a = recentActions_[i];
@@ -230,12 +240,12 @@ void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void CMainFrame::dropEvent(QDropEvent* event) {
-    const QString path = firstLocalFile(event->mimeData());
+    const QByteArray path = firstLocalFile(event->mimeData());
     if (path.isEmpty()) {
         return;
     }
     event->acceptProposedAction();
-    openFile(path);
+    static_cast<void>(openFile(path));  // a failure is told to the user
 }
 
 }  // namespace kelpris

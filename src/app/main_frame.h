@@ -55,10 +55,11 @@ class CMainFrame : public QMainWindow {
 
     /// Opens `path` through the document; on failure tells the user and keeps
     /// the model shown. Returns whether the file was opened.
-    bool openFile(const QString& path);
+    [[nodiscard]] bool openFile(const QByteArray& path);
+    [[nodiscard]] bool openFile(const QString& path);
     /// Opens recent entry `index`. An entry whose file is gone is dropped
     /// from the list after the user has been told.
-    bool openRecent(int index);
+    [[nodiscard]] bool openRecent(int index);
 
     /// File New: the document becomes untitled; the model, the angles and the
     /// screen stay, and the view is updated as after Open.
@@ -66,8 +67,8 @@ class CMainFrame : public QMainWindow {
     void fileOpen();
     /// Save: writes to the document's file after the user agrees to replace
     /// it; an untitled document goes to fileSaveAs(). Returns whether written.
-    bool fileSave();
-    bool fileSaveAs();
+    [[nodiscard]] bool fileSave();
+    [[nodiscard]] bool fileSaveAs();
 
     /// Rebuilds the recent-file entries of the File menu from the list.
     void updateRecentMenu();
@@ -85,6 +86,10 @@ class CMainFrame : public QMainWindow {
 
   private:
     void buildMenus();
+    /// Tells the user about a failed open; whether `status` was a success.
+    [[nodiscard]] bool reportOpen(const FileStatus& status);
+    /// Tells the user about a failed save; whether `status` was a success.
+    [[nodiscard]] bool reportSave(const FileStatus& status);
 
     CKELPRDoc& document_;
     RecentFileList& recent_;

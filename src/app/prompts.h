@@ -17,7 +17,7 @@ class Prompts {
     /// A notice that must not block the window: returns at once.
     virtual void notice(QWidget* parent, const QString& text) = 0;
     /// Whether `path` may be overwritten; the default answer is No.
-    virtual bool confirmOverwrite(QWidget* parent, const QString& path) = 0;
+    [[nodiscard]] virtual bool confirmOverwrite(QWidget* parent, const QString& path) = 0;
     /// A scene file to open; empty when cancelled.
     virtual QString openPath(QWidget* parent) = 0;
     /// A file to save to, starting from `suggested`; empty when cancelled.
@@ -28,7 +28,7 @@ class QtPrompts final : public Prompts {
   public:
     void error(QWidget* parent, const QString& text) override;
     void notice(QWidget* parent, const QString& text) override;
-    bool confirmOverwrite(QWidget* parent, const QString& path) override;
+    [[nodiscard]] bool confirmOverwrite(QWidget* parent, const QString& path) override;
     QString openPath(QWidget* parent) override;
     QString savePath(QWidget* parent, const QString& suggested) override;
 

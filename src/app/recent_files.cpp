@@ -1,7 +1,8 @@
 #include "app/recent_files.h"
 
 #include <QDir>
-#include <QFileInfo>
+
+#include "app/file_names.h"
 
 namespace kelpris {
 
@@ -9,19 +10,31 @@ namespace {
 
 constexpr const char* kGroup = "Recent File List";
 
-QString normalised(const QString& path) {
-    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+/// An entry as stored: bytes unless text gives back the same bytes.
+QVariant storedForm(const QByteArray& native) {
+    const QString text = shownName(native);
+    if (nativeName(text) == native) {
+        return text;
+    }
+    return native;
+}
+
+QByteArray fromStored(const QVariant& value) {
+    if (value.typeId() == QMetaType::QByteArray) {
+        return value.toByteArray();
+    }
+    return nativeName(value.toString());
 }
 
 }  // namespace
 
 RecentFileList::RecentFileList(int capacity) : capacity_(capacity < 1 ? 1 : capacity) {}
 
-void RecentFileList::add(const QString& path) {
+void RecentFileList::add(const QByteArray& path) {
     if (path.isEmpty()) {
         return;
     }
-    const QString entry = normalised(path);
+    const QByteArray entry = absoluteName(path);
     entries_.removeAll(entry);
     entries_.prepend(entry);
     while (entries_.size() > capacity_) {
@@ -29,17 +42,33 @@ void RecentFileList::add(const QString& path) {
     }
 }
 
-void RecentFileList::remove(const QString& path) {
+void RecentFileList::add(const QString& path) {
+    add(nativeName(path));
+}
+
+void RecentFileList::remove(const QByteArray& path) {
     if (!path.isEmpty()) {
-        entries_.removeAll(normalised(path));
+        entries_.removeAll(absoluteName(path));
     }
+}
+
+void RecentFileList::remove(const QString& path) {
+    remove(nativeName(path));
+}
+
+QStringList RecentFileList::entries() const {
+    QStringList shown;
+    for (const QByteArray& entry : entries_) {
+        shown.append(shownName(entry));
+    }
+    return shown;
 }
 
 void RecentFileList::load(QSettings& settings) {
     entries_.clear();
     settings.beginGroup(kGroup);
     for (int i = 1; i <= capacity_; ++i) {
-        const QString entry = settings.value(QStringLiteral("File%1").arg(i)).toString();
+        const QByteArray entry = fromStored(settings.value(QStringLiteral("File%1").arg(i)));
         if (!entry.isEmpty() && !entries_.contains(entry)) {
             entries_.append(entry);
         }
@@ -52,7 +81,7 @@ void RecentFileList::save(QSettings& settings) const {
     for (int i = 1; i <= capacity_; ++i) {
         const QString key = QStringLiteral("File%1").arg(i);
         if (i <= entries_.size()) {
-            settings.setValue(key, entries_.at(i - 1));
+            settings.setValue(key, storedForm(entries_.at(i - 1)));
         } else {
             settings.remove(key);
         }

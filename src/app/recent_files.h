@@ -2,6 +2,8 @@
 // The File menu's list of recently opened files, kept in the application's
 // settings between runs.
 
+#include <QByteArray>
+#include <QList>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
@@ -17,13 +19,17 @@ class RecentFileList {
 
     /// Puts `path` (made absolute) first; an entry for the same file moves up
     /// instead of appearing twice; the oldest entries beyond the capacity drop
-    /// off. Empty paths are ignored.
+    /// off. Empty paths are ignored. Names are kept as the bytes given.
+    void add(const QByteArray& path);
     void add(const QString& path);
     /// Removes the entry for `path`, if any.
+    void remove(const QByteArray& path);
     void remove(const QString& path);
 
-    /// Newest first, at most capacity() entries.
-    const QStringList& entries() const { return entries_; }
+    /// Newest first, at most capacity() entries, as the system's bytes.
+    const QList<QByteArray>& nativeEntries() const { return entries_; }
+    /// The same entries as text, for showing.
+    [[nodiscard]] QStringList entries() const;
     int capacity() const { return capacity_; }
 
     /// Replaces the entries with those stored in `settings` (group
@@ -31,7 +37,8 @@ class RecentFileList {
     /// duplicate ones.
     void load(QSettings& settings);
     /// Stores the entries so that load() gives them back; unused keys are
-    /// removed.
+    /// removed. A name that is valid text is stored as text, any other as
+    /// bytes, so it survives unchanged.
     void save(QSettings& settings) const;
 
     /// Menu text of entry `index` (0-based): "&1 <path>", with any '&' of the
@@ -40,7 +47,7 @@ class RecentFileList {
 
   private:
     int capacity_;
-    QStringList entries_;
+    QList<QByteArray> entries_;
 };
 
 }  // namespace kelpris

@@ -15,6 +15,7 @@
 #include <QStatusBar>
 
 #include "app/document.h"
+#include "app/file_names.h"
 #include "app/main_frame.h"
 #include "app/prompts.h"
 #include "view/depth_readout.h"
@@ -103,8 +104,8 @@ ViewMenu::ViewMenu(CMainFrame& frame, CKELPRView& view, CKELPRDoc& document, Pro
     frame_.statusBar()->setVisible(statusBarShown_);
     connect(&view_, &CKELPRView::pictureDrawn, this, &ViewMenu::updateReadout);
     connect(&view_, &CKELPRView::spinningChanged, &action(ViewCommand::Spin), &QAction::setChecked);
-    connect(&document_, &CKELPRDoc::documentOpened, this, [this](const QString& path) {
-        modelName_ = QFileInfo(path).fileName();
+    connect(&document_, &CKELPRDoc::documentOpened, this, [this](const QByteArray& path) {
+        modelName_ = QFileInfo(shownName(path)).fileName();
         updateReadout();
     });
     syncChecks();

@@ -45,6 +45,9 @@ void Matrix4::translate(std::int32_t tx, std::int32_t ty, std::int32_t tz) noexc
     appendRight(t);
 }
 
+// s and c are rounded to float before use. GCC 12.2's vectoriser drops that
+// rounding when it packs the two together, so this library is built without
+// it (src/geometry/CMakeLists.txt has the reduced case).
 void Matrix4::rotateZ(float angle) noexcept {
     const auto s = static_cast<float>(std::sin(static_cast<double>(angle)));
     const auto c = static_cast<float>(std::cos(static_cast<double>(angle)));

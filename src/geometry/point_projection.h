@@ -11,8 +11,8 @@
 
 #include <cstdint>
 
+#include "base/saturate.h"
 #include "geometry/matrix4.h"
-#include "scene/saturate.h"
 
 namespace kelpris::detail {
 

@@ -6,7 +6,7 @@
 #include <array>
 #include <span>
 
-#include "scene/saturate.h"
+#include "base/saturate.h"
 
 namespace kelpris {
 

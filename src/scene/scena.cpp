@@ -3,93 +3,24 @@
 #include "scene/scena.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
-#include <cstdio>
-#include <cstring>
-#include <memory>
-#include <string>
-#include <system_error>
-
 #include <new>
 #include <stdexcept>
+#include <string>
 
-#include <sys/stat.h>
-
-#include "scene/saturate.h"
+#include "base/file_io.h"
+#include "base/saturate.h"
 #include "scene/scene_reader.h"
 
 namespace kelpris {
-namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
-};
-
-// Reads the whole file into `out`. On failure returns the reason.
-std::string readWholeFile(const std::filesystem::path& path, std::string& out) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-        return std::string("cannot open file: ") + std::strerror(errno);
-    }
-    // Only regular files: a FIFO or a device could block the viewer forever
-    // or never end. A directory opens but cannot be read; say so plainly.
-    struct stat info {};
-    if (fstat(fileno(file.get()), &info) != 0) {
-        return std::string("cannot read file: ") + std::strerror(errno);
-    }
-    if (S_ISDIR(info.st_mode)) {
-        return std::string("cannot read file: ") + std::strerror(EISDIR);
-    }
-    if (!S_ISREG(info.st_mode)) {
-        return "cannot read file: not a regular file";
-    }
-    if (static_cast<std::uintmax_t>(info.st_size) > kMaxSceneFileBytes) {
-        return "file too large: " + std::to_string(info.st_size) + " bytes, the limit is " +
-               std::to_string(kMaxSceneFileBytes) + " bytes";
-    }
-    // The size on disk is only a hint for the buffer: the loop reads
-    // whatever is really there, up to the limit.
-    out.reserve(static_cast<std::size_t>(info.st_size) + 1);
-    constexpr std::size_t kChunk = 1 << 16;
-    std::size_t used = 0;
-    for (;;) {
-        out.resize(used + kChunk);
-        const std::size_t got = std::fread(out.data() + used, 1, kChunk, file.get());
-        used += got;
-        if (got < kChunk) {
-            break;
-        }
-        if (used > kMaxSceneFileBytes) {
-            return "file too large: more than " + std::to_string(kMaxSceneFileBytes) + " bytes";
-        }
-    }
-    out.resize(used);
-    if (std::ferror(file.get())) {
-        return std::string("cannot read file: ") + std::strerror(errno);
-    }
-    return {};
-}
-
-}  // namespace
-
-std::string FileStatus::message() const {
-    if (ok) {
-        return {};
-    }
-    if (line > 0) {
-        return path + ": line " + std::to_string(line) + ": " + reason;
-    }
-    return path + ": " + reason;
-}
 
 FileStatus Scena::load(const std::filesystem::path& path) {
     const std::string name = path.string();
     try {
         std::string text;
-        if (std::string reason = readWholeFile(path, text); !reason.empty()) {
+        if (FileStatus read = readRegularFile(path, kMaxSceneFileBytes, text); !read) {
             clear();
-            return FileStatus::failure(name, 0, std::move(reason));
+            return read;
         }
         return loadFromBuffer(*this, text, name);
     } catch (const std::bad_alloc&) {

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "base/file_status.h"
+
 namespace kelpris {
 
 /// One point of the model. Coordinates are in -1000..1000 after a load.
@@ -45,24 +47,6 @@ struct Face {
 struct SortedFace {
     std::int32_t depth = 0;  ///< mean corner depth at the time of the sort
     const Face* face = nullptr;
-};
-
-/// Outcome of reading or writing a file. `ok` false carries the reason; `line`
-/// is the 1-based line where the problem was found, or 0 when no line applies.
-struct FileStatus {
-    bool ok = true;
-    std::string path;
-    int line = 0;
-    std::string reason;
-
-    explicit operator bool() const noexcept { return ok; }
-    /// "<path>: line <n>: <reason>" or "<path>: <reason>"; empty when ok.
-    std::string message() const;
-
-    static FileStatus success(std::string path) { return {true, std::move(path), 0, {}}; }
-    static FileStatus failure(std::string path, int line, std::string reason) {
-        return {false, std::move(path), line, std::move(reason)};
-    }
 };
 
 /// Largest scene file `load` reads (1 GiB, some thirty million faces).
@@ -106,10 +90,12 @@ class Scena {
     /// failure (cannot open or read, or the file breaks the format) nothing of
     /// the file is kept: the scene is left Empty (`faceModel` and the centre
     /// keep their values), and the status names the file, the 1-based line
-    /// where known, and what was expected. The file is read once, whole; only
-    /// regular files of at most kMaxSceneFileBytes are read, and running out
-    /// of memory is a failure like any other.
-    FileStatus load(const std::filesystem::path& path);
+    /// where known, and what was expected. The file is read once, whole, into a
+    /// buffer of its size; only regular files of at most kMaxSceneFileBytes
+    /// are read (a FIFO or device is refused without waiting), a file that
+    /// changes size while it is read is refused, and running out of memory
+    /// is a failure like any other.
+    [[nodiscard]] FileStatus load(const std::filesystem::path& path);
 
     /// Releases every record and sets the three counts to 0. `faceModel`, the
     /// centre and the projected centre keep their values.
@@ -133,7 +119,7 @@ class Scena {
     /// insertion would order them) and rewrites the sort report at
     /// `reportPath`. The list stands whether or not the report could be
     /// written; the status tells which.
-    FileStatus sortFaces(const std::filesystem::path& reportPath = kSortReportFile);
+    [[nodiscard]] FileStatus sortFaces(const std::filesystem::path& reportPath = kSortReportFile);
 };
 
 }  // namespace kelpris

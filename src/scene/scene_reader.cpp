@@ -53,7 +53,7 @@
 #include <utility>
 #include <vector>
 
-#include "scene/saturate.h"
+#include "base/saturate.h"
 
 namespace kelpris {
 namespace scanner {

@@ -21,15 +21,14 @@
 // place", so a group is: its current first member, then the pushed members
 // in reverse order of pushing.
 
-#include <cerrno>
 #include <charconv>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "scene/saturate.h"
+#include "base/file_io.h"
+#include "base/saturate.h"
 #include "scene/scena.h"
 
 namespace kelpris {
@@ -116,27 +115,6 @@ std::string formatReport(const std::vector<SortedFace>& list) {
     return out;
 }
 
-FileStatus writeFile(const std::filesystem::path& path, const std::string& text) {
-    std::FILE* file = std::fopen(path.c_str(), "w");
-    if (file == nullptr) {
-        return FileStatus::failure(path.string(), 0,
-                                   std::string("cannot create: ") + std::strerror(errno));
-    }
-    errno = 0;
-    const std::size_t written = std::fwrite(text.data(), 1, text.size(), file);
-    const int writeErr = written == text.size() ? 0 : errno;
-    // A full disk may only show up when the buffered tail is flushed by fclose.
-    const int closeResult = std::fclose(file);
-    const int closeErr = closeResult == 0 ? 0 : errno;
-    if (writeErr != 0 || written != text.size() || closeResult != 0) {
-        const int err = writeErr != 0 ? writeErr : closeErr;
-        return FileStatus::failure(
-            path.string(), 0,
-            std::string("cannot write: ") + (err != 0 ? std::strerror(err) : "short write"));
-    }
-    return FileStatus::success(path.string());
-}
-
 }  // namespace
 
 FileStatus Scena::sortFaces(const std::filesystem::path& reportPath) {
@@ -194,7 +172,12 @@ FileStatus Scena::sortFaces(const std::filesystem::path& reportPath) {
         begin = end;
     }
 
-    return writeFile(reportPath, formatReport(TRIEDENE_STENY));
+    // A link planted under the report's name is replaced, not followed, so
+    // the report can never overwrite another file. The report is rewritten
+    // on every stereo paint: syncing it each time would cost every paint a
+    // disk flush, and the next paint writes it again anyway.
+    return writeFileAtomically(reportPath, formatReport(TRIEDENE_STENY), LinkPolicy::ReplaceLinks,
+                               Durability::Unsynced);
 }
 
 }  // namespace kelpris

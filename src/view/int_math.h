@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "scene/saturate.h"
+#include "base/saturate.h"
 
 namespace kelpris::detail {
 

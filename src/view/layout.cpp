@@ -1,6 +1,6 @@
 #include <cstdint>
 
-#include "scene/saturate.h"
+#include "base/saturate.h"
 #include "view/int_math.h"
 #include "view/view_logic.h"
 

@@ -1,11 +1,11 @@
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <optional>
 
 #include "geometry/scene_projection.h"
 #include "render/scene_drawing.h"
+#include "scene/number_text.h"
 #include "view/int_math.h"
 #include "view/view_logic.h"
 
@@ -38,15 +38,11 @@ void drawAxes(DrawingSurface& window, const Matrix4& xf, std::int32_t originX,
     }
 }
 
-// Large enough for "%f" of any float after the prefix, so no text is cut.
-using TextBuffer = std::array<char, 96>;
-
+// "%f" digits with a point whatever LC_NUMERIC the toolkit has set.
 void drawAngleTexts(const ViewState& state, DrawingSurface& window) {
-    TextBuffer text{};
-    std::snprintf(text.data(), text.size(), "PITCH(zenit) = %f", static_cast<double>(state.pitch));
-    window.textOut(5, 5, text.data());
-    std::snprintf(text.data(), text.size(), "YAU(azimut) = %f", static_cast<double>(state.yaw));
-    window.textOut(5, sat(std::int64_t{state.midY} + 5), text.data());
+    window.textOut(5, 5, "PITCH(zenit) = " + formatFixed6(state.pitch));
+    window.textOut(5, sat(std::int64_t{state.midY} + 5),
+                   "YAU(azimut) = " + formatFixed6(state.yaw));
 }
 
 void drawPreviewEye(ViewState& state, DrawingSurface& memory, std::int32_t eyeSign, DrawMode mode) {

@@ -58,8 +58,9 @@ void buildTransforms(ViewState& state) noexcept;
 /// Returns the outcome of writing the sort report when the stereo screen of a
 /// face model ordered its faces (the report goes to `reportPath`), and nothing
 /// otherwise. Draws nothing when there is no scene.
-std::optional<FileStatus> DrawScreen(ViewState& state, DrawingSurface& surface,
-                                     const std::filesystem::path& reportPath = kSortReportFile);
+[[nodiscard]] std::optional<FileStatus> DrawScreen(
+    ViewState& state, DrawingSurface& surface,
+    const std::filesystem::path& reportPath = kSortReportFile);
 
 /// The setup screen (stereoMode 0); rebuilds the three transforms first.
 void drawSetupScreen(ViewState& state, DrawingSurface& surface);
@@ -67,8 +68,8 @@ void drawSetupScreen(ViewState& state, DrawingSurface& surface);
 /// The stereo screen: right eye green on black, left eye red on a black
 /// off-screen picture ORed on top, purple frame. Uses stereoXf as the last
 /// setup paint left it. Returns the sort-report outcome for a face model.
-std::optional<FileStatus> drawStereoScreen(ViewState& state, DrawingSurface& surface,
-                                           const std::filesystem::path& reportPath);
+[[nodiscard]] std::optional<FileStatus> drawStereoScreen(ViewState& state, DrawingSurface& surface,
+                                                         const std::filesystem::path& reportPath);
 
 /// Angle of the pointer (px, py) seen from the centre (cx, cy), counter-
 /// clockwise on the screen from straight up, in [0, 2*PI): 0 above, PI/2 to

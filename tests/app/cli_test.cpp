@@ -6,6 +6,16 @@
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "shell_fixture.h"
 
@@ -160,6 +170,100 @@ TEST_F(CliTest, missingDomDatStillRendersAndSaysSo) {
     EXPECT_TRUE(r.err.contains(QStringLiteral("dom.dat")));
     const QImage image(empty.filePath(QStringLiteral("e.png")));
     EXPECT_EQ(image.size(), QSize(640, 480));
+}
+
+/// Runs the program in `dir` with arguments passed as raw bytes, which
+/// QProcess would re-encode. Returns the exit status (-1 when killed) and
+/// fills `err`. An alarm set before exec ends a run that hangs.
+int runWithBytes(const std::vector<std::string>& args, const std::string& dir, std::string& err) {
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0) {
+        return -1;
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(pipeFds[1], STDERR_FILENO);
+        ::close(pipeFds[0]);
+        if (::chdir(dir.c_str()) != 0) {
+            ::_exit(127);
+        }
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        std::vector<char*> argv{const_cast<char*>(KELPRIS_EXE)};
+        for (const std::string& a : args) {
+            argv.push_back(const_cast<char*>(a.c_str()));
+        }
+        argv.push_back(nullptr);
+        ::alarm(30);
+        ::execv(KELPRIS_EXE, argv.data());
+        ::_exit(127);
+    }
+    ::close(pipeFds[1]);
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) {
+        err.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(pipeFds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool isPng(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string head(8, '\0');
+    in.read(head.data(), 8);
+    return std::filesystem::is_regular_file(std::filesystem::symlink_status(path)) &&
+           head == "\x89PNG\r\n\x1a\n";
+}
+
+TEST_F(CliTest, namesAreUsedAsTheirBytesAndNothingTheUserNamesCanHangTheRun) {
+    namespace fs = std::filesystem;
+    const fs::path dir = work_.path().toStdString();
+    const std::string faces =
+        "1\n5 3\n0 0 0\n2 0 0\n2 2 0\n0 2 0\n1 1 2\n1 2 3 4\n1 2 5\n2 3 5 4\n";
+    const std::string latin1Model = "mod\xe8le.dat";  // not valid UTF-8
+    std::ofstream(dir / latin1Model, std::ios::binary) << faces;
+    ASSERT_EQ(::mkfifo((dir / "fifo.dat").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((dir / "fifo.png").c_str(), 0600), 0);
+
+    const struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string png;        ///< the picture that must exist afterwards
+        std::string errorText;  ///< part of the message, when it fails
+    } cases[] = {
+        {{"--render", "\xff\xfe.png", latin1Model}, 0, "\xff\xfe.png", ""},
+        {{"--render=fifo.png", latin1Model}, 0, "fifo.png", ""},
+        {{"--render", "x.png", "fifo.dat"},
+         1,
+         "",
+         "fifo.dat: cannot read file: not a regular file"},
+        {{"fifo.dat"}, 1, "", "fifo.dat: cannot read file: not a regular file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.back());
+        std::string err;
+        EXPECT_EQ(runWithBytes(c.args, dir.string(), err), c.exitCode) << err;
+        if (!c.png.empty()) {
+            EXPECT_TRUE(isPng(dir / c.png));
+        }
+        EXPECT_NE(err.find(c.errorText), std::string::npos) << err;
+    }
+    EXPECT_FALSE(fs::exists(dir / "x.png"));
+    // The only pictures are the two named ones: no name was re-encoded.
+    int pictures = 0;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        pictures += entry.path().extension() == ".png" ? 1 : 0;
+    }
+    EXPECT_EQ(pictures, 2);
+
+    // A FIFO under the sort report's name is replaced, not opened.
+    ASSERT_EQ(::mkfifo((dir / kSortReportFile).c_str(), 0600), 0);
+    std::string err;
+    EXPECT_EQ(runWithBytes({"--screen=stereo", "--render=s.png", latin1Model}, dir.string(), err),
+              0)
+        << err;
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir / kSortReportFile)));
 }
 
 }  // namespace

@@ -8,10 +8,13 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <fstream>
 #include <sstream>
+#include <string>
 
 #include "app/about_box.h"
 #include "app/app.h"
+#include "app/file_names.h"
 #include "app/main_frame.h"
 #include "shell_fixture.h"
 #include "view/qt/kelpr_view.h"
@@ -324,6 +327,49 @@ TEST_F(FrameTest, droppedFileOpensLikeFileOpen) {
     refused.setAccepted(false);
     QCoreApplication::sendEvent(&frame(), &refused);
     EXPECT_FALSE(refused.isAccepted());
+}
+
+TEST_F(FrameTest, namesThatAreNotTextAreKeptAsBytesThroughDropRecentListAndSave) {
+    const QByteArray folder = QFile::encodeName(files_.path());
+    const QByteArray model = folder + "/mod\xe8le.dat";  // Latin-1, not valid UTF-8
+    std::ofstream(std::string(model.constData(), static_cast<std::size_t>(model.size())))
+        << "1\n5 3\n0 0 0\n2 0 0\n2 2 0\n0 2 0\n1 1 2\n1 2 3 4\n1 2 5\n2 3 5 4\n";
+
+    QMimeData mime;
+    mime.setUrls({QUrl::fromEncoded("file://" + model.toPercentEncoding("/"))});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&frame(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&frame(), &drop);
+    EXPECT_TRUE(prompts_->errors.isEmpty()) << prompts_->errors.join(' ').toStdString();
+    EXPECT_EQ(scene().faceCount, 3);
+    EXPECT_EQ(doc().nativePath(), model);
+    ASSERT_EQ(app_->recentFiles().nativeEntries().value(0), model);
+
+    // Stored and read back, the entry still names the same bytes and reopens.
+    QSettings settings(files_.filePath(QStringLiteral("recent.ini")), QSettings::IniFormat);
+    app_->recentFiles().save(settings);
+    RecentFileList stored;
+    stored.load(settings);
+    EXPECT_EQ(stored.nativeEntries(), app_->recentFiles().nativeEntries());
+    app_->view()->replaceScene(Scena{});
+    EXPECT_TRUE(frame().openRecent(0));
+    EXPECT_EQ(scene().faceCount, 3);
+
+    const QByteArray copy = folder + "/copie-\xe9.dat";
+    ASSERT_TRUE(doc().saveDocumentAs(copy).ok);
+    Scena reloaded;
+    EXPECT_TRUE(
+        reloaded.load(std::string(copy.constData(), static_cast<std::size_t>(copy.size()))).ok);
+
+    // As text the name has lost its byte: refused with a reason, not another file.
+    const QString asText = QFile::decodeName(model);
+    for (const FileStatus& status : {doc().openDocument(asText), doc().saveDocumentAs(asText)}) {
+        EXPECT_FALSE(status.ok);
+        EXPECT_EQ(status.reason, kUnrepresentableName);
+    }
+    EXPECT_EQ(doc().nativePath(), copy);
 }
 
 TEST_F(FrameTest, saveAsWritesTheModelShownAndTakesTheNewName) {

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <cerrno>
+#include <cstring>
 #include <sstream>
 
 #include "app/app.h"
@@ -152,7 +154,10 @@ TEST_F(StartupTest, sortReportFailureIsToldOnce) {
         QCoreApplication::processEvents();
     }
     ASSERT_EQ(prompts_->notices.size(), 1);
-    EXPECT_TRUE(prompts_->notices[0].contains(QString::fromLatin1(kSortReportFile)))
+    // The whole path, so the user can find it, and the system's reason.
+    const QString where = QDir(QDir::currentPath()).filePath(QString::fromLatin1(kSortReportFile));
+    EXPECT_TRUE(prompts_->notices[0].contains(where + QStringLiteral(": cannot write: ") +
+                                              QString::fromLocal8Bit(std::strerror(EISDIR))))
         << prompts_->notices[0].toStdString();
 }
 

@@ -1,16 +1,20 @@
 // Fuzzes the scene-file reader and checks what every load must guarantee:
 // a good load gives consistent counts, in-range coordinates and pointers into
-// the vertex chain; a failed one leaves the scene empty and says why.
+// the vertex chain; a failed one leaves the scene empty and says why. A good
+// load is also saved with the scene writer and loaded again, which must give
+// the same model.
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <string_view>
 
 #include "scene/scena.h"
 #include "scene/scene_reader.h"
+#include "scene/scene_writer.h"
 
 namespace {
 
@@ -90,6 +94,48 @@ void checkFirstRealAgainstStrtof(std::string_view text) {
             "real rounds as strtof does");
 }
 
+std::ptrdiff_t indexOf(const Scena& s, const Vertex* v) {
+    return v == nullptr ? -1 : v - s.vertices.data();
+}
+
+// Saving what loaded and loading the text again must give the same model.
+void checkSavedCopyLoadsTheSame(const Scena& s) {
+    std::ostringstream text;
+    const std::string refused = formatScene(s, text);
+    require(refused.empty(), "a loaded scene can be saved");
+    Scena copy;
+    const FileStatus status = loadFromBuffer(copy, text.str(), "saved.dat");
+    require(status.ok, "the saved text loads");
+    require(copy.faceModel == s.faceModel, "saved copy keeps the mode");
+    require(copy.vertexCount == s.vertexCount && copy.edgeCount == s.edgeCount &&
+                copy.faceCount == s.faceCount,
+            "saved copy keeps the counts");
+    require(copy.vertices.size() == s.vertices.size() && copy.edges.size() == s.edges.size() &&
+                copy.faces.size() == s.faces.size(),
+            "saved copy keeps the records");
+    for (std::size_t i = 0; i < s.vertices.size(); ++i) {
+        const Vertex& a = s.vertices[i];
+        const Vertex& b = copy.vertices[i];
+        require(a.x == b.x && a.y == b.y && a.z == b.z, "saved copy keeps every coordinate");
+    }
+    for (std::size_t i = 0; i < s.edges.size(); ++i) {
+        require(indexOf(s, s.edges[i].end1) == indexOf(copy, copy.edges[i].end1) &&
+                    indexOf(s, s.edges[i].end2) == indexOf(copy, copy.edges[i].end2),
+                "saved copy keeps every edge");
+    }
+    for (std::size_t i = 0; i < s.faces.size(); ++i) {
+        const Face& a = s.faces[i];
+        const Face& b = copy.faces[i];
+        require(indexOf(s, a.corner1) == indexOf(copy, b.corner1) &&
+                    indexOf(s, a.corner2) == indexOf(copy, b.corner2) &&
+                    indexOf(s, a.corner3) == indexOf(copy, b.corner3) &&
+                    indexOf(s, a.corner4) == indexOf(copy, b.corner4),
+                "saved copy keeps every face corner");
+    }
+    require(copy.centreX == s.centreX && copy.centreY == s.centreY && copy.centreZ == s.centreZ,
+            "saved copy keeps the centre");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -98,6 +144,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const FileStatus status = loadFromBuffer(scene, text, "fuzz.dat");
     if (status) {
         checkLoaded(scene);
+        checkSavedCopyLoadsTheSame(scene);
     } else {
         checkEmpty(scene, status);
     }

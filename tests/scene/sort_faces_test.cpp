@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "scene/scena.h"
 #include "scratch_dir.h"
 
@@ -272,6 +275,34 @@ TEST_F(SortFaces, unwritableReportKeepsTheListAndSaysWhy) {
         EXPECT_EQ(st.path, c.path.string());
         EXPECT_NE(st.reason.find(std::strerror(c.err)), std::string::npos) << st.reason;
         EXPECT_EQ(faceNumbers(s), (V{2, 3, 1}));
+    }
+}
+
+TEST_F(SortFaces, whateverIsPlantedUnderTheReportNameIsReplacedNotFollowedOrOpened) {
+    const fs::path elsewhere = dir_ / "precious.txt";
+    const struct Case {
+        const char* what;
+        void (*plant)(const fs::path& report, const fs::path& elsewhere);
+    } cases[] = {
+        {"link to a file", [](const fs::path& r, const fs::path& e) { fs::create_symlink(e, r); }},
+        {"dangling link",
+         [](const fs::path& r, const fs::path&) {
+             fs::create_symlink("/nonexistent/kelpris-target", r);
+         }},
+        // No reader: opening it for writing would block for ever.
+        {"FIFO", [](const fs::path& r, const fs::path&) { ASSERT_EQ(mkfifo(r.c_str(), 0600), 0); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::ofstream(elsewhere) << "keep me\n";
+        fs::remove(report_);
+        c.plant(report_, elsewhere);
+        Scena s = sceneWithDepths({1, 3, 2});
+        const FileStatus status = s.sortFaces(report_);
+        ASSERT_TRUE(status.ok) << status.message();
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(report_)));
+        EXPECT_EQ(readFile(report_).rfind(kHeader, 0), 0u);
+        EXPECT_EQ(readFile(elsewhere), "keep me\n");
     }
 }
 

@@ -37,14 +37,15 @@ class PicturesTest : public ::testing::Test {
         s.stereoMode = Screen::Setup;
         {
             QtImageSurface setup(w, h);
-            DrawScreen(s, setup);  // builds the stereo transform
+            static_cast<void>(DrawScreen(s, setup));  // builds the stereo transform
             if (screen == Screen::Setup) {
                 return setup.image();
             }
         }
         s.stereoMode = screen;
         QtImageSurface stereo(w, h);
-        DrawScreen(s, stereo);
+        const auto report = DrawScreen(s, stereo);
+        EXPECT_TRUE(!report || report->ok) << report->message();
         return stereo.image();
     }
 };

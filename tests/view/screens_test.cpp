@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "comma_locale.h"
 #include "recording_surface.h"
 #include "scenes.h"
 #include "scratch_dir.h"
@@ -214,13 +215,26 @@ TEST_F(ScreensTest, angleTextsAtTheLimits) {
     }));
 }
 
+TEST_F(ScreensTest, angleTextsKeepThePointUnderACommaLocale) {
+    const testing::CommaLocale german;
+    if (!german.active()) {
+        GTEST_SKIP() << "no de_DE.UTF-8 locale and localedef could not make one";
+    }
+    paint();
+    const auto texts = find("window", "text");
+    EXPECT_TRUE(std::any_of(texts.begin(), texts.end(),
+                            [](const Op& o) { return o.text == "PITCH(zenit) = 1.570796"; }));
+    EXPECT_TRUE(std::any_of(texts.begin(), texts.end(),
+                            [](const Op& o) { return o.text == "YAU(azimut) = 0.000000"; }));
+}
+
 TEST_F(ScreensTest, missingObserverPicturesAreSkipped) {
     RecordingSurface bare(log, "window", testing::Record::Drawing, testing::Pictures::Missing);
     releaseTools(s);
     createTools(s, bare);
     EXPECT_FALSE(s.bmpObserverSide);
     log.clear();
-    DrawScreen(s, window, dir / "rep_vytr.txt");
+    static_cast<void>(DrawScreen(s, window, dir / "rep_vytr.txt"));
     const auto blits = find("window", "blit");
     ASSERT_EQ(blits.size(), 1u);
     EXPECT_EQ(blits[0].text, "compatible");

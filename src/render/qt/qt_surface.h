@@ -50,7 +50,7 @@ class QtImageSurface final : public DrawingSurface {
     QImage& image() { return *target_; }
     const QImage& image() const { return *target_; }
     /// Writes image() as PNG; false when it cannot be written.
-    bool savePng(const QString& path) const;
+    [[nodiscard]] bool savePng(const QString& path) const;
 
     /// 132 and 133 come from the resources ":/kelpris/bitmaps/132.png" and
     /// "133.png"; null for any other number or when the picture is missing.

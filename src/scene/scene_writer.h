@@ -21,13 +21,12 @@ namespace kelpris {
 /// when the scene cannot be expressed as a valid file: no vertices, a chain
 /// the mode needs is empty, or an edge or face refers to a vertex outside the
 /// scene's own vertices.
-std::string formatScene(const Scena& scene, std::ostream& out);
+[[nodiscard]] std::string formatScene(const Scena& scene, std::ostream& out);
 
-/// Writes `scene` to `path` without ever leaving a partial file behind: the
-/// text goes to a temporary file in the same directory, which then replaces
-/// `path` by a rename (the permissions of a file it replaces are kept).
-/// On any failure the temporary file is removed, `path` is untouched and the
-/// status names `path` and the reason.
-FileStatus writeScene(const Scena& scene, const std::filesystem::path& path);
+/// Writes `scene` to `path` through writeFileAtomically: never a partial
+/// file; a link at `path` is followed and its target replaced, keeping the
+/// target's permissions; a read-only target is refused. On failure `path`
+/// is untouched and the status names the file and the system's reason.
+[[nodiscard]] FileStatus writeScene(const Scena& scene, const std::filesystem::path& path);
 
 }  // namespace kelpris

@@ -1,4 +1,4 @@
-#include "app/scene_writer.h"
+#include "scene/scene_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "comma_locale.h"
 #include "scratch_dir.h"
 
 namespace kelpris {
@@ -80,6 +81,17 @@ TEST_F(SceneWriterTest, edgeModelWritesTheExactTextAndLoadsBack) {
     const FileStatus st = writeScene(original, out);
     ASSERT_TRUE(st.ok) << st.message();
     expectSameScene(original, load(out));
+}
+
+TEST_F(SceneWriterTest, aGroupingGlobalLocaleChangesNothing) {
+    const Scena original = load(write("in.dat", "0\n3 2\n-1 0 0.5\n1 0 0.5\n0 1 -1\n1 2\n3 1\n"));
+    const testing::GermanGlobalLocale german;
+    std::ostringstream grouped;
+    grouped << 1000;
+    ASSERT_EQ(grouped.str(), "1.000");  // the locale is in force
+    std::ostringstream text;
+    ASSERT_EQ(formatScene(original, text), "");
+    EXPECT_EQ(text.str(), "0\n3 2\n-1000 0 500\n1000 0 500\n0 1000 -1000\n1 2\n3 1\n");
 }
 
 TEST_F(SceneWriterTest, faceModelKeepsTrianglesQuadsModeAndNumbering) {
@@ -190,6 +202,31 @@ TEST_F(SceneWriterTest, failureLeavesTheTargetUntouched) {
     EXPECT_TRUE(fs::is_directory(blocked / "inner"));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2)
         << "only in.dat and the directory remain";
+}
+
+TEST_F(SceneWriterTest, savingThroughALinkWritesItsTargetUnlessTheTargetIsReadOnly) {
+    const Scena scene = load(write("in.dat", "0\n2 1\n1 0 0\n0 1 0\n1 2\n"));
+    const struct Case {
+        fs::perms mode;
+        bool written;
+    } cases[] = {
+        {fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read, true},
+        {fs::perms::owner_read | fs::perms::group_read, false},
+    };
+    for (const Case& c : cases) {
+        const fs::path target = write("target.dat", "old\n");
+        fs::permissions(target, c.mode);
+        const fs::path link = dir_ / "link.dat";
+        fs::remove(link);
+        fs::create_symlink(target, link);
+        const FileStatus status = writeScene(scene, link);
+        EXPECT_EQ(status.ok, c.written) << status.message();
+        EXPECT_TRUE(fs::is_symlink(link));
+        EXPECT_EQ(read(target), c.written ? "0\n2 1\n1000 0 0\n0 1000 0\n1 2\n" : "old\n");
+        EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, c.mode);
+        fs::permissions(target, fs::perms::owner_all);
+        fs::remove(target);
+    }
 }
 
 }  // namespace
