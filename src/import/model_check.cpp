@@ -44,7 +44,7 @@ std::uint32_t readWord(std::string_view bytes, std::size_t at) noexcept {
 }
 
 std::string tooShort(std::uint64_t needed, std::uint64_t size, const std::string& what) {
-    return what + " needs at least " + std::to_string(needed) + " bytes but the file has " +
+    return what + ": at least " + std::to_string(needed) + " bytes needed, the file has " +
            std::to_string(size);
 }
 
