@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
@@ -69,9 +70,10 @@ int main(int argc, char** argv) {
         send(bytes);
     } else if (word == "oom") {
         try {
-            std::vector<std::vector<char>> hog;
+            // Address space only: the blocks are never touched.
+            std::vector<std::unique_ptr<char[]>> hog;
             for (;;) {
-                hog.emplace_back(std::size_t{64} << 20, 'x');
+                hog.push_back(std::make_unique_for_overwrite<char[]>(std::size_t{64} << 20));
             }
         } catch (const std::bad_alloc&) {
             send(encodeError(ChildError::outOfMemory, "out of memory"));
