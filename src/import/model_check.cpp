@@ -240,6 +240,20 @@ bool isOffKeyword(std::string_view word) noexcept {
            });
 }
 
+UpAxis colladaUpAxis(std::string_view head) noexcept {
+    constexpr std::string_view kTag = "<up_axis>";
+    const std::size_t at = head.find(kTag);
+    if (at == std::string_view::npos) {
+        return UpAxis::y;
+    }
+    Words words(head.substr(at + kTag.size()));
+    const std::string_view value = words.next();
+    if (value.starts_with("X_UP")) {
+        return UpAxis::x;
+    }
+    return value.starts_with("Z_UP") ? UpAxis::z : UpAxis::y;
+}
+
 }  // namespace
 
 std::span<const std::string_view> importedExtensions() noexcept {
@@ -278,16 +292,16 @@ ModelFormat detectFormat(std::string_view head, std::string_view extension) noex
     if (head.find("<COLLADA") != std::string_view::npos) {
         return ModelFormat::collada;
     }
-    if (head.starts_with("PK\x03\x04")) {
-        return extension == "zae" ? ModelFormat::collada : ModelFormat::threeMf;
+    if (head.starts_with("PK\x03\x04") && extension == "3mf") {
+        return ModelFormat::threeMf;
     }
     if (first.starts_with("{") && head.find("\"asset\"") != std::string_view::npos) {
         return ModelFormat::gltf;
     }
     static constexpr std::pair<std::string_view, ModelFormat> kByExtension[] = {
-        {"obj", ModelFormat::obj},     {"ply", ModelFormat::ply},    {"off", ModelFormat::off},
-        {"gltf", ModelFormat::gltf},   {"glb", ModelFormat::glb},    {"3mf", ModelFormat::threeMf},
-        {"dae", ModelFormat::collada}, {"zae", ModelFormat::collada}};
+        {"obj", ModelFormat::obj},    {"ply", ModelFormat::ply}, {"off", ModelFormat::off},
+        {"gltf", ModelFormat::gltf},  {"glb", ModelFormat::glb}, {"3mf", ModelFormat::threeMf},
+        {"dae", ModelFormat::collada}};
     for (const auto& [ext, format] : kByExtension) {
         if (ext == extension) {
             return format;
@@ -296,12 +310,13 @@ ModelFormat detectFormat(std::string_view head, std::string_view extension) noex
     return ModelFormat::unknown;
 }
 
-std::optional<UpAxis> statedUpAxis(ModelFormat format) noexcept {
+std::optional<UpAxis> statedUpAxis(ModelFormat format, std::string_view head) noexcept {
     switch (format) {
         case ModelFormat::gltf:
         case ModelFormat::glb:
-        case ModelFormat::collada:
             return UpAxis::y;
+        case ModelFormat::collada:
+            return colladaUpAxis(head);
         case ModelFormat::threeMf:
             return UpAxis::z;
         default:

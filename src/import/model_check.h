@@ -37,10 +37,12 @@ std::string openDialogPatterns();
 /// lower case without the dot.
 ModelFormat detectFormat(std::string_view head, std::string_view extension) noexcept;
 
-/// The up axis a format itself fixes for the coordinates the library hands
-/// over: y for glTF and COLLADA (the library turns COLLADA files to y up),
-/// z for 3MF; nothing for formats that state nothing.
-std::optional<UpAxis> statedUpAxis(ModelFormat format) noexcept;
+/// The up axis a file of `format` states for its coordinates as the
+/// library hands them over: y for glTF; for COLLADA its <up_axis> in `head`
+/// (Y_UP when there is none, as COLLADA has it; the library is told not to
+/// turn COLLADA files itself); z for 3MF; nothing for formats that state
+/// nothing.
+std::optional<UpAxis> statedUpAxis(ModelFormat format, std::string_view head) noexcept;
 
 /// Checks the start of a file (`head`, at most kHeadBytes of it) of
 /// `fileSize` bytes: size within kMaxModelFileBytes; for PLY an end_header

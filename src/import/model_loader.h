@@ -11,9 +11,10 @@
 //   - The child's answer is checked whole before anything is built; its
 //     coordinates are then scaled into -1000..1000 by the same code as a
 //     scene file's, so the same floats give the same vertices.
-//   - Up axis: glTF and COLLADA are turned from y up, 3MF is z up already,
-//     a file whose library reports an UpAxis is turned from that; any other
-//     file is turned from `options.up`.
+//   - Up axis: glTF is turned from y up, COLLADA from its <up_axis>, 3MF is
+//     z up already, a file for which the library reports an UpAxis is turned
+//     from that; any other file is turned from `options.up`. Y up turns
+//     (x, y, z) into (-x, z, y), so that the front (+z) faces the observer.
 //   - Blocks the calling thread until the model is in, the child fails, the
 //     time-out passes or `cancel` is cancelled: call it off the UI thread
 //     and cancel from the UI thread. `progress` is called on the calling

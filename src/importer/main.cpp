@@ -19,6 +19,7 @@
 #include <system_error>
 #include <vector>
 
+#include <assimp/config.h>
 #include <assimp/scene.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -78,8 +79,8 @@ std::string readHead(const std::filesystem::path& path) {
 }
 
 // The axis up in the coordinates the library hands over.
-UpAxis sourceUp(const aiScene& scene, ModelFormat format, UpAxis fallback) {
-    if (const auto stated = statedUpAxis(format)) {
+UpAxis sourceUp(const aiScene& scene, ModelFormat format, std::string_view head, UpAxis fallback) {
+    if (const auto stated = statedUpAxis(format, head)) {
         return *stated;
     }
     int32_t axis = -1;
@@ -182,6 +183,8 @@ int import(const std::filesystem::path& file, UpAxis fallbackUp) {
 
     Assimp::Importer importer;
     importer.SetIOHandler(std::make_unique<FolderIOSystem>(absolute.parent_path()).release());
+    // The up axis is handled here for every format alike.
+    importer.SetPropertyBool(AI_CONFIG_IMPORT_COLLADA_IGNORE_UP_DIRECTION, true);
     // No post-processing: the raw scene is checked and converted here.
     const aiScene* scene = importer.ReadFile(absolute.string(), 0);
     if (scene == nullptr) {
@@ -191,7 +194,7 @@ int import(const std::filesystem::path& file, UpAxis fallbackUp) {
         }
         return sendError(ChildError::library, why.empty() ? "the file was not understood" : why);
     }
-    MeshBuilder builder(sourceUp(*scene, format, fallbackUp));
+    MeshBuilder builder(sourceUp(*scene, format, head, fallbackUp));
     std::string problem;
     if (!addNodes(builder, *scene, problem)) {
         return problem.empty() ? sendError(errorFor(builder.error()), builder.message())

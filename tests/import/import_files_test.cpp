@@ -153,6 +153,11 @@ TEST_F(ImportTest, UpAxisOfGltfIsStatedAndOfObjIsTheOption) {
     LoadResult gltf = load(kSamples / "teapot.gltf");
     ASSERT_TRUE(obj && gltf) << obj.error << gltf.error;
     EXPECT_TRUE(recordsOf(obj.scene) == recordsOf(gltf.scene));
+    for (const char* other : {"teapot.glb", "teapot.3mf"}) {  // stated y up and z up
+        LoadResult result = load(kSamples / other);
+        ASSERT_TRUE(result) << result.error;
+        EXPECT_TRUE(recordsOf(obj.scene) == recordsOf(result.scene)) << other;
+    }
 
     // The same OBJ read as y up: (x, y, z) becomes (-x, z, y).
     options.up = UpAxis::y;
@@ -269,6 +274,66 @@ TEST_F(ImportTest, ReferencedFilesMustBeRegularFilesInTheModelsFolder) {
     ASSERT_EQ(::mkfifo((dir_ / "pipe.stl").c_str(), 0600), 0);
     EXPECT_EQ(load(dir_ / "pipe.stl").error,
               (dir_ / "pipe.stl").string() + ": cannot read file: not a regular file");
+}
+
+}  // namespace
+}  // namespace kelpris::import
+
+namespace kelpris::import {
+namespace {
+
+// A pyramid on a square base (one quad, four triangles) in every format that
+// keeps quads: all must give the same scene. The y-up COLLADA file stores the
+// z-up point (X, Y, Z) as (-X, Z, Y), which the import turns back.
+std::string collada(const char* up, const char* points) {
+    return std::string(R"(<?xml version="1.0" encoding="utf-8"?>
+<COLLADA xmlns="http://www.collada.org/2005/11/COLLADASchema" version="1.4.1">
+<asset><up_axis>)") +
+           up + R"(</up_axis></asset>
+<library_geometries><geometry id="g"><mesh>
+<source id="p"><float_array id="pa" count="15">)" +
+           points + R"(</float_array>
+<technique_common><accessor source="#pa" count="5" stride="3"><param name="X" type="float"/>
+<param name="Y" type="float"/><param name="Z" type="float"/></accessor></technique_common></source>
+<vertices id="v"><input semantic="POSITION" source="#p"/></vertices>
+<polylist count="5"><input semantic="VERTEX" source="#v" offset="0"/>
+<vcount>4 3 3 3 3</vcount><p>0 1 2 3 0 1 4 1 2 4 2 3 4 3 0 4</p></polylist>
+</mesh></geometry></library_geometries>
+<library_visual_scenes><visual_scene id="s"><node id="n"><instance_geometry url="#g"/></node>
+</visual_scene></library_visual_scenes><scene><instance_visual_scene url="#s"/></scene>
+</COLLADA>
+)";
+}
+
+TEST_F(ImportTest, TheSameModelInEveryFormatIsTheSameScene) {
+    const char* points = "0 0 0 4 0 0 4 4 0 0 4 0 2 1.5 3";
+    const char* yUpPoints = "-0 0 0 -4 0 0 -4 0 4 -0 0 4 -2 3 1.5";
+    const std::pair<const char*, std::string> files[] = {
+        {"pyramid.obj",
+         "v 0 0 0\nv 4 0 0\nv 4 4 0\nv 0 4 0\nv 2 1.5 3\n"
+         "f 1 2 3 4\nf 1 2 5\nf 2 3 5\nf 3 4 5\nf 4 1 5\n"},
+        {"pyramid.off",
+         "OFF\n5 5 0\n0 0 0\n4 0 0\n4 4 0\n0 4 0\n2 1.5 3\n"
+         "4 0 1 2 3\n3 0 1 4\n3 1 2 4\n3 2 3 4\n3 3 0 4\n"},
+        {"pyramid.ply",
+         "ply\nformat ascii 1.0\nelement vertex 5\nproperty float x\n"
+         "property float y\nproperty float z\nelement face 5\n"
+         "property list uchar int vertex_indices\nend_header\n"
+         "0 0 0\n4 0 0\n4 4 0\n0 4 0\n2 1.5 3\n"
+         "4 0 1 2 3\n3 0 1 4\n3 1 2 4\n3 2 3 4\n3 3 0 4\n"},
+        {"pyramid_z.dae", collada("Z_UP", points)},
+        {"pyramid_y.dae", collada("Y_UP", yUpPoints)},
+    };
+    LoadResult reference = load(write(files[0].first, files[0].second));
+    ASSERT_TRUE(reference) << reference.error;
+    EXPECT_EQ(reference.scene.faceCount, 5);
+    EXPECT_NE(reference.scene.faces[0].corner4, nullptr);
+    EXPECT_EQ(reference.scene.vertices[4].z, 750);  // 3 of largest 4
+    for (const auto& [name, text] : files) {
+        const LoadResult result = load(write(name, text));
+        ASSERT_TRUE(result) << name << ": " << result.error;
+        EXPECT_TRUE(recordsOf(result.scene) == recordsOf(reference.scene)) << name;
+    }
 }
 
 }  // namespace

@@ -113,6 +113,7 @@ TEST(ModelCheck, FormatFromContentThenExtension) {
         {"{\"asset\":{\"version\":\"2.0\"}}", "json", ModelFormat::gltf},
         {"<?xml version=\"1.0\"?><COLLADA>", "xml", ModelFormat::collada},
         {"PK\x03\x04", "3mf", ModelFormat::threeMf},
+        {"PK\x03\x04", "zip", ModelFormat::unknown},
         {"anything", "stl", ModelFormat::stl},
         {"v 1 2 3", "obj", ModelFormat::obj},
         {"OFFICE", "obj", ModelFormat::obj},
@@ -121,9 +122,29 @@ TEST(ModelCheck, FormatFromContentThenExtension) {
     for (const Case& c : cases) {
         EXPECT_EQ(detectFormat(c.head, c.extension), c.format) << c.head;
     }
-    EXPECT_EQ(statedUpAxis(ModelFormat::gltf), UpAxis::y);
-    EXPECT_EQ(statedUpAxis(ModelFormat::threeMf), UpAxis::z);
-    EXPECT_FALSE(statedUpAxis(ModelFormat::obj).has_value());
+}
+
+TEST(ModelCheck, StatedUpAxis) {
+    struct Case {
+        ModelFormat format;
+        const char* head;
+        std::optional<UpAxis> up;
+    };
+    const Case cases[] = {
+        {ModelFormat::gltf, "", UpAxis::y},
+        {ModelFormat::glb, "", UpAxis::y},
+        {ModelFormat::threeMf, "", UpAxis::z},
+        {ModelFormat::collada, "<COLLADA><asset></asset>", UpAxis::y},
+        {ModelFormat::collada, "<asset><up_axis>Z_UP</up_axis>", UpAxis::z},
+        {ModelFormat::collada, "<asset><up_axis> X_UP </up_axis>", UpAxis::x},
+        {ModelFormat::collada, "<asset><up_axis>Y_UP</up_axis>", UpAxis::y},
+        {ModelFormat::obj, "", std::nullopt},
+        {ModelFormat::stl, "", std::nullopt},
+        {ModelFormat::ply, "", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(statedUpAxis(c.format, c.head), c.up) << c.head;
+    }
 }
 
 TEST(ModelCheck, ExtensionsComeFromOneList) {
