@@ -107,11 +107,19 @@ bool addMesh(MeshBuilder& builder, const aiMesh& mesh, const Affine& transform) 
     if (!builder.usePositions(xyz, transform)) {
         return false;
     }
+    // A mesh of lines only may hold polylines: one line per segment.
+    const bool lines = mesh.mPrimitiveTypes == aiPrimitiveType_LINE;
     for (unsigned i = 0; i < mesh.mNumFaces && mesh.mFaces != nullptr; ++i) {
         const aiFace& face = mesh.mFaces[i];
         const std::span<const std::uint32_t> corners(
             face.mIndices, face.mIndices != nullptr ? face.mNumIndices : 0);
-        if (!builder.add(corners)) {
+        if (lines && corners.size() > 2) {
+            for (std::size_t k = 0; k + 1 < corners.size(); ++k) {
+                if (!builder.add(corners.subspan(k, 2))) {
+                    return false;
+                }
+            }
+        } else if (!builder.add(corners)) {
             return false;
         }
     }
