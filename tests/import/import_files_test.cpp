@@ -260,12 +260,14 @@ TEST_F(ImportTest, ReferencedFilesMustBeRegularFilesInTheModelsFolder) {
     write("model/tri.bin", buffer);
     write("outside.bin", buffer);
     ASSERT_EQ(::mkfifo((dir_ / "model/fifo.bin").c_str(), 0600), 0);
+    std::filesystem::create_symlink("../outside.bin", dir_ / "model/link.bin");
 
     const LoadResult inside = load(write("model/inside.gltf", gltf("tri.bin")));
     EXPECT_TRUE(inside) << inside.error;
     EXPECT_EQ(inside.scene.faceCount, 1);
-    for (const std::string& uri : {std::string("../outside.bin"), (dir_ / "outside.bin").string(),
-                                   std::string("/etc/passwd"), std::string("fifo.bin")}) {
+    for (const std::string& uri :
+         {std::string("../outside.bin"), (dir_ / "outside.bin").string(),
+          std::string("/etc/passwd"), std::string("fifo.bin"), std::string("link.bin")}) {
         const LoadResult refused = load(write("model/refused.gltf", gltf(uri)));
         EXPECT_FALSE(refused) << uri;
         EXPECT_TRUE(refused.error.starts_with("cannot import ")) << refused.error;
