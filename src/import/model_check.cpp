@@ -102,21 +102,21 @@ std::size_t plyTypeSize(std::string_view type) noexcept {
 }
 
 std::string checkPly(std::string_view head, std::uint64_t fileSize) {
-    const std::size_t end = head.find("end_header");
-    if (end == std::string_view::npos) {
-        return head.size() < fileSize ? "the PLY header has no end_header in its first " +
-                                            std::to_string(kHeadBytes) + " bytes"
-                                      : "the PLY header has no end_header";
-    }
-    Words words(head.substr(0, end));
+    // Each line is judged by its first word; "end_header" inside a comment
+    // does not end the header.
+    Words words(head);
     bool binary = false;
+    bool ended = false;
     struct Element {
         std::uint64_t count = 0;
         std::uint64_t leastBytes = 0;
-        bool hasProperty = false;
     };
     std::vector<Element> elements;
     for (std::string_view word = words.next(); !word.empty(); word = words.next()) {
+        if (word == "end_header") {
+            ended = true;
+            break;
+        }
         if (word == "format") {
             binary = words.next().starts_with("binary");
         } else if (word == "element") {
@@ -125,19 +125,23 @@ std::string checkPly(std::string_view head, std::uint64_t fileSize) {
             if (!count) {
                 return "a PLY element count is not a number";
             }
-            elements.push_back({*count, 0, false});
+            elements.push_back({*count, 0});
         } else if (word == "property" && !elements.empty()) {
             std::string_view type = words.next();
-            Element& element = elements.back();
-            element.hasProperty = true;
             if (type == "list") {
                 type = words.next();  // the count's type; the list may be empty
                 words.next();
             }
-            element.leastBytes += binary ? plyTypeSize(type) : 2;
+            elements.back().leastBytes += binary ? plyTypeSize(type) : 2;
         }
         words.skipLine();
     }
+    if (!ended) {
+        return head.size() < fileSize ? "the PLY header has no end_header in its first " +
+                                            std::to_string(kHeadBytes) + " bytes"
+                                      : "the PLY header has no end_header";
+    }
+    const std::size_t end = words.position();
     // The data start after the line that holds end_header.
     const std::size_t lineEnd = head.find('\n', end);
     const std::uint64_t dataStart = lineEnd == std::string_view::npos ? head.size() : lineEnd + 1;

@@ -44,6 +44,10 @@ TEST(ModelCheck, HeadsThatFitPassAndOthersSayWhy) {
          "the PLY header has no end_header"},
         {"PLY with counts beyond the file", kPlyHeader + "0 0 0\n", ModelFormat::ply,
          "the PLY header's element counts: at least 173 bytes needed, the file has 160"},
+        {"PLY with end_header in a comment",
+         "ply\nformat ascii 1.0\ncomment end_header\nelement vertex 99999\nproperty float x\n"
+         "end_header\n0\n",
+         ModelFormat::ply, "the PLY header's element counts: at least"},
         {"PLY with an absurd count",
          "ply\nformat binary_little_endian 1.0\nelement vertex 99999999999999999999999\n"
          "property double x\nend_header\n",
