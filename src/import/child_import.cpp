@@ -123,7 +123,7 @@ void limit(int resource, rlim_t value) noexcept {
 }
 
 // Runs in the forked child: only async-signal-safe calls until exec.
-[[noreturn]] void execImporter(char* const* argv, int nullFd, int streamFd,
+[[noreturn]] void execImporter(char* const* argv, char* const* envp, int nullFd, int streamFd,
                                const ChildSettings& settings, rlim_t cpuSeconds) noexcept {
     ::dup2(nullFd, 0);
     ::dup2(nullFd, 1);
@@ -140,8 +140,40 @@ void limit(int resource, rlim_t value) noexcept {
     if (settings.addressSpaceBytes != 0) {
         limit(RLIMIT_AS, settings.addressSpaceBytes);
     }
-    ::execv(argv[0], argv);
+    ::execve(argv[0], argv, envp);
     ::_exit(127);
+}
+
+// The child's environment: the parent's, except that in sanitizer builds a
+// crash must still end the child by its signal (the sanitizer's report would
+// go to /dev/null anyway), so that it is reported as in a normal build.
+std::vector<std::string> childEnvironment() {
+    std::vector<std::string> environment;
+    for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+        environment.emplace_back(*entry);
+    }
+#ifdef KELPRIS_IMPORT_SANITIZED
+    constexpr std::string_view kName = "ASAN_OPTIONS=";
+    constexpr const char* kSignals =
+        "handle_segv=0:handle_sigbus=0:handle_sigfpe=0:handle_sigill=0";
+    auto asan = std::find_if(environment.begin(), environment.end(),
+                             [&](const std::string& e) { return e.starts_with(kName); });
+    if (asan == environment.end()) {
+        environment.push_back(std::string(kName) + kSignals);
+    } else {
+        *asan += std::string(":") + kSignals;
+    }
+#endif
+    return environment;
+}
+
+std::vector<char*> pointersTo(std::vector<std::string>& strings) {
+    std::vector<char*> pointers;
+    for (std::string& s : strings) {
+        pointers.push_back(s.data());
+    }
+    pointers.push_back(nullptr);
+    return pointers;
 }
 
 std::string signalName(int sig) {
@@ -252,11 +284,9 @@ ChildResult importInChild(const std::filesystem::path& path, const ChildSettings
     ChildResult result;
     const char* up = settings.up == UpAxis::x ? "x" : settings.up == UpAxis::y ? "y" : "z";
     std::vector<std::string> args = {settings.importer.string(), "--up", up, "--", name};
-    std::vector<char*> argv;
-    for (std::string& arg : args) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
+    std::vector<std::string> environment = childEnvironment();
+    const std::vector<char*> argv = pointersTo(args);
+    const std::vector<char*> envp = pointersTo(environment);
 
     int ends[2] = {-1, -1};
     if (::pipe2(ends, O_CLOEXEC) != 0) {
@@ -283,7 +313,8 @@ ChildResult importInChild(const std::filesystem::path& path, const ChildSettings
         return result;
     }
     if (pid == 0) {
-        execImporter(argv.data(), nullHigh.get(), writeEnd.get(), settings, cpuSeconds);
+        execImporter(argv.data(), envp.data(), nullHigh.get(), writeEnd.get(), settings,
+                     cpuSeconds);
     }
     writeEnd.reset();
     ::fcntl(readEnd.get(), F_SETFL, O_NONBLOCK);
