@@ -103,7 +103,25 @@ LoadResult importFile(const std::filesystem::path& path, const ImportOptions& op
     return result;
 }
 
+std::string counted(std::uint32_t count, const char* one, const char* many, const char* what) {
+    return std::to_string(count) + " " + (count == 1 ? one : many) + " " + what;
+}
+
 }  // namespace
+
+std::string conversionNote(const ConversionCounts& counts) {
+    std::string note;
+    auto add = [&](std::uint32_t count, const char* one, const char* many, const char* what) {
+        if (count != 0) {
+            note += (note.empty() ? "" : ", ") + counted(count, one, many, what);
+        }
+    };
+    add(counts.degenerateDropped, "degenerate face", "degenerate faces", "dropped");
+    add(counts.polygonsSplit, "polygon", "polygons", "split into triangles");
+    add(counts.linesIgnored, "line", "lines", "left out beside the faces");
+    add(counts.pointsIgnored, "point", "points", "left out");
+    return note;
+}
 
 std::optional<Scena> buildScene(const MeshModel& model) {
     Scena scene;

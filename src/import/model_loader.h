@@ -55,6 +55,11 @@ struct LoadResult {
                                        const CancelToken* cancel = nullptr,
                                        const ProgressFn& progress = {});
 
+/// What an import left out or split, as a short note for the user ("2
+/// degenerate faces dropped, 1 polygon split into triangles"); empty when
+/// the model came over whole.
+std::string conversionNote(const ConversionCounts& counts);
+
 /// The scene for a checked model: face model 1 or edge model 0, counts,
 /// vertices scaled as a scene file's are, records in order, centre computed.
 /// Nothing when an index is out of range.

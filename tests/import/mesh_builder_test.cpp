@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "import/mesh_builder.h"
+#include "import/model_loader.h"
 
 namespace kelpris::import {
 namespace {
@@ -163,6 +164,14 @@ TEST(MeshBuilder, RejectsBadInput) {
     EXPECT_FALSE(index.add(std::vector<std::uint32_t>{0, 1, 100000000}));
     EXPECT_EQ(index.error(), BuildError::badIndex);
     EXPECT_FALSE(index.add(std::vector<std::uint32_t>{7, 0}));  // one past the end
+}
+
+TEST(MeshBuilder, NoteSaysWhatWasLeftOut) {
+    EXPECT_EQ(conversionNote({}), "");
+    EXPECT_EQ(conversionNote({1, 0, 0, 0}), "1 degenerate face dropped");
+    EXPECT_EQ(conversionNote({2, 1, 3, 1}),
+              "2 degenerate faces dropped, 1 polygon split into triangles, 3 lines left out "
+              "beside the faces, 1 point left out");
 }
 
 TEST(MeshBuilder, ParsesUpAxisNames) {
