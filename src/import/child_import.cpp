@@ -321,14 +321,14 @@ ChildResult importInChild(const std::filesystem::path& path, const ChildSettings
 
     PipeSource source(readEnd.get(), cancel, deadline);
     StreamContent content;
+    bool noMemory = false;
     try {
         content = readStream(source, progress);
     } catch (const std::bad_alloc&) {
-        content = StreamContent{};
-        content.text = "the model is too large for the memory left";
+        noMemory = true;
     }
     bool killed = false;
-    if (source.stop() != Stop::none) {
+    if (source.stop() != Stop::none || noMemory) {
         ::kill(pid, SIGKILL);
         killed = true;
     }
@@ -343,7 +343,9 @@ ChildResult importInChild(const std::filesystem::path& path, const ChildSettings
     const bool signalled =
         reaped && WIFSIGNALED(status) && !killed && !(broken && WTERMSIG(status) == SIGPIPE);
 
-    if (source.stop() == Stop::cancelled) {
+    if (noMemory) {
+        result.error = "not enough memory to load " + name;
+    } else if (source.stop() == Stop::cancelled) {
         result.error = "the import of " + name + " was cancelled";
     } else if (source.stop() == Stop::timedOut ||
                (reaped && WIFSIGNALED(status) && WTERMSIG(status) == SIGXCPU) ||
