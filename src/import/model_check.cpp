@@ -12,16 +12,6 @@ namespace {
 constexpr std::array<std::string_view, 9> kExtensions = {"stl", "obj", "ply", "off", "gltf",
                                                          "glb", "3mf", "dae", "zae"};
 
-std::string lowerExtension(const std::filesystem::path& path) {
-    std::string ext = path.extension().string();
-    if (!ext.empty() && ext.front() == '.') {
-        ext.erase(0, 1);
-    }
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext;
-}
-
 bool isBlank(char c) noexcept {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
@@ -259,6 +249,16 @@ UpAxis colladaUpAxis(std::string_view head) noexcept {
 }
 
 }  // namespace
+
+std::string lowerExtension(const std::filesystem::path& path) {
+    std::string ext = path.extension().string();
+    if (!ext.empty() && ext.front() == '.') {
+        ext.erase(0, 1);
+    }
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext;
+}
 
 std::span<const std::string_view> importedExtensions() noexcept {
     return kExtensions;

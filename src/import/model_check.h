@@ -25,6 +25,9 @@ inline constexpr std::size_t kHeadBytes = 64 * 1024;
 /// Lower-case extensions (no dot) of the formats read through the importer.
 std::span<const std::string_view> importedExtensions() noexcept;
 
+/// The file's extension in lower case, without the dot ("" when none).
+std::string lowerExtension(const std::filesystem::path& path);
+
 /// True when the file's extension (any case) is one of importedExtensions().
 bool isImportedModel(const std::filesystem::path& path);
 

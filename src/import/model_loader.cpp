@@ -16,16 +16,6 @@
 namespace kelpris::import {
 namespace {
 
-std::string lowerExtension(const std::filesystem::path& path) {
-    std::string ext = path.extension().string();
-    if (!ext.empty()) {
-        ext.erase(0, 1);
-    }
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext;
-}
-
 // Opens the file without blocking and reads its start; the reason on failure.
 std::string readHead(const std::filesystem::path& path, std::string& head, std::uint64_t& size) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);

@@ -182,12 +182,7 @@ int import(const std::filesystem::path& file, UpAxis fallbackUp) {
         return sendError(ChildError::unusable, "cannot open file: " + error.message());
     }
     const std::string head = readHead(absolute);
-    std::string extension = absolute.extension().string();
-    for (char& c : extension) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    const ModelFormat format =
-        detectFormat(head, extension.empty() ? extension : extension.substr(1));
+    const ModelFormat format = detectFormat(head, lowerExtension(absolute));
 
     Assimp::Importer importer;
     importer.SetIOHandler(std::make_unique<FolderIOSystem>(absolute.parent_path()).release());
