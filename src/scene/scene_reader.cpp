@@ -54,6 +54,7 @@
 #include <vector>
 
 #include "base/saturate.h"
+#include "scene/normalise.h"
 
 namespace kelpris {
 namespace scanner {
@@ -463,32 +464,16 @@ struct Parsed {
 // Reads the coordinates and scales them into `parsed.vertices`.
 bool readVertices(Reader& reader, Parsed& parsed) {
     std::vector<float> coordinates;
-    float largest = 0.0f;  // M
     for (std::int64_t i = 0; i < parsed.vertexCount; ++i) {
         for (int axis = 0; axis < 3; ++axis) {
             float value = 0.0f;
             if (!reader.readFloat(value, "a vertex coordinate")) {
                 return false;
             }
-            const float magnitude = std::fabs(value);
-            if (largest < magnitude) {
-                largest = magnitude;
-            }
             coordinates.push_back(value);
         }
     }
-
-    const double quotient = largest > 0.0f ? 1000.0 / static_cast<double>(largest) : 0.0;
-    const double factor = quotient <= std::numeric_limits<float>::max()
-                              ? static_cast<double>(static_cast<float>(quotient))
-                              : quotient;
-    parsed.vertices.resize(coordinates.size() / 3);
-    for (std::size_t i = 0; i < parsed.vertices.size(); ++i) {
-        Vertex& vertex = parsed.vertices[i];
-        vertex.x = truncToInt32(static_cast<double>(coordinates[3 * i]) * factor);
-        vertex.y = truncToInt32(static_cast<double>(coordinates[3 * i + 1]) * factor);
-        vertex.z = truncToInt32(static_cast<double>(coordinates[3 * i + 2]) * factor);
-    }
+    parsed.vertices = normaliseVertices(coordinates);
     return true;
 }
 
@@ -587,6 +572,28 @@ bool parse(Reader& reader, Parsed& parsed) {
 }
 
 }  // namespace
+
+std::vector<Vertex> normaliseVertices(std::span<const float> xyz) {
+    float largest = 0.0f;  // M
+    for (const float value : xyz) {
+        const float magnitude = std::fabs(value);
+        if (largest < magnitude) {
+            largest = magnitude;
+        }
+    }
+    const double quotient = largest > 0.0f ? 1000.0 / static_cast<double>(largest) : 0.0;
+    const double factor = quotient <= std::numeric_limits<float>::max()
+                              ? static_cast<double>(static_cast<float>(quotient))
+                              : quotient;
+    std::vector<Vertex> vertices(xyz.size() / 3);
+    for (std::size_t i = 0; i < vertices.size(); ++i) {
+        Vertex& vertex = vertices[i];
+        vertex.x = truncToInt32(static_cast<double>(xyz[3 * i]) * factor);
+        vertex.y = truncToInt32(static_cast<double>(xyz[3 * i + 1]) * factor);
+        vertex.z = truncToInt32(static_cast<double>(xyz[3 * i + 2]) * factor);
+    }
+    return vertices;
+}
 
 FileStatus loadFromBuffer(Scena& scene, std::string_view text, const std::string& path) {
     Reader reader(text, path);

@@ -1,0 +1,58 @@
+#pragma once
+// Which files go to the importer, what format their content shows, and the
+// cheap checks a file passes before the import library sees it: counts in a
+// header must fit in the file, so that no count alone can make the library
+// allocate or loop far beyond the file's size.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "import/mesh_builder.h"
+
+namespace kelpris::import {
+
+enum class ModelFormat { unknown, stl, obj, ply, off, gltf, glb, threeMf, collada };
+
+/// Largest model file handed to the importer (1 GiB).
+inline constexpr std::uint64_t kMaxModelFileBytes = std::uint64_t{1} << 30;
+/// How much of the start of a file the checks look at.
+inline constexpr std::size_t kHeadBytes = 64 * 1024;
+
+/// Lower-case extensions (no dot) of the formats read through the importer.
+std::span<const std::string_view> importedExtensions() noexcept;
+
+/// The file's extension in lower case, without the dot ("" when none).
+std::string lowerExtension(const std::filesystem::path& path);
+
+/// True when the file's extension (any case) is one of importedExtensions().
+bool isImportedModel(const std::filesystem::path& path);
+
+/// Patterns for an Open dialog's "3D models (...)" filter: the scene file
+/// "*.dat" first, then every imported extension ("*.dat *.stl *.obj ...").
+std::string openDialogPatterns();
+
+/// The format the content shows, the extension deciding only where the
+/// content has no mark of its own (OBJ, binary STL, 3MF). `extension` is
+/// lower case without the dot.
+ModelFormat detectFormat(std::string_view head, std::string_view extension) noexcept;
+
+/// The up axis a file of `format` states for its coordinates as the
+/// library hands them over: y for glTF; for COLLADA its <up_axis> in `head`
+/// (Y_UP when there is none, as COLLADA has it; the library is told not to
+/// turn COLLADA files itself); z for 3MF; nothing for formats that state
+/// nothing.
+std::optional<UpAxis> statedUpAxis(ModelFormat format, std::string_view head) noexcept;
+
+/// Checks the start of a file (`head`, at most kHeadBytes of it) of
+/// `fileSize` bytes: size within kMaxModelFileBytes; for PLY an end_header
+/// in the head and element counts that fit in the bytes after it; for OFF
+/// vertex and face counts that fit; for a binary STL a triangle count that
+/// fits; for GLB a length and chunk lengths that fit. Empty when the file may
+/// go on, else the reason.
+std::string checkModelHead(std::string_view head, std::uint64_t fileSize, ModelFormat format);
+
+}  // namespace kelpris::import

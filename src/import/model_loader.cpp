@@ -1,0 +1,177 @@
+#include "import/model_loader.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <new>
+#include <stdexcept>
+#include <string_view>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "scene/normalise.h"
+
+namespace kelpris::import {
+namespace {
+
+// Opens the file without blocking and reads its start; the reason on failure.
+std::string readHead(const std::filesystem::path& path, std::string& head, std::uint64_t& size) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return std::string("cannot open file: ") + std::strerror(errno);
+    }
+    struct stat info {};
+    std::string reason;
+    if (::fstat(fd, &info) != 0) {
+        reason = std::string("cannot read file: ") + std::strerror(errno);
+    } else if (S_ISDIR(info.st_mode)) {
+        reason = std::string("cannot read file: ") + std::strerror(EISDIR);
+    } else if (!S_ISREG(info.st_mode)) {
+        reason = "cannot read file: not a regular file";
+    } else {
+        size = static_cast<std::uint64_t>(info.st_size);
+        head.resize(static_cast<std::size_t>(std::min<std::uint64_t>(size, kHeadBytes)));
+        std::size_t got = 0;
+        while (got < head.size()) {
+            const ssize_t n =
+                ::pread(fd, head.data() + got, head.size() - got, static_cast<off_t>(got));
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                if (n < 0) {
+                    reason = std::string("cannot read file: ") + std::strerror(errno);
+                }
+                break;
+            }
+            got += static_cast<std::size_t>(n);
+        }
+        head.resize(got);
+    }
+    ::close(fd);
+    return reason;
+}
+
+LoadResult failure(std::string error, bool imported) {
+    LoadResult result;
+    result.error = std::move(error);
+    result.imported = imported;
+    return result;
+}
+
+LoadResult importFile(const std::filesystem::path& path, const ImportOptions& options,
+                      const CancelToken* cancel, const ProgressFn& progress) {
+    const std::string name = path.string();
+    std::string head;
+    std::uint64_t size = 0;
+    if (std::string reason = readHead(path, head, size); !reason.empty()) {
+        return failure(name + ": " + reason, true);
+    }
+    const ModelFormat format = detectFormat(head, lowerExtension(path));
+    if (std::string reason = checkModelHead(head, size, format); !reason.empty()) {
+        return failure("cannot import " + name + ": " + reason, true);
+    }
+    ChildSettings settings;
+    settings.importer = options.importer.empty() ? defaultImporterPath() : options.importer;
+    settings.up = options.up;
+    settings.timeout = options.timeout;
+    settings.addressSpaceBytes = addressSpaceFor(size);
+    ChildResult child = importInChild(path, settings, cancel, progress);
+    if (!child.ok) {
+        return failure(std::move(child.error), true);
+    }
+    std::optional<Scena> scene = buildScene(child.model);
+    if (!scene) {
+        return failure("cannot import " + name + ": a record refers to a missing vertex", true);
+    }
+    LoadResult result;
+    result.scene = std::move(*scene);
+    result.imported = true;
+    result.counts = child.model.counts;
+    return result;
+}
+
+std::string counted(std::uint32_t count, const char* one, const char* many, const char* what) {
+    return std::to_string(count) + " " + (count == 1 ? one : many) + " " + what;
+}
+
+}  // namespace
+
+std::string conversionNote(const ConversionCounts& counts) {
+    std::string note;
+    auto add = [&](std::uint32_t count, const char* one, const char* many, const char* what) {
+        if (count != 0) {
+            note += (note.empty() ? "" : ", ") + counted(count, one, many, what);
+        }
+    };
+    add(counts.degenerateDropped, "degenerate face", "degenerate faces", "dropped");
+    add(counts.polygonsSplit, "polygon", "polygons", "split into triangles");
+    add(counts.linesIgnored, "line", "lines", "left out beside the faces");
+    add(counts.pointsIgnored, "point", "points", "left out");
+    return note;
+}
+
+std::optional<Scena> buildScene(const MeshModel& model) {
+    Scena scene;
+    scene.vertices = normaliseVertices(model.xyz);
+    const std::size_t count = scene.vertices.size();
+    auto at = [&](std::uint32_t index) -> Vertex* {
+        return index < count ? &scene.vertices[index] : nullptr;
+    };
+    const std::size_t records = model.recordCount();
+    if (count > static_cast<std::size_t>(INT32_MAX) ||
+        records > static_cast<std::size_t>(INT32_MAX)) {
+        return std::nullopt;
+    }
+    const std::uint32_t* c = model.corners.data();
+    if (model.faceModel) {
+        scene.faces.reserve(records);
+        for (std::size_t i = 0; i < records; ++i, c += 4) {
+            Face face{at(c[0]), at(c[1]), at(c[2]), c[3] == kNoCorner ? nullptr : at(c[3])};
+            if (!face.corner1 || !face.corner2 || !face.corner3 ||
+                (c[3] != kNoCorner && !face.corner4)) {
+                return std::nullopt;
+            }
+            scene.faces.push_back(face);
+        }
+    } else {
+        scene.edges.reserve(records);
+        for (std::size_t i = 0; i < records; ++i, c += 2) {
+            Edge edge{at(c[0]), at(c[1])};
+            if (!edge.end1 || !edge.end2) {
+                return std::nullopt;
+            }
+            scene.edges.push_back(edge);
+        }
+    }
+    scene.faceModel = model.faceModel ? 1 : 0;
+    scene.vertexCount = static_cast<std::int32_t>(count);
+    scene.faceCount = model.faceModel ? static_cast<std::int32_t>(records) : 0;
+    scene.edgeCount = model.faceModel ? 0 : static_cast<std::int32_t>(records);
+    scene.computeCentre();
+    return scene;
+}
+
+LoadResult loadModelFile(const std::filesystem::path& path, const ImportOptions& options,
+                         const CancelToken* cancel, const ProgressFn& progress) {
+    const bool imported = isImportedModel(path);
+    try {
+        if (imported) {
+            return importFile(path, options, cancel, progress);
+        }
+        LoadResult result;
+        const FileStatus status = result.scene.load(path);
+        if (!status) {
+            result.error = status.message();
+        }
+        return result;
+    } catch (const std::bad_alloc&) {
+        return failure("not enough memory to load " + path.string(), imported);
+    } catch (const std::length_error&) {
+        return failure("not enough memory to load " + path.string(), imported);
+    }
+}
+
+}  // namespace kelpris::import
