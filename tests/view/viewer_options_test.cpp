@@ -197,8 +197,8 @@ TEST(GlassesTest, balanceDimsOnlyTheBrighterEye) {
     const StereoColours half = stereoColours({GlassesPair::RedGreen, false, 50});
     const StereoColours full = stereoColours({GlassesPair::RedGreen, false, kMaxEyeBalance});
     const StereoColours over = stereoColours({GlassesPair::RedGreen, false, 1000});
-    // Red 215 is brighter than green 120 by luminance (45.7 against 85.8):
-    // green is the brighter eye here.
+    // By luminance green 120 (85.8) outshines red 215 (45.7): the right eye
+    // is the one dimmed.
     EXPECT_EQ(half.left, plain.left);
     EXPECT_LT(luminance(half.right.line), luminance(plain.right.line));
     EXPECT_LT(luminance(full.right.line), luminance(half.right.line));
