@@ -26,6 +26,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -85,8 +86,16 @@ void radixSortByKey(std::vector<Keyed>& items) {
     }
 }
 
+std::int32_t depthOf(const SortedFace& entry) noexcept {
+    return entry.depth;
+}
+std::int32_t depthOf(std::int32_t depth) noexcept {
+    return depth;
+}
+
 /// "<header>" then "tr.stena <pos> :  <depth> \n" per entry.
-std::string formatReport(const std::vector<SortedFace>& list) {
+template <typename Entry>
+std::string formatReport(std::span<const Entry> list) {
     static constexpr char kHeader[] =
         "Report vytriedovania stien, obsah struktury TRIEDENE_STENY:\n";
     static constexpr char kPrefix[] = "tr.stena ";
@@ -101,14 +110,14 @@ std::string formatReport(const std::vector<SortedFace>& list) {
     std::memcpy(p, kHeader, sizeof kHeader - 1);
     p += sizeof kHeader - 1;
     std::int64_t position = 0;
-    for (const SortedFace& entry : list) {
+    for (const Entry& entry : list) {
         ++position;
         std::memcpy(p, kPrefix, sizeof kPrefix - 1);
         p += sizeof kPrefix - 1;
         p = std::to_chars(p, end, position).ptr;
         std::memcpy(p, kMiddle, sizeof kMiddle - 1);
         p += sizeof kMiddle - 1;
-        p = std::to_chars(p, end, entry.depth).ptr;
+        p = std::to_chars(p, end, depthOf(entry)).ptr;
         std::memcpy(p, kEnd, sizeof kEnd - 1);
         p += sizeof kEnd - 1;
     }
@@ -139,7 +148,24 @@ FileStatus writeFile(const std::filesystem::path& path, const std::string& text)
 
 }  // namespace
 
+std::string formatSortReport(std::span<const SortedFace> list) {
+    return formatReport(list);
+}
+
+std::string formatSortReport(std::span<const std::int32_t> depths) {
+    return formatReport(depths);
+}
+
+FileStatus writeSortReport(const std::filesystem::path& path, const std::string& text) {
+    return writeFile(path, text);
+}
+
 FileStatus Scena::sortFaces(const std::filesystem::path& reportPath) {
+    orderFaces();
+    return writeSortReport(reportPath, formatSortReport(TRIEDENE_STENY));
+}
+
+void Scena::orderFaces() {
     TRIEDENE_STENY.clear();
     const std::size_t n = faces.size();
 
@@ -193,8 +219,6 @@ FileStatus Scena::sortFaces(const std::filesystem::path& reportPath) {
         }
         begin = end;
     }
-
-    return writeFile(reportPath, formatReport(TRIEDENE_STENY));
 }
 
 }  // namespace kelpris
