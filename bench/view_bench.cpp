@@ -1,16 +1,29 @@
 // One full paint of each screen at 1920 x 1080 onto the Qt surface, as the
-// view does it: DrawScreen into a reused back buffer. Models: the Stanford
+// view does it: DrawScreen into a reused back buffer, with the view's second
+// thread and background report writer (wall-clock times). Models: the Stanford
 // bunny sample (when present) and a generated 100,000-triangle height field.
 // The stereo paint of a face model includes the depth sort and the report.
+//
+// `--model FILE` and `--size WxH` (default 1920x1080) add SetupScreen_Model
+// and StereoScreen_Model: one paint of each screen of that file at that size.
 #include <benchmark/benchmark.h>
 
+#include <QGuiApplication>
 #include <QImage>
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <iostream>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "render/qt/qt_surface.h"
+#include "view/paint_worker.h"
+#include "view/report_writer.h"
 #include "view/view_logic.h"
 #include "view/view_state.h"
 
@@ -51,24 +64,35 @@ Scena heightField() {
     return s;
 }
 
-void paintScreen(benchmark::State& st, Scena scene, kelpris::Screen screen) {
+struct PaintSize {
+    int width = 1920;
+    int height = 1080;
+};
+
+void paintScreen(benchmark::State& st, Scena scene, kelpris::Screen screen, PaintSize size = {}) {
     kelpris::ViewState view;
     {
         kelpris::QtImageSurface tools(1, 1);
         kelpris::createTools(view, tools);
     }
     view.scene = std::make_unique<Scena>(std::move(scene));
-    kelpris::computeLayout(view, {0, 0, 1924, 1084});
-    QImage buffer(1920, 1080, QImage::Format_RGB32);
+    kelpris::computeLayout(view, {0, 0, size.width + 4, size.height + 4});
+    QImage buffer(size.width, size.height, QImage::Format_RGB32);
     {  // the stereo screen uses the transform of the last setup paint
         kelpris::QtImageSurface surface(buffer);
         kelpris::DrawScreen(view, surface);
     }
     view.stereoMode = screen;
     const fs::path report = fs::temp_directory_path() / "kelpris_view_bench_rep.txt";
-    for (auto _ : st) {
-        kelpris::QtImageSurface surface(buffer);
-        benchmark::DoNotOptimize(kelpris::DrawScreen(view, surface, report));
+    {
+        // The second thread and the report writer, as the window has them.
+        kelpris::PaintWorker worker;
+        kelpris::ReportWriter reports;
+        for (auto _ : st) {
+            kelpris::QtImageSurface surface(buffer);
+            benchmark::DoNotOptimize(
+                kelpris::DrawScreen(view, surface, report, {&worker, &reports}));
+        }
     }
     st.counters["faces"] = static_cast<double>(view.scene->faces.size());
     fs::remove(report);
@@ -95,9 +119,78 @@ void BM_StereoScreen_100kFaces(benchmark::State& st) {
     paintScreen(st, heightField(), kelpris::Screen::Stereo);
 }
 
-BENCHMARK(BM_SetupScreen_Bunny)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_StereoScreen_Bunny)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SetupScreen_100kFaces)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_StereoScreen_100kFaces)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SetupScreen_Bunny)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_StereoScreen_Bunny)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SetupScreen_100kFaces)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_StereoScreen_100kFaces)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+Scena loadModel(benchmark::State& st, const fs::path& path) {
+    Scena s;
+    if (const kelpris::FileStatus status = s.load(path); !status) {
+        st.SkipWithError(status.message().c_str());
+    }
+    return s;
+}
+
+/// Takes `--model FILE` and `--size WxH` out of the arguments; false on a
+/// malformed value.
+bool takeModelArguments(int& argc, char** argv, std::string& model, PaintSize& size) {
+    std::vector<char*> kept;
+    for (int i = 0; i < argc; ++i) {
+        const bool hasValue = i + 1 < argc;
+        if (std::strcmp(argv[i], "--model") == 0 && hasValue) {
+            model = argv[++i];
+        } else if (std::strcmp(argv[i], "--size") == 0 && hasValue) {
+            ++i;
+            char tail = 0;
+            if (std::sscanf(argv[i], "%dx%d%c", &size.width, &size.height, &tail) != 2 ||
+                size.width < 1 || size.height < 1) {
+                std::cerr << "view_bench: --size wants WxH, got " << argv[i] << '\n';
+                return false;
+            }
+        } else {
+            kept.push_back(argv[i]);
+        }
+    }
+    argc = static_cast<int>(kept.size());
+    std::copy(kept.begin(), kept.end(), argv);
+    return true;
+}
 
 }  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QGuiApplication app(argc, argv);
+    std::string model;
+    PaintSize size;
+    if (!takeModelArguments(argc, argv, model, size)) {
+        return 2;
+    }
+    if (!model.empty()) {
+        const fs::path path(model);
+        benchmark::RegisterBenchmark("SetupScreen_Model",
+                                     [path, size](benchmark::State& st) {
+                                         paintScreen(st, loadModel(st, path),
+                                                     kelpris::Screen::Setup, size);
+                                     })
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+        benchmark::RegisterBenchmark("StereoScreen_Model",
+                                     [path, size](benchmark::State& st) {
+                                         paintScreen(st, loadModel(st, path),
+                                                     kelpris::Screen::Stereo, size);
+                                     })
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
