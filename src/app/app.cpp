@@ -15,7 +15,9 @@
 
 #include "app/about_box.h"
 #include "app/main_frame.h"
+#include "app/png_encoding.h"
 #include "view/qt/kelpr_view.h"
+#include "view/view_logic.h"
 #include "view/view_state.h"
 
 namespace kelpris {
@@ -178,11 +180,13 @@ CKELPRApp::Outcome CKELPRApp::initInstance(const CommandLine& commandLine, std::
 CKELPRApp::Outcome CKELPRApp::render(const CommandLine& commandLine, std::ostream& err) {
     view_->resize(commandLine.width.value_or(kRenderDefaultWidth) + 4,
                   commandLine.height.value_or(kRenderDefaultHeight) + 4);
-    QImage image = view_->paintNow();
     if (commandLine.screen == CommandLine::Screen::Stereo) {
+        // The transforms a setup paint would leave, without drawing it.
+        buildTransforms(viewState());
         viewState().stereoMode = Screen::Stereo;
-        image = view_->paintNow();
     }
+    const QImage image = view_->paintNow();
+    const QByteArray png = encodePng(image);
 
     const QString path = fromLocal(*commandLine.renderPath);
     QSaveFile out(path);
@@ -191,13 +195,13 @@ CKELPRApp::Outcome CKELPRApp::render(const CommandLine& commandLine, std::ostrea
             << out.errorString().toLocal8Bit().constData() << '\n';
         return {false, 1};
     }
-    if (!image.save(&out, "PNG")) {
+    if (png.isEmpty()) {
         out.cancelWriting();
         err << "kelpris: cannot encode the picture as PNG into " << commandLine.renderPath->c_str()
             << '\n';
         return {false, 1};
     }
-    if (!out.commit()) {
+    if (out.write(png) != png.size() || !out.commit()) {
         err << "kelpris: cannot write " << commandLine.renderPath->c_str() << ": "
             << out.errorString().toLocal8Bit().constData() << '\n';
         return {false, 1};
