@@ -19,9 +19,12 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "geometry/scene_projection.h"
 #include "render/qt/qt_surface.h"
+#include "render/scene_drawing.h"
 #include "view/paint_worker.h"
 #include "view/report_writer.h"
 #include "view/view_logic.h"
@@ -132,6 +135,68 @@ Scena loadModel(benchmark::State& st, const fs::path& path) {
     return s;
 }
 
+// Counts polygons and their corners: what is left of a paint's walk over the
+// faces when drawing costs nothing.
+class CountingSurface final : public kelpris::DrawingSurface {
+  public:
+    std::int64_t sum = 0;
+    std::unique_ptr<kelpris::Bitmap> loadBitmap(int) override { return nullptr; }
+    std::unique_ptr<kelpris::Bitmap> createCompatibleBitmap(std::int32_t, std::int32_t) override {
+        return nullptr;
+    }
+    std::unique_ptr<DrawingSurface> createCompatibleSurface() override { return nullptr; }
+    kelpris::Pen selectPen(const kelpris::Pen& p) override { return p; }
+    kelpris::Brush selectBrush(const kelpris::Brush& b) override { return b; }
+    kelpris::Bitmap* selectBitmap(kelpris::Bitmap*) override { return nullptr; }
+    void moveTo(std::int32_t, std::int32_t) override {}
+    void lineTo(std::int32_t, std::int32_t) override {}
+    void polygon(std::span<const kelpris::Point> points) override {
+        for (const kelpris::Point& p : points) {
+            sum += p.x + p.y;
+        }
+    }
+    void ellipse(std::int32_t, std::int32_t, std::int32_t, std::int32_t) override {}
+    void rectangle(std::int32_t, std::int32_t, std::int32_t, std::int32_t) override {}
+    void textOut(std::int32_t, std::int32_t, std::string_view) override {}
+    kelpris::Rgb setTextColour(kelpris::Rgb c) override { return c; }
+    void bitBlt(std::int32_t, std::int32_t, std::int32_t, std::int32_t, DrawingSurface&,
+                std::int32_t, std::int32_t, kelpris::RasterOp) override {}
+};
+
+enum class Walk { Vertices, GatherIndices, Indices };
+
+// One eye's walk over the depth-ordered faces, without drawing: through the
+// vertex records, gathering the corner indices once per paint, or through
+// those indices into a projection buffer.
+void walkSortedFaces(benchmark::State& st, Scena scene, Walk walk) {
+    kelpris::ViewState view;
+    view.scene = std::make_unique<Scena>(std::move(scene));
+    kelpris::computeLayout(view, {0, 0, 1924, 1084});
+    kelpris::buildTransforms(view);
+    const kelpris::StereoParams params = kelpris::stereoScreenParams(view, 1);
+    kelpris::projectAllStereo(*view.scene, view.stereoXf, params);
+    view.scene->orderFaces();
+    std::vector<kelpris::ProjectedVertex> projected(view.scene->vertices.size());
+    kelpris::projectStereoInto(*view.scene, view.stereoXf, params, projected);
+    std::vector<kelpris::FaceCorners> faces;
+    CountingSurface surface;
+    kelpris::collectFaceCorners(*view.scene, kelpris::DrawMode::SortedFaces, faces);
+    for (auto _ : st) {
+        switch (walk) {
+            case Walk::Vertices:
+                kelpris::draw(*view.scene, surface, kelpris::DrawMode::SortedFaces);
+                break;
+            case Walk::GatherIndices:
+                kelpris::collectFaceCorners(*view.scene, kelpris::DrawMode::SortedFaces, faces);
+                break;
+            case Walk::Indices:
+                kelpris::drawFaces(faces, projected, surface);
+                break;
+        }
+    }
+    benchmark::DoNotOptimize(surface.sum);
+}
+
 /// Takes `--model FILE` and `--size WxH` out of the arguments; false on a
 /// malformed value.
 bool takeModelArguments(int& argc, char** argv, std::string& model, PaintSize& size) {
@@ -185,6 +250,18 @@ int main(int argc, char** argv) {
                                      })
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
+    }
+    if (!model.empty()) {
+        const fs::path path(model);
+        const std::pair<const char*, Walk> walks[] = {
+            {"SortedWalk_Vertices_Model", Walk::Vertices},
+            {"SortedWalk_GatherIndices_Model", Walk::GatherIndices},
+            {"SortedWalk_Indices_Model", Walk::Indices}};
+        for (const auto& [name, walk] : walks) {
+            benchmark::RegisterBenchmark(name, [path, walk = walk](benchmark::State& st) {
+                walkSortedFaces(st, loadModel(st, path), walk);
+            })->Unit(benchmark::kMillisecond);
+        }
     }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {

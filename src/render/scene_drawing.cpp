@@ -16,6 +16,9 @@ namespace {
 constexpr Pen kOutlinePen{1, {0, 0, 0}};
 constexpr Pen kRingPen{5, {255, 255, 0}};
 constexpr std::int32_t kRingRadius = 4;
+// How many faces ahead the walks over faces in depth order fetch what they
+// will read.
+constexpr std::size_t kLookAhead = 16;
 
 Point screenPoint(const Vertex& v) {
     return Point{v.screenX, v.screenY};
@@ -134,14 +137,21 @@ void collectFaceCorners(const Scena& scene, DrawMode mode, std::vector<FaceCorne
                 add(face);
             }
             break;
-        case DrawMode::SortedFaces:
-            out.reserve(scene.TRIEDENE_STENY.size());
-            for (const SortedFace& entry : scene.TRIEDENE_STENY) {
-                if (entry.face != nullptr) {
-                    add(*entry.face);
+        case DrawMode::SortedFaces: {
+            // The faces are visited in depth order, all over memory: each is
+            // fetched well before it is needed.
+            const std::vector<SortedFace>& list = scene.TRIEDENE_STENY;
+            out.reserve(list.size());
+            for (std::size_t i = 0; i < list.size(); ++i) {
+                if (i + kLookAhead < list.size()) {
+                    __builtin_prefetch(list[i + kLookAhead].face);
+                }
+                if (list[i].face != nullptr) {
+                    add(*list[i].face);
                 }
             }
             break;
+        }
     }
 }
 
@@ -149,7 +159,16 @@ void drawFaces(std::span<const FaceCorners> faces, std::span<const ProjectedVert
                DrawingSurface& surface) {
     const std::size_t n = projected.size();
     std::array<Point, 4> points{};
-    for (const FaceCorners& f : faces) {
+    for (std::size_t k = 0; k < faces.size(); ++k) {
+        // The corners of a later face are fetched while this one is drawn.
+        if (k + kLookAhead < faces.size()) {
+            for (const std::uint32_t c : faces[k + kLookAhead].corner) {
+                if (c < n) {
+                    __builtin_prefetch(&projected[c]);
+                }
+            }
+        }
+        const FaceCorners& f = faces[k];
         const std::size_t count = f.corner[3] == kNoCorner ? 3 : 4;
         bool inside = true;
         for (std::size_t i = 0; i < count; ++i) {
