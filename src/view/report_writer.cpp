@@ -19,12 +19,24 @@ ReportWriter::~ReportWriter() {
     thread_.join();  // the thread writes what is pending before it ends
 }
 
+namespace {
+
+std::filesystem::path resolved(const std::filesystem::path& path) {
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute;
+}
+
+}  // namespace
+
 void ReportWriter::submit(std::filesystem::path path, std::vector<std::int32_t> depths) {
-    enqueue(Job{std::move(path), std::move(depths)});
+    std::filesystem::path location = resolved(path);
+    enqueue(Job{std::move(path), std::move(location), std::move(depths)});
 }
 
 void ReportWriter::submit(std::filesystem::path path, std::string text) {
-    enqueue(Job{std::move(path), std::move(text)});
+    std::filesystem::path location = resolved(path);
+    enqueue(Job{std::move(path), std::move(location), std::move(text)});
 }
 
 void ReportWriter::enqueue(Job job) {
@@ -46,14 +58,19 @@ std::vector<FileStatus> ReportWriter::takeStatuses() {
 }
 
 FileStatus ReportWriter::write(const Job& job) const {
+    FileStatus status;
     try {
         if (const auto* text = std::get_if<std::string>(&job.content)) {
-            return write_(job.path, *text);
+            status = write_(job.location, *text);
+        } else {
+            status = write_(job.location,
+                            formatSortReport(std::get<std::vector<std::int32_t>>(job.content)));
         }
-        return write_(job.path, formatSortReport(std::get<std::vector<std::int32_t>>(job.content)));
     } catch (const std::bad_alloc&) {
-        return FileStatus::failure(job.path.string(), 0, "cannot write: out of memory");
+        status = FileStatus::failure({}, 0, "cannot write: out of memory");
     }
+    status.path = job.path.string();  // named as the caller named it
+    return status;
 }
 
 void ReportWriter::run() {

@@ -39,6 +39,8 @@ class ReportWriter {
     ReportWriter& operator=(const ReportWriter&) = delete;
 
     /// A report of these depths, in list order (the text sortFaces writes).
+    /// A relative path is taken from the working directory of the moment, as
+    /// a write at once would take it.
     void submit(std::filesystem::path path, std::vector<std::int32_t> depths);
     /// A report that is already text.
     void submit(std::filesystem::path path, std::string text);
@@ -52,7 +54,8 @@ class ReportWriter {
 
   private:
     struct Job {
-        std::filesystem::path path;
+        std::filesystem::path path;      ///< as given, for the outcome
+        std::filesystem::path location;  ///< resolved against the directory at submission
         std::variant<std::vector<std::int32_t>, std::string> content;
     };
     void enqueue(Job job);

@@ -31,9 +31,9 @@ struct Model {
     Scena (*make)();
 };
 
-Scena loadSample(const char* file) {
+Scena loadData(const std::filesystem::path& file) {
     Scena s;
-    const FileStatus status = s.load(kSourceDir / "data" / "samples" / file);
+    const FileStatus status = s.load(kSourceDir / "data" / file);
     EXPECT_TRUE(status) << status.message();
     return s;
 }
@@ -64,9 +64,10 @@ Scena wireCube() {
 }
 
 const Model kModels[] = {
-    {"bunny", [] { return loadSample("bunny.dat"); }},
-    {"teapot", [] { return loadSample("teapot.dat"); }},
-    {"house_faces", [] { return loadSample("house_faces.dat"); }},
+    {"dom", [] { return loadData("dom.dat"); }},
+    {"bunny", [] { return loadData("samples/bunny.dat"); }},
+    {"teapot", [] { return loadData("samples/teapot.dat"); }},
+    {"house_faces", [] { return loadData("samples/house_faces.dat"); }},
     {"squareFace", [] { return squareFace(); }},
     {"squareEdges", [] { return squareEdges(); }},
     {"wireCube", wireCube},

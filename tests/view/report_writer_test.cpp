@@ -29,7 +29,8 @@ class GatedWrites {
     ReportWriter::WriteFn fn() {
         return [this](const std::filesystem::path& path, const std::string& text) {
             std::unique_lock lock(mutex_);
-            written_.push_back(path.string() + "=" + text);
+            written_.push_back(path.filename().string() + "=" + text);
+            paths_.push_back(path);
             ++started_;
             changed_.notify_all();
             changed_.wait(lock, [this] { return !hold_; });
@@ -52,6 +53,10 @@ class GatedWrites {
         std::lock_guard lock(mutex_);
         return written_;
     }
+    std::vector<std::filesystem::path> paths() {
+        std::lock_guard lock(mutex_);
+        return paths_;
+    }
 
   private:
     std::mutex mutex_;
@@ -59,6 +64,7 @@ class GatedWrites {
     bool hold_;
     int started_ = 0;
     std::vector<std::string> written_;
+    std::vector<std::filesystem::path> paths_;
 };
 
 TEST(ReportWriterTest, theLatestWaitingReportReplacesEarlierOnes) {
@@ -74,7 +80,7 @@ TEST(ReportWriterTest, theLatestWaitingReportReplacesEarlierOnes) {
     EXPECT_EQ(writes.written(), (std::vector<std::string>{"a=1", "b=4"}));
     const std::vector<FileStatus> statuses = writer.takeStatuses();
     ASSERT_EQ(statuses.size(), 2u);
-    EXPECT_EQ(statuses[0].path, "a");
+    EXPECT_EQ(statuses[0].path, "a");  // as submitted, though written at an absolute path
     EXPECT_EQ(statuses[1].path, "b");
     EXPECT_TRUE(writer.takeStatuses().empty());  // handed over once
 }
@@ -105,6 +111,27 @@ TEST(ReportWriterTest, destructionWritesWhatIsStillWaiting) {
         writes.release();
     }
     EXPECT_EQ(writes.written(), (std::vector<std::string>{"a=1", "a=2"}));
+}
+
+// A write at once would use the working directory of the paint; a later
+// change of directory must not move the report.
+TEST(ReportWriterTest, relativePathsAreTakenWhenSubmitted) {
+    namespace fs = std::filesystem;
+    const fs::path before = fs::current_path();
+    const fs::path first = fs::temp_directory_path();
+    GatedWrites writes(true);
+    ReportWriter writer({}, writes.fn());
+    fs::current_path(first);
+    writer.submit("x", std::string("1"));
+    writes.waitForStart(1);
+    writer.submit("rel.txt", std::string("2"));
+    fs::current_path(before == first ? fs::path("/") : before);
+    writes.release();
+    writer.flush();
+    fs::current_path(before);
+    ASSERT_EQ(writes.paths().size(), 2u);
+    EXPECT_EQ(writes.paths()[1], fs::absolute(first / "rel.txt"));
+    EXPECT_EQ(writer.takeStatuses().at(1).path, "rel.txt");
 }
 
 TEST(ReportWriterTest, flushWithNothingSubmittedReturns) {
