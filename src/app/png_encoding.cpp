@@ -3,8 +3,6 @@
 #include <QBuffer>
 #include <QImageWriter>
 #include <QList>
-#include <algorithm>
-#include <optional>
 
 namespace kelpris {
 
@@ -15,31 +13,43 @@ constexpr qsizetype kMaxPaletteColours = 256;
 // at the fastest level.
 constexpr int kFastQuality = 80;  // the PNG writer maps quality 80 to level 1
 
-// The distinct colours of an RGB32 picture, or nothing when there are more
-// than a palette holds. Runs of one colour cost one comparison per pixel.
-std::optional<QList<QRgb>> paletteOf(const QImage& rgb) {
+// The picture as palette indices with a table of exactly the colours it
+// holds (in order of first appearance, so the same picture gives the same
+// file), or a null image when it has more colours than a palette holds. One
+// pass; a run of one colour costs one comparison per pixel.
+QImage indexedCopy(const QImage& rgb) {
+    QImage indexed(rgb.size(), QImage::Format_Indexed8);
+    if (indexed.isNull()) {
+        return {};
+    }
     QList<QRgb> colours;
+    const int width = rgb.width();
+    QRgb last = 0;
+    uchar lastIndex = 0;
+    bool haveLast = false;
     for (int y = 0; y < rgb.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-        QRgb last = 0;
-        bool haveLast = false;
-        for (int x = 0; x < rgb.width(); ++x) {
-            const QRgb c = line[x];
-            if (haveLast && c == last) {
-                continue;
-            }
-            last = c;
-            haveLast = true;
-            if (!colours.contains(c)) {
-                if (colours.size() == kMaxPaletteColours) {
-                    return std::nullopt;
+        const auto* in = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        uchar* out = indexed.scanLine(y);
+        for (int x = 0; x < width; ++x) {
+            const QRgb c = in[x];
+            if (!haveLast || c != last) {
+                const qsizetype found = colours.indexOf(c);
+                if (found >= 0) {
+                    lastIndex = static_cast<uchar>(found);
+                } else if (colours.size() == kMaxPaletteColours) {
+                    return {};
+                } else {
+                    lastIndex = static_cast<uchar>(colours.size());
+                    colours.append(c);
                 }
-                colours.append(c);
+                last = c;
+                haveLast = true;
             }
+            out[x] = lastIndex;
         }
     }
-    std::sort(colours.begin(), colours.end());  // the same picture, the same file
-    return colours;
+    indexed.setColorTable(colours);
+    return indexed;
 }
 
 }  // namespace
@@ -51,12 +61,9 @@ QByteArray encodePng(const QImage& image) {
     const QImage rgb = image.format() == QImage::Format_RGB32
                            ? image
                            : image.convertToFormat(QImage::Format_RGB32);
-    QImage toWrite = rgb;
-    if (const std::optional<QList<QRgb>> palette = paletteOf(rgb)) {
-        // Every pixel has its exact colour in the table, so no dithering or
-        // nearest-colour choice can change it.
-        toWrite = rgb.convertToFormat(QImage::Format_Indexed8, *palette,
-                                      Qt::ThresholdDither | Qt::AvoidDither);
+    QImage toWrite = indexedCopy(rgb);
+    if (toWrite.isNull()) {
+        toWrite = rgb;
     }
     QByteArray bytes;
     QBuffer buffer(&bytes);
