@@ -98,7 +98,6 @@ std::optional<FileStatus> drawBothEyes(ViewState& state, DrawingSurface& window,
     right.resize(scene.vertices.size());
     left.resize(scene.vertices.size());
 
-    fillBlack(state, window);
     std::unique_ptr<DrawingSurface> memory = window.createCompatibleSurface();
     std::unique_ptr<Bitmap> picture = window.createCompatibleBitmap(state.clientW, state.clientH);
     const bool leftEye = memory && picture;
@@ -111,9 +110,11 @@ std::optional<FileStatus> drawBothEyes(ViewState& state, DrawingSurface& window,
     {
         WorkerTask project(worker, [&] {
             if (leftEye) {
+                fillBlack(state, *memory);
                 projectStereoInto(scene, state.stereoXf, leftParams, left);
             }
         });
+        fillBlack(state, window);
         projectStereoInto(scene, state.stereoXf, stereoScreenParams(state, +1), right);
         project.join();
     }
@@ -127,7 +128,6 @@ std::optional<FileStatus> drawBothEyes(ViewState& state, DrawingSurface& window,
     {
         WorkerTask draw(worker, [&] {
             if (leftEye) {
-                fillBlack(state, *memory);
                 drawEyeFrom(state, *memory, {-1, state.penRed, state.brushRed}, worker.faces, left);
             }
         });
