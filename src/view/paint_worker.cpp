@@ -18,7 +18,8 @@ PaintWorker::~PaintWorker() {
 
 void PaintWorker::start(std::function<void()> task) {
     {
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return !busy_; });  // one task at a time
         task_ = std::move(task);
         error_ = nullptr;
         busy_ = true;

@@ -24,8 +24,8 @@ class PaintWorker {
     PaintWorker(const PaintWorker&) = delete;
     PaintWorker& operator=(const PaintWorker&) = delete;
 
-    /// Runs `task` on the worker thread. A task started earlier must have been
-    /// waited for.
+    /// Runs `task` on the worker thread, after the task started before it
+    /// (whose failure, if it was not waited for, is then dropped).
     void start(std::function<void()> task);
     /// Waits until the task started last has finished; rethrows what it threw.
     void wait();
