@@ -88,13 +88,13 @@ void ReportWriter::run() {
         job = Job{};  // free the report before the next one is formatted
         lock.lock();
         statuses_.push_back(std::move(status));
-        writing_ = false;
-        changed_.notify_all();
         if (finished_) {
             lock.unlock();
             finished_();
             lock.lock();
         }
+        writing_ = false;  // only now: flush also waits for the notice
+        changed_.notify_all();
     }
 }
 

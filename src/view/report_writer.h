@@ -45,7 +45,8 @@ class ReportWriter {
     /// A report that is already text.
     void submit(std::filesystem::path path, std::string text);
 
-    /// Waits until every submitted report is written or replaced.
+    /// Waits until every submitted report is written (and its FinishedFn has
+    /// returned) or replaced.
     void flush();
 
     /// The outcomes of the writes finished since the last call, oldest first.
