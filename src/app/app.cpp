@@ -1,7 +1,6 @@
 #include "app/app.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
@@ -15,12 +14,14 @@
 #include "app/about_box.h"
 #include "app/file_names.h"
 #include "app/main_frame.h"
+#include "app/png_encoding.h"
 #include "app/view_menu.h"
 #include "app/view_settings.h"
 #include "base/file_io.h"
 #include "view/depth_readout.h"
 #include "view/qt/kelpr_view.h"
 #include "view/qt/picture_export.h"
+#include "view/view_logic.h"
 #include "view/view_state.h"
 
 namespace kelpris {
@@ -29,16 +30,6 @@ namespace {
 
 QByteArray bytesOf(const std::string& text) {
     return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-/// The picture as PNG bytes; empty when it cannot be encoded.
-QByteArray encodePng(const QImage& image) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
-        return {};
-    }
-    return bytes;
 }
 
 QString startupProblem(const FileStatus& status) {
@@ -227,11 +218,14 @@ CKELPRApp::Outcome CKELPRApp::initInstance(const CommandLine& commandLine, std::
 CKELPRApp::Outcome CKELPRApp::render(const CommandLine& commandLine, std::ostream& err) {
     view_->resize(commandLine.width.value_or(kRenderDefaultWidth) + 4,
                   commandLine.height.value_or(kRenderDefaultHeight) + 4);
-    QImage image = view_->paintNow();  // also builds the transforms of the eye pictures
     if (commandLine.screen == CommandLine::Screen::Stereo) {
+        // The transforms a setup paint would leave, without drawing it.
+        buildTransforms(viewState());
         viewState().stereoMode = Screen::Stereo;
-        image = view_->paintNow();
     }
+    // Also lays out, and on the setup screen builds the transforms, for the
+    // eye pictures below.
+    const QImage image = view_->paintNow();
 
     const auto write = [&err](const QImage& picture, const std::string& name) {
         const std::filesystem::path path = fsPath(bytesOf(name));

@@ -1,5 +1,7 @@
 #include "geometry/scene_projection.h"
 
+#include <algorithm>
+
 #include "geometry/point_projection.h"
 
 namespace kelpris {
@@ -27,6 +29,44 @@ void projectAllStereo(Scena& scene, const Matrix4& transform, const StereoParams
         v.screenX = s.x;
         v.screenY = s.y;
         v.depth = s.depth;
+    }
+}
+
+}  // namespace kelpris
+
+namespace kelpris {
+
+ParallelPoint projectParallelInto(const Scena& scene, const Matrix4& transform, float scale,
+                                  std::int32_t originX, std::int32_t originY,
+                                  std::span<ProjectedVertex> out) noexcept {
+    const detail::ParallelProjector project(transform, scale, originX, originY);
+    const std::size_t n = std::min(out.size(), scene.vertices.size());
+    const Vertex* in = scene.vertices.data();
+    for (std::size_t i = 0; i < n; ++i) {
+        const ParallelPoint p = project(in[i].x, in[i].y, in[i].z);
+        out[i] = {p.x, p.y, 0};
+    }
+    return project(scene.centreX, scene.centreY, scene.centreZ);
+}
+
+void projectStereoInto(const Scena& scene, const Matrix4& transform, const StereoParams& params,
+                       std::span<ProjectedVertex> out) noexcept {
+    const detail::StereoProjector project(transform, params);
+    const std::size_t n = std::min(out.size(), scene.vertices.size());
+    const Vertex* in = scene.vertices.data();
+    for (std::size_t i = 0; i < n; ++i) {
+        const StereoPoint s = project(in[i].x, in[i].y, in[i].z);
+        out[i] = {s.x, s.y, s.depth};
+    }
+}
+
+void storeProjection(Scena& scene, std::span<const ProjectedVertex> projected) noexcept {
+    const std::size_t n = std::min(projected.size(), scene.vertices.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        Vertex& v = scene.vertices[i];
+        v.screenX = projected[i].x;
+        v.screenY = projected[i].y;
+        v.depth = projected[i].depth;
     }
 }
 

@@ -4,7 +4,11 @@
 // (Lambert), plus a little ambient light. The normal is taken in the space the
 // transform maps to, so a light at the eye lights what the eye sees.
 
+#include <span>
+#include <vector>
+
 #include "geometry/matrix4.h"
+#include "geometry/scene_projection.h"
 #include "render/drawing_surface.h"
 #include "render/scene_drawing.h"
 #include "scene/scena.h"
@@ -29,6 +33,19 @@ struct LitFaceStyle {
 /// between its normal and the direction to the light, both sides lit alike.
 /// A degenerate face (no normal) gets the ambient light only.
 double faceLight(const Face& face, const LitFaceStyle& style) noexcept;
+
+/// faceLight of each of `faces` (corner positions in the scene's vertex
+/// chain), in order, into `out`. A face naming a vertex outside the chain
+/// gets the ambient light.
+void faceLights(const Scena& scene, std::span<const FaceCorners> faces, const LitFaceStyle& style,
+                std::vector<double>& out);
+
+/// drawFaces with face k filled in `style.colour` scaled by `lights[k]` (and
+/// outlined as drawLitFaces does); faces past the end of `lights` take the
+/// ambient light. The surface's pen and brush are put back afterwards.
+void drawLitFaces(std::span<const FaceCorners> faces, std::span<const ProjectedVertex> projected,
+                  std::span<const double> lights, DrawingSurface& surface,
+                  const LitFaceStyle& style);
 
 /// `colour` with each channel scaled by `factor` (clamped to 0..1), rounded.
 Rgb shade(Rgb colour, double factor) noexcept;

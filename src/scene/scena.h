@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -120,6 +121,21 @@ class Scena {
     /// `reportPath`. The list stands whether or not the report could be
     /// written; the status tells which.
     [[nodiscard]] FileStatus sortFaces(const std::filesystem::path& reportPath = kSortReportFile);
+
+    /// The ordering half of sortFaces: rebuilds TRIEDENE_STENY the same way
+    /// and writes nothing.
+    void orderFaces();
 };
+
+/// The text of the sort report for a list in order: the header line, then
+/// one "tr.stena <position> :  <depth> " line per entry.
+std::string formatSortReport(std::span<const SortedFace> list);
+/// The same text from the entries' depths alone.
+std::string formatSortReport(std::span<const std::int32_t> depths);
+
+/// Creates or truncates `path` and writes `text` into it; the status names
+/// the file and the system's reason on failure.
+[[nodiscard]] FileStatus writeSortReport(const std::filesystem::path& path,
+                                         const std::string& text);
 
 }  // namespace kelpris

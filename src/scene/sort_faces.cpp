@@ -24,6 +24,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -84,8 +85,16 @@ void radixSortByKey(std::vector<Keyed>& items) {
     }
 }
 
+std::int32_t depthOf(const SortedFace& entry) noexcept {
+    return entry.depth;
+}
+std::int32_t depthOf(std::int32_t depth) noexcept {
+    return depth;
+}
+
 /// "<header>" then "tr.stena <pos> :  <depth> \n" per entry.
-std::string formatReport(const std::vector<SortedFace>& list) {
+template <typename Entry>
+std::string formatReport(std::span<const Entry> list) {
     static constexpr char kHeader[] =
         "Report vytriedovania stien, obsah struktury TRIEDENE_STENY:\n";
     static constexpr char kPrefix[] = "tr.stena ";
@@ -100,14 +109,14 @@ std::string formatReport(const std::vector<SortedFace>& list) {
     std::memcpy(p, kHeader, sizeof kHeader - 1);
     p += sizeof kHeader - 1;
     std::int64_t position = 0;
-    for (const SortedFace& entry : list) {
+    for (const Entry& entry : list) {
         ++position;
         std::memcpy(p, kPrefix, sizeof kPrefix - 1);
         p += sizeof kPrefix - 1;
         p = std::to_chars(p, end, position).ptr;
         std::memcpy(p, kMiddle, sizeof kMiddle - 1);
         p += sizeof kMiddle - 1;
-        p = std::to_chars(p, end, entry.depth).ptr;
+        p = std::to_chars(p, end, depthOf(entry)).ptr;
         std::memcpy(p, kEnd, sizeof kEnd - 1);
         p += sizeof kEnd - 1;
     }
@@ -117,7 +126,28 @@ std::string formatReport(const std::vector<SortedFace>& list) {
 
 }  // namespace
 
+std::string formatSortReport(std::span<const SortedFace> list) {
+    return formatReport(list);
+}
+
+std::string formatSortReport(std::span<const std::int32_t> depths) {
+    return formatReport(depths);
+}
+
+FileStatus writeSortReport(const std::filesystem::path& path, const std::string& text) {
+    // A link planted under the report's name is replaced, not followed, so
+    // the report can never overwrite another file. The report is rewritten
+    // on every stereo paint: syncing it each time would cost every paint a
+    // disk flush, and the next paint writes it again anyway.
+    return writeFileAtomically(path, text, LinkPolicy::ReplaceLinks, Durability::Unsynced);
+}
+
 FileStatus Scena::sortFaces(const std::filesystem::path& reportPath) {
+    orderFaces();
+    return writeSortReport(reportPath, formatSortReport(TRIEDENE_STENY));
+}
+
+void Scena::orderFaces() {
     TRIEDENE_STENY.clear();
     const std::size_t n = faces.size();
 
@@ -171,13 +201,6 @@ FileStatus Scena::sortFaces(const std::filesystem::path& reportPath) {
         }
         begin = end;
     }
-
-    // A link planted under the report's name is replaced, not followed, so
-    // the report can never overwrite another file. The report is rewritten
-    // on every stereo paint: syncing it each time would cost every paint a
-    // disk flush, and the next paint writes it again anyway.
-    return writeFileAtomically(reportPath, formatReport(TRIEDENE_STENY), LinkPolicy::ReplaceLinks,
-                               Durability::Unsynced);
 }
 
 }  // namespace kelpris

@@ -97,14 +97,15 @@ void buildTransforms(ViewState& state) noexcept {
 }
 
 std::optional<FileStatus> DrawScreen(ViewState& state, DrawingSurface& surface,
-                                     const std::filesystem::path& reportPath) {
+                                     const std::filesystem::path& reportPath,
+                                     const PaintHelpers& helpers) {
     if (!state.scene) {
         return std::nullopt;
     }
     if (state.stereoMode == Screen::Stereo) {
-        return drawStereoScreen(state, surface, reportPath);
+        return drawStereoScreen(state, surface, reportPath, helpers);
     }
-    drawSetupScreen(state, surface);
+    drawSetupScreen(state, surface, helpers.worker);
     return std::nullopt;
 }
 

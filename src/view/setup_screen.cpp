@@ -2,11 +2,14 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
+#include <vector>
 
 #include "geometry/scene_projection.h"
 #include "render/scene_drawing.h"
 #include "scene/number_text.h"
 #include "view/int_math.h"
+#include "view/paint_worker.h"
 #include "view/view_logic.h"
 
 namespace kelpris {
@@ -139,6 +142,44 @@ void drawPreview(ViewState& state, DrawingSurface& memory) {
     drawPreviewEye(state, memory, -1, mode);
 }
 
+// The preview from its own projection buffer, for the worker thread: the
+// same calls on the memory surface as drawPreview.
+void drawPreviewFrom(const ViewState& state, DrawingSurface& memory,
+                     std::span<const FaceCorners> faces, std::vector<ProjectedVertex>& projected) {
+    {
+        ScopedBrush black(memory, state.brushBlack);
+        memory.rectangle(0, 0, state.previewW, state.previewH);
+    }
+    const Scena& scene = *state.scene;
+    const auto drawEye = [&](std::int32_t eyeSign) {
+        projectStereoInto(scene, state.stereoXf, previewParams(state, eyeSign), projected);
+        if (scene.isFaceModel()) {
+            drawFaces(faces, projected, memory);
+        } else {
+            drawEdges(scene, projected, memory);
+        }
+    };
+    ScopedPen eyePen(memory, state.penGreen);
+    drawEye(+1);
+    eyePen.select(state.penRed);
+    drawEye(-1);
+}
+
+// Both model views from one buffer on the calling thread; returns the side
+// view's projected centre, the one the vertices' projection keeps.
+ParallelPoint drawModelViewsFrom(const ViewState& state, DrawingSurface& window,
+                                 std::span<const FaceCorners> faces,
+                                 std::vector<ProjectedVertex>& projected) {
+    const Scena& scene = *state.scene;
+    ParallelPoint centre =
+        projectParallelInto(scene, state.planXf, kSetupScale, state.modelX, state.planY, projected);
+    drawSetupView(scene, faces, projected, centre, window);
+    centre =
+        projectParallelInto(scene, state.sideXf, kSetupScale, state.modelX, state.sideY, projected);
+    drawSetupView(scene, faces, projected, centre, window);
+    return centre;
+}
+
 void drawPicturePlane(const ViewState& state, DrawingSurface& window) {
     using I64 = std::int64_t;
     window.moveTo(state.planeX, sat(I64{state.sideY} - 60));
@@ -147,10 +188,65 @@ void drawPicturePlane(const ViewState& state, DrawingSurface& window) {
     window.lineTo(state.planeX, sat(I64{state.planY} + 80));
 }
 
+// The setup screen with the preview drawn on the worker while the calling
+// thread draws everything else, text included, on the window. The preview has
+// a memory surface of its own; the vertices end with the preview's last
+// projection and the centre with the side view's, as in the serial order.
+void drawSetupScreenInParallel(ViewState& state, DrawingSurface& window, PaintWorker& worker) {
+    Scena& scene = *state.scene;
+    std::vector<ProjectedVertex>& views = worker.callerProjection;
+    std::vector<ProjectedVertex>& preview = worker.workerProjection;
+    views.resize(scene.vertices.size());
+    preview.resize(scene.vertices.size());
+    std::vector<FaceCorners>& faces = worker.faces;
+    collectFaceCorners(scene, scene.isFaceModel() ? DrawMode::Faces : DrawMode::Edges, faces);
+
+    // Each picture is declared before the surface it is selected into, so
+    // the surface has its own bitmap back before the picture is freed.
+    std::unique_ptr<Bitmap> previewPicture =
+        window.createCompatibleBitmap(state.previewW, state.previewH);
+    MemorySurface previewMemory(window);
+    const bool hasPreview = previewPicture && previewMemory.get() != nullptr;
+    if (hasPreview) {
+        previewMemory.select(previewPicture.get());
+    }
+    ParallelPoint centre;
+    {
+        WorkerTask task(worker, [&] {
+            if (hasPreview) {
+                drawPreviewFrom(state, *previewMemory.get(), faces, preview);
+            }
+        });
+        drawBackground(state, window);
+        centre = drawModelViewsFrom(state, window, faces, views);
+        drawMiddleLine(state, window);
+        drawBothAxes(state, window);
+        drawAngleTexts(state, window);
+        MemorySurface memory(window);
+        drawObservers(state, window, memory);
+        task.join();
+    }
+    storeProjection(scene, hasPreview ? preview : views);
+    scene.projCentreX = centre.x;
+    scene.projCentreY = centre.y;
+
+    ScopedPen framePen(window, state.penFrame);
+    drawPicturePlane(state, window);
+    if (hasPreview) {
+        window.bitBlt(state.previewX, state.previewY, state.previewW, state.previewH,
+                      *previewMemory.get(), 0, 0, RasterOp::SrcCopy);
+    }
+    framePreviewBox(state, window);
+}
+
 }  // namespace
 
-void drawSetupScreen(ViewState& state, DrawingSurface& window) {
+void drawSetupScreen(ViewState& state, DrawingSurface& window, PaintWorker* worker) {
     buildTransforms(state);
+    if (worker != nullptr) {
+        drawSetupScreenInParallel(state, window, *worker);
+        return;
+    }
     drawBackground(state, window);
     drawModelViews(state, window);
     drawMiddleLine(state, window);

@@ -1,10 +1,14 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
+#include <vector>
 
 #include "geometry/scene_projection.h"
 #include "render/scene_drawing.h"
 #include "view/int_math.h"
+#include "view/paint_worker.h"
+#include "view/report_writer.h"
 #include "view/shading.h"
 #include "view/view_logic.h"
 
@@ -20,6 +24,20 @@ void fillBlack(const ViewState& state, DrawingSurface& surface) {
     surface.rectangle(0, 0, state.clientW, state.clientH);
 }
 
+// The report of the order just built: written now, or handed to the writer.
+std::optional<FileStatus> reportOrder(const Scena& scene, const std::filesystem::path& reportPath,
+                                      ReportWriter* reports) {
+    if (reports == nullptr) {
+        return writeSortReport(reportPath, formatSortReport(scene.TRIEDENE_STENY));
+    }
+    std::vector<std::int32_t> depths(scene.TRIEDENE_STENY.size());
+    for (std::size_t i = 0; i < depths.size(); ++i) {
+        depths[i] = scene.TRIEDENE_STENY[i].depth;
+    }
+    reports->submit(reportPath, std::move(depths));
+    return std::nullopt;
+}
+
 struct EyeTools {
     std::int32_t sign;  ///< +1 right eye, -1 left eye
     Pen pen;
@@ -29,7 +47,7 @@ struct EyeTools {
 // One eye's picture. The right eye, drawn first, orders the faces: the depth
 // of a vertex does not depend on the eye, so its order serves both eyes.
 std::optional<FileStatus> drawEye(ViewState& state, DrawingSurface& surface, const EyeTools& eye,
-                                  const std::filesystem::path& reportPath) {
+                                  const std::filesystem::path& reportPath, ReportWriter* reports) {
     Scena& scene = *state.scene;
     const bool faces = scene.isFaceModel();
     std::optional<FileStatus> sortStatus;
@@ -37,10 +55,27 @@ std::optional<FileStatus> drawEye(ViewState& state, DrawingSurface& surface, con
     ScopedBrush brush(surface, eye.brush);
     projectAllStereo(scene, state.stereoXf, stereoScreenParams(state, eye.sign));
     if (faces && eye.sign > 0) {
-        sortStatus = scene.sortFaces(reportPath);
+        scene.orderFaces();
+        sortStatus = reportOrder(scene, reportPath, reports);
     }
     drawShaded(state, surface, faces ? DrawMode::SortedFaces : DrawMode::Edges, eye.pen.colour);
     return sortStatus;
+}
+
+// One eye drawn from its own projection, faces in the order given.
+// `lights` holds each face's brightness when the faces are lit, else nothing.
+void drawEyeFrom(const ViewState& state, DrawingSurface& surface, const EyeTools& eye,
+                 std::span<const FaceCorners> faces, std::span<const ProjectedVertex> projected,
+                 std::span<const double> lights) {
+    ScopedPen pen(surface, eye.pen);
+    ScopedBrush brush(surface, eye.brush);
+    if (state.scene->isFaceModel() && !lights.empty()) {
+        drawLitFaces(faces, projected, lights, surface, eyeLight(state, eye.pen.colour));
+    } else if (state.scene->isFaceModel()) {
+        drawFaces(faces, projected, surface);
+    } else {
+        drawEdges(*state.scene, projected, surface);
+    }
 }
 
 void drawFrame(const ViewState& state, DrawingSurface& window) {
@@ -55,14 +90,84 @@ void drawFrame(const ViewState& state, DrawingSurface& window) {
     window.lineTo(2, 2);
 }
 
+// Both eyes at once: each projected into its own buffer, the left one on the
+// worker. The vertices end with the left eye's projection, as in the serial
+// order; its depths are the right eye's, so the faces are ordered from them.
+std::optional<FileStatus> drawBothEyes(ViewState& state, DrawingSurface& window,
+                                       const std::filesystem::path& reportPath,
+                                       const PaintHelpers& helpers) {
+    Scena& scene = *state.scene;
+    PaintWorker& worker = *helpers.worker;
+    std::vector<ProjectedVertex>& right = worker.callerProjection;
+    std::vector<ProjectedVertex>& left = worker.workerProjection;
+    right.resize(scene.vertices.size());
+    left.resize(scene.vertices.size());
+
+    std::unique_ptr<DrawingSurface> memory = window.createCompatibleSurface();
+    std::unique_ptr<Bitmap> picture = window.createCompatibleBitmap(state.clientW, state.clientH);
+    const bool leftEye = memory && picture;
+    std::optional<ScopedBitmap> selected;
+    if (leftEye) {
+        selected.emplace(*memory, picture.get());
+    }
+
+    const StereoParams leftParams = stereoScreenParams(state, -1);
+    {
+        WorkerTask project(worker, [&] {
+            if (leftEye) {
+                fillBlack(state, *memory);
+                projectStereoInto(scene, state.stereoXf, leftParams, left);
+            }
+        });
+        fillBlack(state, window);
+        projectStereoInto(scene, state.stereoXf, stereoScreenParams(state, +1), right);
+        project.join();
+    }
+    storeProjection(scene, leftEye ? left : right);
+
+    std::optional<FileStatus> sortStatus;
+    if (scene.isFaceModel()) {
+        scene.orderFaces();
+        collectFaceCorners(scene, DrawMode::SortedFaces, worker.faces);
+    }
+    // Both eyes share one light, so the faces' brightness is found once.
+    std::vector<double> lights;
+    if (scene.isFaceModel() && state.options.shading == Shading::Lit) {
+        faceLights(scene, worker.faces, eyeLight(state, {}), lights);
+    }
+    {
+        WorkerTask draw(worker, [&] {
+            if (leftEye) {
+                drawEyeFrom(state, *memory, {-1, state.penRed, state.brushRed}, worker.faces, left,
+                            lights);
+            }
+        });
+        drawEyeFrom(state, window, {+1, state.penGreen, state.brushGreen}, worker.faces, right,
+                    lights);
+        draw.join();
+    }
+    if (leftEye) {
+        window.bitBlt(0, 0, state.clientW, state.clientH, *memory, 0, 0, RasterOp::SrcPaint);
+    }
+    drawFrame(state, window);
+    if (scene.isFaceModel()) {
+        sortStatus = reportOrder(scene, reportPath, helpers.reports);
+    }
+    return sortStatus;
+}
+
 }  // namespace
 
 std::optional<FileStatus> drawStereoScreen(ViewState& state, DrawingSurface& window,
-                                           const std::filesystem::path& reportPath) {
+                                           const std::filesystem::path& reportPath,
+                                           const PaintHelpers& helpers) {
+    if (helpers.worker != nullptr) {
+        return drawBothEyes(state, window, reportPath, helpers);
+    }
     fillBlack(state, window);
     // Right eye, green, straight onto the window.
     std::optional<FileStatus> sortStatus =
-        drawEye(state, window, {+1, state.penGreen, state.brushGreen}, reportPath);
+        drawEye(state, window, {+1, state.penGreen, state.brushGreen}, reportPath, helpers.reports);
 
     // Left eye, red, on its own black picture, then ORed onto the window.
     std::unique_ptr<DrawingSurface> memory = window.createCompatibleSurface();
@@ -70,7 +175,7 @@ std::optional<FileStatus> drawStereoScreen(ViewState& state, DrawingSurface& win
     if (memory && picture) {
         ScopedBitmap selected(*memory, picture.get());
         fillBlack(state, *memory);
-        (void)drawEye(state, *memory, {-1, state.penRed, state.brushRed}, reportPath);
+        (void)drawEye(state, *memory, {-1, state.penRed, state.brushRed}, reportPath, nullptr);
         window.bitBlt(0, 0, state.clientW, state.clientH, *memory, 0, 0, RasterOp::SrcPaint);
     }
 

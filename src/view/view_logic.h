@@ -16,6 +16,21 @@
 
 namespace kelpris {
 
+class PaintWorker;
+class ReportWriter;
+
+/// What a paint may use besides the calling thread. Either may be null.
+struct PaintHelpers {
+    /// Draws the second picture of a screen (the left eye, the preview) at the
+    /// same time on a second thread. Null: everything on the calling thread,
+    /// in the order the surfaces see calls. The pixels, the vertices' projected
+    /// fields, the projected centre and the sort order come out the same.
+    PaintWorker* worker = nullptr;
+    /// Takes the sort report to write in the background. Null: the report is
+    /// written before the paint returns.
+    ReportWriter* reports = nullptr;
+};
+
 /// The view window's outer rectangle in its parent's coordinates.
 struct PlacementRect {
     std::int32_t left = 0;
@@ -57,19 +72,22 @@ void buildTransforms(ViewState& state) noexcept;
 ///
 /// Returns the outcome of writing the sort report when the stereo screen of a
 /// face model ordered its faces (the report goes to `reportPath`), and nothing
-/// otherwise. Draws nothing when there is no scene.
+/// otherwise, or when the report went to `helpers.reports`. Draws nothing when
+/// there is no scene.
 [[nodiscard]] std::optional<FileStatus> DrawScreen(
     ViewState& state, DrawingSurface& surface,
-    const std::filesystem::path& reportPath = kSortReportFile);
+    const std::filesystem::path& reportPath = kSortReportFile, const PaintHelpers& helpers = {});
 
 /// The setup screen (stereoMode 0); rebuilds the three transforms first.
-void drawSetupScreen(ViewState& state, DrawingSurface& surface);
+void drawSetupScreen(ViewState& state, DrawingSurface& surface, PaintWorker* worker = nullptr);
 
 /// The stereo screen: right eye green on black, left eye red on a black
 /// off-screen picture ORed on top, purple frame. Uses stereoXf as the last
-/// setup paint left it. Returns the sort-report outcome for a face model.
+/// setup paint left it. Returns the sort-report outcome for a face model, or
+/// nothing when the report went to `helpers.reports`.
 [[nodiscard]] std::optional<FileStatus> drawStereoScreen(ViewState& state, DrawingSurface& surface,
-                                                         const std::filesystem::path& reportPath);
+                                                         const std::filesystem::path& reportPath,
+                                                         const PaintHelpers& helpers = {});
 
 /// Angle of the pointer (px, py) seen from the centre (cx, cy), counter-
 /// clockwise on the screen from straight up, in [0, 2*PI): 0 above, PI/2 to

@@ -5,12 +5,21 @@
 #include <memory>
 
 #include "render/qt/qt_surface.h"
+#include "view/paint_worker.h"
+#include "view/report_writer.h"
 #include "view/view_logic.h"
 #include "view/view_state.h"
 
 namespace kelpris {
 
-CKELPRView::CKELPRView(QWidget* parent) : QFrame(parent) {
+CKELPRView::CKELPRView(QWidget* parent)
+    : QFrame(parent),
+      worker_(std::make_unique<PaintWorker>()),
+      // Runs on the writer's thread: the outcomes are taken on this one.
+      reports_(std::make_unique<ReportWriter>([this] {
+          QMetaObject::invokeMethod(
+              this, [this] { deliverReportStatuses(); }, Qt::QueuedConnection);
+      })) {
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(2);
     setMidLineWidth(0);
@@ -31,6 +40,9 @@ CKELPRView::CKELPRView(QWidget* parent) : QFrame(parent) {
 }
 
 CKELPRView::~CKELPRView() {
+    // Writes the last report and ends the writer's thread while this object
+    // is whole; a delivery it queued is dropped with the object.
+    reports_.reset();
     ViewState& state = viewState();
     releaseTools(state);
     state.scene.reset();
@@ -71,7 +83,19 @@ void CKELPRView::updateView() {
 
 QImage CKELPRView::paintNow() {
     layOutAndDraw();
+    flushReports();
     return backBuffer_.copy();
+}
+
+void CKELPRView::flushReports() {
+    reports_->flush();
+    deliverReportStatuses();
+}
+
+void CKELPRView::deliverReportStatuses() {
+    for (const FileStatus& status : reports_->takeStatuses()) {
+        noteSortStatus(status);
+    }
 }
 
 QImage CKELPRView::currentImage() const {
@@ -103,9 +127,10 @@ void CKELPRView::drawBuffer() {
     std::optional<FileStatus> status;
     {
         QtImageSurface surface(backBuffer_);
-        status = DrawScreen(viewState(), surface);
+        status = DrawScreen(viewState(), surface, kSortReportFile, {worker_.get(), reports_.get()});
     }
     noteSortStatus(status);
+    deliverReportStatuses();
     emit pictureDrawn();
 }
 

@@ -14,6 +14,7 @@
 #include <QImage>
 #include <QString>
 #include <QTimer>
+#include <memory>
 #include <optional>
 
 #include "scene/scena.h"
@@ -21,6 +22,9 @@
 #include "view/scene_holder.h"
 
 namespace kelpris {
+
+class PaintWorker;
+class ReportWriter;
 
 class CKELPRView : public QFrame {
     Q_OBJECT
@@ -56,10 +60,15 @@ class CKELPRView : public QFrame {
     void updateView();
 
     /// Does synchronously what a platform paint does (scene to the document,
-    /// layout from the current geometry, draw into the back buffer) and
-    /// returns a copy of the clientW x clientH picture; null when the drawing
-    /// area is empty. Works without the widget being shown.
+    /// layout from the current geometry, draw into the back buffer), waits
+    /// for the sort report (see flushReports) and returns a copy of the
+    /// clientW x clientH picture; null when the drawing area is empty. Works
+    /// without the widget being shown.
     QImage paintNow();
+
+    /// Waits until every sort report of the paints so far is written, and
+    /// signals a failure among them at once.
+    void flushReports();
 
     /// The back buffer as last drawn (null before the first paint).
     QImage currentImage() const;
@@ -108,6 +117,8 @@ class CKELPRView : public QFrame {
     /// The mouse redraw: draw now, then show the buffer without a layout.
     void redrawNow();
     void noteSortStatus(const std::optional<FileStatus>& status);
+    /// Takes the outcomes of the background report writes finished so far.
+    void deliverReportStatuses();
     QPoint clientPoint(const QMouseEvent& event) const;
 
     QImage backBuffer_;
@@ -116,6 +127,8 @@ class CKELPRView : public QFrame {
     bool layoutPending_ = true;  // resize/show/new scene: the next paint lays out
     bool bufferFresh_ = false;   // a mouse redraw drew the buffer: just show it
     bool sortFailing_ = false;
+    std::unique_ptr<PaintWorker> worker_;
+    std::unique_ptr<ReportWriter> reports_;  // reset first by the destructor
     QTimer spinTimer_;
 };
 

@@ -1,0 +1,17 @@
+#pragma once
+// PNG encoding of a drawn picture. A picture of at most 256 colours (every
+// picture the screens draw) is stored with an exact palette of the colours it
+// holds, which is smaller and much quicker to compress than full colour; any
+// other picture is stored as 24-bit colour. Decoding gives back exactly the
+// pixels of the picture.
+
+#include <QByteArray>
+#include <QImage>
+
+namespace kelpris {
+
+/// The PNG bytes of `image` (any format; alpha is dropped as in RGB32).
+/// Empty when the image is null or cannot be encoded.
+QByteArray encodePng(const QImage& image);
+
+}  // namespace kelpris

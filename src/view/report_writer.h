@@ -1,0 +1,77 @@
+#pragma once
+// Writes sort reports on a thread of its own, so that a paint does not wait
+// for formatting and writing a report that may run to many megabytes.
+//
+// When reports come faster than they can be written, only the latest one
+// waiting is kept: a report that is being written is finished, one that has
+// not been started is replaced. The file that stands once the writer is idle
+// is therefore the one the latest submission describes, exactly as if every
+// report had been written at once.
+
+#include <condition_variable>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <variant>
+#include <vector>
+
+#include "scene/scena.h"
+
+namespace kelpris {
+
+class ReportWriter {
+  public:
+    /// Writes a report's text to a path and says how it went.
+    using WriteFn = std::function<FileStatus(const std::filesystem::path&, const std::string&)>;
+    /// Called on the writer thread after each write, once its outcome can be
+    /// taken with takeStatuses; must not call back into the writer.
+    using FinishedFn = std::function<void()>;
+
+    /// `write` defaults to writeSortReport.
+    explicit ReportWriter(FinishedFn finished = {}, WriteFn write = {});
+    /// Writes what is still waiting, then ends the thread.
+    ~ReportWriter();
+    ReportWriter(const ReportWriter&) = delete;
+    ReportWriter& operator=(const ReportWriter&) = delete;
+
+    /// A report of these depths, in list order (the text sortFaces writes).
+    /// A relative path is taken from the working directory of the moment, as
+    /// a write at once would take it.
+    void submit(std::filesystem::path path, std::vector<std::int32_t> depths);
+    /// A report that is already text.
+    void submit(std::filesystem::path path, std::string text);
+
+    /// Waits until every submitted report is written (and its FinishedFn has
+    /// returned) or replaced.
+    void flush();
+
+    /// The outcomes of the writes finished since the last call, oldest first.
+    /// Replaced reports have none.
+    std::vector<FileStatus> takeStatuses();
+
+  private:
+    struct Job {
+        std::filesystem::path path;      ///< as given, for the outcome
+        std::filesystem::path location;  ///< resolved against the directory at submission
+        std::variant<std::vector<std::int32_t>, std::string> content;
+    };
+    void enqueue(Job job);
+    void run();
+    FileStatus write(const Job& job) const;
+
+    WriteFn write_;
+    FinishedFn finished_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::optional<Job> pending_;
+    bool writing_ = false;
+    bool stopping_ = false;
+    std::vector<FileStatus> statuses_;
+    std::thread thread_;  // last: starts once everything above exists
+};
+
+}  // namespace kelpris

@@ -1,0 +1,228 @@
+// The two-thread paint against the one-thread paint: for the sample models
+// and hand-built ones, on both screens and at more than one size, the pixels,
+// the vertices' projected fields, the projected centre, the face order and
+// the sort report must all come out the same.
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "paths.h"
+#include "render/qt/qt_surface.h"
+#include "scenes.h"
+#include "scratch_dir.h"
+#include "view/paint_worker.h"
+#include "view/report_writer.h"
+#include "view/view_logic.h"
+#include "view/view_state.h"
+
+namespace kelpris {
+namespace {
+
+using namespace kelpris::testing;
+
+struct Model {
+    const char* name;
+    Scena (*make)();
+};
+
+Scena loadData(const std::filesystem::path& file) {
+    Scena s;
+    const FileStatus status = s.load(kSourceDir / "data" / file);
+    EXPECT_TRUE(status) << status.message();
+    return s;
+}
+
+// A wire cube with a diagonal, so that edges cross in both eyes.
+Scena wireCube() {
+    return edgeScene({{-400, -400, -400},
+                      {400, -400, -400},
+                      {400, 400, -400},
+                      {-400, 400, -400},
+                      {-400, -400, 400},
+                      {400, -400, 400},
+                      {400, 400, 400},
+                      {-400, 400, 400}},
+                     {{1, 2},
+                      {2, 3},
+                      {3, 4},
+                      {4, 1},
+                      {5, 6},
+                      {6, 7},
+                      {7, 8},
+                      {8, 5},
+                      {1, 5},
+                      {2, 6},
+                      {3, 7},
+                      {4, 8},
+                      {1, 7}});
+}
+
+const Model kModels[] = {
+    {"dom", [] { return loadData("dom.dat"); }},
+    {"bunny", [] { return loadData("samples/bunny.dat"); }},
+    {"teapot", [] { return loadData("samples/teapot.dat"); }},
+    {"house_faces", [] { return loadData("samples/house_faces.dat"); }},
+    {"squareFace", [] { return squareFace(); }},
+    {"squareEdges", [] { return squareEdges(); }},
+    {"wireCube", wireCube},
+};
+
+struct Outcome {
+    QImage image;
+    std::vector<Vertex> vertices;
+    std::int32_t centreX = 0;
+    std::int32_t centreY = 0;
+    std::vector<std::pair<std::int32_t, std::ptrdiff_t>> order;  // depth, face index
+    std::string report;
+};
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class ParallelPaintTest : public ::testing::Test {
+  protected:
+    ScratchDir scratch;
+
+    // A setup paint (which builds the stereo transform), then the screen
+    // asked for, both with the same helpers.
+    Outcome paint(const Model& model, Screen screen, QSize size, float yaw,
+                  const PaintHelpers& helpers, const ViewOptions& options = {}) {
+        ViewState s;
+        s.options = options;
+        QtImageSurface tools(1, 1);
+        createTools(s, tools);
+        s.scene = std::make_unique<Scena>(model.make());
+        s.yaw = yaw;
+        computeLayout(s, {0, 0, size.width() + 4, size.height() + 4});
+        const std::filesystem::path report =
+            scratch.path() / (helpers.worker != nullptr ? "parallel.txt" : "serial.txt");
+        std::filesystem::remove(report);
+        Outcome out;
+        out.image = QImage(size, QImage::Format_RGB32);
+        {
+            QtImageSurface surface(out.image);
+            static_cast<void>(DrawScreen(s, surface, report, helpers));  // setup screen
+        }
+        if (screen == Screen::Stereo) {
+            s.stereoMode = Screen::Stereo;
+            QtImageSurface surface(out.image);
+            const std::optional<FileStatus> status = DrawScreen(s, surface, report, helpers);
+            EXPECT_TRUE(!status || status->ok);
+        }
+        if (helpers.reports != nullptr) {
+            helpers.reports->flush();
+        }
+        const Scena& scene = *s.scene;
+        out.vertices = scene.vertices;
+        out.centreX = scene.projCentreX;
+        out.centreY = scene.projCentreY;
+        for (const SortedFace& e : scene.TRIEDENE_STENY) {
+            out.order.emplace_back(e.depth, e.face - scene.faces.data());
+        }
+        out.report = readFile(report);
+        return out;
+    }
+};
+
+bool sameVertices(const std::vector<Vertex>& a, const std::vector<Vertex>& b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i].screenX != b[i].screenX || a[i].screenY != b[i].screenY ||
+            a[i].depth != b[i].depth) {
+            return false;
+        }
+    }
+    return true;
+}
+
+TEST_F(ParallelPaintTest, twoThreadsPaintWhatOneThreadPaints) {
+    struct Case {
+        Screen screen;
+        QSize size;
+        float yaw;
+    };
+    const Case cases[] = {
+        {Screen::Setup, {640, 480}, 0.0f},   {Screen::Stereo, {640, 480}, 0.0f},
+        {Screen::Setup, {333, 211}, 2.5f},   {Screen::Stereo, {333, 211}, 2.5f},
+        {Screen::Stereo, {1000, 701}, 4.0f},
+    };
+    PaintWorker worker;
+    ReportWriter reports;
+    for (const Model& model : kModels) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(::testing::Message()
+                         << model.name << " screen " << static_cast<int>(c.screen) << " "
+                         << c.size.width() << "x" << c.size.height());
+            const Outcome serial = paint(model, c.screen, c.size, c.yaw, {});
+            for (const PaintHelpers& helpers :
+                 {PaintHelpers{&worker, nullptr}, PaintHelpers{&worker, &reports}}) {
+                const Outcome parallel = paint(model, c.screen, c.size, c.yaw, helpers);
+                EXPECT_TRUE(parallel.image == serial.image);
+                EXPECT_TRUE(sameVertices(parallel.vertices, serial.vertices));
+                EXPECT_EQ(parallel.centreX, serial.centreX);
+                EXPECT_EQ(parallel.centreY, serial.centreY);
+                EXPECT_TRUE(parallel.order == serial.order);
+                EXPECT_TRUE(parallel.report == serial.report);
+            }
+        }
+    }
+}
+
+TEST_F(ParallelPaintTest, litFacesAndOtherGlassesPaintAsOneThreadDoes) {
+    ViewOptions lit;
+    lit.shading = Shading::Lit;
+    lit.glasses = {GlassesPair::RedCyan, true, 30};
+    ViewOptions litPlain = lit;
+    litPlain.outline = LitOutline::None;
+    litPlain.eyeHalfSep = 15;
+    PaintWorker worker;
+    for (const ViewOptions& options : {lit, litPlain}) {
+        for (const Model& model : kModels) {
+            for (const QSize size : {QSize(640, 480), QSize(333, 211)}) {
+                SCOPED_TRACE(::testing::Message()
+                             << model.name << " " << size.width() << "x" << size.height());
+                const Outcome serial = paint(model, Screen::Stereo, size, 1.0f, {}, options);
+                const Outcome parallel =
+                    paint(model, Screen::Stereo, size, 1.0f, {&worker, nullptr}, options);
+                EXPECT_TRUE(parallel.image == serial.image);
+                EXPECT_TRUE(parallel.report == serial.report);
+            }
+        }
+    }
+}
+
+// The report went to the writer, so the paint itself has no outcome to give;
+// the writer has it once the write is done.
+TEST_F(ParallelPaintTest, aFailedBackgroundReportReachesTheWriter) {
+    ViewState s;
+    QtImageSurface tools(1, 1);
+    createTools(s, tools);
+    s.scene = std::make_unique<Scena>(squareFace());
+    computeLayout(s, {0, 0, 644, 484});
+    s.stereoMode = Screen::Stereo;
+    buildTransforms(s);
+    PaintWorker worker;
+    ReportWriter reports;
+    QtImageSurface surface(640, 480);
+    EXPECT_FALSE(DrawScreen(s, surface, scratch.path() / "missing" / "rep.txt", {&worker, &reports})
+                     .has_value());
+    reports.flush();
+    const std::vector<FileStatus> statuses = reports.takeStatuses();
+    ASSERT_EQ(statuses.size(), 1u);
+    EXPECT_FALSE(statuses[0].ok);
+    EXPECT_NE(statuses[0].message().find("rep.txt"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kelpris
