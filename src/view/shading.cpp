@@ -37,27 +37,24 @@ void drawShaded(const ViewState& state, DrawingSurface& surface, DrawMode mode, 
     drawLitFaces(*state.scene, surface, mode, eyeLight(state, litColour));
 }
 
-std::optional<FileStatus> drawEyePicture(ViewState& state, DrawingSurface& surface,
-                                         std::int32_t eyeSign, const EyeColours& colours,
-                                         const std::filesystem::path& reportPath) {
+void drawEyePicture(ViewState& state, DrawingSurface& surface, std::int32_t eyeSign,
+                    const EyeColours& colours) {
     {
         ScopedBrush black(surface, state.brushBlack);
         surface.rectangle(0, 0, state.clientW, state.clientH);
     }
     if (!state.scene) {
-        return std::nullopt;
+        return;
     }
     Scena& scene = *state.scene;
     const bool faces = scene.isFaceModel();
     ScopedPen pen(surface, Pen{1, colours.line});
     ScopedBrush brush(surface, Brush::solid(colours.face));
     projectAllStereo(scene, state.stereoXf, stereoScreenParams(state, eyeSign));
-    std::optional<FileStatus> sortStatus;
     if (faces) {
-        sortStatus = scene.sortFaces(reportPath);
+        scene.orderFaces();
     }
     drawShaded(state, surface, faces ? DrawMode::SortedFaces : DrawMode::Edges, colours.line);
-    return sortStatus;
 }
 
 }  // namespace kelpris

@@ -3,8 +3,6 @@
 // as the options say, and the single-eye pictures for export.
 
 #include <cstdint>
-#include <filesystem>
-#include <optional>
 
 #include "render/lit_drawing.h"
 #include "render/scene_drawing.h"
@@ -29,10 +27,9 @@ inline constexpr EyeColours kGreyEye{{215, 215, 215}, {180, 180, 180}};
 
 /// One eye's stereo-screen picture (`eyeSign` +1 right, -1 left) on its own:
 /// black, then the eye's lines or faces in `colours`, shaded as on screen.
-/// Faces are ordered by depth as a stereo paint orders them; the sort report
-/// goes to `reportPath` and its outcome is returned for a face model.
-std::optional<FileStatus> drawEyePicture(ViewState& state, DrawingSurface& surface,
-                                         std::int32_t eyeSign, const EyeColours& colours,
-                                         const std::filesystem::path& reportPath);
+/// Faces are ordered by depth as a stereo paint orders them; no sort report
+/// is written, as this is not a paint of the screen.
+void drawEyePicture(ViewState& state, DrawingSurface& surface, std::int32_t eyeSign,
+                    const EyeColours& colours);
 
 }  // namespace kelpris

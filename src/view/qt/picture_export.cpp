@@ -67,8 +67,7 @@ QImage drawEye(ViewState& state, Eye eye) {
     QImage image = blankImage(state);
     if (!image.isNull()) {
         QtImageSurface surface(image);
-        (void)drawEyePicture(state, surface, eye == Eye::Right ? +1 : -1, kGreyEye,
-                             kSortReportFile);
+        drawEyePicture(state, surface, eye == Eye::Right ? +1 : -1, kGreyEye);
     }
     return image;
 }

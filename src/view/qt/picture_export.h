@@ -14,7 +14,9 @@ namespace kelpris {
 enum class Eye { Left, Right };
 
 /// The screen shown, drawn afresh at `size` (a drawing area, clientW x
-/// clientH) with a layout for that size. Null for an empty size.
+/// clientH) with a layout for that size, as a paint of the screen (the
+/// stereo screen of a face model writes the sort report). Null for an empty
+/// size.
 QImage renderScreenAt(QSize size);
 
 /// One eye's stereo-screen picture in grey on black. Without a size, at the
