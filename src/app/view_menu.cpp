@@ -100,6 +100,8 @@ ViewMenu::ViewMenu(CMainFrame& frame, CKELPRView& view, CKELPRDoc& document, Pro
     buildFileAndHelpItems();
 
     readout_ = new QLabel(&frame_);  // the status bar takes it over
+    // A long line must never make the window wider.
+    readout_->setMinimumWidth(1);
     frame_.statusBar()->addPermanentWidget(readout_, 1);
     frame_.statusBar()->setVisible(statusBarShown_);
     connect(&view_, &CKELPRView::pictureDrawn, this, &ViewMenu::updateReadout);
@@ -432,8 +434,10 @@ void ViewMenu::updateReadout() {
         metrics.widthMm = screen->physicalSize().width();
     }
     const QByteArray name = modelName_.toUtf8();
-    readout_->setText(QString::fromStdString(
-        depthReadout(viewState(), std::string_view(name.constData(), name.size()), metrics)));
+    const QString text = QString::fromStdString(
+        depthReadout(viewState(), std::string_view(name.constData(), name.size()), metrics));
+    readout_->setText(text);
+    readout_->setToolTip(text);  // the whole line where a narrow window cuts it
 }
 
 QString ViewMenu::keysHelpText() {

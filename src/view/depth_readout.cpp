@@ -120,7 +120,7 @@ std::string depthReadout(const ViewState& state, std::string_view fileName,
                       static_cast<double>(state.pitch) * kDegreesPerRadian);
     const ParallaxRange range = stereoScreenParallax(state);
     text += " | " + parallaxText(range, screen);
-    text += " | ";
+    text += ": ";
     text += comfortText(judgeParallax(range, screen));
     return text;
 }

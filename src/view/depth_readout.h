@@ -60,7 +60,9 @@ Comfort judgeParallax(const ParallaxRange& range, const ScreenMetrics& screen) n
 std::string_view comfortText(Comfort comfort) noexcept;
 
 /// The status line: file name, counts, angles in degrees, the parallax range
-/// in pixels (and millimetres when the size is known) and the verdict.
+/// in pixels (and millimetres when the size is known) and the verdict:
+/// "NAME | V vertices, F faces | azimuth A°, zenith Z° | parallax N..F px
+/// (N..F mm): VERDICT".
 std::string depthReadout(const ViewState& state, std::string_view fileName,
                          const ScreenMetrics& screen);
 
