@@ -52,7 +52,7 @@ void span(const PixelView& view, I64 y, I64 from, I64 to, Pixel colour) {
 }
 
 /// A non-horizontal polygon edge walked one row at a time: `x` is the first
-/// column whose centre is at or right of the edge on the current row.
+/// column at or right of the edge on the current row.
 struct EdgeWalk {
     I64 top = 0;      // first row crossed
     I64 end = 0;      // row past the last one crossed
@@ -73,10 +73,8 @@ struct EdgeWalk {
 };
 
 /// Sets up the walk of the edge a-b from row `first` (inside its rows).
-/// The edge crosses the centre line of row y at
-///   xe = ax + (y + 1/2 - ay) * dx / dy,
-/// and the first column whose centre x + 1/2 is at or right of xe is
-///   ceil(xe - 1/2) = ceil(((2ax - 1) dy + (2y + 1 - 2ay) dx) / (2 dy)).
+/// On row y the edge is at xe = ax + (y - ay) * dx / dy, and the first
+/// column at or right of it is ceil(xe) = floor((ax dy + (y - ay) dx + dy - 1) / dy).
 EdgeWalk walkFrom(Point a, Point b, I64 first) {
     if (a.y > b.y) {
         std::swap(a, b);
@@ -86,10 +84,10 @@ EdgeWalk walkFrom(Point a, Point b, I64 first) {
     EdgeWalk walk;
     walk.top = a.y;
     walk.end = b.y;
-    walk.den = 2 * dy;
-    const I128 numerator = I128{2 * I64{a.x} - 1} * dy + I128{2 * (first - a.y) + 1} * dx;
-    std::tie(walk.x, walk.rem) = floorDivMod(numerator + walk.den - 1, walk.den);
-    std::tie(walk.stepX, walk.stepRem) = floorDivMod(I128{2 * dx}, walk.den);
+    walk.den = dy;
+    const I128 numerator = I128{a.x} * dy + I128{first - a.y} * dx + dy - 1;
+    std::tie(walk.x, walk.rem) = floorDivMod(numerator, walk.den);
+    std::tie(walk.stepX, walk.stepRem) = floorDivMod(I128{dx}, walk.den);
     return walk;
 }
 
@@ -177,7 +175,8 @@ void fillPolygon(PixelView view, std::span<const Point> corners, Pixel colour) {
         left = std::min<I64>(left, corners[i].x);
         right = std::max<I64>(right, corners[i].x);
     }
-    // Row y's centre line y + 1/2 meets the polygon only for top <= y < bottom.
+    // An edge counts on the rows from its upper end up to, not including, its
+    // lower one.
     const I64 firstRow = std::max<I64>(top, 0);
     const I64 lastRow = std::min<I64>(bottom, view.height) - 1;
     if (firstRow > lastRow || right <= 0 || left >= view.width) {
@@ -210,8 +209,8 @@ void fillPolygon(PixelView view, std::span<const Point> corners, Pixel colour) {
                 std::swap(xs[k - 1], xs[k]);
             }
         }
-        // Even-odd: inside between the first and second crossing, and
-        // between the third and fourth.
+        // Even-odd: inside from the first crossing up to the second, and from
+        // the third up to the fourth.
         for (std::size_t j = 0; j + 1 < n; j += 2) {
             span(view, y, xs[j], xs[j + 1], colour);
         }

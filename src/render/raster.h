@@ -41,8 +41,9 @@ namespace raster {
 /// A 1-pixel line from `from` to `to`, both end points included.
 void line(PixelView view, Point from, Point to, Pixel colour);
 
-/// Fills the pixels whose centres lie inside the closed polygon (even-odd).
-/// Points past the fourth are ignored; fewer than 3 fill nothing.
+/// Fills the pixels inside the closed polygon (even-odd; a pixel exactly on
+/// an edge only where the inside lies to its right). Points past the fourth
+/// are ignored; fewer than 3 fill nothing.
 void fillPolygon(PixelView view, std::span<const Point> corners, Pixel colour);
 
 /// Fill (unless `fill` is null) and then the closed 1-pixel outline.

@@ -140,6 +140,14 @@ TEST(SpanRaster, polygonsMatchTheReferencePixelForPixel) {
             const std::string diff = firstDifference(got.pixels(), want.pixels());
             ASSERT_TRUE(diff.empty()) << "family " << static_cast<int>(c.family) << " shape " << i
                                       << " " << describe(corners) << ": " << diff;
+            // The fill alone too: the outline covers the pixels on the edges,
+            // which would hide how the fill treats them.
+            reference::Picture wantFill(kW, kH, kBackground);
+            wantFill.fill(corners, kFill);
+            reference::Picture gotFill(kW, kH, kBackground);
+            raster::fillPolygon(gotFill.view(), corners, kFill);
+            ASSERT_EQ(firstDifference(gotFill.pixels(), wantFill.pixels()), "")
+                << "fill only, family " << static_cast<int>(c.family) << " " << describe(corners);
         }
     }
 }
@@ -187,25 +195,23 @@ TEST(SpanRaster, writtenRulesOnKnownShapes) {
         std::vector<Point> filled;  // exactly these pixels take the fill colour
     };
     const std::vector<Case> cases{
-        // A 3x2 box: centres strictly inside; its outline then covers all of
-        // it, so hollow it to see the fill alone.
+        // A box: its left and top edges' pixels, not its right and bottom ones.
         {"axis-aligned box",
          {{1, 1}, {4, 1}, {4, 3}, {1, 3}},
          {{1, 1}, {2, 1}, {3, 1}, {1, 2}, {2, 2}, {3, 2}}},
-        // The diagonal x = y passes through the centres (k+1/2, k+1/2): the
-        // pixels on it lie left of the edge x = y in the lower triangle, so
-        // they are inside the triangle right of that edge only.
-        {"centres on a diagonal, interior right",
+        // Pixels on the diagonal x = y are on the left edge of the first
+        // triangle (inside) and the right edge of the second (outside).
+        {"pixels on a diagonal, interior right",
          {{0, 0}, {4, 0}, {4, 4}},
          {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {1, 1}, {2, 1}, {3, 1}, {2, 2}, {3, 2}, {3, 3}}},
-        {"centres on a diagonal, interior left",
+        {"pixels on a diagonal, interior left",
          {{0, 0}, {4, 4}, {0, 4}},
          {{0, 1}, {0, 2}, {1, 2}, {0, 3}, {1, 3}, {2, 3}}},
-        // A bow tie of two triangles meeting at (2, 2), both filled; centres on
-        // its edges count as just right of them.
+        // A bow tie of two triangles meeting at (2, 2), both filled; the
+        // bottom corners' row is not.
         {"self-intersecting quad",
          {{0, 0}, {4, 4}, {4, 0}, {0, 4}},
-         {{3, 0}, {0, 1}, {2, 1}, {3, 1}, {0, 2}, {2, 2}, {3, 2}, {3, 3}}},
+         {{0, 1}, {3, 1}, {0, 2}, {1, 2}, {2, 2}, {3, 2}, {0, 3}, {3, 3}}},
         {"all corners equal", {{3, 3}, {3, 3}, {3, 3}}, {}},
         {"collinear", {{0, 0}, {2, 2}, {5, 5}, {1, 1}}, {}},
     };
@@ -335,6 +341,36 @@ TEST(SpanRaster, emptyViewsAndStridesAreRespected) {
             const bool in = x >= 2 && x < 7 && y >= 1 && y < 5;
             EXPECT_EQ(buffer[std::size_t(y) * 10 + x], in ? kFill : kBackground) << x << "," << y;
         }
+    }
+}
+
+// A filled triangle with its outline must be solid: in every row and every
+// column the pixels it covers form one unbroken run (no background showing
+// between the fill and the outline).
+TEST(SpanRaster, filledTrianglesWithTheirOutlineHaveNoGaps) {
+    Shapes shapes(21);
+    for (int i = 0; i < 5000; ++i) {
+        const auto corners = shapes.corners(i % 2 == 0 ? Family::Tiny : Family::Near, 3);
+        reference::Picture picture(kW, kH, kBackground);
+        raster::polygon(picture.view(), corners, &kFill, kPen);
+        const auto unbroken = [&](bool byRow) {
+            for (int a = 0; a < (byRow ? kH : kW); ++a) {
+                int runs = 0;
+                bool inRun = false;
+                for (int b = 0; b < (byRow ? kW : kH); ++b) {
+                    const bool covered =
+                        (byRow ? picture.at(b, a) : picture.at(a, b)) != kBackground;
+                    runs += covered && !inRun ? 1 : 0;
+                    inRun = covered;
+                }
+                if (runs > 1) {
+                    return false;
+                }
+            }
+            return true;
+        };
+        ASSERT_TRUE(unbroken(true)) << "row " << describe(corners);
+        ASSERT_TRUE(unbroken(false)) << "column " << describe(corners);
     }
 }
 

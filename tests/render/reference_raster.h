@@ -16,10 +16,12 @@ namespace kelpris::reference {
 using I64 = std::int64_t;
 __extension__ typedef __int128 I128;
 
-/// Even-odd: the centre (x + 1/2, y + 1/2) is inside when a ray from it to the
-/// right crosses the outline an odd number of times; an edge passing exactly
-/// through the centre is not crossed (the centre counts as just right of it).
-inline bool centreInside(std::span<const Point> corners, I64 x, I64 y) {
+/// Even-odd, sampling pixel (x, y) at the point (x, y), which is how a line
+/// through the corners sees them too: inside when a ray from the point to the
+/// right crosses an odd number of edges. An edge from ya to yb (ya < yb)
+/// counts on rows ya <= y < yb, and only where it passes strictly right of
+/// the point.
+inline bool inside(std::span<const Point> corners, I64 x, I64 y) {
     const std::size_t count = std::min<std::size_t>(corners.size(), 4);
     int crossings = 0;
     for (std::size_t i = 0; i < count; ++i) {
@@ -36,8 +38,8 @@ inline bool centreInside(std::span<const Point> corners, I64 x, I64 y) {
         }
         const I64 dx = I64{b.x} - a.x;
         const I64 dy = I64{b.y} - a.y;
-        // xe > x + 1/2, multiplied out by 2 dy > 0.
-        const I128 side = I128{2 * I64{a.x} - 2 * x - 1} * dy + I128{2 * y + 1 - 2 * I64{a.y}} * dx;
+        // xe > x, with xe = ax + (y - ay) dx / dy, multiplied out by dy > 0.
+        const I128 side = I128{I64{a.x} - x} * dy + I128{y - I64{a.y}} * dx;
         crossings += side > 0 ? 1 : 0;
     }
     return crossings % 2 == 1;
@@ -89,12 +91,17 @@ class Picture {
     void line(Point a, Point b, Pixel colour) {
         each([&](int x, int y) { return onLine(a, b, x, y); }, colour);
     }
+    void fill(std::span<const Point> corners, Pixel colour) {
+        if (corners.size() >= 3) {
+            each([&](int x, int y) { return inside(corners, x, y); }, colour);
+        }
+    }
     void polygon(std::span<const Point> corners, const Pixel* fill, Pixel outline) {
         if (corners.size() < 3) {
             return;
         }
         if (fill != nullptr) {
-            each([&](int x, int y) { return centreInside(corners, x, y); }, *fill);
+            this->fill(corners, *fill);
         }
         const std::size_t count = std::min<std::size_t>(corners.size(), 4);
         for (std::size_t i = 0; i < count; ++i) {
