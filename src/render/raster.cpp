@@ -42,7 +42,8 @@ std::pair<I64, I64> floorDivMod(I128 n, I64 d) {
 }
 
 /// Columns [from, to) of row y, clipped to the view.
-void span(const PixelView& view, I64 y, I64 from, I64 to, Pixel colour) {
+[[gnu::always_inline]] inline void span(const PixelView& view, I64 y, I64 from, I64 to,
+                                        Pixel colour) {
     from = std::max<I64>(from, 0);
     to = std::min<I64>(to, view.width);
     if (from < to) {
@@ -63,19 +64,18 @@ struct EdgeWalk {
     I64 den = 0;
 
     void advance() {
-        x += stepX;
         rem += stepRem;
-        if (rem >= den) {
-            rem -= den;
-            ++x;
-        }
+        // All ones on a carry. Data-dependent, so kept free of branches.
+        const I64 carry = -static_cast<I64>(rem >= den);
+        x += stepX - carry;
+        rem -= den & carry;
     }
 };
 
 /// Sets up the walk of the edge a-b from row `first` (inside its rows).
 /// On row y the edge is at xe = ax + (y - ay) * dx / dy, and the first
 /// column at or right of it is ceil(xe) = floor((ax dy + (y - ay) dx + dy - 1) / dy).
-EdgeWalk walkFrom(Point a, Point b, I64 first) {
+[[gnu::always_inline]] inline EdgeWalk walkFrom(Point a, Point b, I64 first) {
     if (a.y > b.y) {
         std::swap(a, b);
     }
@@ -85,10 +85,82 @@ EdgeWalk walkFrom(Point a, Point b, I64 first) {
     walk.top = a.y;
     walk.end = b.y;
     walk.den = dy;
-    const I128 numerator = I128{a.x} * dy + I128{first - a.y} * dx + dy - 1;
-    std::tie(walk.x, walk.rem) = floorDivMod(numerator, walk.den);
-    std::tie(walk.stepX, walk.stepRem) = floorDivMod(I128{dx}, walk.den);
+    if (first == a.y) {  // the common case: the edge starts inside the view
+        walk.x = a.x;
+        walk.rem = dy - 1;
+    } else {
+        const I128 numerator = I128{a.x} * dy + I128{first - a.y} * dx + dy - 1;
+        std::tie(walk.x, walk.rem) = floorDivMod(numerator, walk.den);
+    }
+    if (dx >= 0 && dx < dy) {  // steep edges need no division
+        walk.stepX = 0;
+        walk.stepRem = dx;
+    } else if (dx < 0 && -dx <= dy) {
+        walk.stepX = -1;
+        walk.stepRem = dx + dy;
+    } else {
+        std::tie(walk.stepX, walk.stepRem) = floorDivMod(I128{dx}, walk.den);
+    }
     return walk;
+}
+
+/// Rows [from, to) crossed by exactly two edges: inside between them.
+[[gnu::always_inline]] inline void fillBand2(const PixelView& view, I64 from, I64 to,
+                                             EdgeWalk& first, EdgeWalk& second, Pixel colour) {
+    EdgeWalk a = first;  // locals, so that they stay in registers
+    EdgeWalk b = second;
+    for (I64 y = from; y < to; ++y) {
+        span(view, y, std::min(a.x, b.x), std::max(a.x, b.x), colour);
+        a.advance();
+        b.advance();
+    }
+    first = a;
+    second = b;
+}
+
+/// Rows [from, to) crossed by four edges (a self-intersecting quad): inside
+/// from the first crossing to the second and from the third to the fourth.
+void fillBand4(const PixelView& view, I64 from, I64 to, std::array<EdgeWalk*, 4>& edges,
+               Pixel colour) {
+    for (I64 y = from; y < to; ++y) {
+        const I64 a = std::min(edges[0]->x, edges[1]->x);
+        const I64 b = std::max(edges[0]->x, edges[1]->x);
+        const I64 c = std::min(edges[2]->x, edges[3]->x);
+        const I64 d = std::max(edges[2]->x, edges[3]->x);
+        const I64 middle1 = std::max(a, c);
+        const I64 middle2 = std::min(b, d);
+        span(view, y, std::min(a, c), std::min(middle1, middle2), colour);
+        span(view, y, std::max(middle1, middle2), std::max(b, d), colour);
+        for (EdgeWalk* edge : edges) {
+            edge->advance();
+        }
+    }
+}
+
+/// A triangle: the edge from the top corner to the bottom one on one side,
+/// the two others in turn on the other. Everything stays in locals (no edge
+/// table in memory), which matters for the many small faces of a model.
+void fillTriangle(const PixelView& view, Point a, Point b, Point c, I64 firstRow, I64 lastRow,
+                  Pixel colour) {
+    if (b.y < a.y) {
+        std::swap(a, b);
+    }
+    if (c.y < b.y) {
+        std::swap(b, c);
+    }
+    if (b.y < a.y) {
+        std::swap(a, b);
+    }
+    EdgeWalk along = walkFrom(a, c, std::max<I64>(a.y, firstRow));
+    const I64 middle = std::clamp<I64>(b.y, firstRow, lastRow + 1);
+    if (a.y < b.y && firstRow < middle) {
+        EdgeWalk upper = walkFrom(a, b, std::max<I64>(a.y, firstRow));
+        fillBand2(view, std::max<I64>(a.y, firstRow), middle, along, upper, colour);
+    }
+    if (b.y < c.y && middle <= lastRow) {
+        EdgeWalk lower = walkFrom(b, c, middle);
+        fillBand2(view, middle, std::min<I64>(c.y, lastRow + 1), along, lower, colour);
+    }
 }
 
 }  // namespace
@@ -136,26 +208,55 @@ void line(PixelView view, Point from, Point to, Pixel colour) {
     // smaller coordinate. That does not depend on the direction of travel.
     const I64 tie = minorStep > 0 ? 1 : 0;
     const I64 den = 2 * longLen;
-    auto [offset, rem] = floorDivMod(I128{2} * first * shortLen + longLen - tie, den);
+    I64 offset = 0;
+    I64 rem = longLen - tie;  // from the start point: no division needed
+    if (first > 0) {
+        std::tie(offset, rem) = floorDivMod(I128{2} * first * shortLen + longLen - tie, den);
+    }
     const I64 step = 2 * shortLen;
-    bool entered = false;
-    for (I64 i = first; i <= last; ++i) {
-        const I64 minor = minor0 + minorStep * offset;
-        if (minor >= 0 && minor < minorLimit) {
-            const I64 major = major0 + majorStep * i;
-            if (xMajor) {
-                put(view, major, minor, colour);
-            } else {
-                put(view, minor, major, colour);
-            }
-            entered = true;
-        } else if (entered) {
-            return;  // the minor coordinate only moves one way
+    const I64 majorDelta = xMajor ? majorStep : majorStep * view.stride;
+    const I64 minorDelta = xMajor ? minorStep * view.stride : minorStep;
+    if (first == 0 && last == longLen && minor0 >= 0 && minor0 < minorLimit &&
+        minor0 + minorStep * shortLen >= 0 && minor0 + minorStep * shortLen < minorLimit) {
+        // Wholly inside the view, the common case: no checks on the way.
+        I64 index = y0 * view.stride + x0;
+        for (I64 k = 0; k <= longLen; ++k) {
+            view.pixels[index] = colour;
+            rem += step;
+            // All ones on a carry. Data-dependent, so kept free of branches.
+            const I64 carry = -static_cast<I64>(rem >= den);
+            rem -= den & carry;
+            index += majorDelta + (minorDelta & carry);
         }
+        return;
+    }
+    I64 minor = minor0 + minorStep * offset;
+    I64 i = first;
+    const auto advance = [&] {
+        ++i;
         rem += step;
         if (rem >= den) {
             rem -= den;
-            ++offset;
+            minor += minorStep;
+            return true;
+        }
+        return false;
+    };
+    const auto minorInside = [&] { return minor >= 0 && minor < minorLimit; };
+    while (i <= last && !minorInside()) {  // not yet across the view
+        advance();
+    }
+    if (i > last) {
+        return;
+    }
+    const I64 major = major0 + majorStep * i;
+    I64 index = xMajor ? minor * view.stride + major : major * view.stride + minor;
+    // The minor coordinate only moves one way: once off the view, done.
+    while (i <= last && minorInside()) {
+        view.pixels[index] = colour;
+        index += majorDelta;
+        if (advance()) {
+            index += minorDelta;
         }
     }
 }
@@ -182,6 +283,10 @@ void fillPolygon(PixelView view, std::span<const Point> corners, Pixel colour) {
     if (firstRow > lastRow || right <= 0 || left >= view.width) {
         return;
     }
+    if (count == 3) {
+        fillTriangle(view, corners[0], corners[1], corners[2], firstRow, lastRow, colour);
+        return;
+    }
     std::array<EdgeWalk, 4> edges;
     std::size_t edgeCount = 0;
     for (std::size_t i = 0; i < count; ++i) {
@@ -194,25 +299,30 @@ void fillPolygon(PixelView view, std::span<const Point> corners, Pixel colour) {
         }
         edges[edgeCount++] = walkFrom(a, b, std::max(edgeTop, firstRow));
     }
-    for (I64 y = firstRow; y <= lastRow; ++y) {
-        std::array<I64, 4> xs{};
+    // Between two consecutive corner rows the same edges are crossed on every
+    // row: find them once per such band.
+    std::array<I64, 4> levels{};
+    for (std::size_t i = 0; i < count; ++i) {
+        levels[i] = corners[i].y;
+    }
+    std::sort(levels.begin(), levels.begin() + static_cast<std::ptrdiff_t>(count));
+    for (std::size_t k = 0; k + 1 < count; ++k) {
+        const I64 from = std::max(levels[k], firstRow);
+        const I64 to = std::min(levels[k + 1], lastRow + 1);
+        if (from >= to) {
+            continue;
+        }
+        std::array<EdgeWalk*, 4> crossed{};
         std::size_t n = 0;
         for (std::size_t e = 0; e < edgeCount; ++e) {
-            EdgeWalk& edge = edges[e];
-            if (y >= edge.top && y < edge.end) {
-                xs[n++] = edge.x;
-                edge.advance();
+            if (edges[e].top <= from && edges[e].end >= to) {
+                crossed[n++] = &edges[e];
             }
         }
-        for (std::size_t j = 1; j < n; ++j) {  // at most four: insertion sort
-            for (std::size_t k = j; k > 0 && xs[k - 1] > xs[k]; --k) {
-                std::swap(xs[k - 1], xs[k]);
-            }
-        }
-        // Even-odd: inside from the first crossing up to the second, and from
-        // the third up to the fourth.
-        for (std::size_t j = 0; j + 1 < n; j += 2) {
-            span(view, y, xs[j], xs[j + 1], colour);
+        if (n == 2) {
+            fillBand2(view, from, to, *crossed[0], *crossed[1], colour);
+        } else if (n == 4) {
+            fillBand4(view, from, to, crossed, colour);
         }
     }
 }
