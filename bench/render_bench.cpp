@@ -100,19 +100,18 @@ void BM_FillSmallTriangles_QPainter(benchmark::State& state) {
 BENCHMARK(BM_FillSmallTriangles_QPainter)->Arg(8)->Arg(20)->Unit(benchmark::kMillisecond);
 
 /// The bunny sample with every triangle cut into n x n smaller ones (n = 4:
-/// 58,784 faces, the size of a detailed scan), projected for one eye of the
-/// stereo screen at 1920 x 1080; its faces' corners in file order, three
-/// per face. Empty when the sample is missing.
-std::vector<Point> bunnyFaces(int n, int eyeSign) {
+/// 58,784 faces, the size of a detailed scan). Null when the sample is
+/// missing.
+std::unique_ptr<kelpris::Scena> fineBunny(int n) {
     kelpris::Scena loaded;
     const auto path = std::filesystem::path(KELPRIS_SOURCE_DIR) / "data" / "samples" / "bunny.dat";
     if (!loaded.load(path).ok) {
-        return {};
+        return nullptr;
     }
     auto scene = std::make_unique<kelpris::Scena>();
     scene->faceModel = 1;
-    const auto lerp = [](const kelpris::Vertex* a, const kelpris::Vertex* b,
-                         const kelpris::Vertex* c, int i, int j, int n) {
+    const auto lerp = [n](const kelpris::Vertex* a, const kelpris::Vertex* b,
+                          const kelpris::Vertex* c, int i, int j) {
         const auto mix = [&](std::int32_t pa, std::int32_t pb, std::int32_t pc) {
             return static_cast<std::int32_t>((pa * (n - i - j) + pb * i + pc * j) / n);
         };
@@ -126,10 +125,10 @@ std::vector<Point> bunnyFaces(int n, int eyeSign) {
         const std::size_t base = scene->vertices.size();
         for (int i = 0; i <= n; ++i) {
             for (int j = 0; i + j <= n; ++j) {
-                scene->vertices.push_back(lerp(f.corner1, f.corner2, f.corner3, i, j, n));
+                scene->vertices.push_back(lerp(f.corner1, f.corner2, f.corner3, i, j));
             }
         }
-        // Grid point (i, j) of this face.
+        // Grid point (i, j) of this face: row i holds n + 1 - i points.
         const auto at = [&](int i, int j) {
             std::size_t k = base;
             for (int r = 0; r < i; ++r) {
@@ -149,11 +148,29 @@ std::vector<Point> bunnyFaces(int n, int eyeSign) {
     scene->vertexCount = static_cast<std::int32_t>(scene->vertices.size());
     scene->faceCount = static_cast<std::int32_t>(scene->faces.size());
     scene->computeCentre();
+    return scene;
+}
 
+/// A view of the fine bunny laid out for a 1920 x 1080 window.
+kelpris::ViewState fineBunnyView() {
     kelpris::ViewState view;
-    view.scene = std::move(scene);
-    kelpris::computeLayout(view, {0, 0, kWidth + 4, kHeight + 4});
-    kelpris::buildTransforms(view);
+    view.scene = fineBunny(4);
+    if (view.scene) {
+        kelpris::QtImageSurface tools(1, 1);
+        kelpris::createTools(view, tools);
+        kelpris::computeLayout(view, {0, 0, kWidth + 4, kHeight + 4});
+        kelpris::buildTransforms(view);
+    }
+    return view;
+}
+
+/// The fine bunny projected for one eye of the stereo screen: its faces'
+/// corners in file order, three per face.
+std::vector<Point> bunnyFaces(int eyeSign) {
+    kelpris::ViewState view = fineBunnyView();
+    if (!view.scene) {
+        return {};
+    }
     view.scene->projectAllStereo(view.stereoXf, kelpris::stereoScreenParams(view, eyeSign));
     std::vector<Point> corners;
     corners.reserve(view.scene->faces.size() * 3);
@@ -165,9 +182,40 @@ std::vector<Point> bunnyFaces(int n, int eyeSign) {
     return corners;
 }
 
+// Whole paints of the fine bunny, as the view makes them: the setup screen,
+// and the stereo screen with both eyes, the depth sort and its report.
+void paintFineBunny(benchmark::State& state, int stereoMode) {
+    kelpris::ViewState view = fineBunnyView();
+    if (!view.scene) {
+        state.SkipWithError("bunny sample not found");
+        return;
+    }
+    QImage buffer(kWidth, kHeight, QImage::Format_RGB32);
+    {
+        kelpris::QtImageSurface surface(buffer);
+        kelpris::DrawScreen(view, surface);
+    }
+    view.stereoMode = stereoMode;
+    const auto report = std::filesystem::temp_directory_path() / "kelpris_render_bench_rep.txt";
+    for (auto _ : state) {
+        kelpris::QtImageSurface surface(buffer);
+        benchmark::DoNotOptimize(kelpris::DrawScreen(view, surface, report));
+    }
+    state.counters["faces"] = static_cast<double>(view.scene->faces.size());
+    std::filesystem::remove(report);
+}
+void BM_SetupPaint_FineBunny(benchmark::State& state) {
+    paintFineBunny(state, 0);
+}
+void BM_StereoPaint_FineBunny(benchmark::State& state) {
+    paintFineBunny(state, 1);
+}
+BENCHMARK(BM_SetupPaint_FineBunny)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StereoPaint_FineBunny)->Unit(benchmark::kMillisecond);
+
 // One eye's faces of the subdivided bunny, as the stereo screen draws them.
 void BM_BunnyFaces(benchmark::State& state) {
-    const auto corners = bunnyFaces(4, +1);
+    const auto corners = bunnyFaces(+1);
     if (corners.empty()) {
         state.SkipWithError("bunny sample not found");
         return;
@@ -186,7 +234,7 @@ void BM_BunnyFaces(benchmark::State& state) {
 BENCHMARK(BM_BunnyFaces)->Unit(benchmark::kMillisecond);
 
 void BM_BunnyFaces_QPainter(benchmark::State& state) {
-    const auto corners = bunnyFaces(4, +1);
+    const auto corners = bunnyFaces(+1);
     if (corners.empty()) {
         state.SkipWithError("bunny sample not found");
         return;

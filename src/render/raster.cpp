@@ -120,8 +120,8 @@ struct EdgeWalk {
 
 /// Rows [from, to) crossed by four edges (a self-intersecting quad): inside
 /// from the first crossing to the second and from the third to the fourth.
-void fillBand4(const PixelView& view, I64 from, I64 to, std::array<EdgeWalk*, 4>& edges,
-               Pixel colour) {
+[[gnu::always_inline]] inline void fillBand4(const PixelView& view, I64 from, I64 to,
+                                             std::array<EdgeWalk*, 4>& edges, Pixel colour) {
     for (I64 y = from; y < to; ++y) {
         const I64 a = std::min(edges[0]->x, edges[1]->x);
         const I64 b = std::max(edges[0]->x, edges[1]->x);
