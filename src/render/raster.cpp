@@ -163,10 +163,46 @@ void fillTriangle(const PixelView& view, Point a, Point b, Point c, I64 firstRow
     }
 }
 
+bool inside(const PixelView& view, Point p) {
+    return p.x >= 0 && p.x < view.width && p.y >= 0 && p.y < view.height;
+}
+
+/// A line with both ends in the view, the common case: no clipping and no
+/// checks on the way. The same steps as the general case below.
+void lineInside(const PixelView& view, Point from, Point to, Pixel colour) {
+    const I64 dx = I64{to.x} - from.x;
+    const I64 dy = I64{to.y} - from.y;
+    const I64 adx = dx >= 0 ? dx : -dx;
+    const I64 ady = dy >= 0 ? dy : -dy;
+    const bool xMajor = adx >= ady;
+    const I64 stepX = dx >= 0 ? 1 : -1;
+    const I64 stepY = dy >= 0 ? view.stride : -view.stride;
+    const I64 longLen = xMajor ? adx : ady;
+    const I64 majorDelta = xMajor ? stepX : stepY;
+    const I64 minorDelta = xMajor ? stepY : stepX;
+    const I64 den = 2 * longLen;
+    const I64 step = 2 * (xMajor ? ady : adx);
+    // The tie goes to the smaller minor coordinate (see the general case).
+    I64 rem = longLen - ((xMajor ? dy : dx) >= 0 ? 1 : 0);
+    I64 index = I64{from.y} * view.stride + from.x;
+    for (I64 k = 0; k <= longLen; ++k) {
+        view.pixels[index] = colour;
+        rem += step;
+        // All ones on a carry. Data-dependent, so kept free of branches.
+        const I64 carry = -static_cast<I64>(rem >= den);
+        rem -= den & carry;
+        index += majorDelta + (minorDelta & carry);
+    }
+}
+
 }  // namespace
 
 void line(PixelView view, Point from, Point to, Pixel colour) {
     if (view.empty()) {
+        return;
+    }
+    if (inside(view, from) && inside(view, to)) {
+        lineInside(view, from, to, colour);
         return;
     }
     const I64 x0 = from.x;
@@ -216,20 +252,6 @@ void line(PixelView view, Point from, Point to, Pixel colour) {
     const I64 step = 2 * shortLen;
     const I64 majorDelta = xMajor ? majorStep : majorStep * view.stride;
     const I64 minorDelta = xMajor ? minorStep * view.stride : minorStep;
-    if (first == 0 && last == longLen && minor0 >= 0 && minor0 < minorLimit &&
-        minor0 + minorStep * shortLen >= 0 && minor0 + minorStep * shortLen < minorLimit) {
-        // Wholly inside the view, the common case: no checks on the way.
-        I64 index = y0 * view.stride + x0;
-        for (I64 k = 0; k <= longLen; ++k) {
-            view.pixels[index] = colour;
-            rem += step;
-            // All ones on a carry. Data-dependent, so kept free of branches.
-            const I64 carry = -static_cast<I64>(rem >= den);
-            rem -= den & carry;
-            index += majorDelta + (minorDelta & carry);
-        }
-        return;
-    }
     I64 minor = minor0 + minorStep * offset;
     I64 i = first;
     const auto advance = [&] {
