@@ -202,6 +202,13 @@ TEST(SurfaceAgreement, thickPenShapesFillByTheRulesAndOutlineThroughThePainter) 
     EXPECT_EQ(rgbAt(image, 18, 18), kFace);
     EXPECT_EQ(rgbAt(image, 20, 15), kRed);
     EXPECT_EQ(rgbAt(image, 20, 12), (Rgb{255, 255, 255}));
+
+    // Corners all on one point: as lines from a point to itself, nothing.
+    QtImageSurface dot(10, 10);
+    dot.selectPen(Pen{3, kRed});
+    const std::array<Point, 4> same{{{5, 5}, {5, 5}, {5, 5}, {5, 5}}};
+    dot.polygon(same);
+    EXPECT_EQ(dot.image().pixel(5, 5), qRgb(255, 255, 255));
 }
 
 }  // namespace

@@ -240,6 +240,11 @@ void QtImageSurface::polygon(std::span<const Point> points) {
     if (brush != nullptr) {
         raster::fillPolygon(view, corners, fill);
     }
+    // All corners on one point: lines from a point to itself, which a thick
+    // pen does not draw (Qt would put a round dot there).
+    if (std::all_of(corners.begin(), corners.end(), [&](Point c) { return c == corners[0]; })) {
+        return;
+    }
     std::array<QPointF, 4> path{};
     for (std::size_t i = 0; i < corners.size(); ++i) {
         path[i] = toQPointF(corners[i].x, corners[i].y);
