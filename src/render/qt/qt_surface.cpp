@@ -107,6 +107,7 @@ bool QtImageSurface::beginPainting() {
     painter_.setRenderHint(QPainter::Antialiasing, false);
     painter_.setRenderHint(QPainter::TextAntialiasing, false);
     painter_.setBackground(QBrush(Qt::white));
+    viewValid_ = false;
     penDirty_ = true;
     brushDirty_ = true;
     fontSet_ = false;
@@ -138,18 +139,28 @@ QPainter* QtImageSurface::outlinePainter() {
 }
 
 PixelView QtImageSurface::pixels() {
-    if (!beginPainting() || target_->format() != QImage::Format_RGB32) {
+    if (painter_.isActive() && viewValid_) {
+        return view_;
+    }
+    if (!beginPainting()) {
         return {};
     }
     // The active painter keeps the image unshared (a copy made now is a deep
-    // one), so bits() does not detach and the raster engine writes here too.
-    uchar* bits = target_->bits();
-    return PixelView{reinterpret_cast<Pixel*>(bits), target_->width(), target_->height(),
-                     static_cast<std::int64_t>(target_->bytesPerLine()) /
-                         static_cast<std::int64_t>(sizeof(Pixel))};
+    // one), so bits() does not detach and the pixels stay where they are, the
+    // raster engine writing there too, until painting ends.
+    view_ = PixelView{};
+    if (target_->format() == QImage::Format_RGB32) {
+        uchar* bits = target_->bits();
+        view_ = PixelView{reinterpret_cast<Pixel*>(bits), target_->width(), target_->height(),
+                          static_cast<std::int64_t>(target_->bytesPerLine()) /
+                              static_cast<std::int64_t>(sizeof(Pixel))};
+    }
+    viewValid_ = true;
+    return view_;
 }
 
 void QtImageSurface::endPainting() {
+    viewValid_ = false;
     if (painter_.isActive()) {
         painter_.end();
     }

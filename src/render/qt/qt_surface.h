@@ -56,9 +56,11 @@ class QtImageSurface final : public DrawingSurface {
     QtImageSurface& operator=(const QtImageSurface&) = delete;
 
     /// The image drawn on now: for a memory surface, the selected bitmap's.
-    /// Everything drawn so far is in it. Changing it to another format than
-    /// Format_RGB32 makes the surface ignore polygons, 1-pixel lines,
-    /// rectangles and block transfers.
+    /// Everything drawn so far is in it. Once the surface has drawn on it, it
+    /// must not be replaced or converted (QPainter forbids that as well);
+    /// replaced before, by an image of another format than Format_RGB32, it
+    /// makes the surface ignore polygons, 1-pixel lines, rectangles and block
+    /// transfers.
     QImage& image() { return *target_; }
     const QImage& image() const { return *target_; }
     /// Writes image() as PNG; false when it cannot be written.
@@ -112,8 +114,9 @@ class QtImageSurface final : public DrawingSurface {
     /// applied, or null when the target cannot be painted on.
     QPainter* painter();
     void endPainting();
-    /// The current target's pixels for direct writes, once painting has begun;
-    /// empty when the target cannot be drawn on or is not Format_RGB32.
+    /// The current target's pixels for direct writes (painting begins if it
+    /// has not); empty when the target cannot be drawn on or is not
+    /// Format_RGB32. Looked up once per painting.
     PixelView pixels();
     bool thickPen() const { return pen_.width > 1; }
     /// Painter with the selected pen and no brush, for thick outlines.
@@ -131,6 +134,8 @@ class QtImageSurface final : public DrawingSurface {
     bool penDirty_ = true;
     bool brushDirty_ = true;
     bool fontSet_ = false;
+    PixelView view_{};  // the target's pixels while painting, once looked up
+    bool viewValid_ = false;
     QPainter painter_;  // last, so it ends before the images above go away
 };
 
