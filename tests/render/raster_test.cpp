@@ -327,7 +327,7 @@ TEST(SpanRaster, transferWithinOneBufferActsThroughATemporary) {
     }
 }
 
-TEST(SpanRaster, emptyViewsAndStridesAreRespected) {
+TEST(SpanRaster, emptyViewsAndStridesAreHonoured) {
     const std::array<Point, 3> triangle{{{-100, -100}, {100, -100}, {0, 100}}};
     raster::polygon(PixelView{}, triangle, &kFill, kPen);  // no pixels: nothing happens
     raster::line(PixelView{nullptr, 5, 5, 5}, {0, 0}, {4, 4}, kPen);
