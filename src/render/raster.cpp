@@ -323,12 +323,15 @@ void fillPolygon(PixelView view, std::span<const Point> corners, Pixel colour) {
     }
     // Between two consecutive corner rows the same edges are crossed on every
     // row: find them once per such band.
-    std::array<I64, 4> levels{};
-    for (std::size_t i = 0; i < count; ++i) {
-        levels[i] = corners[i].y;
+    // Four corners here (triangles went their own way above): sorted by a
+    // small network.
+    std::array<I64, 4> levels{corners[0].y, corners[1].y, corners[2].y, corners[3].y};
+    for (const auto& [i, j] : {std::pair{0, 1}, {2, 3}, {0, 2}, {1, 3}, {1, 2}}) {
+        if (levels[j] < levels[i]) {
+            std::swap(levels[i], levels[j]);
+        }
     }
-    std::sort(levels.begin(), levels.begin() + static_cast<std::ptrdiff_t>(count));
-    for (std::size_t k = 0; k + 1 < count; ++k) {
+    for (std::size_t k = 0; k + 1 < levels.size(); ++k) {
         const I64 from = std::max(levels[k], firstRow);
         const I64 to = std::min(levels[k + 1], lastRow + 1);
         if (from >= to) {
