@@ -163,13 +163,14 @@ void fillTriangle(const PixelView& view, Point a, Point b, Point c, I64 firstRow
     }
 }
 
-bool inside(const PixelView& view, Point p) {
+[[gnu::always_inline]] inline bool inside(const PixelView& view, Point p) {
     return p.x >= 0 && p.x < view.width && p.y >= 0 && p.y < view.height;
 }
 
 /// A line with both ends in the view, the common case: no clipping and no
 /// checks on the way. The same steps as the general case below.
-void lineInside(const PixelView& view, Point from, Point to, Pixel colour) {
+[[gnu::always_inline]] inline void lineInside(const PixelView& view, Point from, Point to,
+                                              Pixel colour) {
     const I64 dx = I64{to.x} - from.x;
     const I64 dy = I64{to.y} - from.y;
     const I64 adx = dx >= 0 ? dx : -dx;
@@ -360,8 +361,15 @@ void polygon(PixelView view, std::span<const Point> corners, const Pixel* fill, 
         fillPolygon(view, corners, *fill);
     }
     const std::size_t count = std::min<std::size_t>(corners.size(), 4);
+    const auto used = corners.first(count);
+    if (std::all_of(used.begin(), used.end(), [&](Point p) { return inside(view, p); })) {
+        for (std::size_t i = 0; i < count; ++i) {  // the common case, checked once
+            lineInside(view, used[i], used[(i + 1) % count], outline);
+        }
+        return;
+    }
     for (std::size_t i = 0; i < count; ++i) {
-        line(view, corners[i], corners[(i + 1) % count], outline);
+        line(view, used[i], used[(i + 1) % count], outline);
     }
 }
 
