@@ -13,37 +13,56 @@
 // Coordinates are integer pixels, origin top left, y downwards.
 //
 // Pixel rules (every implementation must follow these; tests check them).
-// Pixel (x, y) is the unit square whose top-left corner is (x, y). Nothing is
-// antialiased: a pixel is either untouched or takes exactly the pen, brush or
-// text colour.
-//   - Lines with a 1-pixel pen cover one pixel per step along the longer axis
-//     from the start to the end point, BOTH end points included, each less
-//     than a pixel from the ideal line; a line from a point to itself marks
-//     that pixel. Consecutive lineTo calls draw their shared point twice.
+// Pixel (x, y) is the unit square whose top-left corner is (x, y); its centre
+// is (x + 1/2, y + 1/2). Nothing is antialiased: a pixel is either untouched
+// or takes exactly the pen, brush or text colour.
+//   - Lines with a 1-pixel pen cover one pixel per column from the start to
+//     the end point, BOTH end points included (per row instead when the line
+//     is steeper than 45 degrees): on column x the row nearest the ideal line
+//     y0 + (x - x0) * (y1 - y0) / (x1 - x0), and where the ideal line passes
+//     exactly halfway between two rows, the smaller row (for steep lines
+//     likewise the nearest column, the smaller on a tie). So a line from A to
+//     B covers the same pixels as one from B to A. A line from a point to
+//     itself marks that pixel. Consecutive lineTo calls draw their shared
+//     point twice.
 //   - A pen of width w > 1 is centred on the path and covers w pixels across
 //     it: a horizontal line on row y covers rows y - w/2 .. y - w/2 + w - 1
 //     (integer division; likewise columns for a vertical line). Ends and
 //     corners are round, reaching w/2 beyond the end points; a line from a
 //     point to itself draws nothing with such a pen. A width below 1 draws
 //     as 1.
-//   - polygon: the pixels whose centres lie inside the closed polygon
-//     (even-odd rule) take the brush colour; then the closed outline is drawn
-//     with the pen by the line rules, so with a 1-pixel pen every corner
-//     pixel is covered (a polygon whose corners all coincide marks that one
-//     pixel). A hollow brush fills nothing.
-//   - rectangle and ellipse take the box from (left, top) to (right, bottom);
-//     a box given with right < left or bottom < top is read with the two
-//     values swapped. The brush fills the pixels whose centres lie inside the
-//     figure (for a rectangle: columns left .. right-1, rows top .. bottom-1),
-//     and the 1-pixel outline runs along columns left and right and rows top
-//     and bottom, both included: an outlined rectangle (0, 0, w, h) covers
-//     (w + 1) x (h + 1) pixels. Thick outlines are centred on that border.
-//     The ellipse is the one inscribed in the box, so an ellipse of the box
-//     (cx - r, cy - r, cx + r, cy + r) is centred on the pixel corner (cx, cy).
+//   - polygon: its corners, like a line's end points, stand for the pixels
+//     they name, so pixel (x, y) takes the brush colour when the point
+//     (x, y) lies inside the polygon of the given corners (the pixel centres
+//     inside the polygon through the corner pixels' centres). Inside is by
+//     the even-odd rule: a ray from (x, y) to the right crosses an odd number
+//     of edges, where an edge from (xa, ya) to (xb, yb) with ya < yb counts on
+//     rows ya <= y < yb and only where it passes strictly right of (x, y);
+//     horizontal edges never count. So a pixel exactly on a left edge is
+//     filled and one exactly on a right edge is not. Then the closed outline
+//     is drawn with the pen by the line rules: it covers every pixel exactly
+//     on an edge and meets the fill without a gap, every corner pixel is
+//     covered (a polygon whose corners all coincide marks that one pixel). A
+//     hollow brush fills nothing.
+//   - rectangle and ellipse take the box (left, top, right, bottom), which
+//     covers columns left .. right-1 and rows top .. bottom-1; a box given
+//     with right < left or bottom < top is read with the two values swapped,
+//     and a box with right == left or bottom == top covers nothing and draws
+//     nothing. A rectangle's 1-pixel outline runs along columns left and
+//     right-1 and rows top and bottom-1, and the brush fills the pixels
+//     inside it: an outlined rectangle (0, 0, w, h) covers exactly the w x h
+//     pixels from (0, 0). The ellipse is the one inscribed in the box: its
+//     1-pixel outline stays within the box and reaches all four of its
+//     sides, and the brush fills inside it. A thick outline of either runs
+//     along the box's border, through the corner points (left, top) and
+//     (right, bottom), as thick lines between those points would; so the
+//     ellipse of the box (cx - r, cy - r, cx + r, cy + r) is centred on the
+//     pixel corner (cx, cy) with any pen.
 //   - textOut: one fixed font (13-pixel DejaVu Sans, not antialiased); the
 //     text's bounding box starts at (x, y) and is filled white behind the
-//     glyphs. Text pixels are the only ones whose exact shape may vary with
-//     the installed font.
+//     glyphs. Text pixels, which may vary with the installed font, and the
+//     exact curve of an ellipse are the only ones not fixed pixel for pixel
+//     by these rules.
 //   - bitBlt copies whole pixels; source pixels outside the source bitmap are
 //     not transferred (the destination keeps its pixels there), destination
 //     pixels outside this surface are dropped, and a block of width or height

@@ -174,6 +174,8 @@ TEST(QtImageSurface, polygonFillsItsInsideAndOutlinesEveryCorner) {
     }
     EXPECT_EQ(rgbAt(image, 6, 6), kRed);
     EXPECT_EQ(rgbAt(image, 3, 18), kRed);
+    EXPECT_EQ(rgbAt(image, 3, 19), kBlack);  // the outline meets the fill
+    EXPECT_EQ(rgbAt(image, 3, 20), kWhite);
     EXPECT_EQ(rgbAt(image, 11, 2), kBlack);  // on an edge
     EXPECT_EQ(rgbAt(image, 15, 15), kWhite);
     EXPECT_EQ(rgbAt(image, 1, 1), kWhite);
@@ -207,22 +209,32 @@ TEST(QtImageSurface, polygonOrBoxShrunkToOnePointMarksThatPixel) {
         EXPECT_EQ(marked(surface.image()), (std::vector<Point>{{5, 3}})) << corners.size();
         EXPECT_EQ(rgbAt(surface.image(), 5, 3), kGreen);
     }
-    // An outlined box (l, t, r, b) covers (r - l + 1) x (b - t + 1) pixels.
+    // An outlined box (l, t, r, b) covers (r - l) x (b - t) pixels: one
+    // pixel, or none at all.
     QtImageSurface box(10, 8);
-    box.rectangle(4, 2, 4, 2);
-    box.ellipse(7, 5, 7, 5);
+    box.rectangle(4, 2, 5, 3);
+    box.ellipse(7, 5, 8, 6);
+    box.rectangle(1, 1, 1, 6);
+    box.ellipse(2, 6, 9, 6);
+    box.ellipse(3, 3, 3, 3);
     EXPECT_EQ(marked(box.image()), (std::vector<Point>{{4, 2}, {7, 5}}));
+    // One pixel wide or high: the ellipse's outline is the box itself.
+    QtImageSurface thin(10, 8);
+    thin.ellipse(2, 1, 3, 5);
+    thin.ellipse(4, 6, 8, 7);
+    EXPECT_EQ(marked(thin.image()),
+              (std::vector<Point>{{2, 1}, {2, 2}, {2, 3}, {2, 4}, {4, 6}, {5, 6}, {6, 6}, {7, 6}}));
 }
 
-TEST(QtImageSurface, rectangleOutlineIncludesRightAndBottomAndBrushFillsInside) {
+TEST(QtImageSurface, rectangleCoversItsBoxWithoutRightAndBottomAndBrushFillsInside) {
     QtImageSurface surface(12, 12);
     surface.selectBrush(Brush::solid(kRed));
-    surface.rectangle(2, 3, 7, 6);
+    surface.rectangle(2, 3, 7, 7);
     const QImage& image = surface.image();
     for (int y = 0; y < 12; ++y) {
         for (int x = 0; x < 12; ++x) {
-            const bool in = x >= 2 && x <= 7 && y >= 3 && y <= 6;
-            const bool border = in && (x == 2 || x == 7 || y == 3 || y == 6);
+            const bool in = x >= 2 && x < 7 && y >= 3 && y < 7;
+            const bool border = in && (x == 2 || x == 6 || y == 3 || y == 6);
             const Rgb want = border ? kBlack : in ? kRed : kWhite;
             EXPECT_EQ(rgbAt(image, x, y), want) << x << "," << y;
         }
@@ -230,7 +242,7 @@ TEST(QtImageSurface, rectangleOutlineIncludesRightAndBottomAndBrushFillsInside) 
     // A box given the other way round is the same box.
     QtImageSurface swapped(12, 12);
     swapped.selectBrush(Brush::solid(kRed));
-    swapped.rectangle(7, 6, 2, 3);
+    swapped.rectangle(7, 7, 2, 3);
     EXPECT_EQ(swapped.image(), surface.image());
 }
 
@@ -281,8 +293,21 @@ TEST(QtImageSurface, ellipseBrushFillsTheInside) {
     surface.ellipse(2, 4, 16, 12);
     EXPECT_EQ(rgbAt(surface.image(), 9, 8), kGreen);
     EXPECT_EQ(rgbAt(surface.image(), 2, 8), kBlack);   // left end of the outline
-    EXPECT_EQ(rgbAt(surface.image(), 16, 8), kBlack);  // right end, included
-    EXPECT_EQ(rgbAt(surface.image(), 2, 4), kWhite);   // box corner is outside
+    EXPECT_EQ(rgbAt(surface.image(), 15, 8), kBlack);  // right end: the last column
+    EXPECT_EQ(rgbAt(surface.image(), 16, 8), kWhite);
+    EXPECT_EQ(rgbAt(surface.image(), 2, 4), kWhite);  // box corner is outside
+    // The outline reaches every side of the box and stays within it.
+    int top = 20, bottom = -1, left = 20, right = -1;
+    for (const Point p : marked(surface.image())) {
+        top = std::min(top, p.y);
+        bottom = std::max(bottom, p.y);
+        left = std::min(left, p.x);
+        right = std::max(right, p.x);
+    }
+    EXPECT_EQ(top, 4);
+    EXPECT_EQ(bottom, 11);
+    EXPECT_EQ(left, 2);
+    EXPECT_EQ(right, 15);
 }
 
 TEST(QtImageSurface, textIsOpaqueUnsmoothedAndStartsAtItsTopLeft) {

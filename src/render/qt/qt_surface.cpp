@@ -61,7 +61,12 @@ QString resourcePath(int resourceId) {
 
 }  // namespace
 
-QtImageSurface::QtImageSurface(QImage& target) : target_(&target) {}
+QtImageSurface::QtImageSurface(QImage& target) : target_(&target) {
+    // Not while another painter draws on it: that one keeps its format.
+    if (!target.isNull() && !target.paintingActive() && target.format() != QImage::Format_RGB32) {
+        target.convertTo(QImage::Format_RGB32);
+    }
+}
 
 QtImageSurface::QtImageSurface(std::int32_t width, std::int32_t height) {
     if (width >= 1 && height >= 1) {
@@ -91,18 +96,27 @@ bool QtImageSurface::savePng(const QString& path) const {
     return target_->save(path, "PNG");
 }
 
+bool QtImageSurface::beginPainting() {
+    if (painter_.isActive()) {
+        return true;
+    }
+    // paintingActive: another surface is drawing on this image right now.
+    if (target_->isNull() || target_->paintingActive() || !painter_.begin(target_)) {
+        return false;
+    }
+    painter_.setRenderHint(QPainter::Antialiasing, false);
+    painter_.setRenderHint(QPainter::TextAntialiasing, false);
+    painter_.setBackground(QBrush(Qt::white));
+    viewValid_ = false;
+    penDirty_ = true;
+    brushDirty_ = true;
+    fontSet_ = false;
+    return true;
+}
+
 QPainter* QtImageSurface::painter() {
-    if (!painter_.isActive()) {
-        // paintingActive: another surface is drawing on this image right now.
-        if (target_->isNull() || target_->paintingActive() || !painter_.begin(target_)) {
-            return nullptr;
-        }
-        painter_.setRenderHint(QPainter::Antialiasing, false);
-        painter_.setRenderHint(QPainter::TextAntialiasing, false);
-        painter_.setBackground(QBrush(Qt::white));
-        penDirty_ = true;
-        brushDirty_ = true;
-        fontSet_ = false;
+    if (!beginPainting()) {
+        return nullptr;
     }
     if (penDirty_) {
         painter_.setPen(toQPen(pen_));
@@ -115,7 +129,38 @@ QPainter* QtImageSurface::painter() {
     return &painter_;
 }
 
+QPainter* QtImageSurface::outlinePainter() {
+    QPainter* p = painter();
+    if (p != nullptr) {
+        p->setBrush(Qt::NoBrush);
+        brushDirty_ = true;
+    }
+    return p;
+}
+
+PixelView QtImageSurface::pixels() {
+    if (painter_.isActive() && viewValid_) {
+        return view_;
+    }
+    if (!beginPainting()) {
+        return {};
+    }
+    // The active painter keeps the image unshared (a copy made now is a deep
+    // one), so bits() does not detach and the pixels stay where they are, the
+    // raster engine writing there too, until painting ends.
+    view_ = PixelView{};
+    if (target_->format() == QImage::Format_RGB32) {
+        uchar* bits = target_->bits();
+        view_ = PixelView{reinterpret_cast<Pixel*>(bits), target_->width(), target_->height(),
+                          static_cast<std::int64_t>(target_->bytesPerLine()) /
+                              static_cast<std::int64_t>(sizeof(Pixel))};
+    }
+    viewValid_ = true;
+    return view_;
+}
+
 void QtImageSurface::endPainting() {
+    viewValid_ = false;
     if (painter_.isActive()) {
         painter_.end();
     }
@@ -182,70 +227,98 @@ void QtImageSurface::moveTo(std::int32_t x, std::int32_t y) {
 }
 
 void QtImageSurface::lineTo(std::int32_t x, std::int32_t y) {
-    if (QPainter* p = painter()) {
+    const Point to{x, y};
+    if (!thickPen()) {
+        raster::line(pixels(), current_, to, toPixel(pen_.colour));
+    } else if (QPainter* p = painter()) {
         p->drawLine(QLineF(toQPointF(current_.x, current_.y), toQPointF(x, y)));
     }
-    current_ = Point{x, y};
+    current_ = to;
 }
 
 void QtImageSurface::polygon(std::span<const Point> points) {
     if (points.size() < 3) {
         return;
     }
-    const std::size_t count = std::min<std::size_t>(points.size(), 4);
-    std::array<QPointF, 4> corners{};
-    for (std::size_t i = 0; i < count; ++i) {
-        corners[i] = toQPointF(points[i].x, points[i].y);
-    }
-    QPainter* p = painter();
-    if (p == nullptr) {
+    const auto corners = points.first(std::min<std::size_t>(points.size(), 4));
+    const PixelView view = pixels();
+    const Pixel fill = toPixel(brush_.colour);
+    const Pixel* brush = brush_.hollow ? nullptr : &fill;
+    if (!thickPen()) {
+        raster::polygon(view, corners, brush, toPixel(pen_.colour));
         return;
     }
-    // Qt draws nothing for a polygon whose corners all coincide (a face seen
-    // from far away); its outline is the line from that point to itself.
-    const auto used = points.first(count);
-    if (std::all_of(used.begin(), used.end(), [&](Point c) { return c == used[0]; })) {
-        p->drawLine(QLineF(corners[0], corners[0]));
+    if (brush != nullptr) {
+        raster::fillPolygon(view, corners, fill);
+    }
+    // All corners on one point: lines from a point to itself, which a thick
+    // pen does not draw (Qt would put a round dot there).
+    if (std::all_of(corners.begin(), corners.end(), [&](Point c) { return c == corners[0]; })) {
         return;
     }
-    p->drawPolygon(corners.data(), static_cast<int>(count), Qt::OddEvenFill);
+    std::array<QPointF, 4> path{};
+    for (std::size_t i = 0; i < corners.size(); ++i) {
+        path[i] = toQPointF(corners[i].x, corners[i].y);
+    }
+    if (QPainter* p = outlinePainter()) {
+        p->drawPolygon(path.data(), static_cast<int>(corners.size()));
+    }
 }
 
-void QtImageSurface::drawBox(std::int32_t left, std::int32_t top, std::int32_t right,
-                             std::int32_t bottom, bool ellipse) {
+void QtImageSurface::ellipse(std::int32_t left, std::int32_t top, std::int32_t right,
+                             std::int32_t bottom) {
     if (right < left) {
         std::swap(left, right);
     }
     if (bottom < top) {
         std::swap(top, bottom);
     }
-    QPainter* p = painter();
-    if (p == nullptr) {
+    if (left == right || top == bottom) {
+        return;  // a box covering no pixel
+    }
+    // Qt's 1-pixel outline of the rectangle from (l, t) to (r', b') covers
+    // columns l .. r' and rows t .. b'; a thick one is centred on the border
+    // from (l, t) to (r, b). Sizes in double: they may not fit in 32 bits.
+    const double inset = thickPen() ? 0.0 : 1.0;
+    const double width = static_cast<double>(right) - inset - static_cast<double>(left);
+    const double height = static_cast<double>(bottom) - inset - static_cast<double>(top);
+    if ((width == 0.0 || height == 0.0) && !thickPen()) {
+        // One pixel across: Qt would draw nothing; the outline is the box.
+        raster::rectangle(pixels(), left, top, right, bottom, nullptr, toPixel(pen_.colour));
         return;
     }
-    // Width and height in double: right - left may not fit in 32 bits.
-    const QRectF box(static_cast<double>(left), static_cast<double>(top),
-                     static_cast<double>(right) - static_cast<double>(left),
-                     static_cast<double>(bottom) - static_cast<double>(top));
-    if (left == right && top == bottom) {
-        // A box of one point: Qt would draw nothing, the outline marks the pixel.
-        const QPointF point = toQPointF(left, top);
-        p->drawLine(QLineF(point, point));
-    } else if (ellipse) {
-        p->drawEllipse(box);
-    } else {
-        p->drawRect(box);
+    if (QPainter* p = painter()) {
+        p->drawEllipse(QRectF(static_cast<double>(left), static_cast<double>(top), width, height));
     }
-}
-
-void QtImageSurface::ellipse(std::int32_t left, std::int32_t top, std::int32_t right,
-                             std::int32_t bottom) {
-    drawBox(left, top, right, bottom, true);
 }
 
 void QtImageSurface::rectangle(std::int32_t left, std::int32_t top, std::int32_t right,
                                std::int32_t bottom) {
-    drawBox(left, top, right, bottom, false);
+    const PixelView view = pixels();
+    const Pixel fill = toPixel(brush_.colour);
+    const Pixel* brush = brush_.hollow ? nullptr : &fill;
+    if (!thickPen()) {
+        raster::rectangle(view, left, top, right, bottom, brush, toPixel(pen_.colour));
+        return;
+    }
+    if (right < left) {
+        std::swap(left, right);
+    }
+    if (bottom < top) {
+        std::swap(top, bottom);
+    }
+    if (left == right || top == bottom) {
+        return;
+    }
+    if (brush != nullptr) {
+        raster::fillBox(view, left, top, right, bottom, fill);
+    }
+    // The thick pen is centred on the border from (l, t) to (r, b).
+    const double width = static_cast<double>(right) - static_cast<double>(left);
+    const double height = static_cast<double>(bottom) - static_cast<double>(top);
+    if (QPainter* p = outlinePainter()) {
+        p->drawRect(QRectF(static_cast<double>(left), static_cast<double>(top), width, height));
+    }
 }
 
 void QtImageSurface::textOut(std::int32_t x, std::int32_t y, std::string_view text) {
@@ -281,41 +354,21 @@ void QtImageSurface::bitBlt(std::int32_t x, std::int32_t y, std::int32_t width, 
         (op != RasterOp::SrcCopy && op != RasterOp::SrcPaint)) {
         return;
     }
+    // The target's pixels first: that unshares the target from any copy of
+    // it, the source's included, before the source's pixels are read.
+    const PixelView target = pixels();
     const QImage& sourceImage = from->image();
-    // Clip in 64 bits: first to the source image, then to this surface,
-    // moving the other rectangle along.
-    const std::int64_t sx0 = srcX;
-    const std::int64_t sy0 = srcY;
-    std::int64_t left = std::max<std::int64_t>(sx0, 0);
-    std::int64_t top = std::max<std::int64_t>(sy0, 0);
-    std::int64_t right = std::min<std::int64_t>(sx0 + width, sourceImage.width());
-    std::int64_t bottom = std::min<std::int64_t>(sy0 + height, sourceImage.height());
-    const std::int64_t shiftX = static_cast<std::int64_t>(x) - sx0;
-    const std::int64_t shiftY = static_cast<std::int64_t>(y) - sy0;
-    left = std::max<std::int64_t>(left, -shiftX);
-    top = std::max<std::int64_t>(top, -shiftY);
-    right = std::min<std::int64_t>(right, target_->width() - shiftX);
-    bottom = std::min<std::int64_t>(bottom, target_->height() - shiftY);
-    if (left >= right || top >= bottom) {
+    if (sourceImage.format() != QImage::Format_RGB32) {
         return;
     }
-    QPainter* p = painter();
-    if (p == nullptr) {
-        return;
-    }
-    // Everything is inside both images now, so it fits in int.
-    const QRect block(static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
-                      static_cast<int>(bottom - top));
-    const QPoint at(static_cast<int>(left + shiftX), static_cast<int>(top + shiftY));
-    p->setCompositionMode(op == RasterOp::SrcPaint ? QPainter::RasterOp_SourceOrDestination
-                                                   : QPainter::CompositionMode_Source);
-    if (&sourceImage == target_) {
-        // A block of the image being drawn on: go through a copy.
-        p->drawImage(at, sourceImage.copy(block));
-    } else {
-        p->drawImage(at, sourceImage, block);
-    }
-    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    // Only read; transfer clips to both images in 64 bits.
+    const PixelView sourceView{
+        reinterpret_cast<Pixel*>(const_cast<uchar*>(sourceImage.constBits())), sourceImage.width(),
+        sourceImage.height(),
+        static_cast<std::int64_t>(sourceImage.bytesPerLine()) /
+            static_cast<std::int64_t>(sizeof(Pixel))};
+    raster::transfer(target, x, y, width, height, sourceView, srcX, srcY,
+                     op == RasterOp::SrcPaint ? raster::BlockOp::Or : raster::BlockOp::Copy);
 }
 
 }  // namespace kelpris

@@ -1,7 +1,11 @@
 #pragma once
-// The DrawingSurface on Qt 6: draws into a QImage of Format_RGB32 through one
-// QPainter kept active between calls (pens and brushes are applied lazily),
-// without antialiasing, following the pixel rules of drawing_surface.h.
+// The DrawingSurface on Qt 6: draws into a QImage of Format_RGB32 following
+// the pixel rules of drawing_surface.h. Polygons, 1-pixel lines, rectangles
+// and block transfers are written straight into the image's pixels by the
+// span rasteriser; text, thick pens and ellipses go through one QPainter kept
+// active between calls (pens and brushes are applied lazily), without
+// antialiasing. Both write the same memory: the active painter keeps the
+// image unshared, so its pixel pointer stays put while the surface draws.
 //
 // A QGuiApplication must exist before textOut is used (fonts need it); the
 // other operations work without one.
@@ -15,13 +19,18 @@
 #include <optional>
 
 #include "render/drawing_surface.h"
+#include "render/raster.h"
 
 namespace kelpris {
 
-/// A bitmap holding a Format_RGB32 image. Only QtImageSurface accepts it.
+/// A bitmap holding a Format_RGB32 image (an image of another format is
+/// converted). Only QtImageSurface accepts it.
 class QtBitmap final : public Bitmap {
   public:
-    explicit QtBitmap(QImage image) : image_(std::move(image)) {}
+    explicit QtBitmap(QImage image)
+        : image_(image.format() == QImage::Format_RGB32
+                     ? std::move(image)
+                     : image.convertToFormat(QImage::Format_RGB32)) {}
     std::int32_t width() const override { return image_.width(); }
     std::int32_t height() const override { return image_.height(); }
     QImage& image() { return image_; }
@@ -33,9 +42,10 @@ class QtBitmap final : public Bitmap {
 
 class QtImageSurface final : public DrawingSurface {
   public:
-    /// Draws onto `target`, owned elsewhere (the view's back buffer, expected in
-    /// Format_RGB32), which must outlive the surface. Bitmaps cannot be
-    /// selected into such a surface.
+    /// Draws onto `target`, owned elsewhere (the view's back buffer), which
+    /// must outlive the surface; an image of another format than
+    /// Format_RGB32 is converted to it first. Bitmaps cannot be selected into
+    /// such a surface.
     explicit QtImageSurface(QImage& target);
     /// Owns a width x height Format_RGB32 image filled white (sizes below 1
     /// give an empty image that ignores all drawing). Bitmaps cannot be
@@ -46,7 +56,11 @@ class QtImageSurface final : public DrawingSurface {
     QtImageSurface& operator=(const QtImageSurface&) = delete;
 
     /// The image drawn on now: for a memory surface, the selected bitmap's.
-    /// Everything drawn so far is in it.
+    /// Everything drawn so far is in it. Once the surface has drawn on it, it
+    /// must not be replaced or converted (QPainter forbids that as well);
+    /// replaced before, by an image of another format than Format_RGB32, it
+    /// makes the surface ignore polygons, 1-pixel lines, rectangles and block
+    /// transfers.
     QImage& image() { return *target_; }
     const QImage& image() const { return *target_; }
     /// Writes image() as PNG; false when it cannot be written.
@@ -93,12 +107,20 @@ class QtImageSurface final : public DrawingSurface {
     explicit QtImageSurface(MemoryTag);
 
   private:
+    /// Starts painting on the current target if needed; false when the target
+    /// cannot be drawn on (empty, or busy in another surface's painter).
+    bool beginPainting();
     /// The painter on the current target with the selected pen and brush
     /// applied, or null when the target cannot be painted on.
     QPainter* painter();
     void endPainting();
-    void drawBox(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom,
-                 bool ellipse);
+    /// The current target's pixels for direct writes (painting begins if it
+    /// has not); empty when the target cannot be drawn on or is not
+    /// Format_RGB32. Looked up once per painting.
+    PixelView pixels();
+    bool thickPen() const { return pen_.width > 1; }
+    /// Painter with the selected pen and no brush, for thick outlines.
+    QPainter* outlinePainter();
 
     std::optional<QImage> ownImage_;         // the (width, height) constructor
     std::unique_ptr<QtBitmap> firstBitmap_;  // a memory surface's own 1x1 bitmap
@@ -112,6 +134,8 @@ class QtImageSurface final : public DrawingSurface {
     bool penDirty_ = true;
     bool brushDirty_ = true;
     bool fontSet_ = false;
+    PixelView view_{};  // the target's pixels while painting, once looked up
+    bool viewValid_ = false;
     QPainter painter_;  // last, so it ends before the images above go away
 };
 

@@ -1,0 +1,451 @@
+#include "render/raster.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <tuple>
+#include <utility>
+
+namespace kelpris::raster {
+
+namespace {
+
+using I64 = std::int64_t;
+// Products of two coordinate differences of far-off shapes need 66 bits.
+__extension__ typedef __int128 I128;
+
+constexpr I64 kI64Max = std::numeric_limits<I64>::max();
+
+void put(const PixelView& view, I64 x, I64 y, Pixel colour) {
+    view.row(static_cast<std::int32_t>(y))[x] = colour;
+}
+
+/// Quotient rounded down and the remainder in [0, d), for d > 0.
+std::pair<I64, I64> floorDivMod(I128 n, I64 d) {
+    I64 q = 0;
+    I64 r = 0;
+    if (n >= -kI64Max && n <= kI64Max) {  // the common case, without 128-bit division
+        const I64 n64 = static_cast<I64>(n);
+        q = n64 / d;
+        r = n64 % d;
+    } else {
+        q = static_cast<I64>(n / d);
+        r = static_cast<I64>(n % d);
+    }
+    if (r < 0) {
+        r += d;
+        --q;
+    }
+    return {q, r};
+}
+
+/// Columns [from, to) of row y, clipped to the view.
+[[gnu::always_inline]] inline void span(const PixelView& view, I64 y, I64 from, I64 to,
+                                        Pixel colour) {
+    from = std::max<I64>(from, 0);
+    to = std::min<I64>(to, view.width);
+    if (from < to) {
+        std::fill(view.row(static_cast<std::int32_t>(y)) + from,
+                  view.row(static_cast<std::int32_t>(y)) + to, colour);
+    }
+}
+
+/// A non-horizontal polygon edge walked one row at a time: `x` is the first
+/// column at or right of the edge on the current row.
+struct EdgeWalk {
+    I64 top = 0;      // first row crossed
+    I64 end = 0;      // row past the last one crossed
+    I64 x = 0;        // current column
+    I64 rem = 0;      // remainder of x's fraction, in [0, den)
+    I64 stepX = 0;    // whole columns per row
+    I64 stepRem = 0;  // fraction per row, in [0, den)
+    I64 den = 0;
+
+    void advance() {
+        rem += stepRem;
+        // All ones on a carry. Data-dependent, so kept free of branches.
+        const I64 carry = -static_cast<I64>(rem >= den);
+        x += stepX - carry;
+        rem -= den & carry;
+    }
+};
+
+/// Sets up the walk of the edge a-b from row `first` (inside its rows).
+/// On row y the edge is at xe = ax + (y - ay) * dx / dy, and the first
+/// column at or right of it is ceil(xe) = floor((ax dy + (y - ay) dx + dy - 1) / dy).
+[[gnu::always_inline]] inline EdgeWalk walkFrom(Point a, Point b, I64 first) {
+    if (a.y > b.y) {
+        std::swap(a, b);
+    }
+    const I64 dx = I64{b.x} - a.x;
+    const I64 dy = I64{b.y} - a.y;
+    EdgeWalk walk;
+    walk.top = a.y;
+    walk.end = b.y;
+    walk.den = dy;
+    if (first == a.y) {  // the common case: the edge starts inside the view
+        walk.x = a.x;
+        walk.rem = dy - 1;
+    } else {
+        const I128 numerator = I128{a.x} * dy + I128{first - a.y} * dx + dy - 1;
+        std::tie(walk.x, walk.rem) = floorDivMod(numerator, walk.den);
+    }
+    if (dx >= 0 && dx < dy) {  // steep edges need no division
+        walk.stepX = 0;
+        walk.stepRem = dx;
+    } else if (dx < 0 && -dx <= dy) {
+        walk.stepX = -1;
+        walk.stepRem = dx + dy;
+    } else {
+        std::tie(walk.stepX, walk.stepRem) = floorDivMod(I128{dx}, walk.den);
+    }
+    return walk;
+}
+
+/// Rows [from, to) crossed by exactly two edges: inside between them.
+[[gnu::always_inline]] inline void fillBand2(const PixelView& view, I64 from, I64 to,
+                                             EdgeWalk& first, EdgeWalk& second, Pixel colour) {
+    EdgeWalk a = first;  // locals, so that they stay in registers
+    EdgeWalk b = second;
+    for (I64 y = from; y < to; ++y) {
+        span(view, y, std::min(a.x, b.x), std::max(a.x, b.x), colour);
+        a.advance();
+        b.advance();
+    }
+    first = a;
+    second = b;
+}
+
+/// Rows [from, to) crossed by four edges (a self-intersecting quad): inside
+/// from the first crossing to the second and from the third to the fourth.
+[[gnu::always_inline]] inline void fillBand4(const PixelView& view, I64 from, I64 to,
+                                             std::array<EdgeWalk*, 4>& edges, Pixel colour) {
+    for (I64 y = from; y < to; ++y) {
+        const I64 a = std::min(edges[0]->x, edges[1]->x);
+        const I64 b = std::max(edges[0]->x, edges[1]->x);
+        const I64 c = std::min(edges[2]->x, edges[3]->x);
+        const I64 d = std::max(edges[2]->x, edges[3]->x);
+        const I64 middle1 = std::max(a, c);
+        const I64 middle2 = std::min(b, d);
+        span(view, y, std::min(a, c), std::min(middle1, middle2), colour);
+        span(view, y, std::max(middle1, middle2), std::max(b, d), colour);
+        for (EdgeWalk* edge : edges) {
+            edge->advance();
+        }
+    }
+}
+
+/// A triangle: the edge from the top corner to the bottom one on one side,
+/// the two others in turn on the other. Everything stays in locals (no edge
+/// table in memory), which matters for the many small faces of a model.
+void fillTriangle(const PixelView& view, Point a, Point b, Point c, I64 firstRow, I64 lastRow,
+                  Pixel colour) {
+    if (b.y < a.y) {
+        std::swap(a, b);
+    }
+    if (c.y < b.y) {
+        std::swap(b, c);
+    }
+    if (b.y < a.y) {
+        std::swap(a, b);
+    }
+    EdgeWalk along = walkFrom(a, c, std::max<I64>(a.y, firstRow));
+    const I64 middle = std::clamp<I64>(b.y, firstRow, lastRow + 1);
+    if (a.y < b.y && firstRow < middle) {
+        EdgeWalk upper = walkFrom(a, b, std::max<I64>(a.y, firstRow));
+        fillBand2(view, std::max<I64>(a.y, firstRow), middle, along, upper, colour);
+    }
+    if (b.y < c.y && middle <= lastRow) {
+        EdgeWalk lower = walkFrom(b, c, middle);
+        fillBand2(view, middle, std::min<I64>(c.y, lastRow + 1), along, lower, colour);
+    }
+}
+
+[[gnu::always_inline]] inline bool inside(const PixelView& view, Point p) {
+    return p.x >= 0 && p.x < view.width && p.y >= 0 && p.y < view.height;
+}
+
+/// A line with both ends in the view, the common case: no clipping and no
+/// checks on the way. The same steps as the general case below.
+[[gnu::always_inline]] inline void lineInside(const PixelView& view, Point from, Point to,
+                                              Pixel colour) {
+    const I64 dx = I64{to.x} - from.x;
+    const I64 dy = I64{to.y} - from.y;
+    const I64 adx = dx >= 0 ? dx : -dx;
+    const I64 ady = dy >= 0 ? dy : -dy;
+    const bool xMajor = adx >= ady;
+    const I64 stepX = dx >= 0 ? 1 : -1;
+    const I64 stepY = dy >= 0 ? view.stride : -view.stride;
+    const I64 longLen = xMajor ? adx : ady;
+    const I64 majorDelta = xMajor ? stepX : stepY;
+    const I64 minorDelta = xMajor ? stepY : stepX;
+    const I64 den = 2 * longLen;
+    const I64 step = 2 * (xMajor ? ady : adx);
+    // The tie goes to the smaller minor coordinate (see the general case).
+    I64 rem = longLen - ((xMajor ? dy : dx) >= 0 ? 1 : 0);
+    I64 index = I64{from.y} * view.stride + from.x;
+    for (I64 k = 0; k <= longLen; ++k) {
+        view.pixels[index] = colour;
+        rem += step;
+        // All ones on a carry. Data-dependent, so kept free of branches.
+        const I64 carry = -static_cast<I64>(rem >= den);
+        rem -= den & carry;
+        index += majorDelta + (minorDelta & carry);
+    }
+}
+
+}  // namespace
+
+void line(PixelView view, Point from, Point to, Pixel colour) {
+    if (view.empty()) {
+        return;
+    }
+    if (inside(view, from) && inside(view, to)) {
+        lineInside(view, from, to, colour);
+        return;
+    }
+    const I64 x0 = from.x;
+    const I64 y0 = from.y;
+    const I64 x1 = to.x;
+    const I64 y1 = to.y;
+    if (std::max(x0, x1) < 0 || std::min(x0, x1) >= view.width || std::max(y0, y1) < 0 ||
+        std::min(y0, y1) >= view.height) {
+        return;
+    }
+    const I64 adx = x1 >= x0 ? x1 - x0 : x0 - x1;
+    const I64 ady = y1 >= y0 ? y1 - y0 : y0 - y1;
+    if (adx == 0 && ady == 0) {
+        put(view, x0, y0, colour);
+        return;
+    }
+    // Walk the longer axis ("major") one pixel at a time; the other ("minor")
+    // follows the ideal line rounded to the nearest pixel.
+    const bool xMajor = adx >= ady;
+    const I64 major0 = xMajor ? x0 : y0;
+    const I64 minor0 = xMajor ? y0 : x0;
+    const I64 majorStep = (xMajor ? x1 >= x0 : y1 >= y0) ? 1 : -1;
+    const I64 minorStep = (xMajor ? y1 >= y0 : x1 >= x0) ? 1 : -1;
+    const I64 longLen = xMajor ? adx : ady;
+    const I64 shortLen = xMajor ? ady : adx;
+    const I64 majorLimit = xMajor ? view.width : view.height;
+    const I64 minorLimit = xMajor ? view.height : view.width;
+
+    // Steps i with the major coordinate inside the view.
+    const I64 first =
+        majorStep > 0 ? std::max<I64>(0, -major0) : std::max<I64>(0, major0 - (majorLimit - 1));
+    const I64 last =
+        majorStep > 0 ? std::min(longLen, majorLimit - 1 - major0) : std::min(longLen, major0);
+    if (first > last) {
+        return;
+    }
+    // Step i moves the minor coordinate by floor((2 i short + long - tie) /
+    // (2 long)): the ideal offset rounded to the nearest, where a tie takes the
+    // smaller coordinate. That does not depend on the direction of travel.
+    const I64 tie = minorStep > 0 ? 1 : 0;
+    const I64 den = 2 * longLen;
+    I64 offset = 0;
+    I64 rem = longLen - tie;  // from the start point: no division needed
+    if (first > 0) {
+        std::tie(offset, rem) = floorDivMod(I128{2} * first * shortLen + longLen - tie, den);
+    }
+    const I64 step = 2 * shortLen;
+    const I64 majorDelta = xMajor ? majorStep : majorStep * view.stride;
+    const I64 minorDelta = xMajor ? minorStep * view.stride : minorStep;
+    I64 minor = minor0 + minorStep * offset;
+    I64 i = first;
+    const auto advance = [&] {
+        ++i;
+        rem += step;
+        if (rem >= den) {
+            rem -= den;
+            minor += minorStep;
+            return true;
+        }
+        return false;
+    };
+    const auto minorInside = [&] { return minor >= 0 && minor < minorLimit; };
+    while (i <= last && !minorInside()) {  // not yet across the view
+        advance();
+    }
+    if (i > last) {
+        return;
+    }
+    const I64 major = major0 + majorStep * i;
+    I64 index = xMajor ? minor * view.stride + major : major * view.stride + minor;
+    // The minor coordinate only moves one way: once off the view, done.
+    while (i <= last && minorInside()) {
+        view.pixels[index] = colour;
+        index += majorDelta;
+        if (advance()) {
+            index += minorDelta;
+        }
+    }
+}
+
+void fillPolygon(PixelView view, std::span<const Point> corners, Pixel colour) {
+    if (view.empty() || corners.size() < 3) {
+        return;
+    }
+    const std::size_t count = std::min<std::size_t>(corners.size(), 4);
+    I64 top = corners[0].y;
+    I64 bottom = corners[0].y;
+    I64 left = corners[0].x;
+    I64 right = corners[0].x;
+    for (std::size_t i = 1; i < count; ++i) {
+        top = std::min<I64>(top, corners[i].y);
+        bottom = std::max<I64>(bottom, corners[i].y);
+        left = std::min<I64>(left, corners[i].x);
+        right = std::max<I64>(right, corners[i].x);
+    }
+    // An edge counts on the rows from its upper end up to, not including, its
+    // lower one.
+    const I64 firstRow = std::max<I64>(top, 0);
+    const I64 lastRow = std::min<I64>(bottom, view.height) - 1;
+    if (firstRow > lastRow || right <= 0 || left >= view.width) {
+        return;
+    }
+    if (count == 3) {
+        fillTriangle(view, corners[0], corners[1], corners[2], firstRow, lastRow, colour);
+        return;
+    }
+    std::array<EdgeWalk, 4> edges;
+    std::size_t edgeCount = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const Point a = corners[i];
+        const Point b = corners[(i + 1) % count];
+        const I64 edgeTop = std::min(a.y, b.y);
+        const I64 edgeEnd = std::max(a.y, b.y);
+        if (edgeTop == edgeEnd || edgeEnd <= firstRow || edgeTop > lastRow) {
+            continue;  // horizontal edges never cross a row's centre line
+        }
+        edges[edgeCount++] = walkFrom(a, b, std::max(edgeTop, firstRow));
+    }
+    // Between two consecutive corner rows the same edges are crossed on every
+    // row: find them once per such band.
+    // Four corners here (triangles went their own way above): sorted by a
+    // small network.
+    std::array<I64, 4> levels{corners[0].y, corners[1].y, corners[2].y, corners[3].y};
+    for (const auto& [i, j] : {std::pair{0, 1}, {2, 3}, {0, 2}, {1, 3}, {1, 2}}) {
+        if (levels[j] < levels[i]) {
+            std::swap(levels[i], levels[j]);
+        }
+    }
+    for (std::size_t k = 0; k + 1 < levels.size(); ++k) {
+        const I64 from = std::max(levels[k], firstRow);
+        const I64 to = std::min(levels[k + 1], lastRow + 1);
+        if (from >= to) {
+            continue;
+        }
+        std::array<EdgeWalk*, 4> crossed{};
+        std::size_t n = 0;
+        for (std::size_t e = 0; e < edgeCount; ++e) {
+            if (edges[e].top <= from && edges[e].end >= to) {
+                crossed[n++] = &edges[e];
+            }
+        }
+        if (n == 2) {
+            fillBand2(view, from, to, *crossed[0], *crossed[1], colour);
+        } else if (n == 4) {
+            fillBand4(view, from, to, crossed, colour);
+        }
+    }
+}
+
+void polygon(PixelView view, std::span<const Point> corners, const Pixel* fill, Pixel outline) {
+    if (view.empty() || corners.size() < 3) {
+        return;
+    }
+    if (fill != nullptr) {
+        fillPolygon(view, corners, *fill);
+    }
+    const std::size_t count = std::min<std::size_t>(corners.size(), 4);
+    const auto used = corners.first(count);
+    if (std::all_of(used.begin(), used.end(), [&](Point p) { return inside(view, p); })) {
+        for (std::size_t i = 0; i < count; ++i) {  // the common case, checked once
+            lineInside(view, used[i], used[(i + 1) % count], outline);
+        }
+        return;
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        line(view, used[i], used[(i + 1) % count], outline);
+    }
+}
+
+void fillBox(PixelView view, std::int32_t left, std::int32_t top, std::int32_t right,
+             std::int32_t bottom, Pixel colour) {
+    if (view.empty()) {
+        return;
+    }
+    const I64 x0 = std::max<I64>(std::min(left, right), 0);
+    const I64 x1 = std::min<I64>(std::max(left, right), view.width);
+    const I64 y0 = std::max<I64>(std::min(top, bottom), 0);
+    const I64 y1 = std::min<I64>(std::max(top, bottom), view.height);
+    for (I64 y = y0; y < y1; ++y) {
+        span(view, y, x0, x1, colour);
+    }
+}
+
+void rectangle(PixelView view, std::int32_t left, std::int32_t top, std::int32_t right,
+               std::int32_t bottom, const Pixel* fill, Pixel outline) {
+    if (right < left) {
+        std::swap(left, right);
+    }
+    if (bottom < top) {
+        std::swap(top, bottom);
+    }
+    if (view.empty() || left == right || top == bottom) {
+        return;
+    }
+    if (fill != nullptr) {
+        fillBox(view, left, top, right, bottom, *fill);
+    }
+    // right - 1 and bottom - 1 cannot overflow: right > left, bottom > top.
+    fillBox(view, left, top, right, top + 1, outline);
+    fillBox(view, left, bottom - 1, right, bottom, outline);
+    fillBox(view, left, top, left + 1, bottom, outline);
+    fillBox(view, right - 1, top, right, bottom, outline);
+}
+
+void transfer(PixelView target, std::int32_t x, std::int32_t y, std::int32_t width,
+              std::int32_t height, PixelView source, std::int32_t srcX, std::int32_t srcY,
+              BlockOp op) {
+    if (target.empty() || source.empty() || width < 1 || height < 1) {
+        return;
+    }
+    // Clip the source block to the source, then to the target, moving the
+    // other block along.
+    const I64 shiftX = I64{x} - srcX;
+    const I64 shiftY = I64{y} - srcY;
+    const I64 left = std::max({I64{srcX}, I64{0}, -shiftX});
+    const I64 top = std::max({I64{srcY}, I64{0}, -shiftY});
+    const I64 right = std::min({I64{srcX} + width, I64{source.width}, target.width - shiftX});
+    const I64 bottom = std::min({I64{srcY} + height, I64{source.height}, target.height - shiftY});
+    if (left >= right || top >= bottom) {
+        return;
+    }
+    const I64 columns = right - left;
+    // Within one image, walk rows (and, for OR, columns) so that each source
+    // pixel is read before the transfer overwrites it.
+    const bool upwards = target.pixels == source.pixels && shiftY > 0;
+    const bool leftwards = target.pixels == source.pixels && shiftX > 0;
+    for (I64 k = 0; k < bottom - top; ++k) {
+        const I64 row = upwards ? bottom - 1 - k : top + k;
+        const Pixel* from = source.row(static_cast<std::int32_t>(row)) + left;
+        Pixel* to = target.row(static_cast<std::int32_t>(row + shiftY)) + left + shiftX;
+        if (op == BlockOp::Copy) {
+            std::memmove(to, from, static_cast<std::size_t>(columns) * sizeof(Pixel));
+        } else if (leftwards) {
+            for (I64 c = columns - 1; c >= 0; --c) {
+                to[c] |= from[c];
+            }
+        } else {
+            for (I64 c = 0; c < columns; ++c) {
+                to[c] |= from[c];
+            }
+        }
+    }
+}
+
+}  // namespace kelpris::raster
