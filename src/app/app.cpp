@@ -37,6 +37,20 @@ QByteArray encodePng(const QImage& image) {
     return bytes;
 }
 
+constexpr const char* kUpAxisKey = "View/UpAxis";
+
+import::UpAxis storedUpAxis(){
+    const QByteArray text = QSettings().value(QString::fromLatin1(kUpAxisKey)).toByteArray();
+return import::parseUpAxis(
+           std::string_view(text.constData(), static_cast<std::size_t>(text.size())))
+    .value_or(import::UpAxis::z);
+}  // namespace
+
+void storeUpAxis(import::UpAxis axis) {
+    const char* text = axis == import::UpAxis::x ? "x" : axis == import::UpAxis::y ? "y" : "z";
+    QSettings().setValue(QString::fromLatin1(kUpAxisKey), QString::fromLatin1(text));
+}
+
 QString startupProblem(const FileStatus& status) {
     const QString dir = QDir::toNativeSeparators(QDir::currentPath());
     if (!QFileInfo::exists(QStringLiteral("dom.dat"))) {
@@ -49,7 +63,7 @@ QString startupProblem(const FileStatus& status) {
         .arg(dir, QString::fromStdString(status.message()));
 }
 
-}  // namespace
+}  // namespace kelpris
 
 QIcon applicationIcon() {
     QIcon icon;
@@ -89,6 +103,7 @@ void CKELPRApp::createWindows() {
     document_.setSceneSink([this](Scena&& fresh) { view_->replaceScene(std::move(fresh)); });
     connect(frame_.get(), &CMainFrame::aboutRequested, this, &CKELPRApp::onAppAbout);
     connect(frame_.get(), &CMainFrame::recentFilesChanged, this, &CKELPRApp::saveRecentFiles);
+    connect(frame_.get(), &CMainFrame::upAxisChanged, this, &storeUpAxis);
 }
 
 QMetaObject::Connection CKELPRApp::reportSortFailures(bool rendering, std::ostream& err) {
@@ -170,6 +185,8 @@ void CKELPRApp::showStartupMessages(const StartupMessages& messages) {
 CKELPRApp::Outcome CKELPRApp::initInstance(const CommandLine& commandLine, std::ostream& err) {
     setUpApplication();
     createWindows();
+    // --up holds for this run; only a choice in the View menu is remembered.
+    frame_->setUpAxis(commandLine.up.value_or(storedUpAxis()));
     const bool rendering = commandLine.renderPath.has_value();
     const QMetaObject::Connection sortMessages = reportSortFailures(rendering, err);
     applyAngles(commandLine);

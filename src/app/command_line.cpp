@@ -56,7 +56,7 @@ struct NamedOption {
 };
 
 struct RawLine {
-    std::vector<NamedOption> options;  ///< in the order --size, --yaw, --pitch, --screen, --render
+    std::vector<NamedOption> options;  ///< --size, --yaw, --pitch, --screen, --render, --up
 
     /// The one value given for `name`, if the option was given.
     std::optional<std::string> value(std::string_view name) const {
@@ -76,7 +76,7 @@ std::optional<CommandLine> emptyInlineValue(const std::vector<std::string>& opti
         if (arg == "--render=") {
             return failed("--render needs a file name");
         }
-        for (const char* name : {"--size=", "--yaw=", "--pitch=", "--screen="}) {
+        for (const char* name : {"--size=", "--yaw=", "--pitch=", "--screen=", "--up="}) {
             if (arg == name) {
                 return failed("invalid " + arg.substr(0, arg.size() - 1) + " '': empty value");
             }
@@ -159,6 +159,17 @@ std::optional<std::string> applyScreen(const std::optional<std::string>& value, 
     return std::nullopt;
 }
 
+std::optional<std::string> applyUp(const std::optional<std::string>& value, CommandLine& out) {
+    if (!value) {
+        return std::nullopt;
+    }
+    out.up = import::parseUpAxis(*value);
+    if (!out.up) {
+        return "invalid --up '" + *value + "': expected x, y or z";
+    }
+    return std::nullopt;
+}
+
 CommandLine interpret(const RawLine& raw) {
     CommandLine result;
     std::optional<std::string> problem = applySize(raw.value("--size"), result);
@@ -170,6 +181,9 @@ CommandLine interpret(const RawLine& raw) {
     }
     if (!problem) {
         problem = applyScreen(raw.value("--screen"), result);
+    }
+    if (!problem) {
+        problem = applyUp(raw.value("--up"), result);
     }
     if (problem) {
         return failed(*problem);
@@ -236,7 +250,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     // Unknown options and file names are collected, not thrown, and sorted
     // out by takeFile().
     cli.allow_extras(true);
-    for (const char* name : {"--size", "--yaw", "--pitch", "--screen", "--render"}) {
+    for (const char* name : {"--size", "--yaw", "--pitch", "--screen", "--render", "--up"}) {
         raw.options.push_back({name, cli.add_option(name)->expected(1)->multi_option_policy(
                                          CLI::MultiOptionPolicy::Throw)});
     }
@@ -258,16 +272,20 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
 
 std::string usageText() {
     return "Usage: kelpris [--size WxH] [--yaw RADIANS] [--pitch RADIANS]\n"
-           "               [--screen setup|stereo] [--render PNG] [FILE]\n"
+           "               [--screen setup|stereo] [--up x|y|z] [--render PNG] [FILE]\n"
            "\n"
            "Shows a 3D scene file as a red/green stereo picture. dom.dat is loaded\n"
-           "from the working directory first; FILE, if given, replaces it.\n"
+           "from the working directory first; FILE, if given, replaces it. FILE may\n"
+           "also be an STL, OBJ, PLY, OFF, glTF/GLB, 3MF or COLLADA model.\n"
            "\n"
            "  --size WxH        drawing area in pixels (default 800x600 in a window,\n"
            "                    640x480 with --render)\n"
            "  --yaw RADIANS     starting azimuth, wrapped into [0, 2*pi]\n"
            "  --pitch RADIANS   starting zenith angle, clamped into [pi/4, 3*pi/4]\n"
            "  --screen S        start on the setup (default) or the stereo screen\n"
+           "  --up AXIS         the axis that points up in a model whose file does\n"
+           "                    not say (STL, OBJ, PLY, OFF); default z, or as last\n"
+           "                    chosen in View > Up Axis\n"
            "  --render PNG      draw the screen into PNG without opening a window\n"
            "  --help            show this text\n"
            "  --version         show the version\n"

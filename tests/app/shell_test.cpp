@@ -63,7 +63,7 @@ TEST_F(FrameTest, menusHaveTheExactItemsStatesAndKeys) {
     for (const QAction* a : frame().menuBar()->actions()) {
         titles << a->text();
     }
-    EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&Help"}));
+    EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View", "&Help"}));
 
     EXPECT_EQ(visibleItems(frame().fileMenu()),
               (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...", "-",
