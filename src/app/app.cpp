@@ -16,6 +16,7 @@
 #include "app/file_names.h"
 #include "app/main_frame.h"
 #include "base/file_io.h"
+#include "import/model_check.h"
 #include "view/qt/kelpr_view.h"
 #include "view/view_state.h"
 
@@ -136,6 +137,16 @@ bool CKELPRApp::openCommandLineFile(const CommandLine& commandLine, std::ostream
         return true;
     }
     const QByteArray path = bytesOf(*commandLine.file);
+    if (!commandLine.renderPath && import::isImportedModel(fsPath(path))) {
+        if (const FileStatus readable = checkRegularFile(fsPath(path)); !readable) {
+            err << "kelpris: " << readable.message() << '\n';
+            return false;
+        }
+        // A large model must not keep the window from appearing.
+        messages.fileOpened = true;
+        messages.loadLater = path;
+        return true;
+    }
     const FileStatus status = document_.openDocument(path);
     if (status) {
         messages.fileOpened = true;
@@ -209,6 +220,9 @@ CKELPRApp::Outcome CKELPRApp::initInstance(const CommandLine& commandLine, std::
     }
     showMainWindow(commandLine);
     showStartupMessages(messages);
+    if (!messages.loadLater.isEmpty()) {
+        static_cast<void>(frame_->openFile(messages.loadLater));  // a failure is told to the user
+    }
     return {true, 0};
 }
 

@@ -262,9 +262,28 @@ TEST_F(FormatsTest, aRememberedUpAxisAppliesAtStartUnlessTheCommandLineSaysOther
         ASSERT_TRUE(app.initInstance(line, err).runEventLoop) << err.str();
         EXPECT_EQ(app.document().importOptions().up, expected);
         EXPECT_TRUE(app.mainFrame()->upAxisAction(expected).isChecked());
+        // The window is up first; the model follows from the background.
+        EXPECT_TRUE(app.mainFrame()->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!app.mainFrame()->loading(), kWaitMs);
         EXPECT_EQ(app.view()->scene().faceCount, 48);
     }
     EXPECT_EQ(QSettings().value(QStringLiteral("View/UpAxis")).toString(), QStringLiteral("x"));
+}
+
+TEST_F(FormatsTest, aModelNamedAtStartThatFailsIsToldOnceTheWindowIsUp) {
+    auto prompts = std::make_unique<RecordingPrompts>();
+    RecordingPrompts& told = *prompts;
+    CKELPRApp app(std::move(prompts));
+    app.document().importOptions().importer = KELPRIS_FAKE_IMPORTER;
+    CommandLine line;
+    line.file = file(QStringLiteral("crash.obj"), "crash").toStdString();
+    std::ostringstream err;
+    ASSERT_TRUE(app.initInstance(line, err).runEventLoop) << err.str();
+    QTRY_VERIFY_WITH_TIMEOUT(!app.mainFrame()->loading(), kWaitMs);
+    ASSERT_EQ(told.errors.size(), 1);
+    EXPECT_TRUE(told.errors[0].contains(QStringLiteral("crash.obj: it crashed")));
+    EXPECT_EQ(app.mainFrame()->windowTitle(), QStringLiteral("Untitled - KELPRIS"));
+    EXPECT_TRUE(err.str().empty());
 }
 
 TEST(SaveDialog, theChosenFilterGivesANameWithoutExtensionItsFormat) {
