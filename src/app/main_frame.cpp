@@ -181,7 +181,10 @@ void CMainFrame::chooseUpAxis(import::UpAxis axis) {
         return;
     }
     emit upAxisChanged(axis);
-    if (document_.isImported() && !document_.nativePath().isEmpty()) {
+    if (loading()) {
+        // The model on its way was asked for with the old axis.
+        static_cast<void>(openPath(loadingPath_, loadFromRecent_));
+    } else if (document_.isImported() && !document_.nativePath().isEmpty()) {
         static_cast<void>(openFile(document_.nativePath()));  // a failure is told to the user
     }
 }
@@ -266,6 +269,7 @@ bool CMainFrame::loading() const {
 
 void CMainFrame::startBackgroundLoad(const QByteArray& path, bool fromRecent) {
     loadFromRecent_ = fromRecent;
+    loadingPath_ = path;
     const std::string name = fsPath(path).filename().string();
     const QString shown = shownName(QByteArray(name.data(), static_cast<qsizetype>(name.size())));
     progress_ = std::make_unique<QProgressDialog>(QStringLiteral("Opening %1...").arg(shown),

@@ -112,7 +112,8 @@ class CMainFrame : public QMainWindow {
   private:
     void buildMenus();
     void buildUpAxisMenu();
-    /// View > Up Axis: remembers the choice and reloads an imported model.
+    /// View > Up Axis: remembers the choice and reloads an imported model
+    /// (or restarts the load on its way).
     void chooseUpAxis(import::UpAxis axis);
     [[nodiscard]] bool openPath(const QByteArray& path, bool fromRecent);
     void startBackgroundLoad(const QByteArray& path, bool fromRecent);
@@ -143,6 +144,7 @@ class CMainFrame : public QMainWindow {
     BackgroundLoad* loader_ = nullptr;  // child object
     std::unique_ptr<QProgressDialog> progress_;
     bool loadFromRecent_ = false;
+    QByteArray loadingPath_;
 };
 
 }  // namespace kelpris

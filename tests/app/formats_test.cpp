@@ -240,6 +240,16 @@ TEST_F(FormatsTest, upAxisMenuReloadsAnImportedModelAndIsRemembered) {
     EXPECT_TRUE(frame().upAxisAction(import::UpAxis::y).isChecked());
     EXPECT_EQ(QSettings().value(QStringLiteral("View/UpAxis")).toString(), QStringLiteral("y"));
 
+    // A load on its way starts again with the new axis.
+    ASSERT_TRUE(open(faceModel()));
+    ASSERT_TRUE(frame().openFile(sample("house_faces.ply")));
+    frame().upAxisAction(import::UpAxis::z).trigger();
+    waitForLoad();
+    EXPECT_EQ(scene().vertices[1].x, zUp[1].x);
+    EXPECT_EQ(scene().vertices[1].z, zUp[1].z);
+    frame().upAxisAction(import::UpAxis::y).trigger();
+    waitForLoad();
+
     // A scene file has no up axis to choose: nothing reloads.
     ASSERT_TRUE(open(faceModel()));
     opened.clear();
