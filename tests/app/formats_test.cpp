@@ -130,6 +130,19 @@ TEST_F(FormatsTest, aDroppedModelAndARecentEntryOpenThroughTheImporter) {
     EXPECT_EQ(scene().faceCount, 3674);
     EXPECT_EQ(frame().windowTitle(), QStringLiteral("bunny.stl - KELPRIS"));
     EXPECT_TRUE(prompts_->errors.isEmpty());
+
+    // An entry whose model is gone is dropped once the failure is told.
+    const QString gone = files_.filePath("gone.stl");
+    ASSERT_TRUE(QFile::copy(sample("bunny.stl"), gone));
+    ASSERT_TRUE(open(gone));
+    ASSERT_TRUE(QFile::remove(gone));
+    ASSERT_TRUE(open(faceModel()));
+    ASSERT_EQ(app_->recentFiles().entries().value(1), gone);
+    ASSERT_TRUE(frame().openRecent(1));
+    waitForLoad();
+    EXPECT_EQ(prompts_->errors.size(), 1);
+    EXPECT_FALSE(app_->recentFiles().entries().contains(gone));
+    EXPECT_EQ(scene().faceCount, 3);
 }
 
 TEST_F(FormatsTest, aSlowLoadShowsProgressAndCancelKeepsTheModelAndEndsTheChild) {
