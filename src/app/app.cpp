@@ -18,6 +18,7 @@
 #include "app/view_menu.h"
 #include "app/view_settings.h"
 #include "base/file_io.h"
+#include "import/model_check.h"
 #include "view/depth_readout.h"
 #include "view/qt/kelpr_view.h"
 #include "view/qt/picture_export.h"
@@ -32,6 +33,20 @@ QByteArray bytesOf(const std::string& text) {
     return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+constexpr const char* kUpAxisKey = "View/UpAxis";
+
+import::UpAxis storedUpAxis(){
+    const QByteArray text = QSettings().value(QString::fromLatin1(kUpAxisKey)).toByteArray();
+return import::parseUpAxis(
+           std::string_view(text.constData(), static_cast<std::size_t>(text.size())))
+    .value_or(import::UpAxis::z);
+}  // namespace
+
+void storeUpAxis(import::UpAxis axis) {
+    const char* text = axis == import::UpAxis::x ? "x" : axis == import::UpAxis::y ? "y" : "z";
+    QSettings().setValue(QString::fromLatin1(kUpAxisKey), QString::fromLatin1(text));
+}
+
 QString startupProblem(const FileStatus& status) {
     const QString dir = QDir::toNativeSeparators(QDir::currentPath());
     if (!QFileInfo::exists(QStringLiteral("dom.dat"))) {
@@ -44,7 +59,7 @@ QString startupProblem(const FileStatus& status) {
         .arg(dir, QString::fromStdString(status.message()));
 }
 
-}  // namespace
+}  // namespace kelpris
 
 QIcon applicationIcon() {
     QIcon icon;
@@ -107,6 +122,7 @@ void CKELPRApp::createWindows() {
     document_.setSceneSink([this](Scena&& fresh) { view_->replaceScene(std::move(fresh)); });
     connect(frame_.get(), &CMainFrame::aboutRequested, this, &CKELPRApp::onAppAbout);
     connect(frame_.get(), &CMainFrame::recentFilesChanged, this, &CKELPRApp::saveRecentFiles);
+    connect(frame_.get(), &CMainFrame::upAxisChanged, this, &storeUpAxis);
 }
 
 QMetaObject::Connection CKELPRApp::reportSortFailures(bool rendering, std::ostream& err) {
@@ -139,6 +155,16 @@ bool CKELPRApp::openCommandLineFile(const CommandLine& commandLine, std::ostream
         return true;
     }
     const QByteArray path = bytesOf(*commandLine.file);
+    if (!commandLine.renderPath && import::isImportedModel(fsPath(path))) {
+        if (const FileStatus readable = checkRegularFile(fsPath(path)); !readable) {
+            err << "kelpris: " << readable.message() << '\n';
+            return false;
+        }
+        // A large model must not keep the window from appearing.
+        messages.fileOpened = true;
+        messages.loadLater = path;
+        return true;
+    }
     const FileStatus status = document_.openDocument(path);
     if (status) {
         messages.fileOpened = true;
@@ -189,6 +215,8 @@ void CKELPRApp::showStartupMessages(const StartupMessages& messages) {
 CKELPRApp::Outcome CKELPRApp::initInstance(const CommandLine& commandLine, std::ostream& err) {
     setUpApplication();
     createWindows();
+    // --up holds for this run; only a choice in the View menu is remembered.
+    frame_->setUpAxis(commandLine.up.value_or(storedUpAxis()));
     const bool rendering = commandLine.renderPath.has_value() || commandLine.viewer.rendersEyes();
     setUpViewOptions(commandLine, rendering);
     const QMetaObject::Connection sortMessages = reportSortFailures(rendering, err);
@@ -212,6 +240,9 @@ CKELPRApp::Outcome CKELPRApp::initInstance(const CommandLine& commandLine, std::
     }
     showMainWindow(commandLine);
     showStartupMessages(messages);
+    if (!messages.loadLater.isEmpty()) {
+        static_cast<void>(frame_->openFile(messages.loadLater));  // a failure is told to the user
+    }
     return {true, 0};
 }
 

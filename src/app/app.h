@@ -57,7 +57,8 @@ class CKELPRApp : public QObject {
     /// Without --render: a FILE that cannot be read returns {false, 1} with
     /// the reason on `err` and no window; otherwise the window is shown,
     /// a broken FILE or a missing dom.dat is told to the user once it is up,
-    /// and {true, 0} is returned.
+    /// and {true, 0} is returned. A FILE read through the importer loads in
+    /// the background once the window is up, as from File > Open.
     [[nodiscard]] Outcome initInstance(const CommandLine& commandLine, std::ostream& err);
 
     CMainFrame* mainFrame() const { return frame_.get(); }
@@ -74,6 +75,7 @@ class CKELPRApp : public QObject {
     /// What start-up has to tell the user once the window is up.
     struct StartupMessages {
         bool fileOpened = false;  ///< FILE replaced the dom.dat model
+        QByteArray loadLater;     ///< FILE, a model to load once the window is up
         QString error;            ///< FILE was readable but broken
         QString notice;           ///< dom.dat missing or broken
     };

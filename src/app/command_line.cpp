@@ -56,7 +56,7 @@ struct NamedOption {
 };
 
 struct RawLine {
-    std::vector<NamedOption> options;  ///< in the order --size, --yaw, --pitch, --screen, --render
+    std::vector<NamedOption> options;  ///< --size, --yaw, --pitch, --screen, --render, --up, ...
     CLI::Option* renderPair = nullptr;
     CLI::Option* swapEyes = nullptr;
 
@@ -84,7 +84,7 @@ std::optional<CommandLine> emptyInlineValue(const std::vector<std::string>& opti
             return failed("option '--swap-eyes' takes no value");
         }
         for (const char* name :
-             {"--size=", "--yaw=", "--pitch=", "--screen=", "--glasses=", "--shading="}) {
+             {"--size=", "--yaw=", "--pitch=", "--screen=", "--up=", "--glasses=", "--shading="}) {
             if (arg == name) {
                 return failed("invalid " + arg.substr(0, arg.size() - 1) + " '': empty value");
             }
@@ -170,6 +170,17 @@ std::optional<std::string> applyScreen(const std::optional<std::string>& value, 
     return std::nullopt;
 }
 
+std::optional<std::string> applyUp(const std::optional<std::string>& value, CommandLine& out) {
+    if (!value) {
+        return std::nullopt;
+    }
+    out.up = import::parseUpAxis(*value);
+    if (!out.up) {
+        return "invalid --up '" + *value + "': expected x, y or z";
+    }
+    return std::nullopt;
+}
+
 RawViewerFlags viewerFlags(const RawLine& raw) {
     RawViewerFlags flags;
     flags.glasses = raw.value("--glasses");
@@ -194,6 +205,9 @@ CommandLine interpret(const RawLine& raw) {
     }
     if (!problem) {
         problem = applyScreen(raw.value("--screen"), result);
+    }
+    if (!problem) {
+        problem = applyUp(raw.value("--up"), result);
     }
     if (problem) {
         return failed(*problem);
@@ -264,8 +278,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     // Unknown options and file names are collected, not thrown, and sorted
     // out by takeFile().
     cli.allow_extras(true);
-    for (const char* name : {"--size", "--yaw", "--pitch", "--screen", "--render", "--glasses",
-                             "--shading", "--render-sbs", "--info"}) {
+    for (const char* name : {"--size", "--yaw", "--pitch", "--screen", "--render", "--up",
+                             "--glasses", "--shading", "--render-sbs", "--info"}) {
         raw.options.push_back({name, cli.add_option(name)->expected(1)->multi_option_policy(
                                          CLI::MultiOptionPolicy::Throw)});
     }
@@ -295,13 +309,14 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
 
 std::string usageText() {
     return "Usage: kelpris [--size WxH] [--yaw RADIANS] [--pitch RADIANS]\n"
-           "               [--screen setup|stereo] [--render PNG] [FILE]\n"
+           "               [--screen setup|stereo] [--up x|y|z] [--render PNG] [FILE]\n"
            "               [--glasses PAIR] [--swap-eyes] [--shading flat|lit]\n"
            "               [--render-pair LEFT RIGHT] [--render-sbs PNG]\n"
            "       kelpris [--size WxH] [--yaw RADIANS] [--pitch RADIANS] --info FILE\n"
            "\n"
            "Shows a 3D scene file as a red/green stereo picture. dom.dat is loaded\n"
-           "from the working directory first; FILE, if given, replaces it.\n"
+           "from the working directory first; FILE, if given, replaces it. FILE may\n"
+           "also be an STL, OBJ, PLY, OFF, glTF/GLB, 3MF or COLLADA model.\n"
            "\n"
            "  --size WxH        drawing area in pixels (default 800x600 in a window,\n"
            "                    640x480 with --render)\n"

@@ -1,7 +1,7 @@
 #pragma once
 // The program's command line:
 //   kelpris [--size WxH] [--yaw RADIANS] [--pitch RADIANS]
-//           [--screen setup|stereo] [--render PNG] [FILE]
+//           [--screen setup|stereo] [--up x|y|z] [--render PNG] [FILE]
 // plus --help and --version. Platform-free so it can be tested on its own.
 
 #include <optional>
@@ -11,6 +11,7 @@
 
 #include "app/version.h"
 #include "app/viewer_flags.h"
+#include "import/mesh_builder.h"
 
 namespace kelpris {
 
@@ -30,6 +31,7 @@ struct CommandLine {
     std::optional<float> yaw;    ///< as given; the caller wraps it
     std::optional<float> pitch;  ///< as given; the caller clamps it
     Screen screen = Screen::Setup;
+    std::optional<import::UpAxis> up;  ///< for models whose file states none
     std::optional<std::string> renderPath;
     std::optional<std::string> file;
     ViewerFlags viewer;  ///< glasses, shading, eye pictures, --info

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/file_names.h"
+#include "import/model_export.h"
 #include "scene/scene_writer.h"
 
 namespace kelpris {
@@ -21,34 +22,59 @@ FileStatus CKELPRDoc::openDocument(const QByteArray& path) {
     if (!sink_ && scene == nullptr) {
         return FileStatus::failure(path.toStdString(), 0, "no view to show the model in");
     }
-    Scena fresh;
-    FileStatus status = fresh.load(fsPath(path));
-    if (!status) {
-        return status;
-    }
-    if (sink_) {
-        sink_(std::move(fresh));
-    } else {
-        *scene = std::move(fresh);
-    }
-    setPath(path);
-    emit documentOpened(path_);
-    return status;
+    return adoptLoaded(path, import::loadModelFile(fsPath(path), importOptions_));
 }
 
 FileStatus CKELPRDoc::openDocument(const QString& path) {
     return isRepresentable(path) ? openDocument(nativeName(path)) : unrepresentable(path);
 }
 
+FileStatus CKELPRDoc::adoptLoaded(const QByteArray& path, import::LoadResult&& loaded) {
+    if (!sink_ && scene == nullptr) {
+        return FileStatus::failure(path.toStdString(), 0, "no view to show the model in");
+    }
+    if (!loaded) {
+        // The error names the file (and the line) itself.
+        return FileStatus::failure(std::string(), 0, std::move(loaded.error));
+    }
+    if (sink_) {
+        sink_(std::move(loaded.scene));
+    } else {
+        *scene = std::move(loaded.scene);
+    }
+    imported_ = loaded.imported;
+    setPath(path);
+    emit documentOpened(path_);
+    if (const std::string note = import::conversionNote(loaded.counts); !note.empty()) {
+        emit conversionNoted(QString::fromStdString(note));
+    }
+    return FileStatus::success(fsPath(path).string());
+}
+
 void CKELPRDoc::newDocument() {
     setPath(QByteArray());
+}
+
+bool CKELPRDoc::isSavableName(const QByteArray& path) {
+    const std::filesystem::path name = fsPath(path);
+    return import::exportFormatFor(name) || !import::isImportedModel(name);
 }
 
 FileStatus CKELPRDoc::saveDocumentAs(const QByteArray& path) {
     if (scene == nullptr) {
         return FileStatus::failure(path.toStdString(), 0, "there is no model to save");
     }
-    FileStatus status = writeScene(*scene, fsPath(path));
+    const std::filesystem::path name = fsPath(path);
+    FileStatus status;
+    if (const auto format = import::exportFormatFor(name)) {
+        status = import::exportScene(*scene, name, *format, importOptions_);
+    } else if (import::isImportedModel(name)) {
+        // A scene file under a model format's name would not open again.
+        status = FileStatus::failure(name.string(), 0,
+                                     "models can be saved only as .dat, .stl, .obj or .ply");
+    } else {
+        status = writeScene(*scene, name);
+    }
     if (!status) {
         return status;
     }

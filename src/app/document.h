@@ -8,6 +8,7 @@
 #include <QString>
 #include <functional>
 
+#include "import/model_loader.h"
 #include "scene/scena.h"
 #include "view/scene_holder.h"
 
@@ -31,43 +32,68 @@ class CKELPRDoc : public QObject, public SceneHolder {
     /// Without a sink the scene is move-assigned into `*scene`.
     void setSceneSink(SceneSink sink) { sink_ = std::move(sink); }
 
-    /// Loads `path` (the name's bytes, used as they are) into a fresh Scena
-    /// and, only if that succeeds, hands it to the sink, takes the file's
-    /// name as the document title and emits documentOpened(). On failure the
-    /// model shown, the title and the recent list are untouched and the
-    /// status says why (file and line where known). Fails when there is
-    /// nowhere to put the scene (no sink and no scene reference).
-    [[nodiscard]] FileStatus openDocument(const QByteArray& path);
-    /// The same for a name given as text; fails, saying so, when the text
-    /// cannot stand for the real name (see isRepresentable).
-    [[nodiscard]] FileStatus openDocument(const QString& path);
+    /// How model files other than scene files are read (up axis, importer).
+    import::ImportOptions& importOptions() { return importOptions_;
+}
 
-    /// File New: the model stays; only the document becomes untitled.
-    void newDocument();
+/// Loads `path` (the name's bytes, used as they are) through
+/// loadModelFile, in this thread, and shows it with adoptLoaded().
+[[nodiscard]] FileStatus
+openDocument(const QByteArray& path);
+/// The same for a name given as text; fails, saying so, when the text
+/// cannot stand for the real name (see isRepresentable).
+[[nodiscard]] FileStatus openDocument(const QString& path);
 
-    /// Writes the model shown to `path` (atomically, see writeScene) and, on
-    /// success, makes `path` the document's file and emits documentOpened()
-    /// so it joins the recent list. Nothing changes on failure.
-    [[nodiscard]] FileStatus saveDocumentAs(const QByteArray& path);
-    [[nodiscard]] FileStatus saveDocumentAs(const QString& path);
+/// Shows a finished load of `path`: on success hands the scene to the
+/// sink, takes the file's name as the document title, emits
+/// documentOpened() and, when an import left something out,
+/// conversionNoted(). On failure the model shown, the title and the
+/// recent list are untouched and the status says why (file and line
+/// where known). Fails when there is nowhere to put the scene.
+[[nodiscard]] FileStatus adoptLoaded(const QByteArray& path, import::LoadResult&& loaded);
 
-    /// "Untitled", or the file name without its directory.
-    QString title() const;
-    /// The document's file as text for showing, empty while untitled.
-    QString path() const;
-    /// The document's file as the system's bytes, empty while untitled.
-    const QByteArray& nativePath() const { return path_; }
+/// Whether the model shown was read through the importer.
+bool isImported() const {
+    return imported_;
+}
 
-  signals:
-    void titleChanged(const QString& title);
-    /// A file was opened or saved under a new name; for the recent list.
-    void documentOpened(const QByteArray& path);
+/// File New: the model stays; only the document becomes untitled.
+void newDocument();
 
-  private:
-    void setPath(const QByteArray& path);
+/// Writes the model shown to `path` (atomically) and, on success, makes
+/// `path` the document's file and emits documentOpened() so it joins the
+/// recent list. A name ending in .stl, .obj or .ply is written in that
+/// format, a name of another model format is refused, any other name
+/// gets a scene file. Nothing changes on failure.
+[[nodiscard]] FileStatus saveDocumentAs(const QByteArray& path);
+[[nodiscard]] FileStatus saveDocumentAs(const QString& path);
 
-    SceneSink sink_;
-    QByteArray path_;
-};
+/// Whether saveDocumentAs() can write a file of this name.
+static bool isSavableName(const QByteArray& path);
+
+/// "Untitled", or the file name without its directory.
+QString title() const;
+/// The document's file as text for showing, empty while untitled.
+QString path() const;
+/// The document's file as the system's bytes, empty while untitled.
+const QByteArray& nativePath() const {
+    return path_;
+}
+
+signals:
+void titleChanged(const QString& title);
+/// A file was opened or saved under a new name; for the recent list.
+void documentOpened(const QByteArray& path);
+/// What an import dropped or split, in a short sentence.
+void conversionNoted(const QString& note);
+
+private:
+void setPath(const QByteArray& path);
+
+SceneSink sink_;
+QByteArray path_;
+import::ImportOptions importOptions_;
+bool imported_ = false;
+};  // namespace kelpris
 
 }  // namespace kelpris

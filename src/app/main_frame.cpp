@@ -1,13 +1,18 @@
 #include "app/main_frame.h"
 
+#include <QActionGroup>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QStatusBar>
 #include <QUrl>
+#include <algorithm>
 #include <filesystem>
 
+#include "app/background_load.h"
 #include "app/file_names.h"
+#include "import/model_check.h"
 #include "view/qt/kelpr_view.h"
 
 namespace kelpris {
@@ -36,6 +41,12 @@ QString failureText(const QString& what, const FileStatus& status) {
 CMainFrame::CMainFrame(CKELPRDoc& document, RecentFileList& recent, Prompts& prompts,
                        QWidget* parent)
     : QMainWindow(parent), document_(document), recent_(recent), prompts_(prompts) {
+    loader_ = new BackgroundLoad(  // owned through Qt parenting
+        [this](std::uint64_t done, std::uint64_t total) { showLoadProgress(done, total); },
+        [this](const QByteArray& path, import::LoadResult&& result, bool cancelled) {
+            backgroundLoadEnded(path, std::move(result), cancelled);
+        },
+        this);
     setAcceptDrops(true);
     buildMenus();
     updateRecentMenu();
@@ -45,10 +56,16 @@ CMainFrame::CMainFrame(CKELPRDoc& document, RecentFileList& recent, Prompts& pro
         recent_.add(path);
         updateRecentMenu();
         emit recentFilesChanged();
+        if (QStatusBar* bar = findChild<QStatusBar*>()) {
+            bar->clearMessage();  // a note of the model before
+        }
     });
+    connect(&document_, &CKELPRDoc::conversionNoted, this, &CMainFrame::showNote);
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    loader_->abandon();  // before the members its report would touch go
+}
 
 void CMainFrame::buildMenus() {
     const auto add = [this](QMenu* menu, Command id, const QString& text,
@@ -112,6 +129,9 @@ void CMainFrame::buildMenus() {
           {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)},
           QStringLiteral("Insert Clipboard contents"));
 
+    viewMenu_ = menuBar()->addMenu(QStringLiteral("&View"));
+    buildUpAxisMenu();
+
     helpMenu_ = menuBar()->addMenu(QStringLiteral("&Help"));
     connect(add(helpMenu_, Command::AppAbout, QStringLiteral("&About KELPRIS..."), {},
                 QStringLiteral("Display program information, version number and copyright")),
@@ -123,6 +143,50 @@ void CMainFrame::buildMenus() {
     inert(nullptr, Command::PrevPane, QStringLiteral("Previous Pane"),
           {QKeySequence(Qt::SHIFT | Qt::Key_F6)},
           QStringLiteral("Switch back to the previous window pane"));
+}
+
+void CMainFrame::buildUpAxisMenu() {
+    QMenu* menu = viewMenu_->addMenu(QStringLiteral("&Up Axis"));
+    auto* group = new QActionGroup(menu);  // owned by the menu
+    const struct {
+        import::UpAxis axis;
+        const char* text;
+    } items[] = {{import::UpAxis::x, "&X"}, {import::UpAxis::y, "&Y"}, {import::UpAxis::z, "&Z"}};
+    for (const auto& item : items) {
+        QAction* a = menu->addAction(QString::fromLatin1(item.text));
+        a->setCheckable(true);
+        a->setActionGroup(group);
+        a->setStatusTip(
+            QStringLiteral("The axis that points up in models whose file does not say"));
+        const import::UpAxis axis = item.axis;
+        connect(a, &QAction::triggered, this, [this, axis] { chooseUpAxis(axis); });
+        upAxisActions_[static_cast<std::size_t>(axis)] = a;
+    }
+    setUpAxis(document_.importOptions().up);
+}
+
+QAction& CMainFrame::upAxisAction(import::UpAxis axis) const {
+    return *upAxisActions_[static_cast<std::size_t>(axis)];
+}
+
+void CMainFrame::setUpAxis(import::UpAxis axis) {
+    document_.importOptions().up = axis;
+    upAxisAction(axis).setChecked(true);
+}
+
+void CMainFrame::chooseUpAxis(import::UpAxis axis) {
+    const bool changed = document_.importOptions().up != axis;
+    setUpAxis(axis);
+    if (!changed) {
+        return;
+    }
+    emit upAxisChanged(axis);
+    if (loading()) {
+        // The model on its way was asked for with the old axis.
+        static_cast<void>(openPath(loadingPath_, loadFromRecent_));
+    } else if (document_.isImported() && !document_.nativePath().isEmpty()) {
+        static_cast<void>(openFile(document_.nativePath()));  // a failure is told to the user
+    }
 }
 
 void CMainFrame::setView(CKELPRView* view) {
@@ -157,30 +221,99 @@ bool CMainFrame::reportSave(const FileStatus& status) {
 }
 
 bool CMainFrame::openFile(const QByteArray& path) {
-    return reportOpen(document_.openDocument(path));
+    return openPath(path, false);
 }
 
 bool CMainFrame::openFile(const QString& path) {
-    return reportOpen(document_.openDocument(path));
+    if (!isRepresentable(path)) {
+        return reportOpen(document_.openDocument(path));  // says why it cannot
+    }
+    return openPath(nativeName(path), false);
 }
 
 bool CMainFrame::openRecent(int index) {
     if (index < 0 || index >= recent_.nativeEntries().size()) {
         return false;
     }
-    const QByteArray path = recent_.nativeEntries().at(index);
-    if (openFile(path)) {
+    return openPath(recent_.nativeEntries().at(index), true);
+}
+
+bool CMainFrame::openPath(const QByteArray& path, bool fromRecent) {
+    // The newest open wins: a load still running would replace its model.
+    loader_->abandon();
+    progress_.reset();
+    if (import::isImportedModel(fsPath(path))) {
+        startBackgroundLoad(path, fromRecent);
         return true;
     }
+    if (reportOpen(document_.openDocument(path))) {
+        return true;
+    }
+    if (fromRecent) {
+        forgetIfGone(path);
+    }
+    return false;
+}
+
+void CMainFrame::forgetIfGone(const QByteArray& path) {
     if (!std::filesystem::is_regular_file(fsPath(path))) {
         recent_.remove(path);
         updateRecentMenu();
         emit recentFilesChanged();
     }
-    return false;
+}
+
+bool CMainFrame::loading() const {
+    return loader_->running();
+}
+
+void CMainFrame::startBackgroundLoad(const QByteArray& path, bool fromRecent) {
+    loadFromRecent_ = fromRecent;
+    loadingPath_ = path;
+    const std::string name = fsPath(path).filename().string();
+    const QString shown = shownName(QByteArray(name.data(), static_cast<qsizetype>(name.size())));
+    progress_ = std::make_unique<QProgressDialog>(QStringLiteral("Opening %1...").arg(shown),
+                                                  QStringLiteral("Cancel"), 0, 0, this);
+    progress_->setWindowTitle(QStringLiteral("KELPRIS"));
+    // Not modal: a modal dialog would run the event loop inside setValue.
+    progress_->setWindowModality(Qt::NonModal);
+    progress_->setAutoClose(false);
+    progress_->setAutoReset(false);
+    progress_->setMinimumDuration(kProgressDelayMs);
+    progress_->setValue(0);
+    connect(progress_.get(), &QProgressDialog::canceled, this, [this] { loader_->cancel(); });
+    loader_->start(path, document_.importOptions());
+}
+
+void CMainFrame::showLoadProgress(std::uint64_t done, std::uint64_t total) {
+    if (!progress_ || total == 0) {
+        return;
+    }
+    constexpr int kSteps = 1000;
+    progress_->setMaximum(kSteps);
+    progress_->setValue(static_cast<int>(std::min(done, total) * kSteps / total));
+}
+
+void CMainFrame::backgroundLoadEnded(const QByteArray& path, import::LoadResult&& result,
+                                     bool cancelled) {
+    progress_.reset();
+    if (cancelled) {
+        showNote(QStringLiteral("Opening %1 was cancelled; the model shown stays.")
+                     .arg(shownName(path)));
+        return;
+    }
+    if (!reportOpen(document_.adoptLoaded(path, std::move(result))) && loadFromRecent_) {
+        forgetIfGone(path);
+    }
+}
+
+void CMainFrame::showNote(const QString& text) {
+    statusBar()->showMessage(text);
 }
 
 void CMainFrame::fileNew() {
+    loader_->abandon();
+    progress_.reset();
     document_.newDocument();
     if (view_ != nullptr) {
         view_->updateView();  // as after Open: the repaint lays out again
@@ -195,7 +328,8 @@ void CMainFrame::fileOpen() {
 }
 
 bool CMainFrame::fileSave() {
-    if (document_.nativePath().isEmpty()) {
+    // A model read from a format that cannot be written is saved under a new name.
+    if (document_.nativePath().isEmpty() || !CKELPRDoc::isSavableName(document_.nativePath())) {
         return fileSaveAs();
     }
     if (!prompts_.confirmOverwrite(this, document_.path())) {
@@ -205,8 +339,12 @@ bool CMainFrame::fileSave() {
 }
 
 bool CMainFrame::fileSaveAs() {
-    const QString suggested =
+    QString suggested =
         document_.path().isEmpty() ? QStringLiteral("untitled.dat") : document_.path();
+    if (!document_.nativePath().isEmpty() && !CKELPRDoc::isSavableName(document_.nativePath())) {
+        const std::string dat = fsPath(document_.nativePath()).replace_extension(".dat").string();
+        suggested = shownName(QByteArray(dat.data(), static_cast<qsizetype>(dat.size())));
+    }
     const QString path = prompts_.savePath(this, suggested);
     if (path.isEmpty()) {
         return false;

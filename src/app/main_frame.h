@@ -5,7 +5,9 @@
 #include <QAction>
 #include <QMainWindow>
 #include <QMenu>
+#include <QProgressDialog>
 #include <array>
+#include <memory>
 
 #include "app/document.h"
 #include "app/prompts.h"
@@ -14,6 +16,10 @@
 namespace kelpris {
 
 class CKELPRView;
+class BackgroundLoad;
+
+/// How long a load runs before its progress dialog appears.
+inline constexpr int kProgressDelayMs = 500;
 
 /// Every command of the menus and keys.
 enum class Command {
@@ -51,15 +57,32 @@ class CMainFrame : public QMainWindow {
     QAction& recentAction(int index) const;
     QMenu& fileMenu() const { return *fileMenu_; }
     QMenu& editMenu() const { return *editMenu_; }
+    QMenu& viewMenu() const { return *viewMenu_; }
     QMenu& helpMenu() const { return *helpMenu_; }
+    /// The View > Up Axis item for `axis`.
+    QAction& upAxisAction(import::UpAxis axis) const;
 
     /// Opens `path` through the document; on failure tells the user and keeps
-    /// the model shown. Returns whether the file was opened.
+    /// the model shown. Returns whether the file was opened. A model read
+    /// through the importer loads on a worker thread instead: this returns
+    /// true once the load has started, a progress dialog with Cancel appears
+    /// if it takes longer than kProgressDelayMs, and the model replaces the
+    /// one shown only when it has arrived whole. Any open (or New) stops a
+    /// load still running, whose outcome is then dropped.
     [[nodiscard]] bool openFile(const QByteArray& path);
     [[nodiscard]] bool openFile(const QString& path);
     /// Opens recent entry `index`. An entry whose file is gone is dropped
     /// from the list after the user has been told.
     [[nodiscard]] bool openRecent(int index);
+
+    /// Whether a model is loading in the background.
+    bool loading() const;
+    /// The progress dialog of the running load; null when none runs.
+    QProgressDialog* progressDialog() const { return progress_.get(); }
+
+    /// The up axis for models whose file states none: checks its View menu
+    /// item and tells the document; reloads nothing.
+    void setUpAxis(import::UpAxis axis);
 
     /// File New: the document becomes untitled; the model, the angles and the
     /// screen stay, and the view is updated as after Open.
@@ -79,6 +102,8 @@ class CMainFrame : public QMainWindow {
     void aboutRequested();
     /// The recent list changed and should be stored.
     void recentFilesChanged();
+    /// The user chose another up axis; to be remembered.
+    void upAxisChanged(import::UpAxis axis);
 
   protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -86,6 +111,18 @@ class CMainFrame : public QMainWindow {
 
   private:
     void buildMenus();
+    void buildUpAxisMenu();
+    /// View > Up Axis: remembers the choice and reloads an imported model
+    /// (or restarts the load on its way).
+    void chooseUpAxis(import::UpAxis axis);
+    [[nodiscard]] bool openPath(const QByteArray& path, bool fromRecent);
+    void startBackgroundLoad(const QByteArray& path, bool fromRecent);
+    void showLoadProgress(std::uint64_t done, std::uint64_t total);
+    void backgroundLoadEnded(const QByteArray& path, import::LoadResult&& result, bool cancelled);
+    /// Drops a recent entry whose file is gone, after a failed open.
+    void forgetIfGone(const QByteArray& path);
+    /// A short message in the status line, which never blocks.
+    void showNote(const QString& text);
     /// Tells the user about a failed open; whether `status` was a success.
     [[nodiscard]] bool reportOpen(const FileStatus& status);
     /// Tells the user about a failed save; whether `status` was a success.
@@ -98,9 +135,16 @@ class CMainFrame : public QMainWindow {
 
     QMenu* fileMenu_ = nullptr;  // owned by the menu bar
     QMenu* editMenu_ = nullptr;
+    QMenu* viewMenu_ = nullptr;
     QMenu* helpMenu_ = nullptr;
     std::array<QAction*, 13> actions_{};  // indexed by Command; owned by menus/frame
     std::array<QAction*, RecentFileList::kDefaultCapacity> recentActions_{};
+    std::array<QAction*, 3> upAxisActions_{};  // x, y, z; owned by the View menu
+
+    BackgroundLoad* loader_ = nullptr;  // child object
+    std::unique_ptr<QProgressDialog> progress_;
+    bool loadFromRecent_ = false;
+    QByteArray loadingPath_;
 };
 
 }  // namespace kelpris

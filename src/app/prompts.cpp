@@ -1,6 +1,9 @@
 #include "app/prompts.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
+
+#include "import/model_check.h"
 
 namespace kelpris {
 
@@ -40,11 +43,40 @@ bool QtPrompts::confirmOverwrite(QWidget* parent, const QString& path) {
 }
 
 QString QtPrompts::openPath(QWidget* parent) {
-    return QFileDialog::getOpenFileName(parent, QStringLiteral("Open"));
+    const QStringList filters = openFilters();
+    // Every file it can open is shown at first: the scene files and the models.
+    QString selected = filters.at(1);
+    return QFileDialog::getOpenFileName(parent, QStringLiteral("Open"), QString(),
+                                        filters.join(QStringLiteral(";;")), &selected);
 }
 
 QString QtPrompts::savePath(QWidget* parent, const QString& suggested) {
-    return QFileDialog::getSaveFileName(parent, QStringLiteral("Save As"), suggested);
+    QString filter;
+    const QString path =
+        QFileDialog::getSaveFileName(parent, QStringLiteral("Save As"), suggested,
+                                     saveFilters().join(QStringLiteral(";;")), &filter);
+    return withFilterExtension(path, filter);
+}
+
+QStringList openFilters() {
+    return {
+        QStringLiteral("Scene files (*.dat)"),
+        QStringLiteral("3D models (%1)").arg(QString::fromStdString(import::openDialogPatterns())),
+        QStringLiteral("All files (*)")};
+}
+
+QStringList saveFilters() {
+    return {QStringLiteral("Scene files (*.dat)"), QStringLiteral("STL models (*.stl)"),
+            QStringLiteral("OBJ models (*.obj)"), QStringLiteral("PLY models (*.ply)")};
+}
+
+QString withFilterExtension(const QString& path, const QString& filter) {
+    const qsizetype star = filter.indexOf(QStringLiteral("(*."));
+    if (path.isEmpty() || star < 0 || !QFileInfo(path).suffix().isEmpty()) {
+        return path;
+    }
+    const qsizetype close = filter.indexOf(QLatin1Char(')'), star);
+    return path + filter.mid(star + 2, close < 0 ? -1 : close - star - 2);
 }
 
 }  // namespace kelpris

@@ -4,6 +4,7 @@
 
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <memory>
 
@@ -23,6 +24,15 @@ class Prompts {
     /// A file to save to, starting from `suggested`; empty when cancelled.
     virtual QString savePath(QWidget* parent, const QString& suggested) = 0;
 };
+
+/// The Open dialog's filters: scene files, then every file the viewer opens
+/// (scene files and the importer's formats; shown first), then all files.
+QStringList openFilters();
+/// The Save As dialog's filters, the scene file first.
+QStringList saveFilters();
+/// `path` with the extension of `filter` ("STL models (*.stl)") added when
+/// it has none, so the chosen filter decides the format.
+QString withFilterExtension(const QString& path, const QString& filter);
 
 class QtPrompts final : public Prompts {
   public:

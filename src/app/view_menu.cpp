@@ -138,8 +138,9 @@ QAction* ViewMenu::add(QMenu* menu, ViewCommand id, const QString& text, const Q
 }
 
 void ViewMenu::buildViewMenu() {
-    menu_ = new QMenu(QStringLiteral("&View"), frame_.menuBar());
-    frame_.menuBar()->insertMenu(frame_.helpMenu().menuAction(), menu_);
+    // The frame's View menu already holds Up Axis; these follow it.
+    menu_ = &frame_.viewMenu();
+    menu_->addSeparator();
 
     QAction* full = add(menu_, ViewCommand::FullScreen, QStringLiteral("&Full Screen\tF11"),
                         QKeySequence(Qt::Key_F11));

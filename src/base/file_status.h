@@ -16,7 +16,8 @@ struct [[nodiscard]] FileStatus {
     std::string reason;
 
     explicit operator bool() const noexcept { return ok; }
-    /// "<path>: line <n>: <reason>" or "<path>: <reason>"; empty when ok.
+    /// "<path>: line <n>: <reason>" or "<path>: <reason>"; the reason alone
+    /// when there is no path (it names the file itself); empty when ok.
     [[nodiscard]] std::string message() const;
 
     static FileStatus success(std::string path) { return {true, std::move(path), 0, {}}; }

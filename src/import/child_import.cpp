@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -227,6 +228,77 @@ std::string streamError(const StreamContent& content, const std::string& name) {
     }
 }
 
+const char* formatName(ExportFormat format) {
+    switch (format) {
+        case ExportFormat::stl:
+            return "stl";
+        case ExportFormat::obj:
+            return "obj";
+        case ExportFormat::ply:
+            return "ply";
+    }
+    return "stl";
+}
+
+// Waits until `fd` is ready for `events` or the deadline passes.
+bool waitFor(int fd, short events, Clock::time_point deadline) {
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) {
+            return false;
+        }
+        pollfd entry{fd, events, 0};
+        const int wait = static_cast<int>(std::min<std::int64_t>(left.count(), 1000));
+        const int ready = ::poll(&entry, 1, wait);
+        if (ready > 0) {
+            return true;
+        }
+        if (ready < 0 && errno != EINTR) {
+            return true;  // the next call on the socket reports the failure
+        }
+    }
+}
+
+// Sends the model; a child that stops reading (it failed and says why in its
+// answer) ends the sending quietly. False only when the deadline passed.
+bool sendAll(int fd, const std::vector<std::byte>& bytes, Clock::time_point deadline) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        if (!waitFor(fd, POLLOUT, deadline)) {
+            return false;
+        }
+        const ssize_t n =
+            ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+        } else if (n < 0 && errno != EINTR && errno != EAGAIN) {
+            break;
+        }
+    }
+    return true;
+}
+
+enum class Received { whole, timedOut, tooLarge };
+
+Received receiveAll(int fd, std::string& answer, Clock::time_point deadline) {
+    constexpr std::uint64_t kLimit = kMaxExportBytes + 64;
+    char buffer[1 << 16];
+    for (;;) {
+        if (!waitFor(fd, POLLIN, deadline)) {
+            return Received::timedOut;
+        }
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (n > 0) {
+            if (answer.size() + static_cast<std::size_t>(n) > kLimit) {
+                return Received::tooLarge;
+            }
+            answer.append(buffer, static_cast<std::size_t>(n));
+        } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
+            return Received::whole;
+        }
+    }
+}
+
 }  // namespace
 
 CancelToken::CancelToken() {
@@ -368,6 +440,90 @@ ChildResult importInChild(const std::filesystem::path& path, const ChildSettings
     } else {
         result.ok = true;
         result.model = std::move(content.model);
+    }
+    return result;
+}
+
+}  // namespace kelpris::import
+
+namespace kelpris::import {
+
+ExportResult exportInChild(const MeshModel& model, ExportFormat format, const std::string& name,
+                           const ChildSettings& settings) {
+    ExportResult result;
+    const std::string cannotStart = "cannot start the importer to export " + name + ": ";
+    const std::vector<std::byte> stream = encodeModel(model);
+    std::vector<std::string> args = {settings.importer.string(), "--export", formatName(format)};
+    std::vector<std::string> environment = childEnvironment();
+    const std::vector<char*> argv = pointersTo(args);
+    const std::vector<char*> envp = pointersTo(environment);
+
+    int ends[2] = {-1, -1};
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
+        result.error = cannotStart + std::strerror(errno);
+        return result;
+    }
+    Fd ours(ends[0]);
+    Fd theirs = highCopy(ends[1]);
+    ::close(ends[1]);
+    Fd nullFd(::open("/dev/null", O_RDWR | O_CLOEXEC));
+    Fd nullHigh = nullFd.get() >= 0 ? highCopy(nullFd.get()) : Fd();
+    if (theirs.get() < 0 || nullHigh.get() < 0) {
+        result.error = cannotStart + std::strerror(errno);
+        return result;
+    }
+    const auto deadline = Clock::now() + settings.timeout;
+    const auto cpuSeconds =
+        static_cast<rlim_t>(std::chrono::ceil<std::chrono::seconds>(settings.timeout).count() + 1);
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        result.error = cannotStart + std::strerror(errno);
+        return result;
+    }
+    if (pid == 0) {
+        execImporter(argv.data(), envp.data(), nullHigh.get(), theirs.get(), settings, cpuSeconds);
+    }
+    theirs.reset();
+
+    std::string answer;
+    Received received = Received::timedOut;
+    if (sendAll(ours.get(), stream, deadline)) {
+        ::shutdown(ours.get(), SHUT_WR);
+        received = receiveAll(ours.get(), answer, deadline);
+    }
+    bool killed = false;
+    if (received != Received::whole) {
+        ::kill(pid, SIGKILL);
+        killed = true;
+    }
+    ours.reset();
+    int status = 0;
+    const bool reaped = reap(pid, std::max(deadline, Clock::now()), status, killed);
+    FileAnswer content = readFileAnswer(answer);
+    const std::string stopped = "the exporter stopped on " + name + ": ";
+
+    if (received == Received::tooLarge) {
+        result.error = "cannot export " + name + ": the file would be larger than 1 GiB";
+    } else if (received == Received::timedOut ||
+               (reaped && WIFSIGNALED(status) && WTERMSIG(status) == SIGXCPU) || killed) {
+        result.error = stopped + "it took longer than " + seconds(settings.timeout);
+    } else if (reaped && WIFSIGNALED(status)) {
+        result.error = stopped + "it crashed (" + signalName(WTERMSIG(status)) + ")";
+    } else if (reaped && WIFEXITED(status) && WEXITSTATUS(status) == 127 && answer.empty()) {
+        result.error =
+            "cannot start the importer " + settings.importer.string() + " to export " + name;
+    } else if (content.kind == FileAnswer::Kind::error) {
+        result.error = content.error == ChildError::outOfMemory
+                           ? stopped + "it ran out of memory"
+                           : "cannot export " + name + ": " + content.text;
+    } else if (content.kind == FileAnswer::Kind::malformed) {
+        result.error = stopped + "it sent malformed data (" + content.text + ")";
+    } else if (!reaped || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        const int code = reaped && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.error = stopped + "it failed with exit status " + std::to_string(code);
+    } else {
+        result.ok = true;
+        result.bytes = std::move(content.bytes);
     }
     return result;
 }

@@ -67,6 +67,26 @@ struct ChildResult {
 
 /// Imports `path` through the importer program. Never throws for anything
 /// the child does; only std::bad_alloc can escape.
+/// The formats a model can be written in through the importer program.
+enum class ExportFormat { stl, obj, ply };
+
+/// Largest exported file accepted back from the importer (1 GiB).
+inline constexpr std::uint64_t kMaxExportBytes = std::uint64_t{1} << 30;
+
+struct ExportResult {
+    bool ok = false;
+    std::string bytes;  ///< when ok: the whole file
+    std::string error;  ///< when not ok: a sentence naming `name`
+};
+
+/// Has the importer program write `model` in `format`: the model goes to
+/// the child over a socket as a model stream, the file comes back whole,
+/// under the same limits and time-out as an import. `name` names the model
+/// in messages; nothing is written here. Only std::bad_alloc can
+/// escape.
+ExportResult exportInChild(const MeshModel& model, ExportFormat format, const std::string& name,
+                           const ChildSettings& settings);
+
 ChildResult importInChild(const std::filesystem::path& path, const ChildSettings& settings,
                           const CancelToken* cancel, const ProgressFn& progress);
 

@@ -11,6 +11,7 @@ namespace {
 
 constexpr std::string_view kModelMagic = "KLPMESH1";
 constexpr std::string_view kErrorMagic = "KLPERR01";
+constexpr std::string_view kFileMagic = "KLPFILE1";
 constexpr std::uint32_t kFaces = 1;
 constexpr std::uint32_t kLines = 2;
 constexpr std::size_t kHeaderWords = 7;  // kind, vertices, records, 4 counts
@@ -165,6 +166,47 @@ std::vector<std::byte> encodeError(ChildError error, const std::string& text) {
     appendWord(out, static_cast<std::uint32_t>(cut.size()));
     append(out, cut.data(), cut.size());
     return out;
+}
+
+std::vector<std::byte> encodeFile(std::string_view bytes) {
+    std::vector<std::byte> out;
+    out.reserve(kFileMagic.size() + sizeof(std::uint64_t) + bytes.size());
+    append(out, kFileMagic.data(), kFileMagic.size());
+    const std::uint64_t length = bytes.size();
+    append(out, &length, sizeof length);
+    append(out, bytes.data(), bytes.size());
+    return out;
+}
+
+FileAnswer readFileAnswer(std::string_view answer) {
+    FileAnswer result;
+    if (answer.starts_with(kFileMagic)) {
+        std::uint64_t length = 0;
+        const std::string_view rest = answer.substr(kFileMagic.size());
+        if (rest.size() < sizeof length) {
+            result.text = "the file's length is cut short";
+            return result;
+        }
+        std::memcpy(&length, rest.data(), sizeof length);
+        const std::string_view body = rest.substr(sizeof length);
+        if (length != body.size()) {
+            result.text = "a file of " + std::to_string(length) + " bytes announced, " +
+                          std::to_string(body.size()) + " sent";
+            return result;
+        }
+        result.kind = FileAnswer::Kind::file;
+        result.bytes.assign(body);
+        return result;
+    }
+    MemorySource source(reinterpret_cast<const std::byte*>(answer.data()), answer.size());
+    StreamContent content = readStream(source);
+    if (content.kind == StreamContent::Kind::error) {
+        result.kind = FileAnswer::Kind::error;
+        result.error = content.error;
+    }
+    result.text = content.kind == StreamContent::Kind::model ? "a model instead of a file"
+                                                             : std::move(content.text);
+    return result;
 }
 
 std::size_t MemorySource::read(std::byte* into, std::size_t size) {

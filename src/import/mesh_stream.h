@@ -8,11 +8,14 @@
 //           f32 x 3*vertexCount, u32 x (4 or 2)*recordCount, end of stream
 //   error:  "KLPERR01", u32 ChildError, u32 length (<= kMaxErrorText),
 //           length bytes of text, end of stream
+//   file:   "KLPFILE1", u64 length, length bytes of an exported file, end of
+//           stream (the importer's answer when it exports a model)
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "import/mesh_builder.h"
@@ -74,5 +77,21 @@ struct StreamContent {
 /// called with the bytes received so far and the total the header announced.
 using StreamProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
 StreamContent readStream(ByteSource& source, const StreamProgress& progress = {});
+
+/// The whole stream for an exported file.
+std::vector<std::byte> encodeFile(std::string_view bytes);
+
+/// What an export answer held: the file's bytes, an error, or neither.
+struct FileAnswer {
+    enum class Kind { file, error, malformed };
+    Kind kind = Kind::malformed;
+    std::string bytes;                       ///< kind file
+    ChildError error = ChildError::library;  ///< kind error
+    std::string text;                        ///< kind error or malformed: why
+};
+
+/// Reads a whole answer already received: a file whose length matches the
+/// bytes that follow exactly, or an error report as readStream reads it.
+FileAnswer readFileAnswer(std::string_view answer);
 
 }  // namespace kelpris::import

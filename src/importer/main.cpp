@@ -5,7 +5,10 @@
 // broken files; its stdout and stderr are not read.
 //
 // Usage: kelpris-import [--up x|y|z] [--] FILE
-// Exit status: 0 model sent, 1 error sent, 2 bad usage, 3 out of memory.
+//        kelpris-import --export stl|obj|ply
+// The second form reads a model stream from file descriptor 3 (a socket) and
+// writes the model in that format back to it as a file stream.
+// Exit status: 0 model or file sent, 1 error sent, 2 bad usage, 3 out of memory.
 
 #include <cerrno>
 #include <cstring>
@@ -20,9 +23,12 @@
 #include <vector>
 
 #include <assimp/config.h>
+#include <assimp/material.h>
+#include <assimp/postprocess.h>
 #include <assimp/scene.h>
 #include <fcntl.h>
 #include <unistd.h>
+#include <assimp/Exporter.hpp>
 #include <assimp/Importer.hpp>
 
 #include "import/child_import.h"
@@ -210,11 +216,116 @@ int import(const std::filesystem::path& file, UpAxis fallbackUp) {
     return writeAll(encodeModel(*model)) ? 0 : kExitError;
 }
 
+// Reads the model stream from the socket, blocking.
+class SocketSource final : public ByteSource {
+  public:
+    std::size_t read(std::byte* into, std::size_t size) override {
+        std::size_t done = 0;
+        while (done < size) {
+            const ssize_t n = ::read(kStreamFd, into + done, size - done);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                break;
+            }
+            done += static_cast<std::size_t>(n);
+        }
+        return done;
+    }
+};
+
+// One mesh under the root node, as the exporters expect it: the library owns
+// and frees every array it is handed, so they are made with new[] here.
+std::unique_ptr<aiScene> sceneOf(const MeshModel& model) {
+    auto mesh = std::make_unique<aiMesh>();
+    const auto vertices = static_cast<unsigned>(model.vertexCount());
+    mesh->mNumVertices = vertices;
+    mesh->mVertices = new aiVector3D[vertices];
+    for (unsigned i = 0; i < vertices; ++i) {
+        mesh->mVertices[i] =
+            aiVector3D(model.xyz[3 * i], model.xyz[3 * i + 1], model.xyz[3 * i + 2]);
+    }
+    const std::size_t per = model.cornersPerRecord();
+    const auto records = static_cast<unsigned>(model.recordCount());
+    mesh->mNumFaces = records;
+    mesh->mFaces = new aiFace[records];
+    bool quads = false;
+    for (unsigned i = 0; i < records; ++i) {
+        const std::uint32_t* c = model.corners.data() + per * i;
+        const unsigned count = per == 4 && c[3] == kNoCorner ? 3u : static_cast<unsigned>(per);
+        quads = quads || count == 4;
+        aiFace& face = mesh->mFaces[i];
+        face.mNumIndices = count;
+        face.mIndices = new unsigned[count];
+        std::copy(c, c + count, face.mIndices);
+    }
+    mesh->mPrimitiveTypes = !model.faceModel ? aiPrimitiveType_LINE
+                            : quads          ? aiPrimitiveType_TRIANGLE | aiPrimitiveType_POLYGON
+                                             : aiPrimitiveType_TRIANGLE;
+    mesh->mMaterialIndex = 0;
+
+    auto scene = std::make_unique<aiScene>();
+    scene->mNumMaterials = 1;
+    scene->mMaterials = new aiMaterial* [1] { new aiMaterial() };
+    scene->mNumMeshes = 1;
+    scene->mMeshes = new aiMesh* [1] { mesh.release() };
+    scene->mRootNode = new aiNode();
+    scene->mRootNode->mNumMeshes = 1;
+    scene->mRootNode->mMeshes = new unsigned[1]{0};
+    return scene;
+}
+
+struct ExportKind {
+    std::string_view name;
+    const char* libraryId;
+    unsigned steps;  // what the format needs done first
+};
+
+constexpr ExportKind kExportKinds[] = {
+    {"stl", "stlb", aiProcess_Triangulate},
+    {"obj", "objnomtl", 0},
+    {"ply", "plyb", 0},
+};
+
+int exportModel(std::string_view formatName) {
+    const ExportKind* kind = nullptr;
+    for (const ExportKind& k : kExportKinds) {
+        kind = k.name == formatName ? &k : kind;
+    }
+    if (kind == nullptr) {
+        return sendError(ChildError::unusable, "unknown export format");
+    }
+    SocketSource source;
+    StreamContent content = readStream(source);
+    if (content.kind != StreamContent::Kind::model) {
+        return sendError(ChildError::unusable, "no model arrived (" + content.text + ")");
+    }
+    const std::unique_ptr<aiScene> scene = sceneOf(content.model);
+    Assimp::Exporter exporter;
+    const aiExportDataBlob* blob = exporter.ExportToBlob(scene.get(), kind->libraryId, kind->steps);
+    if (blob == nullptr || blob->data == nullptr) {
+        const std::string why = exporter.GetErrorString();
+        return sendError(ChildError::library, why.empty() ? "the library wrote nothing" : why);
+    }
+    const std::string_view bytes(static_cast<const char*>(blob->data), blob->size);
+    return writeAll(encodeFile(bytes)) ? 0 : kExitError;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (::fcntl(kStreamFd, F_GETFD) < 0) {
         return kExitUsage;  // nowhere to write
+    }
+    if (argc == 3 && std::string_view(argv[1]) == "--export") {
+        try {
+            return exportModel(argv[2]);
+        } catch (const std::bad_alloc&) {
+            return sendError(ChildError::outOfMemory, "out of memory");
+        } catch (const std::exception& e) {
+            return sendError(ChildError::library, e.what());
+        }
     }
     UpAxis up = UpAxis::z;
     std::optional<std::filesystem::path> file;

@@ -172,6 +172,40 @@ TEST_F(CliTest, missingDomDatStillRendersAndSaysSo) {
     EXPECT_EQ(image.size(), QSize(640, 480));
 }
 
+TEST_F(CliTest, modelsOfOtherFormatsRenderQuietlyAndUpTurnsThoseThatStateNoAxis) {
+    const auto sample = [](const char* name) {
+        return QStringLiteral(KELPRIS_DATA_DIR "/samples/") + QString::fromLatin1(name);
+    };
+    for (const char* name : {"teapot.gltf", "teapot.3mf", "bunny.stl", "house_edges.obj"}) {
+        const ProgramRun r =
+            run({QStringLiteral("--render"), QStringLiteral("m.png"), sample(name)});
+        EXPECT_EQ(r.exitCode, 0) << name << ": " << r.err.toStdString();
+        EXPECT_TRUE(r.err.isEmpty() && r.out.isEmpty()) << name << ": " << r.err.toStdString();
+        EXPECT_FALSE(QImage(path(QStringLiteral("m.png"))).isNull()) << name;
+    }
+    const auto picture = [&](const char* name, const QStringList& extra) {
+        const QString png = QStringLiteral("p.png");
+        const ProgramRun r =
+            run(extra + QStringList{QStringLiteral("--render"), png, sample(name)});
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        return QImage(path(png));
+    };
+    const QStringList upY = {QStringLiteral("--up"), QStringLiteral("y")};
+    EXPECT_NE(picture("house_faces.ply", {}), picture("house_faces.ply", upY));
+    EXPECT_EQ(picture("teapot.gltf", {}), picture("teapot.gltf", upY));  // glTF says y itself
+
+    const ProgramRun badAxis = run({QStringLiteral("--up"), QStringLiteral("w")});
+    EXPECT_EQ(badAxis.exitCode, 2);
+    EXPECT_TRUE(badAxis.err.contains(QStringLiteral("invalid --up 'w'")))
+        << badAxis.err.toStdString();
+
+    const QString empty = file(QStringLiteral("empty.stl"), "solid nothing\nendsolid nothing\n");
+    const ProgramRun none = run({QStringLiteral("--render"), QStringLiteral("n.png"), empty});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_TRUE(none.err.contains(empty)) << none.err.toStdString();
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("n.png"))));
+}
+
 /// Runs the program in `dir` with arguments passed as raw bytes, which
 /// QProcess would re-encode. Returns the exit status (-1 when killed) and
 /// fills `err`. An alarm set before exec ends a run that hangs.

@@ -84,6 +84,11 @@ TEST(CommandLineTest, rejectsInvalidLinesWithAMessage) {
         {"--screen", "setup", "--screen", "stereo"},
         {"--size", "1x1", "--size=2x2"},
         {""},
+        {"--up"},
+        {"--up="},
+        {"--up", "w"},
+        {"--up", "xy"},
+        {"--up", "x", "--up", "y"},
     };
     for (const auto& args : bad) {
         const CommandLine cl = parse(args);
@@ -93,6 +98,21 @@ TEST(CommandLineTest, rejectsInvalidLinesWithAMessage) {
         }
         EXPECT_EQ(cl.action, Action::Error) << joined;
         EXPECT_FALSE(cl.error.empty()) << joined;
+    }
+}
+
+TEST(CommandLineTest, upTakesOneAxisInEitherCase) {
+    EXPECT_FALSE(parse({}).up);
+    const struct {
+        std::vector<std::string> args;
+        import::UpAxis axis;
+    } cases[] = {{{"--up", "x"}, import::UpAxis::x},
+                 {{"--up=Y"}, import::UpAxis::y},
+                 {{"m.stl", "--up", "z"}, import::UpAxis::z}};
+    for (const auto& c : cases) {
+        const CommandLine cl = parse(c.args);
+        ASSERT_EQ(cl.action, Action::Run) << cl.error;
+        EXPECT_EQ(cl.up, c.axis) << c.args[0];
     }
 }
 
@@ -124,8 +144,8 @@ TEST(CommandLineTest, anglesAreRoundedToSinglePrecisionOnce) {
 
 TEST(CommandLineTest, usageNamesEveryOption) {
     const std::string text = usageText();
-    for (const char* option :
-         {"--size", "--yaw", "--pitch", "--screen", "--render", "--help", "--version", "FILE"}) {
+    for (const char* option : {"--size", "--yaw", "--pitch", "--screen", "--up", "--render",
+                               "--help", "--version", "FILE"}) {
         EXPECT_NE(text.find(option), std::string::npos) << option;
     }
     EXPECT_STREQ(kVersionText, "KELPRIS 1.0.0.1");

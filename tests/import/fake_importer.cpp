@@ -7,6 +7,7 @@
 //   garbage   bytes that are no stream
 //   extra     a valid model followed by more bytes
 //   oom       allocates until memory runs out, as the importer reports it
+// Asked to export (--export FORMAT), it sends half a file and crashes.
 
 #include <csignal>
 #include <cstring>
@@ -46,6 +47,11 @@ std::vector<std::byte> triangle() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--export") == 0) {
+        const std::string half = "solid half";
+        send(encodeFile(half));
+        std::raise(SIGSEGV);
+    }
     std::ifstream in(argc > 1 ? argv[argc - 1] : "");
     std::string word;
     in >> word;

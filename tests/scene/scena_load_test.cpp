@@ -321,6 +321,9 @@ TEST_F(LoadTest, refusesFifosAndFilesOverTheSizeLimitWithoutReadingThem) {
 TEST_F(LoadTest, messageNamesFileAndLine) {
     EXPECT_EQ(FileStatus::failure("a.dat", 7, "why").message(), "a.dat: line 7: why");
     EXPECT_EQ(FileStatus::failure("a.dat", 0, "why").message(), "a.dat: why");
+    // A reason that names the file itself stands alone.
+    EXPECT_EQ(FileStatus::failure("", 0, "no faces or lines in a.stl").message(),
+              "no faces or lines in a.stl");
     EXPECT_EQ(FileStatus::success("a.dat").message(), "");
 }
 
