@@ -19,6 +19,7 @@
 #include "app/view_settings.h"
 #include "base/file_io.h"
 #include "import/model_check.h"
+#include "import/model_loader.h"
 #include "view/depth_readout.h"
 #include "view/qt/kelpr_view.h"
 #include "view/qt/picture_export.h"
@@ -298,13 +299,15 @@ void CKELPRApp::onAppAbout() {
 
 int printSceneInfo(const CommandLine& commandLine, std::ostream& out, std::ostream& err) {
     const std::string& path = *commandLine.viewer.infoFile;
-    ViewState state;
-    state.scene = std::make_unique<Scena>();
-    const FileStatus status = state.scene->load(path);
-    if (!status) {
-        err << "kelpris: " << status.message() << '\n';
+    import::ImportOptions options;
+    options.up = commandLine.up.value_or(import::UpAxis::z);
+    import::LoadResult loaded = import::loadModelFile(fsPath(bytesOf(path)), options);
+    if (!loaded) {
+        err << "kelpris: " << loaded.error << '\n';
         return 1;
     }
+    ViewState state;
+    state.scene = std::make_unique<Scena>(std::move(loaded.scene));
     if (commandLine.yaw) {
         state.yaw = wrapAngle(*commandLine.yaw);
     }

@@ -233,6 +233,13 @@ TEST_F(ViewerCliTest, infoPrintsTheModelAndItsParallax) {
     EXPECT_TRUE(out.contains(QStringLiteral("\nstereo screen 800x600: parallax ")))
         << out.toStdString();
 
+    // Other formats go through the importer, as every other way of opening does.
+    EXPECT_EQ(run({QStringLiteral("--info"), QStringLiteral(KELPRIS_DATA_DIR "/samples/bunny.stl")},
+                  &out),
+              0);
+    EXPECT_TRUE(out.contains(QStringLiteral("model: faces, 1839 vertices, 3674 faces")))
+        << out.toStdString();
+
     QString err;
     EXPECT_EQ(run({QStringLiteral("--info"), path(QStringLiteral("missing.dat"))}, &out, &err), 1);
     EXPECT_TRUE(err.contains(QStringLiteral("missing.dat"))) << err.toStdString();
