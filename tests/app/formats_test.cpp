@@ -50,25 +50,12 @@ int childProcesses() {
     return count;
 }
 
-class FormatsTest : public ShellTest {
+class FormatsTest : public AppTest {
   protected:
     void SetUp() override {
-        ShellTest::SetUp();
-        auto prompts = std::make_unique<RecordingPrompts>();
-        prompts_ = prompts.get();
-        app_ = std::make_unique<CKELPRApp>(std::move(prompts));
-        std::ostringstream err;
-        ASSERT_TRUE(app_->initInstance(CommandLine{}, err).runEventLoop) << err.str();
-        QCoreApplication::processEvents();
+        AppTest::SetUp();
+        startApp();
     }
-    void TearDown() override {
-        app_.reset();
-        ShellTest::TearDown();
-    }
-
-    CMainFrame& frame() { return *app_->mainFrame(); }
-    CKELPRDoc& doc() { return app_->document(); }
-    Scena& scene() { return app_->view()->scene(); }
 
     /// Opens `path` and waits until a background load has ended.
     bool open(const QString& path) {
@@ -82,9 +69,6 @@ class FormatsTest : public ShellTest {
         doc().importOptions().importer = KELPRIS_FAKE_IMPORTER;
         return file(QString::fromLatin1(word) + QStringLiteral(".obj"), word);
     }
-
-    RecordingPrompts* prompts_ = nullptr;
-    std::unique_ptr<CKELPRApp> app_;
 };
 
 TEST_F(FormatsTest, everySampleFormatOpensInTheWindowAndJoinsTheRecentList) {

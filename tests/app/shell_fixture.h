@@ -1,17 +1,25 @@
 #pragma once
 // Shared pieces of the shell tests: prompts that record instead of asking,
-// and a fixture with a fresh view state and scratch files.
+// a fixture with a fresh view state and scratch files, and one with the
+// whole application started.
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <memory>
 #include <optional>
+#include <sstream>
 
+#include "app/app.h"
+#include "app/command_line.h"
+#include "app/main_frame.h"
 #include "app/prompts.h"
+#include "view/qt/kelpr_view.h"
 #include "view/view_state.h"
 
 namespace kelpris::test {
@@ -75,6 +83,33 @@ class ShellTest : public ::testing::Test {
     }
 
     QTemporaryDir files_;
+};
+
+/// A shell test with the whole application started: document, frame and
+/// view, with prompts answered by a RecordingPrompts.
+class AppTest : public ShellTest {
+  protected:
+    void TearDown() override {
+        app_.reset();
+        ShellTest::TearDown();
+    }
+
+    /// Starts the application as the command line says; the window is up.
+    void startApp(const CommandLine& commandLine = CommandLine{}) {
+        auto prompts = std::make_unique<RecordingPrompts>();
+        prompts_ = prompts.get();
+        app_ = std::make_unique<CKELPRApp>(std::move(prompts));
+        std::ostringstream err;
+        ASSERT_TRUE(app_->initInstance(commandLine, err).runEventLoop) << err.str();
+        QCoreApplication::processEvents();
+    }
+
+    CMainFrame& frame() { return *app_->mainFrame(); }
+    CKELPRDoc& doc() { return app_->document(); }
+    Scena& scene() { return app_->view()->scene(); }
+
+    RecordingPrompts* prompts_ = nullptr;
+    std::unique_ptr<CKELPRApp> app_;
 };
 
 }  // namespace kelpris::test

@@ -33,29 +33,12 @@ QStringList visibleItems(const QMenu& menu) {
     return out;
 }
 
-class FrameTest : public ShellTest {
+class FrameTest : public AppTest {
   protected:
     void SetUp() override {
-        ShellTest::SetUp();
-        auto prompts = std::make_unique<RecordingPrompts>();
-        prompts_ = prompts.get();
-        app_ = std::make_unique<CKELPRApp>(std::move(prompts));
-        std::ostringstream err;
-        const auto outcome = app_->initInstance(CommandLine{}, err);
-        ASSERT_TRUE(outcome.runEventLoop) << err.str();
-        QCoreApplication::processEvents();
+        AppTest::SetUp();
+        startApp();
     }
-    void TearDown() override {
-        app_.reset();
-        ShellTest::TearDown();
-    }
-
-    CMainFrame& frame() { return *app_->mainFrame(); }
-    CKELPRDoc& doc() { return app_->document(); }
-    Scena& scene() { return app_->view()->scene(); }
-
-    RecordingPrompts* prompts_ = nullptr;
-    std::unique_ptr<CKELPRApp> app_;
 };
 
 TEST_F(FrameTest, menusHaveTheExactItemsStatesAndKeys) {

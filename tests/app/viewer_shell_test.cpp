@@ -22,28 +22,15 @@
 namespace kelpris::test {
 namespace {
 
-class ViewerShellTest : public ShellTest {
+class ViewerShellTest : public AppTest {
   protected:
     void start(const CommandLine& commandLine = CommandLine{}) {
-        auto prompts = std::make_unique<RecordingPrompts>();
-        prompts_ = prompts.get();
-        app_ = std::make_unique<CKELPRApp>(std::move(prompts));
-        std::ostringstream err;
-        ASSERT_TRUE(app_->initInstance(commandLine, err).runEventLoop) << err.str();
-        QCoreApplication::processEvents();
+        startApp(commandLine);
         frame().activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&frame()));
     }
-    void TearDown() override {
-        app_.reset();
-        ShellTest::TearDown();
-    }
-    CMainFrame& frame() { return *app_->mainFrame(); }
     ViewMenu& menu() { return *app_->viewMenu(); }
     CKELPRView& view() { return *app_->view(); }
-
-    RecordingPrompts* prompts_ = nullptr;
-    std::unique_ptr<CKELPRApp> app_;
 };
 
 TEST_F(ViewerShellTest, keysOfTheViewMenuTurnSwitchAndReset) {

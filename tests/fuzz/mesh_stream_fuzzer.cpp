@@ -12,26 +12,16 @@
 #include "import/mesh_stream.h"
 #include "import/model_check.h"
 #include "import/model_loader.h"
+#include "scene_invariants.h"
 
 namespace {
 
 using namespace kelpris;
 using namespace kelpris::import;
 
-void require(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
-
-bool inRange(std::int32_t v) {
-    return v >= -1000 && v <= 1000;
-}
-
-bool isVertexOf(const Scena& s, const Vertex* v) {
-    return v != nullptr && v >= s.vertices.data() && v < s.vertices.data() + s.vertices.size();
-}
+using fuzz::inRange;
+using fuzz::isVertexOf;
+using fuzz::require;
 
 void checkScene(const Scena& s, const MeshModel& model) {
     require(s.vertices.size() == model.vertexCount(), "one vertex per point");

@@ -15,29 +15,15 @@
 #include "scene/scena.h"
 #include "scene/scene_reader.h"
 #include "scene/scene_writer.h"
+#include "scene_invariants.h"
 
 namespace {
 
 using namespace kelpris;
 
-void require(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
-
-bool inRange(std::int32_t v) {
-    return v >= -1000 && v <= 1000;
-}
-
-bool pointsIntoVertices(const Scena& s, const Vertex* v) {
-    if (v == nullptr || s.vertices.empty()) {
-        return false;
-    }
-    const Vertex* first = s.vertices.data();
-    return v >= first && v < first + s.vertices.size();
-}
+using fuzz::inRange;
+using fuzz::isVertexOf;
+using fuzz::require;
 
 std::size_t recordsFor(std::int32_t count) {
     return count <= 1 ? 1u : std::size_t(count);
@@ -56,17 +42,16 @@ void checkLoaded(const Scena& s) {
         require(s.faceCount == 0 && s.faces.empty(), "edge model has no faces");
         require(s.edges.size() == recordsFor(s.edgeCount), "edge records match the count");
         for (const Edge& e : s.edges) {
-            require(pointsIntoVertices(s, e.end1) && pointsIntoVertices(s, e.end2),
-                    "edge ends are vertices");
+            require(isVertexOf(s, e.end1) && isVertexOf(s, e.end2), "edge ends are vertices");
         }
     } else {
         require(s.edgeCount == 0 && s.edges.empty(), "face model has no edges");
         require(s.faces.size() == recordsFor(s.faceCount), "face records match the count");
         for (const Face& f : s.faces) {
-            require(pointsIntoVertices(s, f.corner1) && pointsIntoVertices(s, f.corner2) &&
-                        pointsIntoVertices(s, f.corner3),
-                    "face corners are vertices");
-            require(f.corner4 == nullptr || pointsIntoVertices(s, f.corner4),
+            require(
+                isVertexOf(s, f.corner1) && isVertexOf(s, f.corner2) && isVertexOf(s, f.corner3),
+                "face corners are vertices");
+            require(f.corner4 == nullptr || isVertexOf(s, f.corner4),
                     "fourth corner is null or a vertex");
         }
     }
