@@ -99,12 +99,9 @@ std::optional<FileStatus> drawBothEyes(ViewState& state, DrawingSurface& window,
     left.resize(scene.vertices.size());
 
     std::unique_ptr<DrawingSurface> memory = window.createCompatibleSurface();
-    std::unique_ptr<Bitmap> picture = window.createCompatibleBitmap(state.clientW, state.clientH);
-    const bool leftEye = memory && picture;
-    std::optional<ScopedBitmap> selected;
-    if (leftEye) {
-        selected.emplace(*memory, picture.get());
-    }
+    const KeptPictureSelection picture(window, memory.get(), worker.leftEyePicture, state.clientW,
+                                       state.clientH);
+    const bool leftEye = picture.selected();
 
     const StereoParams leftParams = stereoScreenParams(state, -1);
     {
