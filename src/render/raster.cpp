@@ -236,6 +236,27 @@ void fillTriangle(const PixelView& view, Point a, Point b, Point c, I64 firstRow
     }
 }
 
+/// All corners in the view and within two pixels of each other both ways, as
+/// the faces of a large model seen from afar are. Then every pixel the fill
+/// could cover is a corner (the only whole points of such a shape), and each
+/// outline edge joins neighbouring pixels, so it is just its two ends: the
+/// corners in the outline colour are the whole drawing.
+[[gnu::always_inline]] inline bool withinTwoPixels(const PixelView& view,
+                                                   std::span<const Point> corners) {
+    std::int32_t left = corners[0].x;
+    std::int32_t right = corners[0].x;
+    std::int32_t top = corners[0].y;
+    std::int32_t bottom = corners[0].y;
+    for (const Point p : corners.subspan(1)) {
+        left = std::min(left, p.x);
+        right = std::max(right, p.x);
+        top = std::min(top, p.y);
+        bottom = std::max(bottom, p.y);
+    }
+    return left >= 0 && top >= 0 && right < view.width && bottom < view.height &&
+           right - left <= 1 && bottom - top <= 1;
+}
+
 }  // namespace
 
 void line(PixelView view, Point from, Point to, Pixel colour) {
@@ -397,11 +418,17 @@ void polygon(PixelView view, std::span<const Point> corners, const Pixel* fill, 
     if (view.empty() || corners.size() < 3) {
         return;
     }
+    const std::size_t count = std::min<std::size_t>(corners.size(), 4);
+    const auto used = corners.first(count);
+    if (withinTwoPixels(view, used)) {
+        for (const Point p : used) {
+            put(view, p.x, p.y, outline);
+        }
+        return;
+    }
     if (fill != nullptr) {
         fillPolygon(view, corners, *fill);
     }
-    const std::size_t count = std::min<std::size_t>(corners.size(), 4);
-    const auto used = corners.first(count);
     if (std::all_of(used.begin(), used.end(), [&](Point p) { return inside(view, p); })) {
         for (std::size_t i = 0; i < count; ++i) {  // the common case, checked once
             lineInside(view, used[i], used[i + 1 < count ? i + 1 : 0], outline);

@@ -152,6 +152,33 @@ TEST(SpanRaster, polygonsMatchTheReferencePixelForPixel) {
     }
 }
 
+// Every triangle and quad with its corners among a 3 x 3 block of pixels, in
+// the middle of the view and across each of its edges, filled and hollow: the
+// shapes of a large model seen from afar, drawn pixel for pixel as the
+// reference draws them.
+TEST(SpanRaster, everyShapeWithinThreePixelsMatchesTheReference) {
+    const Point bases[] = {{9, 7}, {-1, -1}, {kW - 2, kH - 2}, {-2, 5}};
+    for (const Point base : bases) {
+        for (const int n : {3, 4}) {
+            const int combinations = n == 3 ? 9 * 9 * 9 : 9 * 9 * 9 * 9;
+            for (int k = 0; k < combinations; ++k) {
+                std::vector<Point> corners;
+                for (int c = 0, code = k; c < n; ++c, code /= 9) {
+                    corners.push_back({base.x + code % 9 % 3, base.y + code % 9 / 3});
+                }
+                for (const Pixel* fill : {&kFill, static_cast<const Pixel*>(nullptr)}) {
+                    reference::Picture want(kW, kH, kBackground);
+                    want.polygon(corners, fill, kPen);
+                    reference::Picture got(kW, kH, kBackground);
+                    raster::polygon(got.view(), corners, fill, kPen);
+                    ASSERT_EQ(firstDifference(got.pixels(), want.pixels()), "")
+                        << describe(corners) << (fill ? " filled" : " hollow");
+                }
+            }
+        }
+    }
+}
+
 TEST(SpanRaster, linesMatchTheReferenceAndEitherDirection) {
     for (const FamilyCase& c : kFamilies) {
         Shapes shapes(c.seed + 100);

@@ -139,7 +139,9 @@ QPainter* QtImageSurface::outlinePainter() {
 }
 
 PixelView QtImageSurface::pixels() {
-    if (painter_.isActive() && viewValid_) {
+    // Only set between beginPainting and endPainting, so the painter is
+    // active; asking it would cost a call into Qt for every shape.
+    if (viewValid_) {
         return view_;
     }
     if (!beginPainting()) {
