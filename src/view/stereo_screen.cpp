@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -85,6 +86,44 @@ void drawFrame(const ViewState& state, DrawingSurface& window) {
     window.lineTo(2, 2);
 }
 
+// The window pixels the left eye can change: its lines and faces join
+// projected vertices, so they stay within the vertices' bounds widened by the
+// pen. Its picture is black everywhere else, and ORing black onto a pixel
+// leaves it as it is, so only this block needs ORing onto the window.
+struct Block {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+};
+
+Block reachOf(std::span<const ProjectedVertex> points, std::int32_t penWidth,
+              const ViewState& state) {
+    using I64 = std::int64_t;
+    if (points.empty()) {
+        return {};
+    }
+    std::int32_t left = points[0].x;
+    std::int32_t right = points[0].x;
+    std::int32_t top = points[0].y;
+    std::int32_t bottom = points[0].y;
+    for (const ProjectedVertex& p : points) {
+        left = std::min(left, p.x);
+        right = std::max(right, p.x);
+        top = std::min(top, p.y);
+        bottom = std::max(bottom, p.y);
+    }
+    const I64 margin = I64{std::max(penWidth, 1)} + 1;
+    const I64 x0 = std::max<I64>(I64{left} - margin, 0);
+    const I64 y0 = std::max<I64>(I64{top} - margin, 0);
+    const I64 x1 = std::min<I64>(I64{right} + margin + 1, state.clientW);
+    const I64 y1 = std::min<I64>(I64{bottom} + margin + 1, state.clientH);
+    if (x0 >= x1 || y0 >= y1) {
+        return {};
+    }
+    return {sat(x0), sat(y0), sat(x1 - x0), sat(y1 - y0)};
+}
+
 // Both eyes at once: each projected into its own buffer, the left one on the
 // worker. The vertices end with the left eye's projection, as in the serial
 // order; its depths are the right eye's, so the faces are ordered from them.
@@ -104,11 +143,13 @@ std::optional<FileStatus> drawBothEyes(ViewState& state, DrawingSurface& window,
     const bool leftEye = picture.selected();
 
     const StereoParams leftParams = stereoScreenParams(state, -1);
+    Block leftReach;
     {
         WorkerTask project(worker, [&] {
             if (leftEye) {
                 fillBlack(state, *memory);
                 projectStereoInto(scene, state.stereoXf, leftParams, left);
+                leftReach = reachOf(left, state.penRed.width, state);
             }
         });
         fillBlack(state, window);
@@ -131,8 +172,9 @@ std::optional<FileStatus> drawBothEyes(ViewState& state, DrawingSurface& window,
         drawEyeFrom(state, window, {+1, state.penGreen, state.brushGreen}, worker.faces, right);
         draw.join();
     }
-    if (leftEye) {
-        window.bitBlt(0, 0, state.clientW, state.clientH, *memory, 0, 0, RasterOp::SrcPaint);
+    if (leftEye && leftReach.width > 0) {
+        window.bitBlt(leftReach.x, leftReach.y, leftReach.width, leftReach.height, *memory,
+                      leftReach.x, leftReach.y, RasterOp::SrcPaint);
     }
     drawFrame(state, window);
     if (scene.isFaceModel()) {

@@ -138,12 +138,9 @@ QPainter* QtImageSurface::outlinePainter() {
     return p;
 }
 
-PixelView QtImageSurface::pixels() {
-    // Only set between beginPainting and endPainting, so the painter is
-    // active; asking it would cost a call into Qt for every shape.
-    if (viewValid_) {
-        return view_;
-    }
+PixelView QtImageSurface::lookUpPixels() {
+    // viewValid_ is only set between beginPainting and endPainting, so pixels()
+    // need not ask the painter whether it is active.
     if (!beginPainting()) {
         return {};
     }

@@ -116,8 +116,9 @@ class QtImageSurface final : public DrawingSurface {
     void endPainting();
     /// The current target's pixels for direct writes (painting begins if it
     /// has not); empty when the target cannot be drawn on or is not
-    /// Format_RGB32. Looked up once per painting.
-    PixelView pixels();
+    /// Format_RGB32. Looked up once per painting; inline, as every shape asks.
+    PixelView pixels() { return viewValid_ ? view_ : lookUpPixels(); }
+    PixelView lookUpPixels();
     bool thickPen() const { return pen_.width > 1; }
     /// Painter with the selected pen and no brush, for thick outlines.
     QPainter* outlinePainter();
