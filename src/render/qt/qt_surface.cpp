@@ -264,6 +264,15 @@ void QtImageSurface::polygon(std::span<const Point> points) {
     }
 }
 
+bool QtImageSurface::polygonRaster(PolygonRaster& out) {
+    if (thickPen()) {
+        return false;
+    }
+    // What polygon() hands the rasteriser for a 1-pixel pen.
+    out = PolygonRaster{pixels(), toPixel(brush_.colour), !brush_.hollow, toPixel(pen_.colour)};
+    return true;
+}
+
 void QtImageSurface::ellipse(std::int32_t left, std::int32_t top, std::int32_t right,
                              std::int32_t bottom) {
     if (right < left) {
