@@ -236,25 +236,35 @@ void fillTriangle(const PixelView& view, Point a, Point b, Point c, I64 firstRow
     }
 }
 
+/// The smallest box holding the corners (right and bottom inclusive). A
+/// polygon's fill and outline never leave it.
+struct CornerBox {
+    std::int32_t left, top, right, bottom;
+};
+
+[[gnu::always_inline]] inline CornerBox boxOf(std::span<const Point> corners) {
+    CornerBox box{corners[0].x, corners[0].y, corners[0].x, corners[0].y};
+    for (const Point p : corners.subspan(1)) {
+        box.left = std::min(box.left, p.x);
+        box.right = std::max(box.right, p.x);
+        box.top = std::min(box.top, p.y);
+        box.bottom = std::max(box.bottom, p.y);
+    }
+    return box;
+}
+
+[[gnu::always_inline]] inline bool outsideView(const PixelView& view, const CornerBox& box) {
+    return box.right < 0 || box.bottom < 0 || box.left >= view.width || box.top >= view.height;
+}
+
 /// All corners in the view and within two pixels of each other both ways, as
 /// the faces of a large model seen from afar are. Then every pixel the fill
 /// could cover is a corner (the only whole points of such a shape), and each
 /// outline edge joins neighbouring pixels, so it is just its two ends: the
 /// corners in the outline colour are the whole drawing.
-[[gnu::always_inline]] inline bool withinTwoPixels(const PixelView& view,
-                                                   std::span<const Point> corners) {
-    std::int32_t left = corners[0].x;
-    std::int32_t right = corners[0].x;
-    std::int32_t top = corners[0].y;
-    std::int32_t bottom = corners[0].y;
-    for (const Point p : corners.subspan(1)) {
-        left = std::min(left, p.x);
-        right = std::max(right, p.x);
-        top = std::min(top, p.y);
-        bottom = std::max(bottom, p.y);
-    }
-    return left >= 0 && top >= 0 && right < view.width && bottom < view.height &&
-           right - left <= 1 && bottom - top <= 1;
+[[gnu::always_inline]] inline bool withinTwoPixels(const PixelView& view, const CornerBox& box) {
+    return box.left >= 0 && box.top >= 0 && box.right < view.width && box.bottom < view.height &&
+           box.right - box.left <= 1 && box.bottom - box.top <= 1;
 }
 
 }  // namespace
@@ -420,7 +430,11 @@ void polygon(PixelView view, std::span<const Point> corners, const Pixel* fill, 
     }
     const std::size_t count = std::min<std::size_t>(corners.size(), 4);
     const auto used = corners.first(count);
-    if (withinTwoPixels(view, used)) {
+    const CornerBox box = boxOf(used);
+    if (outsideView(view, box)) {
+        return;
+    }
+    if (withinTwoPixels(view, box)) {
         for (const Point p : used) {
             put(view, p.x, p.y, outline);
         }
