@@ -3,6 +3,7 @@
 
 #include "render/scene_drawing.h"
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <span>
@@ -75,6 +76,14 @@ class VertexIndex {
     std::size_t size_;
 };
 
+// A face's corners as positions in the chain; false when one is outside it.
+bool cornersOf(const VertexIndex& index, const Face& face, FaceCorners& f) {
+    f = FaceCorners{};
+    return index.find(face.corner1, f.corner[0]) && index.find(face.corner2, f.corner[1]) &&
+           index.find(face.corner3, f.corner[2]) &&
+           (face.corner4 == nullptr || index.find(face.corner4, f.corner[3]));
+}
+
 }  // namespace
 
 void draw(const Scena& scene, DrawingSurface& surface, DrawMode mode) {
@@ -123,9 +132,7 @@ void collectFaceCorners(const Scena& scene, DrawMode mode, std::vector<FaceCorne
     const VertexIndex index(scene);
     const auto add = [&](const Face& face) {
         FaceCorners f;
-        if (index.find(face.corner1, f.corner[0]) && index.find(face.corner2, f.corner[1]) &&
-            index.find(face.corner3, f.corner[2]) &&
-            (face.corner4 == nullptr || index.find(face.corner4, f.corner[3]))) {
+        if (cornersOf(index, face, f)) {
             out.push_back(f);
         }
     };
@@ -190,6 +197,23 @@ void forEachFace(std::span<const FaceCorners> faces, std::span<const ProjectedVe
 }
 
 }  // namespace
+
+std::size_t collectSortedFaceCorners(const Scena& scene, std::size_t first, std::size_t last,
+                                     std::span<FaceCorners> out) noexcept {
+    const VertexIndex index(scene);
+    const std::vector<SortedFace>& list = scene.TRIEDENE_STENY;
+    last = std::min(last, list.size());
+    std::size_t written = 0;
+    for (std::size_t i = first; i < last && written < out.size(); ++i) {
+        if (i + kLookAhead < last) {
+            __builtin_prefetch(list[i + kLookAhead].face);
+        }
+        if (list[i].face != nullptr && cornersOf(index, *list[i].face, out[written])) {
+            ++written;
+        }
+    }
+    return written;
+}
 
 void drawFaces(std::span<const FaceCorners> faces, std::span<const ProjectedVertex> projected,
                DrawingSurface& surface) {

@@ -24,17 +24,22 @@ void fillBlack(const ViewState& state, DrawingSurface& surface) {
     surface.rectangle(0, 0, state.clientW, state.clientH);
 }
 
+// What the report writer needs of the order just built.
+std::vector<std::int32_t> depthsOf(const Scena& scene) {
+    std::vector<std::int32_t> depths(scene.TRIEDENE_STENY.size());
+    for (std::size_t i = 0; i < depths.size(); ++i) {
+        depths[i] = scene.TRIEDENE_STENY[i].depth;
+    }
+    return depths;
+}
+
 // The report of the order just built: written now, or handed to the writer.
 std::optional<FileStatus> reportOrder(const Scena& scene, const std::filesystem::path& reportPath,
                                       ReportWriter* reports) {
     if (reports == nullptr) {
         return writeSortReport(reportPath, formatSortReport(scene.TRIEDENE_STENY));
     }
-    std::vector<std::int32_t> depths(scene.TRIEDENE_STENY.size());
-    for (std::size_t i = 0; i < depths.size(); ++i) {
-        depths[i] = scene.TRIEDENE_STENY[i].depth;
-    }
-    reports->submit(reportPath, std::move(depths));
+    reports->submit(reportPath, depthsOf(scene));
     return std::nullopt;
 }
 
@@ -62,13 +67,43 @@ std::optional<FileStatus> drawEye(ViewState& state, DrawingSurface& surface, con
     return sortStatus;
 }
 
+// The faces in drawing order, gathered in two parts (front, then back).
+struct FaceParts {
+    std::span<const FaceCorners> front;
+    std::span<const FaceCorners> back;
+};
+
+// From this many faces on, the two threads gather half the faces each: below
+// it, handing the work over costs about what it saves.
+constexpr std::size_t kSplitGatherFaces = 65536;
+
+// The faces of the order just built, gathered for drawing; a long list by
+// both threads, each taking one half.
+FaceParts gatherFaces(const Scena& scene, PaintWorker& worker) {
+    const std::size_t n = scene.TRIEDENE_STENY.size();
+    if (n < kSplitGatherFaces) {
+        collectFaceCorners(scene, DrawMode::SortedFaces, worker.faces);
+        return {worker.faces, {}};
+    }
+    worker.faces.resize(n);
+    const std::span<FaceCorners> all(worker.faces);
+    const std::size_t half = n / 2;
+    std::size_t backCount = 0;
+    WorkerTask back(
+        worker, [&] { backCount = collectSortedFaceCorners(scene, half, n, all.subspan(half)); });
+    const std::size_t frontCount = collectSortedFaceCorners(scene, 0, half, all.first(half));
+    back.join();
+    return {all.first(frontCount), all.subspan(half, backCount)};
+}
+
 // One eye drawn from its own projection, faces in the order given.
 void drawEyeFrom(const ViewState& state, DrawingSurface& surface, const EyeTools& eye,
-                 std::span<const FaceCorners> faces, std::span<const ProjectedVertex> projected) {
+                 const FaceParts& faces, std::span<const ProjectedVertex> projected) {
     ScopedPen pen(surface, eye.pen);
     ScopedBrush brush(surface, eye.brush);
     if (state.scene->isFaceModel()) {
-        drawFaces(faces, projected, surface);
+        drawFaces(faces.front, projected, surface);
+        drawFaces(faces.back, projected, surface);
     } else {
         drawEdges(*state.scene, projected, surface);
     }
@@ -158,18 +193,25 @@ std::optional<FileStatus> drawBothEyes(ViewState& state, DrawingSurface& window,
     }
     storeProjection(scene, leftEye ? left : right);
 
-    std::optional<FileStatus> sortStatus;
+    FaceParts faces;
     if (scene.isFaceModel()) {
         scene.orderFaces();
-        collectFaceCorners(scene, DrawMode::SortedFaces, worker.faces);
+        faces = gatherFaces(scene, worker);
     }
+    // The worker also copies out the depths for a background report, while
+    // the calling thread ORs the left eye onto the window.
+    const bool reportInBackground = scene.isFaceModel() && helpers.reports != nullptr;
+    std::vector<std::int32_t> depths;
     {
         WorkerTask draw(worker, [&] {
             if (leftEye) {
-                drawEyeFrom(state, *memory, {-1, state.penRed, state.brushRed}, worker.faces, left);
+                drawEyeFrom(state, *memory, {-1, state.penRed, state.brushRed}, faces, left);
+            }
+            if (reportInBackground) {
+                depths = depthsOf(scene);
             }
         });
-        drawEyeFrom(state, window, {+1, state.penGreen, state.brushGreen}, worker.faces, right);
+        drawEyeFrom(state, window, {+1, state.penGreen, state.brushGreen}, faces, right);
         draw.join();
     }
     if (leftEye && leftReach.width > 0) {
@@ -177,8 +219,11 @@ std::optional<FileStatus> drawBothEyes(ViewState& state, DrawingSurface& window,
                       leftReach.x, leftReach.y, RasterOp::SrcPaint);
     }
     drawFrame(state, window);
-    if (scene.isFaceModel()) {
-        sortStatus = reportOrder(scene, reportPath, helpers.reports);
+    std::optional<FileStatus> sortStatus;
+    if (reportInBackground) {
+        helpers.reports->submit(reportPath, std::move(depths));
+    } else if (scene.isFaceModel()) {
+        sortStatus = reportOrder(scene, reportPath, nullptr);
     }
     return sortStatus;
 }
