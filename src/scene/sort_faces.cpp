@@ -92,18 +92,42 @@ std::int32_t depthOf(std::int32_t depth) noexcept {
     return depth;
 }
 
-/// "<header>" then "tr.stena <pos> :  <depth> \n" per entry.
+/// Characters of the decimal form of v, a sign included.
+constexpr std::size_t decimalLength(std::int64_t v) noexcept {
+    std::size_t n = v < 0 ? 2 : 1;
+    // The magnitude in unsigned arithmetic: -v would overflow for the minimum.
+    std::uint64_t m = v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+    while (m >= 10) {
+        m /= 10;
+        ++n;
+    }
+    return n;
+}
+
+/// "<header>" then "tr.stena <pos> :  <depth> \n" per entry, into `out`. The
+/// exact length is counted first, so that a buffer kept from an earlier
+/// report of about the same size is written over as it is, with no new
+/// memory and no clearing.
 template <typename Entry>
-std::string formatReport(std::span<const Entry> list) {
+void formatReportInto(std::span<const Entry> list, std::string& out) {
     static constexpr char kHeader[] =
         "Report vytriedovania stien, obsah struktury TRIEDENE_STENY:\n";
     static constexpr char kPrefix[] = "tr.stena ";
     static constexpr char kMiddle[] = " :  ";
     static constexpr char kEnd[] = " \n";
-    // Longest line: prefix, two 11-character numbers, middle, end.
-    constexpr std::size_t kMaxLine =
-        (sizeof kPrefix - 1) + 11 + (sizeof kMiddle - 1) + 11 + (sizeof kEnd - 1);
-    std::string out(sizeof kHeader - 1 + list.size() * kMaxLine, '\0');
+    constexpr std::size_t kFixed = (sizeof kPrefix - 1) + (sizeof kMiddle - 1) + (sizeof kEnd - 1);
+    std::size_t length = sizeof kHeader - 1 + list.size() * kFixed;
+    std::size_t digitsAtLeast = 1;
+    std::int64_t nextLonger = 10;  // the first position with one more digit
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const auto position = static_cast<std::int64_t>(i) + 1;
+        if (position == nextLonger) {
+            ++digitsAtLeast;
+            nextLonger *= 10;
+        }
+        length += digitsAtLeast + decimalLength(depthOf(list[i]));
+    }
+    out.resize(length);
     char* p = out.data();
     char* const end = out.data() + out.size();
     std::memcpy(p, kHeader, sizeof kHeader - 1);
@@ -120,18 +144,25 @@ std::string formatReport(std::span<const Entry> list) {
         std::memcpy(p, kEnd, sizeof kEnd - 1);
         p += sizeof kEnd - 1;
     }
-    out.resize(static_cast<std::size_t>(p - out.data()));
-    return out;
+    out.resize(static_cast<std::size_t>(p - out.data()));  // already exact; kept as a guard
 }
 
 }  // namespace
 
 std::string formatSortReport(std::span<const SortedFace> list) {
-    return formatReport(list);
+    std::string out;
+    formatReportInto(list, out);
+    return out;
 }
 
 std::string formatSortReport(std::span<const std::int32_t> depths) {
-    return formatReport(depths);
+    std::string out;
+    formatReportInto(depths, out);
+    return out;
+}
+
+void formatSortReportInto(std::span<const std::int32_t> depths, std::string& out) {
+    formatReportInto(depths, out);
 }
 
 FileStatus writeSortReport(const std::filesystem::path& path, const std::string& text) {

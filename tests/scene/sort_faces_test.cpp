@@ -306,5 +306,35 @@ TEST_F(SortFaces, whateverIsPlantedUnderTheReportNameIsReplacedNotFollowedOrOpen
     }
 }
 
+// The report formatted into a kept buffer is the report line by line, whatever
+// the buffer held before (empty, longer, shorter), across the places where
+// positions and depths gain a digit and at the int32 limits.
+TEST(SortReportText, formattedIntoAKeptBufferLineByLine) {
+    constexpr auto kLow = std::numeric_limits<std::int32_t>::min();
+    constexpr auto kHigh = std::numeric_limits<std::int32_t>::max();
+    std::vector<std::int32_t> long120;
+    for (int i = 0; i < 120; ++i) {
+        long120.push_back(i * 97 - 5000);
+    }
+    const std::vector<std::vector<std::int32_t>> lists = {
+        {}, {0}, {kLow, kHigh, -1, 9, 10, -9, -10, 99, 100, -100}, long120, {7, 7}};
+    std::string kept;
+    for (const std::string& before : {std::string(), std::string(5000, 'x'), std::string(3, 'y')}) {
+        for (const auto& depths : lists) {
+            std::string want = kHeader;
+            for (std::size_t i = 0; i < depths.size(); ++i) {
+                want += "tr.stena " + std::to_string(i + 1) + " :  " + std::to_string(depths[i]) +
+                        " \n";
+            }
+            std::string fresh = before;
+            formatSortReportInto(depths, fresh);
+            EXPECT_EQ(fresh, want) << depths.size() << " entries over " << before.size();
+            formatSortReportInto(depths, kept);  // one buffer through every list
+            EXPECT_EQ(kept, want);
+            EXPECT_EQ(formatSortReport(depths), want);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kelpris
