@@ -24,8 +24,10 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/file_io.h"
@@ -54,8 +56,10 @@ struct Keyed {
 };
 
 /// Stable LSD radix sort on `key` (11-bit digits), skipping digits on which
-/// every key agrees. Stability keeps file order within equal depths.
-void radixSortByKey(std::vector<Keyed>& items) {
+/// every key agrees. Stability keeps file order within equal depths. The
+/// passes go back and forth between `items` and `scratch` (of the same size);
+/// returns the one holding the sorted keys.
+std::span<Keyed> radixSortByKey(std::span<Keyed> items, std::span<Keyed> scratch) {
     constexpr int kBits = 11;
     constexpr std::uint32_t kBuckets = 1u << kBits;
     constexpr int kPasses = 3;  // 33 bits cover the 32-bit key
@@ -65,7 +69,6 @@ void radixSortByKey(std::vector<Keyed>& items) {
             ++counts[p * kBuckets + ((it.key >> (p * kBits)) & (kBuckets - 1))];
         }
     }
-    std::vector<Keyed> scratch(items.size());
     for (int p = 0; p < kPasses; ++p) {
         std::uint32_t* c = counts.data() + p * kBuckets;
         const std::uint32_t firstDigit = (items.front().key >> (p * kBits)) & (kBuckets - 1);
@@ -81,8 +84,9 @@ void radixSortByKey(std::vector<Keyed>& items) {
         for (const Keyed& it : items) {
             scratch[c[(it.key >> (p * kBits)) & (kBuckets - 1)]++] = it;
         }
-        items.swap(scratch);
+        std::swap(items, scratch);
     }
+    return items;
 }
 
 std::int32_t depthOf(const SortedFace& entry) noexcept {
@@ -147,6 +151,68 @@ void formatReportInto(std::span<const Entry> list, std::string& out) {
     out.resize(static_cast<std::size_t>(p - out.data()));  // already exact; kept as a guard
 }
 
+/// The depth order of `faces` into `list` (see the top of this file).
+void buildOrder(const std::vector<Face>& faces, std::vector<SortedFace>& list) {
+    const std::size_t n = faces.size();
+
+    // The keys and the sort's scratch space, every element written before it
+    // is read: left uninitialised, as clearing them costs a large model's
+    // paint a noticeable time.
+    const auto storage = std::make_unique_for_overwrite<Keyed[]>(2 * n);
+    std::span<Keyed> items(storage.get(), n);
+    // true: the face was inserted directly after the head (second place of
+    // its group); false: it took the first place of its group.
+    std::vector<bool> second(n, false);
+    std::int32_t maxDepth = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::int32_t d = meanDepth(faces[i]);
+        if (i == 0 || d > maxDepth) {
+            maxDepth = d;
+        } else if (d == maxDepth && i >= 2) {
+            second[i] = true;
+        }
+        // Flip the sign bit to order signed values as unsigned, then invert
+        // so the deepest face gets the smallest key.
+        items[i] = {~(static_cast<std::uint32_t>(d) ^ 0x80000000u), static_cast<std::uint32_t>(i)};
+    }
+
+    if (n > 1) {
+        items = radixSortByKey(items, std::span<Keyed>(storage.get() + n, n));
+    }
+
+    // Every entry is written below, so the entries of the last order, kept
+    // when the size has not changed, need no clearing.
+    list.resize(n);
+    std::size_t begin = 0;
+    while (begin < n) {
+        std::size_t end = begin + 1;
+        while (end < n && items[end].key == items[begin].key) {
+            ++end;
+        }
+        // Members arrive in file order. The holder of the first place sits
+        // at `begin`; pushed members fill the group from its back.
+        const Face* first = nullptr;
+        std::size_t back = end;
+        for (std::size_t g = begin; g < end; ++g) {
+            const Face* f = &faces[items[g].index];
+            if (second[items[g].index] && first != nullptr) {
+                list[--back].face = f;
+            } else {
+                if (first != nullptr) {
+                    list[--back].face = first;
+                }
+                first = f;
+            }
+        }
+        list[begin].face = first;
+        const auto depth = static_cast<std::int32_t>(~items[begin].key ^ 0x80000000u);
+        for (std::size_t g = begin; g < end; ++g) {
+            list[g].depth = depth;
+        }
+        begin = end;
+    }
+}
+
 }  // namespace
 
 std::string formatSortReport(std::span<const SortedFace> list) {
@@ -179,58 +245,11 @@ FileStatus Scena::sortFaces(const std::filesystem::path& reportPath) {
 }
 
 void Scena::orderFaces() {
-    TRIEDENE_STENY.clear();
-    const std::size_t n = faces.size();
-
-    std::vector<Keyed> items(n);
-    // true: the face was inserted directly after the head (second place of
-    // its group); false: it took the first place of its group.
-    std::vector<bool> second(n, false);
-    std::int32_t maxDepth = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::int32_t d = meanDepth(faces[i]);
-        if (i == 0 || d > maxDepth) {
-            maxDepth = d;
-        } else if (d == maxDepth && i >= 2) {
-            second[i] = true;
-        }
-        // Flip the sign bit to order signed values as unsigned, then invert
-        // so the deepest face gets the smallest key.
-        items[i] = {~(static_cast<std::uint32_t>(d) ^ 0x80000000u), static_cast<std::uint32_t>(i)};
-    }
-
-    if (n > 1) {
-        radixSortByKey(items);
-    }
-
-    TRIEDENE_STENY.resize(n);
-    std::size_t begin = 0;
-    while (begin < n) {
-        std::size_t end = begin + 1;
-        while (end < n && items[end].key == items[begin].key) {
-            ++end;
-        }
-        // Members arrive in file order. The holder of the first place sits
-        // at `begin`; pushed members fill the group from its back.
-        const Face* first = nullptr;
-        std::size_t back = end;
-        for (std::size_t g = begin; g < end; ++g) {
-            const Face* f = &faces[items[g].index];
-            if (second[items[g].index] && first != nullptr) {
-                TRIEDENE_STENY[--back].face = f;
-            } else {
-                if (first != nullptr) {
-                    TRIEDENE_STENY[--back].face = first;
-                }
-                first = f;
-            }
-        }
-        TRIEDENE_STENY[begin].face = first;
-        const auto depth = static_cast<std::int32_t>(~items[begin].key ^ 0x80000000u);
-        for (std::size_t g = begin; g < end; ++g) {
-            TRIEDENE_STENY[g].depth = depth;
-        }
-        begin = end;
+    try {
+        buildOrder(faces, TRIEDENE_STENY);
+    } catch (...) {
+        TRIEDENE_STENY.clear();  // no half-built list
+        throw;
     }
 }
 

@@ -211,6 +211,27 @@ TEST_F(SortFaces, matchesOneByOneInsertionOnLargeTiedLists) {
     }
 }
 
+// The list of an earlier order, of the same size, is written over in place:
+// nothing of it may survive into the new order.
+TEST_F(SortFaces, anOldListOfTheSameSizeLeavesNoTrace) {
+    std::mt19937 rng(99);
+    for (const std::size_t n : {1u, 2u, 7u, 150u}) {
+        std::vector<std::int32_t> depths(n);
+        for (auto& d : depths) {
+            d = static_cast<std::int32_t>(rng() % 9) - 4;
+        }
+        Scena s = sceneWithDepths(depths);
+        s.TRIEDENE_STENY.assign(n, SortedFace{12345, &s.faces[n - 1]});
+        s.orderFaces();
+        const std::vector<SortedFace> expected = insertOneByOne(s, depths);
+        ASSERT_EQ(s.TRIEDENE_STENY.size(), n);
+        for (std::size_t i = 0; i < n; ++i) {
+            ASSERT_EQ(s.TRIEDENE_STENY[i].face, expected[i].face) << n << " entry " << i;
+            ASSERT_EQ(s.TRIEDENE_STENY[i].depth, expected[i].depth) << n << " entry " << i;
+        }
+    }
+}
+
 TEST_F(SortFaces, rebuildsTheListOnEveryCall) {
     Scena s = sceneWithDepths({1, 2, 3});
     ASSERT_TRUE(s.sortFaces(report_).ok);
