@@ -121,10 +121,7 @@ void drawFrame(const ViewState& state, DrawingSurface& window) {
     window.lineTo(2, 2);
 }
 
-// The window pixels the left eye can change: its lines and faces join
-// projected vertices, so they stay within the vertices' bounds widened by the
-// pen. Its picture is black everywhere else, and ORing black onto a pixel
-// leaves it as it is, so only this block needs ORing onto the window.
+// A block of window pixels.
 struct Block {
     std::int32_t x = 0;
     std::int32_t y = 0;
@@ -132,6 +129,10 @@ struct Block {
     std::int32_t height = 0;
 };
 
+// The window pixels the left eye can change: its lines and faces join
+// projected vertices, so they stay within the vertices' bounds widened by the
+// pen. Its picture is black everywhere else, and ORing black onto a pixel
+// leaves it as it is, so only this block needs ORing onto the window.
 Block reachOf(std::span<const ProjectedVertex> points, std::int32_t penWidth,
               const ViewState& state) {
     using I64 = std::int64_t;
