@@ -123,6 +123,8 @@ enum class RasterOp : std::uint32_t {
     SrcPaint = 0x00EE0086,  ///< destination := destination OR source, bit by bit
 };
 
+struct PolygonRaster;  // render/raster.h
+
 class DrawingSurface {
   public:
     virtual ~DrawingSurface() = default;
@@ -155,6 +157,14 @@ class DrawingSurface {
     /// Closed polygon of 3 or 4 points, filled with the brush, outlined with
     /// the pen.
     virtual void polygon(std::span<const Point> points) = 0;
+    /// For drawing many faces at once: a surface whose polygons, with the
+    /// tools selected now, are exactly raster::polygon on its pixels fills
+    /// `out` and returns true, so that the caller may draw them that way
+    /// until the next call on the surface. False (the default): use polygon.
+    virtual bool polygonRaster(PolygonRaster& out) {
+        static_cast<void>(out);
+        return false;
+    }
     /// Ellipse inscribed in the box, filled and outlined.
     virtual void ellipse(std::int32_t left, std::int32_t top, std::int32_t right,
                          std::int32_t bottom) = 0;

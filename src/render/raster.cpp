@@ -41,14 +41,54 @@ std::pair<I64, I64> floorDivMod(I128 n, I64 d) {
     return {q, r};
 }
 
+// Four pixels at a time, moved through memcpy so that no alignment is assumed.
+using Pixel4 = Pixel __attribute__((vector_size(16)));
+constexpr I64 kWide = 4;
+
+/// n pixels from p: the faces of a model are mostly a few pixels across, so
+/// short runs stay a plain loop; long ones (a background, a near face) are
+/// stored four pixels at a time.
+[[gnu::always_inline]] inline void fillPixels(Pixel* p, I64 n, Pixel colour) {
+    if (n < 4 * kWide) {
+        for (I64 i = 0; i < n; ++i) {
+            p[i] = colour;
+        }
+        return;
+    }
+    const Pixel4 wide{colour, colour, colour, colour};
+    I64 i = 0;
+    for (; i + kWide <= n; i += kWide) {
+        std::memcpy(p + i, &wide, sizeof wide);
+    }
+    // The last four again, overlapping: same colour, so no tail loop.
+    std::memcpy(p + n - kWide, &wide, sizeof wide);
+}
+
+/// to[i] |= from[i] for i in [0, n), front to back, four pixels at a time;
+/// each block is read whole before it is written, so a source that lies
+/// ahead of the target in the same buffer is still read before it changes.
+void orPixels(Pixel* to, const Pixel* from, I64 n) {
+    I64 i = 0;
+    for (; i + kWide <= n; i += kWide) {
+        Pixel4 a;
+        Pixel4 b;
+        std::memcpy(&a, to + i, sizeof a);
+        std::memcpy(&b, from + i, sizeof b);
+        a |= b;
+        std::memcpy(to + i, &a, sizeof a);
+    }
+    for (; i < n; ++i) {
+        to[i] |= from[i];
+    }
+}
+
 /// Columns [from, to) of row y, clipped to the view.
 [[gnu::always_inline]] inline void span(const PixelView& view, I64 y, I64 from, I64 to,
                                         Pixel colour) {
     from = std::max<I64>(from, 0);
     to = std::min<I64>(to, view.width);
     if (from < to) {
-        std::fill(view.row(static_cast<std::int32_t>(y)) + from,
-                  view.row(static_cast<std::int32_t>(y)) + to, colour);
+        fillPixels(view.row(static_cast<std::int32_t>(y)) + from, to - from, colour);
     }
 }
 
@@ -196,6 +236,37 @@ void fillTriangle(const PixelView& view, Point a, Point b, Point c, I64 firstRow
     }
 }
 
+/// The smallest box holding the corners (right and bottom inclusive). A
+/// polygon's fill and outline never leave it.
+struct CornerBox {
+    std::int32_t left, top, right, bottom;
+};
+
+[[gnu::always_inline]] inline CornerBox boxOf(std::span<const Point> corners) {
+    CornerBox box{corners[0].x, corners[0].y, corners[0].x, corners[0].y};
+    for (const Point p : corners.subspan(1)) {
+        box.left = std::min(box.left, p.x);
+        box.right = std::max(box.right, p.x);
+        box.top = std::min(box.top, p.y);
+        box.bottom = std::max(box.bottom, p.y);
+    }
+    return box;
+}
+
+[[gnu::always_inline]] inline bool outsideView(const PixelView& view, const CornerBox& box) {
+    return box.right < 0 || box.bottom < 0 || box.left >= view.width || box.top >= view.height;
+}
+
+/// All corners in the view and within two pixels of each other both ways, as
+/// the faces of a large model seen from afar are. Then every pixel the fill
+/// could cover is a corner (the only whole points of such a shape), and each
+/// outline edge joins neighbouring pixels, so it is just its two ends: the
+/// corners in the outline colour are the whole drawing.
+[[gnu::always_inline]] inline bool withinTwoPixels(const PixelView& view, const CornerBox& box) {
+    return box.left >= 0 && box.top >= 0 && box.right < view.width && box.bottom < view.height &&
+           box.right - box.left <= 1 && box.bottom - box.top <= 1;
+}
+
 }  // namespace
 
 void line(PixelView view, Point from, Point to, Pixel colour) {
@@ -314,7 +385,7 @@ void fillPolygon(PixelView view, std::span<const Point> corners, Pixel colour) {
     std::size_t edgeCount = 0;
     for (std::size_t i = 0; i < count; ++i) {
         const Point a = corners[i];
-        const Point b = corners[(i + 1) % count];
+        const Point b = corners[i + 1 < count ? i + 1 : 0];
         const I64 edgeTop = std::min(a.y, b.y);
         const I64 edgeEnd = std::max(a.y, b.y);
         if (edgeTop == edgeEnd || edgeEnd <= firstRow || edgeTop > lastRow) {
@@ -357,19 +428,29 @@ void polygon(PixelView view, std::span<const Point> corners, const Pixel* fill, 
     if (view.empty() || corners.size() < 3) {
         return;
     }
+    const std::size_t count = std::min<std::size_t>(corners.size(), 4);
+    const auto used = corners.first(count);
+    const CornerBox box = boxOf(used);
+    if (outsideView(view, box)) {
+        return;
+    }
+    if (withinTwoPixels(view, box)) {
+        for (const Point p : used) {
+            put(view, p.x, p.y, outline);
+        }
+        return;
+    }
     if (fill != nullptr) {
         fillPolygon(view, corners, *fill);
     }
-    const std::size_t count = std::min<std::size_t>(corners.size(), 4);
-    const auto used = corners.first(count);
     if (std::all_of(used.begin(), used.end(), [&](Point p) { return inside(view, p); })) {
         for (std::size_t i = 0; i < count; ++i) {  // the common case, checked once
-            lineInside(view, used[i], used[(i + 1) % count], outline);
+            lineInside(view, used[i], used[i + 1 < count ? i + 1 : 0], outline);
         }
         return;
     }
     for (std::size_t i = 0; i < count; ++i) {
-        line(view, used[i], used[(i + 1) % count], outline);
+        line(view, used[i], used[i + 1 < count ? i + 1 : 0], outline);
     }
 }
 
@@ -441,9 +522,7 @@ void transfer(PixelView target, std::int32_t x, std::int32_t y, std::int32_t wid
                 to[c] |= from[c];
             }
         } else {
-            for (I64 c = 0; c < columns; ++c) {
-                to[c] |= from[c];
-            }
+            orPixels(to, from, columns);
         }
     }
 }

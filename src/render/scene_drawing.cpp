@@ -3,11 +3,13 @@
 
 #include "render/scene_drawing.h"
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <span>
 
 #include "base/saturate.h"
+#include "render/raster.h"
 
 namespace kelpris {
 
@@ -74,6 +76,14 @@ class VertexIndex {
     std::size_t size_;
 };
 
+// A face's corners as positions in the chain; false when one is outside it.
+bool cornersOf(const VertexIndex& index, const Face& face, FaceCorners& f) {
+    f = FaceCorners{};
+    return index.find(face.corner1, f.corner[0]) && index.find(face.corner2, f.corner[1]) &&
+           index.find(face.corner3, f.corner[2]) &&
+           (face.corner4 == nullptr || index.find(face.corner4, f.corner[3]));
+}
+
 }  // namespace
 
 void draw(const Scena& scene, DrawingSurface& surface, DrawMode mode) {
@@ -122,9 +132,7 @@ void collectFaceCorners(const Scena& scene, DrawMode mode, std::vector<FaceCorne
     const VertexIndex index(scene);
     const auto add = [&](const Face& face) {
         FaceCorners f;
-        if (index.find(face.corner1, f.corner[0]) && index.find(face.corner2, f.corner[1]) &&
-            index.find(face.corner3, f.corner[2]) &&
-            (face.corner4 == nullptr || index.find(face.corner4, f.corner[3]))) {
+        if (cornersOf(index, face, f)) {
             out.push_back(f);
         }
     };
@@ -155,8 +163,12 @@ void collectFaceCorners(const Scena& scene, DrawMode mode, std::vector<FaceCorne
     }
 }
 
-void drawFaces(std::span<const FaceCorners> faces, std::span<const ProjectedVertex> projected,
-               DrawingSurface& surface) {
+namespace {
+
+// Calls draw(points) for each face whose corners all have a projection.
+template <typename Draw>
+void forEachFace(std::span<const FaceCorners> faces, std::span<const ProjectedVertex> projected,
+                 Draw draw) {
     const std::size_t n = projected.size();
     std::array<Point, 4> points{};
     for (std::size_t k = 0; k < faces.size(); ++k) {
@@ -179,9 +191,43 @@ void drawFaces(std::span<const FaceCorners> faces, std::span<const ProjectedVert
             }
         }
         if (inside) {
-            surface.polygon(std::span<const Point>(points.data(), count));
+            draw(std::span<const Point>(points.data(), count));
         }
     }
+}
+
+}  // namespace
+
+std::size_t collectSortedFaceCorners(const Scena& scene, std::size_t first, std::size_t last,
+                                     std::span<FaceCorners> out) noexcept {
+    const VertexIndex index(scene);
+    const std::vector<SortedFace>& list = scene.TRIEDENE_STENY;
+    last = std::min(last, list.size());
+    std::size_t written = 0;
+    for (std::size_t i = first; i < last && written < out.size(); ++i) {
+        if (i + kLookAhead < last) {
+            __builtin_prefetch(list[i + kLookAhead].face);
+        }
+        if (list[i].face != nullptr && cornersOf(index, *list[i].face, out[written])) {
+            ++written;
+        }
+    }
+    return written;
+}
+
+void drawFaces(std::span<const FaceCorners> faces, std::span<const ProjectedVertex> projected,
+               DrawingSurface& surface) {
+    PolygonRaster raster;
+    // Straight into the pixels where the surface allows it: a million faces
+    // would otherwise pay a virtual call and the surface's checks each.
+    if (!faces.empty() && surface.polygonRaster(raster)) {
+        const Pixel* fill = raster.filled ? &raster.fill : nullptr;
+        forEachFace(faces, projected, [&](std::span<const Point> points) {
+            raster::polygon(raster.view, points, fill, raster.outline);
+        });
+        return;
+    }
+    forEachFace(faces, projected, [&](std::span<const Point> points) { surface.polygon(points); });
 }
 
 void drawEdges(const Scena& scene, std::span<const ProjectedVertex> projected,

@@ -51,6 +51,13 @@ struct FaceCorners {
 /// gives an empty list.
 void collectFaceCorners(const Scena& scene, DrawMode mode, std::vector<FaceCorners>& out);
 
+/// The faces at positions [first, last) of TRIEDENE_STENY as corner
+/// positions, written from the start of `out` (skipping those collectFaceCorners
+/// skips) until `out` is full; returns how many were written. Two threads may
+/// each gather one part of the list.
+std::size_t collectSortedFaceCorners(const Scena& scene, std::size_t first, std::size_t last,
+                                     std::span<FaceCorners> out) noexcept;
+
 /// Fills and outlines `faces` in order with the selected pen and brush.
 void drawFaces(std::span<const FaceCorners> faces, std::span<const ProjectedVertex> projected,
                DrawingSurface& surface);

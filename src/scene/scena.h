@@ -132,6 +132,9 @@ class Scena {
 std::string formatSortReport(std::span<const SortedFace> list);
 /// The same text from the entries' depths alone.
 std::string formatSortReport(std::span<const std::int32_t> depths);
+/// The same text written over `out`, whose memory is reused: a caller
+/// formatting one report after another keeps one buffer.
+void formatSortReportInto(std::span<const std::int32_t> depths, std::string& out);
 
 /// Creates or truncates `path` and writes `text` into it; the status names
 /// the file and the system's reason on failure.

@@ -24,8 +24,10 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/file_io.h"
@@ -54,8 +56,10 @@ struct Keyed {
 };
 
 /// Stable LSD radix sort on `key` (11-bit digits), skipping digits on which
-/// every key agrees. Stability keeps file order within equal depths.
-void radixSortByKey(std::vector<Keyed>& items) {
+/// every key agrees. Stability keeps file order within equal depths. The
+/// passes go back and forth between `items` and `scratch` (of the same size);
+/// returns the one holding the sorted keys.
+std::span<Keyed> radixSortByKey(std::span<Keyed> items, std::span<Keyed> scratch) {
     constexpr int kBits = 11;
     constexpr std::uint32_t kBuckets = 1u << kBits;
     constexpr int kPasses = 3;  // 33 bits cover the 32-bit key
@@ -65,7 +69,6 @@ void radixSortByKey(std::vector<Keyed>& items) {
             ++counts[p * kBuckets + ((it.key >> (p * kBits)) & (kBuckets - 1))];
         }
     }
-    std::vector<Keyed> scratch(items.size());
     for (int p = 0; p < kPasses; ++p) {
         std::uint32_t* c = counts.data() + p * kBuckets;
         const std::uint32_t firstDigit = (items.front().key >> (p * kBits)) & (kBuckets - 1);
@@ -81,8 +84,9 @@ void radixSortByKey(std::vector<Keyed>& items) {
         for (const Keyed& it : items) {
             scratch[c[(it.key >> (p * kBits)) & (kBuckets - 1)]++] = it;
         }
-        items.swap(scratch);
+        std::swap(items, scratch);
     }
+    return items;
 }
 
 std::int32_t depthOf(const SortedFace& entry) noexcept {
@@ -92,18 +96,42 @@ std::int32_t depthOf(std::int32_t depth) noexcept {
     return depth;
 }
 
-/// "<header>" then "tr.stena <pos> :  <depth> \n" per entry.
+/// Characters of the decimal form of v, a sign included.
+constexpr std::size_t decimalLength(std::int64_t v) noexcept {
+    std::size_t n = v < 0 ? 2 : 1;
+    // The magnitude in unsigned arithmetic: -v would overflow for the minimum.
+    std::uint64_t m = v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+    while (m >= 10) {
+        m /= 10;
+        ++n;
+    }
+    return n;
+}
+
+/// "<header>" then "tr.stena <pos> :  <depth> \n" per entry, into `out`. The
+/// exact length is counted first, so that a buffer kept from an earlier
+/// report of about the same size is written over as it is, with no new
+/// memory and no clearing.
 template <typename Entry>
-std::string formatReport(std::span<const Entry> list) {
+void formatReportInto(std::span<const Entry> list, std::string& out) {
     static constexpr char kHeader[] =
         "Report vytriedovania stien, obsah struktury TRIEDENE_STENY:\n";
     static constexpr char kPrefix[] = "tr.stena ";
     static constexpr char kMiddle[] = " :  ";
     static constexpr char kEnd[] = " \n";
-    // Longest line: prefix, two 11-character numbers, middle, end.
-    constexpr std::size_t kMaxLine =
-        (sizeof kPrefix - 1) + 11 + (sizeof kMiddle - 1) + 11 + (sizeof kEnd - 1);
-    std::string out(sizeof kHeader - 1 + list.size() * kMaxLine, '\0');
+    constexpr std::size_t kFixed = (sizeof kPrefix - 1) + (sizeof kMiddle - 1) + (sizeof kEnd - 1);
+    std::size_t length = sizeof kHeader - 1 + list.size() * kFixed;
+    std::size_t digitsAtLeast = 1;
+    std::int64_t nextLonger = 10;  // the first position with one more digit
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const auto position = static_cast<std::int64_t>(i) + 1;
+        if (position == nextLonger) {
+            ++digitsAtLeast;
+            nextLonger *= 10;
+        }
+        length += digitsAtLeast + decimalLength(depthOf(list[i]));
+    }
+    out.resize(length);
     char* p = out.data();
     char* const end = out.data() + out.size();
     std::memcpy(p, kHeader, sizeof kHeader - 1);
@@ -120,38 +148,18 @@ std::string formatReport(std::span<const Entry> list) {
         std::memcpy(p, kEnd, sizeof kEnd - 1);
         p += sizeof kEnd - 1;
     }
-    out.resize(static_cast<std::size_t>(p - out.data()));
-    return out;
+    out.resize(static_cast<std::size_t>(p - out.data()));  // already exact; kept as a guard
 }
 
-}  // namespace
-
-std::string formatSortReport(std::span<const SortedFace> list) {
-    return formatReport(list);
-}
-
-std::string formatSortReport(std::span<const std::int32_t> depths) {
-    return formatReport(depths);
-}
-
-FileStatus writeSortReport(const std::filesystem::path& path, const std::string& text) {
-    // A link planted under the report's name is replaced, not followed, so
-    // the report can never overwrite another file. The report is rewritten
-    // on every stereo paint: syncing it each time would cost every paint a
-    // disk flush, and the next paint writes it again anyway.
-    return writeFileAtomically(path, text, LinkPolicy::ReplaceLinks, Durability::Unsynced);
-}
-
-FileStatus Scena::sortFaces(const std::filesystem::path& reportPath) {
-    orderFaces();
-    return writeSortReport(reportPath, formatSortReport(TRIEDENE_STENY));
-}
-
-void Scena::orderFaces() {
-    TRIEDENE_STENY.clear();
+/// The depth order of `faces` into `list` (see the top of this file).
+void buildOrder(const std::vector<Face>& faces, std::vector<SortedFace>& list) {
     const std::size_t n = faces.size();
 
-    std::vector<Keyed> items(n);
+    // The keys and the sort's scratch space, every element written before it
+    // is read: left uninitialised, as clearing them costs a large model's
+    // paint a noticeable time.
+    const auto storage = std::make_unique_for_overwrite<Keyed[]>(2 * n);
+    std::span<Keyed> items(storage.get(), n);
     // true: the face was inserted directly after the head (second place of
     // its group); false: it took the first place of its group.
     std::vector<bool> second(n, false);
@@ -169,10 +177,12 @@ void Scena::orderFaces() {
     }
 
     if (n > 1) {
-        radixSortByKey(items);
+        items = radixSortByKey(items, std::span<Keyed>(storage.get() + n, n));
     }
 
-    TRIEDENE_STENY.resize(n);
+    // Every entry is written below, so the entries of the last order, kept
+    // when the size has not changed, need no clearing.
+    list.resize(n);
     std::size_t begin = 0;
     while (begin < n) {
         std::size_t end = begin + 1;
@@ -186,20 +196,60 @@ void Scena::orderFaces() {
         for (std::size_t g = begin; g < end; ++g) {
             const Face* f = &faces[items[g].index];
             if (second[items[g].index] && first != nullptr) {
-                TRIEDENE_STENY[--back].face = f;
+                list[--back].face = f;
             } else {
                 if (first != nullptr) {
-                    TRIEDENE_STENY[--back].face = first;
+                    list[--back].face = first;
                 }
                 first = f;
             }
         }
-        TRIEDENE_STENY[begin].face = first;
+        list[begin].face = first;
         const auto depth = static_cast<std::int32_t>(~items[begin].key ^ 0x80000000u);
         for (std::size_t g = begin; g < end; ++g) {
-            TRIEDENE_STENY[g].depth = depth;
+            list[g].depth = depth;
         }
         begin = end;
+    }
+}
+
+}  // namespace
+
+std::string formatSortReport(std::span<const SortedFace> list) {
+    std::string out;
+    formatReportInto(list, out);
+    return out;
+}
+
+std::string formatSortReport(std::span<const std::int32_t> depths) {
+    std::string out;
+    formatReportInto(depths, out);
+    return out;
+}
+
+void formatSortReportInto(std::span<const std::int32_t> depths, std::string& out) {
+    formatReportInto(depths, out);
+}
+
+FileStatus writeSortReport(const std::filesystem::path& path, const std::string& text) {
+    // A link planted under the report's name is replaced, not followed, so
+    // the report can never overwrite another file. The report is rewritten
+    // on every stereo paint: syncing it each time would cost every paint a
+    // disk flush, and the next paint writes it again anyway.
+    return writeFileAtomically(path, text, LinkPolicy::ReplaceLinks, Durability::Unsynced);
+}
+
+FileStatus Scena::sortFaces(const std::filesystem::path& reportPath) {
+    orderFaces();
+    return writeSortReport(reportPath, formatSortReport(TRIEDENE_STENY));
+}
+
+void Scena::orderFaces() {
+    try {
+        buildOrder(faces, TRIEDENE_STENY);
+    } catch (...) {
+        TRIEDENE_STENY.clear();  // no half-built list
+        throw;
     }
 }
 

@@ -7,11 +7,13 @@
 #include <condition_variable>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 #include "geometry/scene_projection.h"
+#include "render/drawing_surface.h"
 #include "render/scene_drawing.h"
 
 namespace kelpris {
@@ -34,6 +36,11 @@ class PaintWorker {
     std::vector<ProjectedVertex> callerProjection;  ///< drawn by the calling thread
     std::vector<ProjectedVertex> workerProjection;  ///< drawn by the worker thread
     std::vector<FaceCorners> faces;                 ///< faces in drawing order
+    /// Off-screen pictures kept while their size stays (allocating and
+    /// clearing a window-sized picture costs as much as a simple paint);
+    /// every paint covers them wholly before drawing on them.
+    std::unique_ptr<Bitmap> leftEyePicture;
+    std::unique_ptr<Bitmap> previewPicture;
 
   private:
     void run();
@@ -62,6 +69,25 @@ class WorkerTask {
   private:
     PaintWorker& worker_;
     bool joined_ = false;
+};
+
+/// One of the worker's kept pictures selected into a memory surface for the
+/// guard's life: made anew from `window` first when it is missing, of another
+/// size, or not accepted by `memory`. The memory surface gets its previous
+/// bitmap back when the guard goes.
+class KeptPictureSelection {
+  public:
+    KeptPictureSelection(DrawingSurface& window, DrawingSurface* memory,
+                         std::unique_ptr<Bitmap>& kept, std::int32_t width, std::int32_t height);
+    ~KeptPictureSelection();
+    KeptPictureSelection(const KeptPictureSelection&) = delete;
+    KeptPictureSelection& operator=(const KeptPictureSelection&) = delete;
+    /// False when no picture could be made or selected.
+    bool selected() const { return previous_ != nullptr; }
+
+  private:
+    DrawingSurface* memory_;
+    Bitmap* previous_ = nullptr;
 };
 
 }  // namespace kelpris

@@ -57,14 +57,14 @@ std::vector<FileStatus> ReportWriter::takeStatuses() {
     return std::exchange(statuses_, {});
 }
 
-FileStatus ReportWriter::write(const Job& job) const {
+FileStatus ReportWriter::write(const Job& job) {
     FileStatus status;
     try {
         if (const auto* text = std::get_if<std::string>(&job.content)) {
             status = write_(job.location, *text);
         } else {
-            status = write_(job.location,
-                            formatSortReport(std::get<std::vector<std::int32_t>>(job.content)));
+            formatSortReportInto(std::get<std::vector<std::int32_t>>(job.content), text_);
+            status = write_(job.location, text_);
         }
     } catch (const std::bad_alloc&) {
         status = FileStatus::failure(job.location.string(), 0, "cannot write: out of memory");

@@ -61,7 +61,7 @@ class ReportWriter {
     };
     void enqueue(Job job);
     void run();
-    FileStatus write(const Job& job) const;
+    FileStatus write(const Job& job);
 
     WriteFn write_;
     FinishedFn finished_;
@@ -71,6 +71,10 @@ class ReportWriter {
     bool writing_ = false;
     bool stopping_ = false;
     std::vector<FileStatus> statuses_;
+    // The writer thread's text buffer, kept from one report to the next: a
+    // large model's report is tens of megabytes, fresh memory for which
+    // costs more than formatting it.
+    std::string text_;
     std::thread thread_;  // last: starts once everything above exists
 };
 

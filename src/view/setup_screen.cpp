@@ -201,15 +201,10 @@ void drawSetupScreenInParallel(ViewState& state, DrawingSurface& window, PaintWo
     std::vector<FaceCorners>& faces = worker.faces;
     collectFaceCorners(scene, scene.isFaceModel() ? DrawMode::Faces : DrawMode::Edges, faces);
 
-    // Each picture is declared before the surface it is selected into, so
-    // the surface has its own bitmap back before the picture is freed.
-    std::unique_ptr<Bitmap> previewPicture =
-        window.createCompatibleBitmap(state.previewW, state.previewH);
     MemorySurface previewMemory(window);
-    const bool hasPreview = previewPicture && previewMemory.get() != nullptr;
-    if (hasPreview) {
-        previewMemory.select(previewPicture.get());
-    }
+    const KeptPictureSelection previewPicture(window, previewMemory.get(), worker.previewPicture,
+                                              state.previewW, state.previewH);
+    const bool hasPreview = previewPicture.selected();
     ParallelPoint centre;
     {
         WorkerTask task(worker, [&] {

@@ -152,6 +152,33 @@ TEST(SpanRaster, polygonsMatchTheReferencePixelForPixel) {
     }
 }
 
+// Every triangle and quad with its corners among a 3 x 3 block of pixels, in
+// the middle of the view and across each of its edges, filled and hollow: the
+// shapes of a large model seen from afar, drawn pixel for pixel as the
+// reference draws them.
+TEST(SpanRaster, everyShapeWithinThreePixelsMatchesTheReference) {
+    const Point bases[] = {{9, 7}, {-1, -1}, {kW - 2, kH - 2}, {-2, 5}};
+    for (const Point base : bases) {
+        for (const int n : {3, 4}) {
+            const int combinations = n == 3 ? 9 * 9 * 9 : 9 * 9 * 9 * 9;
+            for (int k = 0; k < combinations; ++k) {
+                std::vector<Point> corners;
+                for (int c = 0, code = k; c < n; ++c, code /= 9) {
+                    corners.push_back({base.x + code % 9 % 3, base.y + code % 9 / 3});
+                }
+                for (const Pixel* fill : {&kFill, static_cast<const Pixel*>(nullptr)}) {
+                    reference::Picture want(kW, kH, kBackground);
+                    want.polygon(corners, fill, kPen);
+                    reference::Picture got(kW, kH, kBackground);
+                    raster::polygon(got.view(), corners, fill, kPen);
+                    ASSERT_EQ(firstDifference(got.pixels(), want.pixels()), "")
+                        << describe(corners) << (fill ? " filled" : " hollow");
+                }
+            }
+        }
+    }
+}
+
 TEST(SpanRaster, linesMatchTheReferenceAndEitherDirection) {
     for (const FamilyCase& c : kFamilies) {
         Shapes shapes(c.seed + 100);
@@ -321,6 +348,58 @@ TEST(SpanRaster, transferWithinOneBufferActsThroughATemporary) {
                         ASSERT_EQ(picture.at(x, y), want)
                             << dx << "," << dy << " at " << x << "," << y;
                     }
+                }
+            }
+        }
+    }
+}
+
+// Runs long enough for the wide stores, at every start and length up to a few
+// blocks past the threshold: nothing outside the run is touched, nothing in it
+// is missed, and OR reads every source pixel before the same buffer changes.
+TEST(SpanRaster, longRunsFillAndOrEveryPixelOfTheirSpan) {
+    constexpr int kWide = 61;
+    const auto patterned = [](int salt) {
+        reference::Picture p(kWide, 3, 0);
+        for (std::size_t i = 0; i < p.pixels().size(); ++i) {
+            p.view().pixels[i] =
+                0xFF000000u | static_cast<Pixel>((i * 0x9E3779u + salt) & 0xFFFFFF);
+        }
+        return p;
+    };
+    for (int from = 0; from < 9; ++from) {
+        for (int length = 0; from + length <= kWide; ++length) {
+            reference::Picture filled(kWide, 3, kBackground);
+            raster::fillBox(filled.view(), from, 1, from + length, 2, kFill);
+            for (int x = 0; x < kWide; ++x) {
+                for (int y = 0; y < 3; ++y) {
+                    const bool in = y == 1 && x >= from && x < from + length;
+                    ASSERT_EQ(filled.at(x, y), in ? kFill : kBackground)
+                        << from << "+" << length << " at " << x << "," << y;
+                }
+            }
+            // Between two pictures, and within one row of one picture with the
+            // source up to 5 pixels either side of the target.
+            for (int shift = -5; shift <= 5; ++shift) {
+                const int src = from + shift;
+                if (src < 0 || src + length > kWide) {
+                    continue;
+                }
+                reference::Picture source = patterned(1);
+                const reference::Picture before = patterned(2);
+                reference::Picture apart = before;
+                raster::transfer(apart.view(), from, 1, length, 1, source.view(), src, 1,
+                                 raster::BlockOp::Or);
+                reference::Picture within = before;
+                raster::transfer(within.view(), from, 1, length, 1, within.view(), src, 1,
+                                 raster::BlockOp::Or);
+                for (int x = 0; x < kWide; ++x) {
+                    const bool in = x >= from && x < from + length;
+                    const Pixel old = before.at(x, 1);
+                    ASSERT_EQ(apart.at(x, 1), in ? old | source.at(x + shift, 1) : old)
+                        << from << "+" << length << " shift " << shift << " at " << x;
+                    ASSERT_EQ(within.at(x, 1), in ? old | before.at(x + shift, 1) : old)
+                        << from << "+" << length << " shift " << shift << " at " << x;
                 }
             }
         }

@@ -332,5 +332,41 @@ TEST(SceneDrawGolden, setupViewOfAFaceModel) {
     expectMatchesGolden(surface.image(), "setup_view");
 }
 
+// The depth order gathered in parts, as two threads do it, must be the whole
+// gathering cut at the same places: every split point, faces outside the
+// vertex chain or without an entry skipped the same way, and an output too
+// short stopping the part early.
+TEST(CollectSortedFaceCorners, partsJoinToTheWholeGathering) {
+    Scena scene = testing::faceScene({{0, 0, 0}, {10, 0, 0}, {10, 10, 0}, {0, 10, 0}, {5, 5, 5}},
+                                     {{1, 2, 3}, {1, 3, 4}, {2, 3, 4, 5}, {1, 2, 5}, {3, 4, 5}});
+    Vertex stray{};
+    scene.faces[3].corner2 = &stray;  // not in the chain
+    testing::sortAs(scene, {4, 3, 2, 1, 0, 2});
+    scene.TRIEDENE_STENY.push_back({0, nullptr});
+    scene.TRIEDENE_STENY.push_back({0, &scene.faces[1]});
+
+    std::vector<FaceCorners> whole;
+    collectFaceCorners(scene, DrawMode::SortedFaces, whole);
+    ASSERT_EQ(whole.size(), 6u);
+    const auto same = [](const FaceCorners& a, const FaceCorners& b) {
+        return std::equal(std::begin(a.corner), std::end(a.corner), std::begin(b.corner));
+    };
+    const std::size_t n = scene.TRIEDENE_STENY.size();
+    for (std::size_t split = 0; split <= n + 1; ++split) {
+        std::vector<FaceCorners> parts(n + 2);
+        const std::size_t front = collectSortedFaceCorners(scene, 0, split, parts);
+        const std::size_t back =
+            collectSortedFaceCorners(scene, split, n + 5, std::span(parts).subspan(front));
+        ASSERT_EQ(front + back, whole.size()) << split;
+        for (std::size_t i = 0; i < whole.size(); ++i) {
+            EXPECT_TRUE(same(parts[i], whole[i])) << "split " << split << " face " << i;
+        }
+    }
+    std::vector<FaceCorners> two(2);
+    EXPECT_EQ(collectSortedFaceCorners(scene, 0, n, two), 2u);
+    EXPECT_TRUE(same(two[1], whole[1]));
+    EXPECT_EQ(collectSortedFaceCorners(scene, 3, 2, two), 0u);
+}
+
 }  // namespace
 }  // namespace kelpris

@@ -112,6 +112,60 @@ TEST(SurfaceAgreement, bunnyFacesAndEdgesMatchTheBareRasteriser) {
     }
 }
 
+// drawFaces writes straight into the Qt surface's pixels when its pen allows;
+// the picture must be the one that face-by-face polygon calls give, for every
+// pen and brush, faces with a corner out of range skipped either way.
+TEST(SurfaceAgreement, facesDrawnAtOnceMatchFaceByFacePolygons) {
+    constexpr int w = 320;
+    constexpr int h = 240;
+    struct Tools {
+        Pen pen;
+        Brush brush;
+    };
+    const Tools tools[] = {{Pen{1, kLine}, Brush::solid(kFace)},
+                           {Pen{1, kRed}, Brush::hollowBrush()},
+                           {Pen{3, kRed}, Brush::solid(kFace)}};
+    for (const float scale : {0.3f, 3.0f}) {
+        const Scena scene = projectedBunny(scale, w, h);
+        if (scene.faces.empty()) {
+            GTEST_SKIP() << "no bunny sample at " << kBunny;
+        }
+        std::vector<ProjectedVertex> projected;
+        for (const Vertex& v : scene.vertices) {
+            projected.push_back({v.screenX, v.screenY, v.depth});
+        }
+        std::vector<FaceCorners> faces;
+        collectFaceCorners(scene, DrawMode::Faces, faces);
+        faces[faces.size() / 2].corner[1] = static_cast<std::uint32_t>(projected.size());
+        for (const Tools& t : tools) {
+            QtImageSurface atOnce(w, h);
+            atOnce.selectPen(t.pen);
+            atOnce.selectBrush(t.brush);
+            drawFaces(faces, projected, atOnce);
+            QtImageSurface oneByOne(w, h);
+            oneByOne.selectPen(t.pen);
+            oneByOne.selectBrush(t.brush);
+            for (std::size_t k = 0; k < faces.size(); ++k) {
+                const FaceCorners& f = faces[k];
+                const std::size_t count = f.corner[3] == kNoCorner ? 3 : 4;
+                std::array<Point, 4> corners{};
+                bool known = true;
+                for (std::size_t i = 0; i < count; ++i) {
+                    known = known && f.corner[i] < projected.size();
+                    if (known) {
+                        corners[i] = Point{projected[f.corner[i]].x, projected[f.corner[i]].y};
+                    }
+                }
+                if (known) {
+                    oneByOne.polygon(std::span<const Point>(corners.data(), count));
+                }
+            }
+            EXPECT_TRUE(atOnce.image() == oneByOne.image())
+                << "scale " << scale << " pen " << t.pen.width;
+        }
+    }
+}
+
 TEST(SurfaceAgreement, directWritesAndPainterShareTheImageInDrawingOrder) {
     QtImageSurface surface(40, 20);
     const std::array<Point, 3> first{{{2, 2}, {30, 2}, {2, 18}}};

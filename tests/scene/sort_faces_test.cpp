@@ -211,6 +211,27 @@ TEST_F(SortFaces, matchesOneByOneInsertionOnLargeTiedLists) {
     }
 }
 
+// The list of an earlier order, of the same size, is written over in place:
+// nothing of it may survive into the new order.
+TEST_F(SortFaces, anOldListOfTheSameSizeLeavesNoTrace) {
+    std::mt19937 rng(99);
+    for (const std::size_t n : {1u, 2u, 7u, 150u}) {
+        std::vector<std::int32_t> depths(n);
+        for (auto& d : depths) {
+            d = static_cast<std::int32_t>(rng() % 9) - 4;
+        }
+        Scena s = sceneWithDepths(depths);
+        s.TRIEDENE_STENY.assign(n, SortedFace{12345, &s.faces[n - 1]});
+        s.orderFaces();
+        const std::vector<SortedFace> expected = insertOneByOne(s, depths);
+        ASSERT_EQ(s.TRIEDENE_STENY.size(), n);
+        for (std::size_t i = 0; i < n; ++i) {
+            ASSERT_EQ(s.TRIEDENE_STENY[i].face, expected[i].face) << n << " entry " << i;
+            ASSERT_EQ(s.TRIEDENE_STENY[i].depth, expected[i].depth) << n << " entry " << i;
+        }
+    }
+}
+
 TEST_F(SortFaces, rebuildsTheListOnEveryCall) {
     Scena s = sceneWithDepths({1, 2, 3});
     ASSERT_TRUE(s.sortFaces(report_).ok);
@@ -303,6 +324,36 @@ TEST_F(SortFaces, whateverIsPlantedUnderTheReportNameIsReplacedNotFollowedOrOpen
         EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(report_)));
         EXPECT_EQ(readFile(report_).rfind(kHeader, 0), 0u);
         EXPECT_EQ(readFile(elsewhere), "keep me\n");
+    }
+}
+
+// The report formatted into a kept buffer is the report line by line, whatever
+// the buffer held before (empty, longer, shorter), across the places where
+// positions and depths gain a digit and at the int32 limits.
+TEST(SortReportText, formattedIntoAKeptBufferLineByLine) {
+    constexpr auto kLow = std::numeric_limits<std::int32_t>::min();
+    constexpr auto kHigh = std::numeric_limits<std::int32_t>::max();
+    std::vector<std::int32_t> long120;
+    for (int i = 0; i < 120; ++i) {
+        long120.push_back(i * 97 - 5000);
+    }
+    const std::vector<std::vector<std::int32_t>> lists = {
+        {}, {0}, {kLow, kHigh, -1, 9, 10, -9, -10, 99, 100, -100}, long120, {7, 7}};
+    std::string kept;
+    for (const std::string& before : {std::string(), std::string(5000, 'x'), std::string(3, 'y')}) {
+        for (const auto& depths : lists) {
+            std::string want = kHeader;
+            for (std::size_t i = 0; i < depths.size(); ++i) {
+                want += "tr.stena " + std::to_string(i + 1) + " :  " + std::to_string(depths[i]) +
+                        " \n";
+            }
+            std::string fresh = before;
+            formatSortReportInto(depths, fresh);
+            EXPECT_EQ(fresh, want) << depths.size() << " entries over " << before.size();
+            formatSortReportInto(depths, kept);  // one buffer through every list
+            EXPECT_EQ(kept, want);
+            EXPECT_EQ(formatSortReport(depths), want);
+        }
     }
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "paths.h"
+#include "recording_surface.h"
 #include "render/qt/qt_surface.h"
 #include "scenes.h"
 #include "scratch_dir.h"
@@ -64,7 +66,38 @@ Scena wireCube() {
                       {1, 7}});
 }
 
+// A wavy height field of 70,200 triangles: enough faces for the two threads
+// to gather the depth order in halves.
+Scena heightField() {
+    constexpr int cols = 260;
+    constexpr int rows = 135;
+    Scena s;
+    s.faceModel = 1;
+    s.vertices.reserve((cols + 1) * (rows + 1));
+    for (int r = 0; r <= rows; ++r) {
+        for (int c = 0; c <= cols; ++c) {
+            const double h = 150.0 * std::sin(c * 0.11) * std::cos(r * 0.07);
+            s.vertices.push_back(
+                Vertex{c * 7 - 900, static_cast<std::int32_t>(h), r * 7 - 470, 0, 0, 0});
+        }
+    }
+    const auto v = [&](int r, int c) {
+        return &s.vertices[static_cast<std::size_t>(r * (cols + 1) + c)];
+    };
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < cols; ++c) {
+            s.faces.push_back({v(r, c), v(r, c + 1), v(r + 1, c + 1), nullptr});
+            s.faces.push_back({v(r, c), v(r + 1, c + 1), v(r + 1, c), nullptr});
+        }
+    }
+    s.vertexCount = static_cast<std::int32_t>(s.vertices.size());
+    s.faceCount = static_cast<std::int32_t>(s.faces.size());
+    s.computeCentre();
+    return s;
+}
+
 const Model kModels[] = {
+    {"heightField", heightField},
     {"dom", [] { return loadData("dom.dat"); }},
     {"bunny", [] { return loadData("samples/bunny.dat"); }},
     {"teapot", [] { return loadData("samples/teapot.dat"); }},
@@ -222,6 +255,62 @@ TEST_F(ParallelPaintTest, aFailedBackgroundReportReachesTheWriter) {
     ASSERT_EQ(statuses.size(), 1u);
     EXPECT_FALSE(statuses[0].ok);
     EXPECT_NE(statuses[0].message().find("rep.txt"), std::string::npos);
+}
+
+// A picture kept from one paint to the next is used again only while it fits:
+// of the size asked for and accepted by the memory surface; otherwise a new
+// one takes its place. The memory surface has its own bitmap back afterwards.
+TEST(KeptPictureTest, aKeptPictureIsUsedAgainOnlyWhileItFits) {
+    enum class Start { None, SameSize, OtherSize, Foreign };
+    struct Case {
+        Start start;
+        bool keepsTheSamePicture;
+    };
+    const Case cases[] = {{Start::None, false},
+                          {Start::SameSize, true},
+                          {Start::OtherSize, false},
+                          {Start::Foreign, false}};
+    QtImageSurface window(8, 8);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.start));
+        std::unique_ptr<Bitmap> kept;
+        switch (c.start) {
+            case Start::None:
+                break;
+            case Start::SameSize:
+                kept = window.createCompatibleBitmap(30, 20);
+                break;
+            case Start::OtherSize:
+                kept = window.createCompatibleBitmap(20, 30);
+                break;
+            case Start::Foreign:
+                kept = std::make_unique<testing::FakeBitmap>(30, 20, "foreign");
+                break;
+        }
+        const Bitmap* before = kept.get();
+        std::unique_ptr<DrawingSurface> memory = window.createCompatibleSurface();
+        auto& surface = dynamic_cast<QtImageSurface&>(*memory);
+        {
+            const KeptPictureSelection selection(window, memory.get(), kept, 30, 20);
+            ASSERT_TRUE(selection.selected());
+            ASSERT_NE(kept, nullptr);
+            // A replacement may well be allocated where its predecessor was,
+            // so only the kept one is told by its address.
+            if (c.keepsTheSamePicture) {
+                EXPECT_EQ(kept.get(), before);
+            }
+            EXPECT_EQ(kept->width(), 30);
+            EXPECT_EQ(kept->height(), 20);
+            EXPECT_EQ(&surface.image(), &dynamic_cast<QtBitmap&>(*kept).image());
+            EXPECT_EQ(surface.image().size(), QSize(30, 20));
+        }
+        EXPECT_EQ(surface.image().size(), QSize(1, 1));
+    }
+    // No memory surface, or a size no picture can have: nothing is selected.
+    std::unique_ptr<Bitmap> kept;
+    EXPECT_FALSE(KeptPictureSelection(window, nullptr, kept, 30, 20).selected());
+    std::unique_ptr<DrawingSurface> memory = window.createCompatibleSurface();
+    EXPECT_FALSE(KeptPictureSelection(window, memory.get(), kept, 0, 20).selected());
 }
 
 }  // namespace

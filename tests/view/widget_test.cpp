@@ -94,6 +94,12 @@ TEST_F(WidgetTest, paintNowLaysOutAndHandsTheSceneToTheDocument) {
     view->setDocument(nullptr);
     view->paintNow();
     EXPECT_EQ(doc.calls, 2);
+    // A picture handed out stays as it was when the next paint differs.
+    const QImage before = img.copy();
+    viewState().stereoMode = Screen::Stereo;
+    const QImage stereo = view->paintNow();
+    EXPECT_TRUE(img == before);
+    EXPECT_FALSE(stereo == before);
 }
 
 TEST_F(WidgetTest, tinyViewDrawsNothingAndDoesNotFail) {

@@ -138,10 +138,9 @@ QPainter* QtImageSurface::outlinePainter() {
     return p;
 }
 
-PixelView QtImageSurface::pixels() {
-    if (painter_.isActive() && viewValid_) {
-        return view_;
-    }
+PixelView QtImageSurface::lookUpPixels() {
+    // viewValid_ is only set between beginPainting and endPainting, so pixels()
+    // need not ask the painter whether it is active.
     if (!beginPainting()) {
         return {};
     }
@@ -263,6 +262,15 @@ void QtImageSurface::polygon(std::span<const Point> points) {
     if (QPainter* p = outlinePainter()) {
         p->drawPolygon(path.data(), static_cast<int>(corners.size()));
     }
+}
+
+bool QtImageSurface::polygonRaster(PolygonRaster& out) {
+    if (thickPen()) {
+        return false;
+    }
+    // What polygon() hands the rasteriser for a 1-pixel pen.
+    out = PolygonRaster{pixels(), toPixel(brush_.colour), !brush_.hollow, toPixel(pen_.colour)};
+    return true;
 }
 
 void QtImageSurface::ellipse(std::int32_t left, std::int32_t top, std::int32_t right,

@@ -86,6 +86,8 @@ class QtImageSurface final : public DrawingSurface {
     void lineTo(std::int32_t x, std::int32_t y) override;
     /// Fewer than 3 points draw nothing; points past the fourth are ignored.
     void polygon(std::span<const Point> points) override;
+    /// True while the pen is 1 pixel wide (painting begins if it has not).
+    bool polygonRaster(PolygonRaster& out) override;
     void ellipse(std::int32_t left, std::int32_t top, std::int32_t right,
                  std::int32_t bottom) override;
     void rectangle(std::int32_t left, std::int32_t top, std::int32_t right,
@@ -116,8 +118,9 @@ class QtImageSurface final : public DrawingSurface {
     void endPainting();
     /// The current target's pixels for direct writes (painting begins if it
     /// has not); empty when the target cannot be drawn on or is not
-    /// Format_RGB32. Looked up once per painting.
-    PixelView pixels();
+    /// Format_RGB32. Looked up once per painting; inline, as every shape asks.
+    PixelView pixels() { return viewValid_ ? view_ : lookUpPixels(); }
+    PixelView lookUpPixels();
     bool thickPen() const { return pen_.width > 1; }
     /// Painter with the selected pen and no brush, for thick outlines.
     QPainter* outlinePainter();

@@ -84,7 +84,9 @@ void CKELPRView::updateView() {
 QImage CKELPRView::paintNow() {
     layOutAndDraw();
     flushReports();
-    return backBuffer_.copy();
+    // Shared, not copied: the next paint gives the back buffer pixels of its
+    // own only if the caller still holds this picture.
+    return backBuffer_;
 }
 
 void CKELPRView::flushReports() {

@@ -61,9 +61,9 @@ class CKELPRView : public QFrame {
 
     /// Does synchronously what a platform paint does (scene to the document,
     /// layout from the current geometry, draw into the back buffer), waits
-    /// for the sort report (see flushReports) and returns a copy of the
-    /// clientW x clientH picture; null when the drawing area is empty. Works
-    /// without the widget being shown.
+    /// for the sort report (see flushReports) and returns the clientW x
+    /// clientH picture, which later paints leave as it is; null when the
+    /// drawing area is empty. Works without the widget being shown.
     QImage paintNow();
 
     /// Waits until every sort report of the paints so far is written, and
