@@ -14,12 +14,12 @@
 #include "app/about_box.h"
 #include "app/file_names.h"
 #include "app/main_frame.h"
-#include "app/png_encoding.h"
 #include "app/view_menu.h"
 #include "app/view_settings.h"
 #include "base/file_io.h"
 #include "import/model_check.h"
 #include "import/model_loader.h"
+#include "render/qt/png_encoding.h"
 #include "view/depth_readout.h"
 #include "view/qt/kelpr_view.h"
 #include "view/qt/picture_export.h"
@@ -260,19 +260,11 @@ CKELPRApp::Outcome CKELPRApp::render(const CommandLine& commandLine, std::ostrea
     const QImage image = view_->paintNow();
 
     const auto write = [&err](const QImage& picture, const std::string& name) {
-        const std::filesystem::path path = fsPath(bytesOf(name));
-        const QByteArray png = encodePng(picture);
-        if (png.isEmpty()) {
-            err << "kelpris: cannot encode the picture as PNG for " << path.string() << '\n';
-            return false;
-        }
-        const FileStatus written = writeFileAtomically(
-            path, std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
+        const FileStatus written = writePngFile(picture, fsPath(bytesOf(name)));
         if (!written) {
             err << "kelpris: " << written.message() << '\n';
-            return false;
         }
-        return true;
+        return static_cast<bool>(written);
     };
     if (commandLine.renderPath && !write(image, *commandLine.renderPath)) {
         return {false, 1};

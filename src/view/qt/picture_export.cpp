@@ -1,8 +1,10 @@
 #include "view/qt/picture_export.h"
 
+#include <QFile>
 #include <QPainter>
-#include <QSaveFile>
+#include <filesystem>
 
+#include "render/qt/png_encoding.h"
 #include "render/qt/qt_surface.h"
 #include "view/shading.h"
 #include "view/view_logic.h"
@@ -113,16 +115,11 @@ std::optional<QString> writePng(const QImage& image, const QString& path) {
     if (image.isNull()) {
         return QStringLiteral("%1: there is no picture to write").arg(path);
     }
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly)) {
-        return QStringLiteral("cannot write %1: %2").arg(path, out.errorString());
-    }
-    if (!image.save(&out, "PNG")) {
-        out.cancelWriting();
-        return QStringLiteral("cannot encode the picture as PNG into %1").arg(path);
-    }
-    if (!out.commit()) {
-        return QStringLiteral("cannot write %1: %2").arg(path, out.errorString());
+    // The name's bytes as the dialog gave them, unchanged to the system call.
+    const FileStatus written =
+        writePngFile(image, std::filesystem::path(QFile::encodeName(path).toStdString()));
+    if (!written) {
+        return QString::fromStdString(written.message());
     }
     return std::nullopt;
 }

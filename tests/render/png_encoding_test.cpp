@@ -8,7 +8,7 @@
 #include <QImageReader>
 #include <functional>
 
-#include "app/png_encoding.h"
+#include "render/qt/png_encoding.h"
 
 namespace kelpris {
 namespace {

@@ -7,11 +7,19 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <filesystem>
+
+#include "base/file_status.h"
 
 namespace kelpris {
 
 /// The PNG bytes of `image` (any format; alpha is dropped as in RGB32).
 /// Empty when the image is null or cannot be encoded.
 QByteArray encodePng(const QImage& image);
+
+/// Encodes `image` as encodePng does and writes it to `path` with the
+/// program's one atomic file writer (links followed, the system's reason on
+/// failure, no half-written file left behind).
+[[nodiscard]] FileStatus writePngFile(const QImage& image, const std::filesystem::path& path);
 
 }  // namespace kelpris

@@ -1,8 +1,11 @@
-#include "app/png_encoding.h"
+#include "render/qt/png_encoding.h"
 
 #include <QBuffer>
 #include <QImageWriter>
 #include <QList>
+#include <string_view>
+
+#include "base/file_io.h"
 
 namespace kelpris {
 
@@ -76,6 +79,15 @@ QByteArray encodePng(const QImage& image) {
         return {};
     }
     return bytes;
+}
+
+FileStatus writePngFile(const QImage& image, const std::filesystem::path& path) {
+    const QByteArray png = encodePng(image);
+    if (png.isEmpty()) {
+        return FileStatus::failure(path.string(), 0, "cannot encode the picture as PNG");
+    }
+    return writeFileAtomically(
+        path, std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
 }
 
 }  // namespace kelpris
