@@ -1,5 +1,6 @@
 #include "base/file_io.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -331,6 +332,31 @@ FileStatus readRegularFile(const fs::path& path, std::uintmax_t maxBytes, std::s
     if (std::string reason = readExactly(file.get(), out); !reason.empty()) {
         return readFailure(path, std::move(reason), out);
     }
+    return FileStatus::success(path.string());
+}
+
+FileStatus readFileHead(const fs::path& path, std::size_t headBytes, std::string& head,
+                        std::uintmax_t& size) {
+    Descriptor file;
+    if (std::string reason = openRegularFile(path, file, size); !reason.empty()) {
+        return readFailure(path, std::move(reason), head);
+    }
+    head.assign(static_cast<std::size_t>(std::min<std::uintmax_t>(size, headBytes)), '\0');
+    std::size_t got = 0;
+    while (got < head.size()) {
+        const ssize_t n = ::read(file.get(), head.data() + got, head.size() - got);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            return readFailure(path, withSystemReason("cannot read file", errno), head);
+        }
+        if (n == 0) {
+            break;  // shorter than its size said: the head is what there is
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    head.resize(got);
     return FileStatus::success(path.string());
 }
 

@@ -22,6 +22,13 @@ namespace kelpris {
 [[nodiscard]] FileStatus readRegularFile(const std::filesystem::path& path, std::uintmax_t maxBytes,
                                          std::string& out);
 
+/// Opens `path` as readRegularFile does and reads at most its first
+/// `headBytes` into `head` (fewer when the file is shorter), with the file's
+/// size in `size`: enough to tell a format by its first bytes without
+/// reading a large file whole. On failure `head` is empty.
+[[nodiscard]] FileStatus readFileHead(const std::filesystem::path& path, std::size_t headBytes,
+                                      std::string& head, std::uintmax_t& size);
+
 /// Opens `path` as readRegularFile does and reads nothing: the same
 /// refusals and reasons, success when the file could be read.
 [[nodiscard]] FileStatus checkRegularFile(const std::filesystem::path& path);

@@ -1,58 +1,15 @@
 #include "import/model_loader.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <new>
 #include <stdexcept>
 #include <string_view>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include "base/file_io.h"
 #include "scene/normalise.h"
 
 namespace kelpris::import {
 namespace {
-
-// Opens the file without blocking and reads its start; the reason on failure.
-std::string readHead(const std::filesystem::path& path, std::string& head, std::uint64_t& size) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return std::string("cannot open file: ") + std::strerror(errno);
-    }
-    struct stat info {};
-    std::string reason;
-    if (::fstat(fd, &info) != 0) {
-        reason = std::string("cannot read file: ") + std::strerror(errno);
-    } else if (S_ISDIR(info.st_mode)) {
-        reason = std::string("cannot read file: ") + std::strerror(EISDIR);
-    } else if (!S_ISREG(info.st_mode)) {
-        reason = "cannot read file: not a regular file";
-    } else {
-        size = static_cast<std::uint64_t>(info.st_size);
-        head.resize(static_cast<std::size_t>(std::min<std::uint64_t>(size, kHeadBytes)));
-        std::size_t got = 0;
-        while (got < head.size()) {
-            const ssize_t n =
-                ::pread(fd, head.data() + got, head.size() - got, static_cast<off_t>(got));
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            if (n <= 0) {
-                if (n < 0) {
-                    reason = std::string("cannot read file: ") + std::strerror(errno);
-                }
-                break;
-            }
-            got += static_cast<std::size_t>(n);
-        }
-        head.resize(got);
-    }
-    ::close(fd);
-    return reason;
-}
 
 LoadResult failure(std::string error, bool imported) {
     LoadResult result;
@@ -65,9 +22,9 @@ LoadResult importFile(const std::filesystem::path& path, const ImportOptions& op
                       const CancelToken* cancel, const ProgressFn& progress) {
     const std::string name = path.string();
     std::string head;
-    std::uint64_t size = 0;
-    if (std::string reason = readHead(path, head, size); !reason.empty()) {
-        return failure(name + ": " + reason, true);
+    std::uintmax_t size = 0;
+    if (const FileStatus status = readFileHead(path, kHeadBytes, head, size); !status) {
+        return failure(name + ": " + status.reason, true);
     }
     const ModelFormat format = detectFormat(head, lowerExtension(path));
     if (std::string reason = checkModelHead(head, size, format); !reason.empty()) {

@@ -31,6 +31,7 @@
 #include <assimp/Exporter.hpp>
 #include <assimp/Importer.hpp>
 
+#include "base/file_io.h"
 #include "import/child_import.h"
 #include "import/mesh_builder.h"
 #include "import/mesh_stream.h"
@@ -73,14 +74,9 @@ Affine toAffine(const aiMatrix4x4& m) {
 }
 
 std::string readHead(const std::filesystem::path& path) {
-    std::string head(kHeadBytes, '\0');
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return {};
-    }
-    const ssize_t got = ::pread(fd, head.data(), head.size(), 0);
-    ::close(fd);
-    head.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    std::string head;
+    std::uintmax_t size = 0;
+    static_cast<void>(kelpris::readFileHead(path, kHeadBytes, head, size));  // empty on failure
     return head;
 }
 

@@ -95,6 +95,22 @@ TEST_F(FileIoTest, readsRegularFilesExactlyAndRefusesEverythingElseWithoutBlocki
         EXPECT_EQ(status.path, c.path.string());
         EXPECT_EQ(status.reason, c.reason);
         EXPECT_EQ(out, c.ok ? contents(c.path) : "");
+
+        // The head reader opens alike and refuses alike; it reads at most
+        // the limit, so a large file is no failure for it.
+        std::string head = "stale";
+        std::uintmax_t size = 0;
+        const FileStatus headStatus = readFileHead(c.path, c.limit, head, size);
+        const bool growing = c.path == "/proc/self/status";
+        const bool tooLarge = c.reason.rfind("file too large", 0) == 0;
+        EXPECT_EQ(headStatus.ok, c.ok || tooLarge || growing);
+        if (headStatus.ok && !growing) {
+            EXPECT_EQ(head, contents(c.path).substr(0, c.limit));
+            EXPECT_EQ(size, contents(c.path).size());
+        } else if (!headStatus.ok) {
+            EXPECT_EQ(headStatus.reason, c.reason);
+            EXPECT_EQ(head, "");
+        }
     }
     ::close(sock);
 }
