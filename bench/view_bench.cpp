@@ -26,6 +26,7 @@
 #include "geometry/scene_projection.h"
 #include "render/qt/qt_surface.h"
 #include "render/scene_drawing.h"
+#include "scenes.h"
 #include "view/paint_worker.h"
 #include "view/report_writer.h"
 #include "view/view_logic.h"
@@ -37,36 +38,6 @@ namespace fs = std::filesystem;
 using kelpris::Scena;
 
 const fs::path kBunny = fs::path(KELPRIS_SOURCE_DIR) / "data" / "samples" / "bunny.dat";
-
-// A 250 x 200 grid of quads split into two triangles each: 100,000 faces.
-Scena heightField() {
-    constexpr int cols = 250;
-    constexpr int rows = 200;
-    Scena s;
-    s.faceModel = 1;
-    s.vertices.reserve((cols + 1) * (rows + 1));
-    for (int r = 0; r <= rows; ++r) {
-        for (int c = 0; c <= cols; ++c) {
-            const double h = 150.0 * std::sin(c * 0.11) * std::cos(r * 0.07);
-            s.vertices.push_back(
-                kelpris::Vertex{c * 8 - 1000, static_cast<std::int32_t>(h), r * 8 - 800, 0, 0, 0});
-        }
-    }
-    auto v = [&](int r, int c) {
-        return &s.vertices[static_cast<std::size_t>(r * (cols + 1) + c)];
-    };
-    s.faces.reserve(cols * rows * 2);
-    for (int r = 0; r < rows; ++r) {
-        for (int c = 0; c < cols; ++c) {
-            s.faces.push_back({v(r, c), v(r, c + 1), v(r + 1, c + 1), nullptr});
-            s.faces.push_back({v(r, c), v(r + 1, c + 1), v(r + 1, c), nullptr});
-        }
-    }
-    s.vertexCount = static_cast<std::int32_t>(s.vertices.size());
-    s.faceCount = static_cast<std::int32_t>(s.faces.size());
-    s.computeCentre();
-    return s;
-}
 
 double processCpuSeconds() {
     timespec t{};
@@ -129,10 +100,10 @@ void BM_StereoScreen_Bunny(benchmark::State& st) {
     paintScreen(st, loadBunny(st), kelpris::Screen::Stereo);
 }
 void BM_SetupScreen_100kFaces(benchmark::State& st) {
-    paintScreen(st, heightField(), kelpris::Screen::Setup);
+    paintScreen(st, kelpris::testing::heightField(250, 200, 8), kelpris::Screen::Setup);
 }
 void BM_StereoScreen_100kFaces(benchmark::State& st) {
-    paintScreen(st, heightField(), kelpris::Screen::Stereo);
+    paintScreen(st, kelpris::testing::heightField(250, 200, 8), kelpris::Screen::Stereo);
 }
 
 BENCHMARK(BM_SetupScreen_Bunny)->Unit(benchmark::kMillisecond)->UseRealTime();

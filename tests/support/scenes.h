@@ -2,6 +2,7 @@
 // Small scenes built in memory, for tests of projection, drawing and the
 // screens.
 
+#include <cmath>
 #include <cstdint>
 #include <initializer_list>
 #include <utility>
@@ -103,6 +104,37 @@ inline Scena squareEdges(std::int32_t h = 300) {
 /// One quad in the x/z plane around the origin.
 inline Scena squareFace(std::int32_t h = 300) {
     return faceScene({{-h, 0, -h}, {h, 0, -h}, {h, 0, h}, {-h, 0, h}}, {{1, 2, 3, 4}});
+}
+
+/// A wavy height field of cols x rows quads, each split into two triangles
+/// (2 * cols * rows faces), `spacing` model units apart and centred on the
+/// origin, with its centre computed: a large face model of known size.
+inline Scena heightField(int cols, int rows, int spacing) {
+    Scena s;
+    s.faceModel = 1;
+    s.vertices.reserve(static_cast<std::size_t>((cols + 1) * (rows + 1)));
+    for (int r = 0; r <= rows; ++r) {
+        for (int c = 0; c <= cols; ++c) {
+            const double h = 150.0 * std::sin(c * 0.11) * std::cos(r * 0.07);
+            s.vertices.push_back(Vertex{c * spacing - cols * spacing / 2,
+                                        static_cast<std::int32_t>(h),
+                                        r * spacing - rows * spacing / 2, 0, 0, 0});
+        }
+    }
+    const auto v = [&](int r, int c) {
+        return &s.vertices[static_cast<std::size_t>(r * (cols + 1) + c)];
+    };
+    s.faces.reserve(static_cast<std::size_t>(2 * cols * rows));
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < cols; ++c) {
+            s.faces.push_back({v(r, c), v(r, c + 1), v(r + 1, c + 1), nullptr});
+            s.faces.push_back({v(r, c), v(r + 1, c + 1), v(r + 1, c), nullptr});
+        }
+    }
+    s.vertexCount = static_cast<std::int32_t>(s.vertices.size());
+    s.faceCount = static_cast<std::int32_t>(s.faces.size());
+    s.computeCentre();
+    return s;
 }
 
 }  // namespace kelpris::testing

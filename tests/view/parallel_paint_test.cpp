@@ -66,38 +66,14 @@ Scena wireCube() {
                       {1, 7}});
 }
 
-// A wavy height field of 70,200 triangles: enough faces for the two threads
-// to gather the depth order in halves.
-Scena heightField() {
-    constexpr int cols = 260;
-    constexpr int rows = 135;
-    Scena s;
-    s.faceModel = 1;
-    s.vertices.reserve((cols + 1) * (rows + 1));
-    for (int r = 0; r <= rows; ++r) {
-        for (int c = 0; c <= cols; ++c) {
-            const double h = 150.0 * std::sin(c * 0.11) * std::cos(r * 0.07);
-            s.vertices.push_back(
-                Vertex{c * 7 - 900, static_cast<std::int32_t>(h), r * 7 - 470, 0, 0, 0});
-        }
-    }
-    const auto v = [&](int r, int c) {
-        return &s.vertices[static_cast<std::size_t>(r * (cols + 1) + c)];
-    };
-    for (int r = 0; r < rows; ++r) {
-        for (int c = 0; c < cols; ++c) {
-            s.faces.push_back({v(r, c), v(r, c + 1), v(r + 1, c + 1), nullptr});
-            s.faces.push_back({v(r, c), v(r + 1, c + 1), v(r + 1, c), nullptr});
-        }
-    }
-    s.vertexCount = static_cast<std::int32_t>(s.vertices.size());
-    s.faceCount = static_cast<std::int32_t>(s.faces.size());
-    s.computeCentre();
-    return s;
+// 70,200 triangles: enough faces for the two threads to gather the depth
+// order in halves.
+Scena largeHeightField() {
+    return heightField(260, 135, 7);
 }
 
 const Model kModels[] = {
-    {"heightField", heightField},
+    {"heightField", largeHeightField},
     {"dom", [] { return loadData("dom.dat"); }},
     {"bunny", [] { return loadData("samples/bunny.dat"); }},
     {"teapot", [] { return loadData("samples/teapot.dat"); }},
