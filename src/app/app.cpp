@@ -36,15 +36,15 @@ QByteArray bytesOf(const std::string& text) {
 
 constexpr const char* kUpAxisKey = "View/UpAxis";
 
-import::UpAxis storedUpAxis(){
+mesh::UpAxis storedUpAxis() {
     const QByteArray text = QSettings().value(QString::fromLatin1(kUpAxisKey)).toByteArray();
-return import::parseUpAxis(
-           std::string_view(text.constData(), static_cast<std::size_t>(text.size())))
-    .value_or(import::UpAxis::z);
-}  // namespace
+    return mesh::parseUpAxis(
+               std::string_view(text.constData(), static_cast<std::size_t>(text.size())))
+        .value_or(mesh::UpAxis::z);
+}
 
-void storeUpAxis(import::UpAxis axis) {
-    const char* text = axis == import::UpAxis::x ? "x" : axis == import::UpAxis::y ? "y" : "z";
+void storeUpAxis(mesh::UpAxis axis) {
+    const char* text = axis == mesh::UpAxis::x ? "x" : axis == mesh::UpAxis::y ? "y" : "z";
     QSettings().setValue(QString::fromLatin1(kUpAxisKey), QString::fromLatin1(text));
 }
 
@@ -60,7 +60,7 @@ QString startupProblem(const FileStatus& status) {
         .arg(dir, QString::fromStdString(status.message()));
 }
 
-}  // namespace kelpris
+}  // namespace
 
 QIcon applicationIcon() {
     QIcon icon;
@@ -156,7 +156,7 @@ bool CKELPRApp::openCommandLineFile(const CommandLine& commandLine, std::ostream
         return true;
     }
     const QByteArray path = bytesOf(*commandLine.file);
-    if (!commandLine.renderPath && import::isImportedModel(fsPath(path))) {
+    if (!commandLine.renderPath && mesh::isImportedModel(fsPath(path))) {
         if (const FileStatus readable = checkRegularFile(fsPath(path)); !readable) {
             err << "kelpris: " << readable.message() << '\n';
             return false;
@@ -291,9 +291,9 @@ void CKELPRApp::onAppAbout() {
 
 int printSceneInfo(const CommandLine& commandLine, std::ostream& out, std::ostream& err) {
     const std::string& path = *commandLine.viewer.infoFile;
-    import::ImportOptions options;
-    options.up = commandLine.up.value_or(import::UpAxis::z);
-    import::LoadResult loaded = import::loadModelFile(fsPath(bytesOf(path)), options);
+    mesh::ImportOptions options;
+    options.up = commandLine.up.value_or(mesh::UpAxis::z);
+    mesh::LoadResult loaded = mesh::loadModelFile(fsPath(bytesOf(path)), options);
     if (!loaded) {
         err << "kelpris: " << loaded.error << '\n';
         return 1;

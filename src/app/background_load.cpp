@@ -31,12 +31,12 @@ void BackgroundLoad::cancel() {
     }
 }
 
-void BackgroundLoad::start(const QByteArray& path, const import::ImportOptions& options) {
+void BackgroundLoad::start(const QByteArray& path, const mesh::ImportOptions& options) {
     abandon();
     const std::uint64_t generation = ++generation_;
-    token_ = std::make_unique<import::CancelToken>();
+    token_ = std::make_unique<mesh::CancelToken>();
     running_ = true;
-    const import::CancelToken* token = token_.get();
+    const mesh::CancelToken* token = token_.get();
     // The worker only posts to this object, which outlives it: the
     // destructor joins the thread, and posts left in the queue die with it.
     worker_ = std::thread([this, path, options, token, generation] {
@@ -50,8 +50,8 @@ void BackgroundLoad::start(const QByteArray& path, const import::ImportOptions& 
                 },
                 Qt::QueuedConnection);
         };
-        auto result = std::make_shared<import::LoadResult>(
-            import::loadModelFile(fsPath(path), options, token, onProgress));
+        auto result = std::make_shared<mesh::LoadResult>(
+            mesh::loadModelFile(fsPath(path), options, token, onProgress));
         const bool cancelled = token->cancelled();
         QMetaObject::invokeMethod(
             this,
@@ -63,7 +63,7 @@ void BackgroundLoad::start(const QByteArray& path, const import::ImportOptions& 
 }
 
 void BackgroundLoad::deliver(std::uint64_t generation, const QByteArray& path,
-                             const std::shared_ptr<import::LoadResult>& result, bool cancelled) {
+                             const std::shared_ptr<mesh::LoadResult>& result, bool cancelled) {
     if (generation != generation_) {
         return;
     }

@@ -21,7 +21,7 @@ class BackgroundLoad : public QObject {
     /// Called on this object's thread once the load has ended; `cancelled`
     /// when cancel() stopped it.
     using Finished =
-        std::function<void(const QByteArray& path, import::LoadResult&& result, bool cancelled)>;
+        std::function<void(const QByteArray& path, mesh::LoadResult&& result, bool cancelled)>;
 
     BackgroundLoad(Progress progress, Finished finished, QObject* parent = nullptr);
     /// Cancels a load still running and waits for its thread.
@@ -31,7 +31,7 @@ class BackgroundLoad : public QObject {
 
     /// Starts loading `path`; a load still running is cancelled first and
     /// its outcome never reported.
-    void start(const QByteArray& path, const import::ImportOptions& options);
+    void start(const QByteArray& path, const mesh::ImportOptions& options);
     /// Stops the running load (the importer's child is ended); its outcome
     /// is reported as cancelled.
     void cancel();
@@ -41,11 +41,11 @@ class BackgroundLoad : public QObject {
 
   private:
     void deliver(std::uint64_t generation, const QByteArray& path,
-                 const std::shared_ptr<import::LoadResult>& result, bool cancelled);
+                 const std::shared_ptr<mesh::LoadResult>& result, bool cancelled);
 
     Progress progress_;
     Finished finished_;
-    std::unique_ptr<import::CancelToken> token_;
+    std::unique_ptr<mesh::CancelToken> token_;
     std::thread worker_;
     std::uint64_t generation_ = 0;  // read and written on this object's thread only
     bool running_ = false;

@@ -174,7 +174,7 @@ std::optional<std::string> applyUp(const std::optional<std::string>& value, Comm
     if (!value) {
         return std::nullopt;
     }
-    out.up = import::parseUpAxis(*value);
+    out.up = mesh::parseUpAxis(*value);
     if (!out.up) {
         return "invalid --up '" + *value + "': expected x, y or z";
     }

@@ -31,7 +31,7 @@ struct CommandLine {
     std::optional<float> yaw;    ///< as given; the caller wraps it
     std::optional<float> pitch;  ///< as given; the caller clamps it
     Screen screen = Screen::Setup;
-    std::optional<import::UpAxis> up;  ///< for models whose file states none
+    std::optional<mesh::UpAxis> up;  ///< for models whose file states none
     std::optional<std::string> renderPath;
     std::optional<std::string> file;
     ViewerFlags viewer;  ///< glasses, shading, eye pictures, --info

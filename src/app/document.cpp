@@ -22,14 +22,14 @@ FileStatus CKELPRDoc::openDocument(const QByteArray& path) {
     if (!sink_ && scene == nullptr) {
         return FileStatus::failure(path.toStdString(), 0, "no view to show the model in");
     }
-    return adoptLoaded(path, import::loadModelFile(fsPath(path), importOptions_));
+    return adoptLoaded(path, mesh::loadModelFile(fsPath(path), importOptions_));
 }
 
 FileStatus CKELPRDoc::openDocument(const QString& path) {
     return isRepresentable(path) ? openDocument(nativeName(path)) : unrepresentable(path);
 }
 
-FileStatus CKELPRDoc::adoptLoaded(const QByteArray& path, import::LoadResult&& loaded) {
+FileStatus CKELPRDoc::adoptLoaded(const QByteArray& path, mesh::LoadResult&& loaded) {
     if (!sink_ && scene == nullptr) {
         return FileStatus::failure(path.toStdString(), 0, "no view to show the model in");
     }
@@ -45,7 +45,7 @@ FileStatus CKELPRDoc::adoptLoaded(const QByteArray& path, import::LoadResult&& l
     imported_ = loaded.imported;
     setPath(path);
     emit documentOpened(path_);
-    if (const std::string note = import::conversionNote(loaded.counts); !note.empty()) {
+    if (const std::string note = mesh::conversionNote(loaded.counts); !note.empty()) {
         emit conversionNoted(QString::fromStdString(note));
     }
     return FileStatus::success(fsPath(path).string());
@@ -57,7 +57,7 @@ void CKELPRDoc::newDocument() {
 
 bool CKELPRDoc::isSavableName(const QByteArray& path) {
     const std::filesystem::path name = fsPath(path);
-    return import::exportFormatFor(name) || !import::isImportedModel(name);
+    return mesh::exportFormatFor(name) || !mesh::isImportedModel(name);
 }
 
 FileStatus CKELPRDoc::saveDocumentAs(const QByteArray& path) {
@@ -66,9 +66,9 @@ FileStatus CKELPRDoc::saveDocumentAs(const QByteArray& path) {
     }
     const std::filesystem::path name = fsPath(path);
     FileStatus status;
-    if (const auto format = import::exportFormatFor(name)) {
-        status = import::exportScene(*scene, name, *format, importOptions_);
-    } else if (import::isImportedModel(name)) {
+    if (const auto format = mesh::exportFormatFor(name)) {
+        status = mesh::exportScene(*scene, name, *format, importOptions_);
+    } else if (mesh::isImportedModel(name)) {
         // A scene file under a model format's name would not open again.
         status = FileStatus::failure(name.string(), 0,
                                      "models can be saved only as .dat, .stl, .obj or .ply");

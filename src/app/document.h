@@ -33,67 +33,61 @@ class CKELPRDoc : public QObject, public SceneHolder {
     void setSceneSink(SceneSink sink) { sink_ = std::move(sink); }
 
     /// How model files other than scene files are read (up axis, importer).
-    import::ImportOptions& importOptions() { return importOptions_;
-}
+    mesh::ImportOptions& importOptions() { return importOptions_; }
 
-/// Loads `path` (the name's bytes, used as they are) through
-/// loadModelFile, in this thread, and shows it with adoptLoaded().
-[[nodiscard]] FileStatus
-openDocument(const QByteArray& path);
-/// The same for a name given as text; fails, saying so, when the text
-/// cannot stand for the real name (see isRepresentable).
-[[nodiscard]] FileStatus openDocument(const QString& path);
+    /// Loads `path` (the name's bytes, used as they are) through
+    /// loadModelFile, in this thread, and shows it with adoptLoaded().
+    [[nodiscard]] FileStatus openDocument(const QByteArray& path);
+    /// The same for a name given as text; fails, saying so, when the text
+    /// cannot stand for the real name (see isRepresentable).
+    [[nodiscard]] FileStatus openDocument(const QString& path);
 
-/// Shows a finished load of `path`: on success hands the scene to the
-/// sink, takes the file's name as the document title, emits
-/// documentOpened() and, when an import left something out,
-/// conversionNoted(). On failure the model shown, the title and the
-/// recent list are untouched and the status says why (file and line
-/// where known). Fails when there is nowhere to put the scene.
-[[nodiscard]] FileStatus adoptLoaded(const QByteArray& path, import::LoadResult&& loaded);
+    /// Shows a finished load of `path`: on success hands the scene to the
+    /// sink, takes the file's name as the document title, emits
+    /// documentOpened() and, when an import left something out,
+    /// conversionNoted(). On failure the model shown, the title and the
+    /// recent list are untouched and the status says why (file and line
+    /// where known). Fails when there is nowhere to put the scene.
+    [[nodiscard]] FileStatus adoptLoaded(const QByteArray& path, mesh::LoadResult&& loaded);
 
-/// Whether the model shown was read through the importer.
-bool isImported() const {
-    return imported_;
-}
+    /// Whether the model shown was read through the importer.
+    bool isImported() const { return imported_; }
 
-/// File New: the model stays; only the document becomes untitled.
-void newDocument();
+    /// File New: the model stays; only the document becomes untitled.
+    void newDocument();
 
-/// Writes the model shown to `path` (atomically) and, on success, makes
-/// `path` the document's file and emits documentOpened() so it joins the
-/// recent list. A name ending in .stl, .obj or .ply is written in that
-/// format, a name of another model format is refused, any other name
-/// gets a scene file. Nothing changes on failure.
-[[nodiscard]] FileStatus saveDocumentAs(const QByteArray& path);
-[[nodiscard]] FileStatus saveDocumentAs(const QString& path);
+    /// Writes the model shown to `path` (atomically) and, on success, makes
+    /// `path` the document's file and emits documentOpened() so it joins the
+    /// recent list. A name ending in .stl, .obj or .ply is written in that
+    /// format, a name of another model format is refused, any other name
+    /// gets a scene file. Nothing changes on failure.
+    [[nodiscard]] FileStatus saveDocumentAs(const QByteArray& path);
+    [[nodiscard]] FileStatus saveDocumentAs(const QString& path);
 
-/// Whether saveDocumentAs() can write a file of this name.
-static bool isSavableName(const QByteArray& path);
+    /// Whether saveDocumentAs() can write a file of this name.
+    static bool isSavableName(const QByteArray& path);
 
-/// "Untitled", or the file name without its directory.
-QString title() const;
-/// The document's file as text for showing, empty while untitled.
-QString path() const;
-/// The document's file as the system's bytes, empty while untitled.
-const QByteArray& nativePath() const {
-    return path_;
-}
+    /// "Untitled", or the file name without its directory.
+    QString title() const;
+    /// The document's file as text for showing, empty while untitled.
+    QString path() const;
+    /// The document's file as the system's bytes, empty while untitled.
+    const QByteArray& nativePath() const { return path_; }
 
-signals:
-void titleChanged(const QString& title);
-/// A file was opened or saved under a new name; for the recent list.
-void documentOpened(const QByteArray& path);
-/// What an import dropped or split, in a short sentence.
-void conversionNoted(const QString& note);
+  signals:
+    void titleChanged(const QString& title);
+    /// A file was opened or saved under a new name; for the recent list.
+    void documentOpened(const QByteArray& path);
+    /// What an import dropped or split, in a short sentence.
+    void conversionNoted(const QString& note);
 
-private:
-void setPath(const QByteArray& path);
+  private:
+    void setPath(const QByteArray& path);
 
-SceneSink sink_;
-QByteArray path_;
-import::ImportOptions importOptions_;
-bool imported_ = false;
-};  // namespace kelpris
+    SceneSink sink_;
+    QByteArray path_;
+    mesh::ImportOptions importOptions_;
+    bool imported_ = false;
+};
 
 }  // namespace kelpris

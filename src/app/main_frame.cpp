@@ -43,7 +43,7 @@ CMainFrame::CMainFrame(CKELPRDoc& document, RecentFileList& recent, Prompts& pro
     : QMainWindow(parent), document_(document), recent_(recent), prompts_(prompts) {
     loader_ = new BackgroundLoad(  // owned through Qt parenting
         [this](std::uint64_t done, std::uint64_t total) { showLoadProgress(done, total); },
-        [this](const QByteArray& path, import::LoadResult&& result, bool cancelled) {
+        [this](const QByteArray& path, mesh::LoadResult&& result, bool cancelled) {
             backgroundLoadEnded(path, std::move(result), cancelled);
         },
         this);
@@ -149,32 +149,32 @@ void CMainFrame::buildUpAxisMenu() {
     QMenu* menu = viewMenu_->addMenu(QStringLiteral("&Up Axis"));
     auto* group = new QActionGroup(menu);  // owned by the menu
     const struct {
-        import::UpAxis axis;
+        mesh::UpAxis axis;
         const char* text;
-    } items[] = {{import::UpAxis::x, "&X"}, {import::UpAxis::y, "&Y"}, {import::UpAxis::z, "&Z"}};
+    } items[] = {{mesh::UpAxis::x, "&X"}, {mesh::UpAxis::y, "&Y"}, {mesh::UpAxis::z, "&Z"}};
     for (const auto& item : items) {
         QAction* a = menu->addAction(QString::fromLatin1(item.text));
         a->setCheckable(true);
         a->setActionGroup(group);
         a->setStatusTip(
             QStringLiteral("The axis that points up in models whose file does not say"));
-        const import::UpAxis axis = item.axis;
+        const mesh::UpAxis axis = item.axis;
         connect(a, &QAction::triggered, this, [this, axis] { chooseUpAxis(axis); });
         upAxisActions_[static_cast<std::size_t>(axis)] = a;
     }
     setUpAxis(document_.importOptions().up);
 }
 
-QAction& CMainFrame::upAxisAction(import::UpAxis axis) const {
+QAction& CMainFrame::upAxisAction(mesh::UpAxis axis) const {
     return *upAxisActions_[static_cast<std::size_t>(axis)];
 }
 
-void CMainFrame::setUpAxis(import::UpAxis axis) {
+void CMainFrame::setUpAxis(mesh::UpAxis axis) {
     document_.importOptions().up = axis;
     upAxisAction(axis).setChecked(true);
 }
 
-void CMainFrame::chooseUpAxis(import::UpAxis axis) {
+void CMainFrame::chooseUpAxis(mesh::UpAxis axis) {
     const bool changed = document_.importOptions().up != axis;
     setUpAxis(axis);
     if (!changed) {
@@ -242,7 +242,7 @@ bool CMainFrame::openPath(const QByteArray& path, bool fromRecent) {
     // The newest open wins: a load still running would replace its model.
     loader_->abandon();
     progress_.reset();
-    if (import::isImportedModel(fsPath(path))) {
+    if (mesh::isImportedModel(fsPath(path))) {
         startBackgroundLoad(path, fromRecent);
         return true;
     }
@@ -294,7 +294,7 @@ void CMainFrame::showLoadProgress(std::uint64_t done, std::uint64_t total) {
     progress_->setValue(static_cast<int>(std::min(done, total) * kSteps / total));
 }
 
-void CMainFrame::backgroundLoadEnded(const QByteArray& path, import::LoadResult&& result,
+void CMainFrame::backgroundLoadEnded(const QByteArray& path, mesh::LoadResult&& result,
                                      bool cancelled) {
     progress_.reset();
     if (cancelled) {

@@ -60,7 +60,7 @@ class CMainFrame : public QMainWindow {
     QMenu& viewMenu() const { return *viewMenu_; }
     QMenu& helpMenu() const { return *helpMenu_; }
     /// The View > Up Axis item for `axis`.
-    QAction& upAxisAction(import::UpAxis axis) const;
+    QAction& upAxisAction(mesh::UpAxis axis) const;
 
     /// Opens `path` through the document; on failure tells the user and keeps
     /// the model shown. Returns whether the file was opened. A model read
@@ -82,7 +82,7 @@ class CMainFrame : public QMainWindow {
 
     /// The up axis for models whose file states none: checks its View menu
     /// item and tells the document; reloads nothing.
-    void setUpAxis(import::UpAxis axis);
+    void setUpAxis(mesh::UpAxis axis);
 
     /// File New: the document becomes untitled; the model, the angles and the
     /// screen stay, and the view is updated as after Open.
@@ -103,7 +103,7 @@ class CMainFrame : public QMainWindow {
     /// The recent list changed and should be stored.
     void recentFilesChanged();
     /// The user chose another up axis; to be remembered.
-    void upAxisChanged(import::UpAxis axis);
+    void upAxisChanged(mesh::UpAxis axis);
 
   protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -114,11 +114,11 @@ class CMainFrame : public QMainWindow {
     void buildUpAxisMenu();
     /// View > Up Axis: remembers the choice and reloads an imported model
     /// (or restarts the load on its way).
-    void chooseUpAxis(import::UpAxis axis);
+    void chooseUpAxis(mesh::UpAxis axis);
     [[nodiscard]] bool openPath(const QByteArray& path, bool fromRecent);
     void startBackgroundLoad(const QByteArray& path, bool fromRecent);
     void showLoadProgress(std::uint64_t done, std::uint64_t total);
-    void backgroundLoadEnded(const QByteArray& path, import::LoadResult&& result, bool cancelled);
+    void backgroundLoadEnded(const QByteArray& path, mesh::LoadResult&& result, bool cancelled);
     /// Drops a recent entry whose file is gone, after a failed open.
     void forgetIfGone(const QByteArray& path);
     /// A short message in the status line, which never blocks.

@@ -61,7 +61,7 @@ QString QtPrompts::savePath(QWidget* parent, const QString& suggested) {
 QStringList openFilters() {
     return {
         QStringLiteral("Scene files (*.dat)"),
-        QStringLiteral("3D models (%1)").arg(QString::fromStdString(import::openDialogPatterns())),
+        QStringLiteral("3D models (%1)").arg(QString::fromStdString(mesh::openDialogPatterns())),
         QStringLiteral("All files (*)")};
 }
 

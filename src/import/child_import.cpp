@@ -29,7 +29,7 @@
 #endif
 #endif
 
-namespace kelpris::import {
+namespace kelpris::mesh {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -444,9 +444,9 @@ ChildResult importInChild(const std::filesystem::path& path, const ChildSettings
     return result;
 }
 
-}  // namespace kelpris::import
+}  // namespace kelpris::mesh
 
-namespace kelpris::import {
+namespace kelpris::mesh {
 
 ExportResult exportInChild(const MeshModel& model, ExportFormat format, const std::string& name,
                            const ChildSettings& settings) {
@@ -528,4 +528,4 @@ ExportResult exportInChild(const MeshModel& model, ExportFormat format, const st
     return result;
 }
 
-}  // namespace kelpris::import
+}  // namespace kelpris::mesh

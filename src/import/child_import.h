@@ -15,7 +15,7 @@
 
 #include "import/mesh_builder.h"
 
-namespace kelpris::import {
+namespace kelpris::mesh {
 
 /// Lets another thread stop an import. The owner keeps it alive for the
 /// whole call; cancel() is safe from any thread and from a signal handler.
@@ -90,4 +90,4 @@ ExportResult exportInChild(const MeshModel& model, ExportFormat format, const st
 ChildResult importInChild(const std::filesystem::path& path, const ChildSettings& settings,
                           const CancelToken* cancel, const ProgressFn& progress);
 
-}  // namespace kelpris::import
+}  // namespace kelpris::mesh

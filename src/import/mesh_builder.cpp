@@ -4,7 +4,7 @@
 #include <cmath>
 #include <utility>
 
-namespace kelpris::import {
+namespace kelpris::mesh {
 namespace {
 
 // Bits of a coordinate as a joining key: -0 and +0 are the same point.
@@ -226,4 +226,4 @@ std::optional<MeshModel> MeshBuilder::finish() {
     return model;
 }
 
-}  // namespace kelpris::import
+}  // namespace kelpris::mesh

@@ -14,7 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace kelpris::import {
+namespace kelpris::mesh {
 
 /// The axis that points up in a model's own coordinates.
 enum class UpAxis { x, y, z };
@@ -110,4 +110,4 @@ class MeshBuilder {
     std::string message_;
 };
 
-}  // namespace kelpris::import
+}  // namespace kelpris::mesh

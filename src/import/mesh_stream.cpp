@@ -6,7 +6,7 @@
 #include <span>
 #include <string_view>
 
-namespace kelpris::import {
+namespace kelpris::mesh {
 namespace {
 
 constexpr std::string_view kModelMagic = "KLPMESH1";
@@ -273,4 +273,4 @@ StreamContent readStream(ByteSource& source, const StreamProgress& progress) {
     return content;
 }
 
-}  // namespace kelpris::import
+}  // namespace kelpris::mesh

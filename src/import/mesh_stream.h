@@ -20,7 +20,7 @@
 
 #include "import/mesh_builder.h"
 
-namespace kelpris::import {
+namespace kelpris::mesh {
 
 /// Why the importer produced no model.
 enum class ChildError : std::uint32_t {
@@ -94,4 +94,4 @@ struct FileAnswer {
 /// bytes that follow exactly, or an error report as readStream reads it.
 FileAnswer readFileAnswer(std::string_view answer);
 
-}  // namespace kelpris::import
+}  // namespace kelpris::mesh

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-namespace kelpris::import {
+namespace kelpris::mesh {
 namespace {
 
 constexpr std::array<std::string_view, 9> kExtensions = {"stl", "obj", "ply", "off", "gltf",
@@ -348,4 +348,4 @@ std::string checkModelHead(std::string_view head, std::uint64_t fileSize, ModelF
     }
 }
 
-}  // namespace kelpris::import
+}  // namespace kelpris::mesh

@@ -13,7 +13,7 @@
 
 #include "import/mesh_builder.h"
 
-namespace kelpris::import {
+namespace kelpris::mesh {
 
 enum class ModelFormat { unknown, stl, obj, ply, off, gltf, glb, threeMf, collada };
 
@@ -55,4 +55,4 @@ std::optional<UpAxis> statedUpAxis(ModelFormat format, std::string_view head) no
 /// go on, else the reason.
 std::string checkModelHead(std::string_view head, std::uint64_t fileSize, ModelFormat format);
 
-}  // namespace kelpris::import
+}  // namespace kelpris::mesh

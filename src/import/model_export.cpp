@@ -7,7 +7,7 @@
 #include "base/file_io.h"
 #include "import/model_check.h"
 
-namespace kelpris::import {
+namespace kelpris::mesh {
 namespace {
 
 // Index of `vertex` in the exported model, added on first use; false when it
@@ -112,4 +112,4 @@ FileStatus exportScene(const Scena& scene, const std::filesystem::path& path, Ex
     }
 }
 
-}  // namespace kelpris::import
+}  // namespace kelpris::mesh

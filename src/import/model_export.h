@@ -12,7 +12,7 @@
 #include "import/model_loader.h"
 #include "scene/scena.h"
 
-namespace kelpris::import {
+namespace kelpris::mesh {
 
 /// The export format a file name asks for by its extension (any case):
 /// .stl, .obj or .ply; nothing for every other name.
@@ -30,4 +30,4 @@ std::optional<MeshModel> meshOfScene(const Scena& scene);
 [[nodiscard]] FileStatus exportScene(const Scena& scene, const std::filesystem::path& path,
                                      ExportFormat format, const ImportOptions& options = {});
 
-}  // namespace kelpris::import
+}  // namespace kelpris::mesh

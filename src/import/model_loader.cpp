@@ -8,7 +8,7 @@
 #include "base/file_io.h"
 #include "scene/normalise.h"
 
-namespace kelpris::import {
+namespace kelpris::mesh {
 namespace {
 
 LoadResult failure(std::string error, bool imported) {
@@ -131,4 +131,4 @@ LoadResult loadModelFile(const std::filesystem::path& path, const ImportOptions&
     }
 }
 
-}  // namespace kelpris::import
+}  // namespace kelpris::mesh

@@ -33,7 +33,7 @@
 #include "import/model_check.h"
 #include "scene/scena.h"
 
-namespace kelpris::import {
+namespace kelpris::mesh {
 
 struct ImportOptions {
     UpAxis up = UpAxis::z;  ///< up axis of files that state none (--up)
@@ -65,4 +65,4 @@ std::string conversionNote(const ConversionCounts& counts);
 /// Nothing when an index is out of range.
 std::optional<Scena> buildScene(const MeshModel& model);
 
-}  // namespace kelpris::import
+}  // namespace kelpris::mesh

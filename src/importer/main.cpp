@@ -40,7 +40,7 @@
 
 namespace {
 
-using namespace kelpris::import;
+using namespace kelpris::mesh;
 using kelpris::importer::FolderIOSystem;
 
 static_assert(sizeof(aiVector3D) == 3 * sizeof(float), "positions are read as float triples");

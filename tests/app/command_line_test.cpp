@@ -105,10 +105,10 @@ TEST(CommandLineTest, upTakesOneAxisInEitherCase) {
     EXPECT_FALSE(parse({}).up);
     const struct {
         std::vector<std::string> args;
-        import::UpAxis axis;
-    } cases[] = {{{"--up", "x"}, import::UpAxis::x},
-                 {{"--up=Y"}, import::UpAxis::y},
-                 {{"m.stl", "--up", "z"}, import::UpAxis::z}};
+        mesh::UpAxis axis;
+    } cases[] = {{{"--up", "x"}, mesh::UpAxis::x},
+                 {{"--up=Y"}, mesh::UpAxis::y},
+                 {{"m.stl", "--up", "z"}, mesh::UpAxis::z}};
     for (const auto& c : cases) {
         const CommandLine cl = parse(c.args);
         ASSERT_EQ(cl.action, Action::Run) << cl.error;

@@ -221,12 +221,12 @@ TEST_F(FormatsTest, saveOfAModelFromAFormatThatCannotBeWrittenAsksForANewName) {
 }
 
 TEST_F(FormatsTest, upAxisMenuReloadsAnImportedModelAndIsRemembered) {
-    EXPECT_TRUE(frame().upAxisAction(import::UpAxis::z).isChecked());
+    EXPECT_TRUE(frame().upAxisAction(mesh::UpAxis::z).isChecked());
     ASSERT_TRUE(open(sample("house_faces.ply")));
     const std::vector<Vertex> zUp = scene().vertices;
     QSignalSpy opened(&doc(), &CKELPRDoc::documentOpened);
 
-    frame().upAxisAction(import::UpAxis::y).trigger();
+    frame().upAxisAction(mesh::UpAxis::y).trigger();
     waitForLoad();
     ASSERT_EQ(opened.count(), 1);
     ASSERT_EQ(scene().vertices.size(), zUp.size());
@@ -234,33 +234,33 @@ TEST_F(FormatsTest, upAxisMenuReloadsAnImportedModelAndIsRemembered) {
     EXPECT_EQ(scene().vertices[1].x, -zUp[1].x);
     EXPECT_EQ(scene().vertices[1].y, zUp[1].z);
     EXPECT_EQ(scene().vertices[1].z, zUp[1].y);
-    EXPECT_TRUE(frame().upAxisAction(import::UpAxis::y).isChecked());
+    EXPECT_TRUE(frame().upAxisAction(mesh::UpAxis::y).isChecked());
     EXPECT_EQ(QSettings().value(QStringLiteral("View/UpAxis")).toString(), QStringLiteral("y"));
 
     // A load on its way starts again with the new axis.
     ASSERT_TRUE(open(faceModel()));
     ASSERT_TRUE(frame().openFile(sample("house_faces.ply")));
-    frame().upAxisAction(import::UpAxis::z).trigger();
+    frame().upAxisAction(mesh::UpAxis::z).trigger();
     waitForLoad();
     EXPECT_EQ(scene().vertices[1].x, zUp[1].x);
     EXPECT_EQ(scene().vertices[1].z, zUp[1].z);
-    frame().upAxisAction(import::UpAxis::y).trigger();
+    frame().upAxisAction(mesh::UpAxis::y).trigger();
     waitForLoad();
 
     // A scene file has no up axis to choose: nothing reloads.
     ASSERT_TRUE(open(faceModel()));
     opened.clear();
-    frame().upAxisAction(import::UpAxis::x).trigger();
+    frame().upAxisAction(mesh::UpAxis::x).trigger();
     EXPECT_FALSE(frame().loading());
     EXPECT_EQ(opened.count(), 0);
-    EXPECT_EQ(doc().importOptions().up, import::UpAxis::x);
+    EXPECT_EQ(doc().importOptions().up, mesh::UpAxis::x);
 }
 
 TEST_F(FormatsTest, aRememberedUpAxisAppliesAtStartUnlessTheCommandLineSaysOtherwise) {
     QSettings().setValue(QStringLiteral("View/UpAxis"), QStringLiteral("x"));
     for (const auto& [given, expected] :
-         {std::pair{std::optional<import::UpAxis>{}, import::UpAxis::x},
-          std::pair{std::optional{import::UpAxis::y}, import::UpAxis::y}}) {
+         {std::pair{std::optional<mesh::UpAxis>{}, mesh::UpAxis::x},
+          std::pair{std::optional{mesh::UpAxis::y}, mesh::UpAxis::y}}) {
         CKELPRApp app(std::make_unique<RecordingPrompts>());
         CommandLine line;
         line.up = given;

@@ -17,7 +17,7 @@
 namespace {
 
 using namespace kelpris;
-using namespace kelpris::import;
+using namespace kelpris::mesh;
 
 using fuzz::inRange;
 using fuzz::isVertexOf;

@@ -13,7 +13,7 @@
 #include "import/model_loader.h"
 #include "import_test_support.h"
 
-namespace kelpris::import {
+namespace kelpris::mesh {
 namespace {
 
 using testing::ImportTest;
@@ -114,4 +114,4 @@ TEST_F(ChildTest, LibraryLoopsAndRunawayAllocationsStayInTheChild) {
 }
 
 }  // namespace
-}  // namespace kelpris::import
+}  // namespace kelpris::mesh

@@ -24,7 +24,7 @@
 
 namespace {
 
-using namespace kelpris::import;
+using namespace kelpris::mesh;
 
 void send(const std::vector<std::byte>& bytes) {
     std::size_t done = 0;

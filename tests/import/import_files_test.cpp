@@ -17,7 +17,7 @@
 #include "import/model_loader.h"
 #include "import_test_support.h"
 
-namespace kelpris::import {
+namespace kelpris::mesh {
 namespace {
 
 using testing::ImportTest;
@@ -279,9 +279,9 @@ TEST_F(ImportTest, ReferencedFilesMustBeRegularFilesInTheModelsFolder) {
 }
 
 }  // namespace
-}  // namespace kelpris::import
+}  // namespace kelpris::mesh
 
-namespace kelpris::import {
+namespace kelpris::mesh {
 namespace {
 
 // A pyramid on a square base (one quad, four triangles) in every format that
@@ -339,4 +339,4 @@ TEST_F(ImportTest, TheSameModelInEveryFormatIsTheSameScene) {
 }
 
 }  // namespace
-}  // namespace kelpris::import
+}  // namespace kelpris::mesh

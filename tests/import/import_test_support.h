@@ -10,7 +10,7 @@
 
 #include "import/model_loader.h"
 
-namespace kelpris::import::testing {
+namespace kelpris::mesh::testing {
 
 inline const std::filesystem::path kSamples = KELPRIS_SAMPLES_DIR;
 
@@ -41,4 +41,4 @@ class ImportTest : public ::testing::Test {
     ImportOptions options;
 };
 
-}  // namespace kelpris::import::testing
+}  // namespace kelpris::mesh::testing

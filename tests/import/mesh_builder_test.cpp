@@ -10,7 +10,7 @@
 #include "import/mesh_builder.h"
 #include "import/model_loader.h"
 
-namespace kelpris::import {
+namespace kelpris::mesh {
 namespace {
 
 using Corners = std::vector<std::uint32_t>;
@@ -183,4 +183,4 @@ TEST(MeshBuilder, ParsesUpAxisNames) {
 }
 
 }  // namespace
-}  // namespace kelpris::import
+}  // namespace kelpris::mesh

@@ -9,7 +9,7 @@
 
 #include "import/mesh_stream.h"
 
-namespace kelpris::import {
+namespace kelpris::mesh {
 namespace {
 
 using Bytes = std::vector<std::byte>;
@@ -157,4 +157,4 @@ TEST(MeshStream, ProgressReachesTheAnnouncedTotal) {
 }
 
 }  // namespace
-}  // namespace kelpris::import
+}  // namespace kelpris::mesh

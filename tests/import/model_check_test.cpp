@@ -8,7 +8,7 @@
 
 #include "import/model_check.h"
 
-namespace kelpris::import {
+namespace kelpris::mesh {
 namespace {
 
 std::string binaryStl(std::uint32_t triangles, std::size_t bodyBytes, const char* start = "") {
@@ -166,4 +166,4 @@ TEST(ModelCheck, ExtensionsComeFromOneList) {
 }
 
 }  // namespace
-}  // namespace kelpris::import
+}  // namespace kelpris::mesh

@@ -10,7 +10,7 @@
 #include "import/model_export.h"
 #include "import_test_support.h"
 
-namespace kelpris::import {
+namespace kelpris::mesh {
 namespace {
 
 using testing::ImportTest;
@@ -130,4 +130,4 @@ TEST_F(ExportTest, OnlyUsedVerticesAreExportedInOrderOfFirstUse) {
 }
 
 }  // namespace
-}  // namespace kelpris::import
+}  // namespace kelpris::mesh
