@@ -44,8 +44,9 @@ mesh::UpAxis storedUpAxis() {
 }
 
 void storeUpAxis(mesh::UpAxis axis) {
-    const char* text = axis == mesh::UpAxis::x ? "x" : axis == mesh::UpAxis::y ? "y" : "z";
-    QSettings().setValue(QString::fromLatin1(kUpAxisKey), QString::fromLatin1(text));
+    const std::string_view text = mesh::upAxisName(axis);
+    QSettings().setValue(QString::fromLatin1(kUpAxisKey),
+                         QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 QString startupProblem(const FileStatus& status) {
@@ -292,14 +293,14 @@ void CKELPRApp::onAppAbout() {
 int printSceneInfo(const CommandLine& commandLine, std::ostream& out, std::ostream& err) {
     const std::string& path = *commandLine.viewer.infoFile;
     mesh::ImportOptions options;
-    options.up = commandLine.up.value_or(mesh::UpAxis::z);
-    mesh::LoadResult loaded = mesh::loadModelFile(fsPath(bytesOf(path)), options);
+    options.up = commandLine.up.value_or(mesh::UpAxis::automatic);
+    Result<mesh::LoadedModel> loaded = mesh::loadModelFile(fsPath(bytesOf(path)), options);
     if (!loaded) {
-        err << "kelpris: " << loaded.error << '\n';
+        err << "kelpris: " << loaded.message() << '\n';
         return 1;
     }
     ViewState state;
-    state.scene = std::make_unique<Scena>(std::move(loaded.scene));
+    state.scene = std::make_unique<Scena>(std::move(loaded->scene));
     if (commandLine.yaw) {
         state.yaw = wrapAngle(*commandLine.yaw);
     }
@@ -308,6 +309,11 @@ int printSceneInfo(const CommandLine& commandLine, std::ostream& out, std::ostre
     }
     out << sceneInfo(state, path, commandLine.width.value_or(kRenderDefaultWidth),
                      commandLine.height.value_or(kRenderDefaultHeight));
+    if (loaded->imported) {
+        const std::string note = mesh::conversionNote(loaded->counts);
+        out << "up axis: " << mesh::upAxisName(loaded->up) << '\n'
+            << "conversion: " << (note.empty() ? "nothing left out" : note) << '\n';
+    }
     return out ? 0 : 1;
 }
 

@@ -50,7 +50,7 @@ void BackgroundLoad::start(const QByteArray& path, const mesh::ImportOptions& op
                 },
                 Qt::QueuedConnection);
         };
-        auto result = std::make_shared<mesh::LoadResult>(
+        auto result = std::make_shared<Result<mesh::LoadedModel>>(
             mesh::loadModelFile(fsPath(path), options, token, onProgress));
         const bool cancelled = token->cancelled();
         QMetaObject::invokeMethod(
@@ -63,7 +63,8 @@ void BackgroundLoad::start(const QByteArray& path, const mesh::ImportOptions& op
 }
 
 void BackgroundLoad::deliver(std::uint64_t generation, const QByteArray& path,
-                             const std::shared_ptr<mesh::LoadResult>& result, bool cancelled) {
+                             const std::shared_ptr<Result<mesh::LoadedModel>>& result,
+                             bool cancelled) {
     if (generation != generation_) {
         return;
     }

@@ -21,7 +21,8 @@ class BackgroundLoad : public QObject {
     /// Called on this object's thread once the load has ended; `cancelled`
     /// when cancel() stopped it.
     using Finished =
-        std::function<void(const QByteArray& path, mesh::LoadResult&& result, bool cancelled)>;
+        std::function<void(const QByteArray& path, Result<mesh::LoadedModel>&& result,
+                           bool cancelled)>;
 
     BackgroundLoad(Progress progress, Finished finished, QObject* parent = nullptr);
     /// Cancels a load still running and waits for its thread.
@@ -41,7 +42,7 @@ class BackgroundLoad : public QObject {
 
   private:
     void deliver(std::uint64_t generation, const QByteArray& path,
-                 const std::shared_ptr<mesh::LoadResult>& result, bool cancelled);
+                 const std::shared_ptr<Result<mesh::LoadedModel>>& result, bool cancelled);
 
     Progress progress_;
     Finished finished_;

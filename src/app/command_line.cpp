@@ -176,7 +176,7 @@ std::optional<std::string> applyUp(const std::optional<std::string>& value, Comm
     }
     out.up = mesh::parseUpAxis(*value);
     if (!out.up) {
-        return "invalid --up '" + *value + "': expected x, y or z";
+        return "invalid --up '" + *value + "': expected x, y, z or auto";
     }
     return std::nullopt;
 }
@@ -309,7 +309,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
 
 std::string usageText() {
     return "Usage: kelpris [--size WxH] [--yaw RADIANS] [--pitch RADIANS]\n"
-           "               [--screen setup|stereo] [--up x|y|z] [--render PNG] [FILE]\n"
+           "               [--screen setup|stereo] [--up x|y|z|auto] [--render PNG] [FILE]\n"
            "               [--glasses PAIR] [--swap-eyes] [--shading flat|lit]\n"
            "               [--render-pair LEFT RIGHT] [--render-sbs PNG]\n"
            "       kelpris [--size WxH] [--yaw RADIANS] [--pitch RADIANS] --info FILE\n"
@@ -323,6 +323,8 @@ std::string usageText() {
            "  --yaw RADIANS     starting azimuth, wrapped into [0, 2*pi]\n"
            "  --pitch RADIANS   starting zenith angle, clamped into [pi/4, 3*pi/4]\n"
            "  --screen S        start on the setup (default) or the stereo screen\n"
+           "  --up AXIS         the axis up in models whose file states none: x, y, z,\n"
+           "                    or auto for the format's custom (STL z; OBJ, PLY, OFF y)\n"
            "  --render PNG      draw the screen into PNG without opening a window\n" +
            std::string(kViewerUsage) +
            "  --help            show this text\n"

@@ -1,7 +1,7 @@
 #pragma once
 // The program's command line:
 //   kelpris [--size WxH] [--yaw RADIANS] [--pitch RADIANS]
-//           [--screen setup|stereo] [--up x|y|z] [--render PNG] [FILE]
+//           [--screen setup|stereo] [--up x|y|z|auto] [--render PNG] [FILE]
 // plus --help and --version. Platform-free so it can be tested on its own.
 
 #include <optional>

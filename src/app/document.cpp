@@ -29,23 +29,22 @@ FileStatus CKELPRDoc::openDocument(const QString& path) {
     return isRepresentable(path) ? openDocument(nativeName(path)) : unrepresentable(path);
 }
 
-FileStatus CKELPRDoc::adoptLoaded(const QByteArray& path, mesh::LoadResult&& loaded) {
+FileStatus CKELPRDoc::adoptLoaded(const QByteArray& path, Result<mesh::LoadedModel>&& loaded) {
     if (!sink_ && scene == nullptr) {
         return FileStatus::failure(path.toStdString(), 0, "no view to show the model in");
     }
     if (!loaded) {
-        // The error names the file (and the line) itself.
-        return FileStatus::failure(std::string(), 0, std::move(loaded.error));
+        return loaded.status();
     }
     if (sink_) {
-        sink_(std::move(loaded.scene));
+        sink_(std::move(loaded->scene));
     } else {
-        *scene = std::move(loaded.scene);
+        *scene = std::move(loaded->scene);
     }
-    imported_ = loaded.imported;
+    imported_ = loaded->imported;
     setPath(path);
     emit documentOpened(path_);
-    if (const std::string note = mesh::conversionNote(loaded.counts); !note.empty()) {
+    if (const std::string note = mesh::conversionNote(loaded->counts); !note.empty()) {
         emit conversionNoted(QString::fromStdString(note));
     }
     return FileStatus::success(fsPath(path).string());
@@ -67,7 +66,7 @@ FileStatus CKELPRDoc::saveDocumentAs(const QByteArray& path) {
     const std::filesystem::path name = fsPath(path);
     FileStatus status;
     if (const auto format = mesh::exportFormatFor(name)) {
-        status = mesh::exportScene(*scene, name, *format, importOptions_);
+        status = mesh::exportScene(*scene, name, *format);
     } else if (mesh::isImportedModel(name)) {
         // A scene file under a model format's name would not open again.
         status = FileStatus::failure(name.string(), 0,

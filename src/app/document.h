@@ -48,7 +48,8 @@ class CKELPRDoc : public QObject, public SceneHolder {
     /// conversionNoted(). On failure the model shown, the title and the
     /// recent list are untouched and the status says why (file and line
     /// where known). Fails when there is nowhere to put the scene.
-    [[nodiscard]] FileStatus adoptLoaded(const QByteArray& path, mesh::LoadResult&& loaded);
+    [[nodiscard]] FileStatus adoptLoaded(const QByteArray& path,
+                                         Result<mesh::LoadedModel>&& loaded);
 
     /// Whether the model shown was read through the importer.
     bool isImported() const { return imported_; }

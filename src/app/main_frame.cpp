@@ -43,7 +43,7 @@ CMainFrame::CMainFrame(CKELPRDoc& document, RecentFileList& recent, Prompts& pro
     : QMainWindow(parent), document_(document), recent_(recent), prompts_(prompts) {
     loader_ = new BackgroundLoad(  // owned through Qt parenting
         [this](std::uint64_t done, std::uint64_t total) { showLoadProgress(done, total); },
-        [this](const QByteArray& path, mesh::LoadResult&& result, bool cancelled) {
+        [this](const QByteArray& path, Result<mesh::LoadedModel>&& result, bool cancelled) {
             backgroundLoadEnded(path, std::move(result), cancelled);
         },
         this);
@@ -171,7 +171,11 @@ QAction& CMainFrame::upAxisAction(mesh::UpAxis axis) const {
 
 void CMainFrame::setUpAxis(mesh::UpAxis axis) {
     document_.importOptions().up = axis;
-    upAxisAction(axis).setChecked(true);
+    if (axis != mesh::UpAxis::automatic) {
+        upAxisAction(axis).setChecked(true);
+    } else if (QAction* checked = upAxisActions_[0]->actionGroup()->checkedAction()) {
+        checked->setChecked(false);  // by format: none of the three
+    }
 }
 
 void CMainFrame::chooseUpAxis(mesh::UpAxis axis) {
@@ -294,7 +298,7 @@ void CMainFrame::showLoadProgress(std::uint64_t done, std::uint64_t total) {
     progress_->setValue(static_cast<int>(std::min(done, total) * kSteps / total));
 }
 
-void CMainFrame::backgroundLoadEnded(const QByteArray& path, mesh::LoadResult&& result,
+void CMainFrame::backgroundLoadEnded(const QByteArray& path, Result<mesh::LoadedModel>&& result,
                                      bool cancelled) {
     progress_.reset();
     if (cancelled) {

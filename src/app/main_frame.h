@@ -118,7 +118,8 @@ class CMainFrame : public QMainWindow {
     [[nodiscard]] bool openPath(const QByteArray& path, bool fromRecent);
     void startBackgroundLoad(const QByteArray& path, bool fromRecent);
     void showLoadProgress(std::uint64_t done, std::uint64_t total);
-    void backgroundLoadEnded(const QByteArray& path, mesh::LoadResult&& result, bool cancelled);
+    void backgroundLoadEnded(const QByteArray& path, Result<mesh::LoadedModel>&& result,
+                             bool cancelled);
     /// Drops a recent entry whose file is gone, after a failed open.
     void forgetIfGone(const QByteArray& path);
     /// A short message in the status line, which never blocks.

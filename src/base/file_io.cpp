@@ -19,30 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-/// Owns one file descriptor.
-class Descriptor {
-  public:
-    explicit Descriptor(int fd = -1) noexcept : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    int get() const noexcept { return fd_; }
-    bool valid() const noexcept { return fd_ >= 0; }
-    void reset(int fd) noexcept {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-        fd_ = fd;
-    }
-
-  private:
-    int fd_;
-};
-
 /// Removes a named temporary unless it was renamed into place.
 class TemporaryName {
   public:
@@ -99,7 +75,7 @@ std::string readExactly(int fd, std::string& out) {
 }
 
 /// Opens `path` for reading if it is a regular file; "" or the reason.
-std::string openRegularFile(const fs::path& path, Descriptor& file, std::uintmax_t& size) {
+std::string openForReading(const fs::path& path, FileDescriptor& file, std::uintmax_t& size) {
     // O_NONBLOCK: opening a FIFO without a writer must not wait for one.
     file.reset(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!file.valid()) {
@@ -226,7 +202,7 @@ void removeStaleTemporaries(const fs::path& folder, const fs::path& target) {
 
 /// Creates the temporary in `folder`: unnamed where the file system can,
 /// else under a fresh name recorded in `name`.
-std::string createTemporary(const fs::path& folder, const fs::path& target, Descriptor& out,
+std::string createTemporary(const fs::path& folder, const fs::path& target, FileDescriptor& out,
                             TemporaryName& name) {
     out.reset(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
     if (out.valid()) {
@@ -260,8 +236,12 @@ std::string nameTemporary(int fd, const fs::path& folder, const fs::path& target
     return {};
 }
 
-std::string fillTemporary(int fd, std::string_view bytes, mode_t keepMode, Durability durability) {
-    if (const int err = file_io_detail::writeAll(fd, bytes); err != 0) {
+std::string fillTemporary(int fd, const FileProducer& produce, mode_t keepMode,
+                          Durability durability) {
+    const ByteSink sink = [fd](std::string_view bytes) {
+        return file_io_detail::writeAll(fd, bytes);
+    };
+    if (const int err = produce(sink); err != 0) {
         return withSystemReason("cannot write", err);
     }
     if (keepMode != 0 && ::fchmod(fd, keepMode) != 0) {
@@ -275,7 +255,7 @@ std::string fillTemporary(int fd, std::string_view bytes, mode_t keepMode, Durab
 }
 
 std::string syncFolder(const fs::path& folder) {
-    Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!dir.valid()) {
         return withSystemReason("written, but the folder cannot be synced", errno);
     }
@@ -285,7 +265,7 @@ std::string syncFolder(const fs::path& folder) {
     return {};
 }
 
-std::string replaceAtomically(const fs::path& target, std::string_view bytes,
+std::string replaceAtomically(const fs::path& target, const FileProducer& produce,
                               Durability durability) {
     mode_t keepMode = 0;
     if (std::string reason = checkReplaceable(target, keepMode); !reason.empty()) {
@@ -293,12 +273,12 @@ std::string replaceAtomically(const fs::path& target, std::string_view bytes,
     }
     const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
     removeStaleTemporaries(folder, target);
-    Descriptor file;
+    FileDescriptor file;
     TemporaryName name;
     if (std::string reason = createTemporary(folder, target, file, name); !reason.empty()) {
         return reason;
     }
-    if (std::string reason = fillTemporary(file.get(), bytes, keepMode, durability);
+    if (std::string reason = fillTemporary(file.get(), produce, keepMode, durability);
         !reason.empty()) {
         return reason;
     }
@@ -317,9 +297,9 @@ std::string replaceAtomically(const fs::path& target, std::string_view bytes,
 }  // namespace
 
 FileStatus readRegularFile(const fs::path& path, std::uintmax_t maxBytes, std::string& out) {
-    Descriptor file;
+    FileDescriptor file;
     std::uintmax_t size = 0;
-    if (std::string reason = openRegularFile(path, file, size); !reason.empty()) {
+    if (std::string reason = openForReading(path, file, size); !reason.empty()) {
         return readFailure(path, std::move(reason), out);
     }
     if (size > maxBytes) {
@@ -337,8 +317,8 @@ FileStatus readRegularFile(const fs::path& path, std::uintmax_t maxBytes, std::s
 
 FileStatus readFileHead(const fs::path& path, std::size_t headBytes, std::string& head,
                         std::uintmax_t& size) {
-    Descriptor file;
-    if (std::string reason = openRegularFile(path, file, size); !reason.empty()) {
+    FileDescriptor file;
+    if (std::string reason = openForReading(path, file, size); !reason.empty()) {
         return readFailure(path, std::move(reason), head);
     }
     head.assign(static_cast<std::size_t>(std::min<std::uintmax_t>(size, headBytes)), '\0');
@@ -360,16 +340,34 @@ FileStatus readFileHead(const fs::path& path, std::size_t headBytes, std::string
     return FileStatus::success(path.string());
 }
 
-FileStatus checkRegularFile(const fs::path& path) {
-    Descriptor file;
-    std::uintmax_t size = 0;
-    if (std::string reason = openRegularFile(path, file, size); !reason.empty()) {
+void FileDescriptor::reset(int fd) noexcept {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+    fd_ = fd;
+}
+
+FileStatus openRegularFile(const fs::path& path, FileDescriptor& file, std::uintmax_t& size) {
+    if (std::string reason = openForReading(path, file, size); !reason.empty()) {
+        file.reset();
         return FileStatus::failure(path.string(), 0, std::move(reason));
     }
     return FileStatus::success(path.string());
 }
 
+FileStatus checkRegularFile(const fs::path& path) {
+    FileDescriptor file;
+    std::uintmax_t size = 0;
+    return openRegularFile(path, file, size);
+}
+
 FileStatus writeFileAtomically(const fs::path& path, std::string_view bytes, LinkPolicy policy,
+                               Durability durability) {
+    return writeFileAtomically(
+        path, [bytes](const ByteSink& sink) { return sink(bytes); }, policy, durability);
+}
+
+FileStatus writeFileAtomically(const fs::path& path, const FileProducer& produce, LinkPolicy policy,
                                Durability durability) {
     const std::string shown = shownPath(path).string();
     if (path.empty() || !path.has_filename()) {
@@ -382,7 +380,7 @@ FileStatus writeFileAtomically(const fs::path& path, std::string_view bytes, Lin
             return FileStatus::failure(shown, 0, std::move(reason));
         }
     }
-    if (std::string reason = replaceAtomically(target, bytes, durability); !reason.empty()) {
+    if (std::string reason = replaceAtomically(target, produce, durability); !reason.empty()) {
         return FileStatus::failure(shown, 0, std::move(reason));
     }
     return FileStatus::success(shown);

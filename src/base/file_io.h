@@ -5,12 +5,40 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "base/file_status.h"
 
 namespace kelpris {
+
+/// Owns one file descriptor and closes it.
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int fd = -1) noexcept : fd_(fd) {}
+    FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept {
+        if (this != &other) {
+            reset(std::exchange(other.fd_, -1));
+        }
+        return *this;
+    }
+    ~FileDescriptor() { reset(); }
+    int get() const noexcept { return fd_; }
+    bool valid() const noexcept { return fd_ >= 0; }
+    void reset(int fd = -1) noexcept;
+
+  private:
+    int fd_;
+};
+
+/// Opens `path` for reading as readRegularFile does (never blocking, only a
+/// regular file) and leaves it open in `file`, its size in `size`, for a
+/// reader that takes it piece by piece.
+[[nodiscard]] FileStatus openRegularFile(const std::filesystem::path& path, FileDescriptor& file,
+                                         std::uintmax_t& size);
 
 /// Reads the regular file `path` whole into `out`. The file is opened without
 /// blocking, and anything but a regular file (a FIFO, socket, device or
@@ -61,6 +89,20 @@ enum class Durability {
 /// system's reason.
 [[nodiscard]] FileStatus writeFileAtomically(const std::filesystem::path& path,
                                              std::string_view bytes,
+                                             LinkPolicy policy = LinkPolicy::FollowLinks,
+                                             Durability durability = Durability::Synced);
+
+/// Hands the bytes of a file to its writer piece by piece: returns 0, or the
+/// errno of a failed write.
+using ByteSink = std::function<int(std::string_view bytes)>;
+/// Writes a whole file through the sink it is given: returns 0, or the errno
+/// the sink reported (the file is then not written).
+using FileProducer = std::function<int(const ByteSink& sink)>;
+
+/// writeFileAtomically for a file made piece by piece, so that a large file
+/// never has to be held in memory whole.
+[[nodiscard]] FileStatus writeFileAtomically(const std::filesystem::path& path,
+                                             const FileProducer& produce,
                                              LinkPolicy policy = LinkPolicy::FollowLinks,
                                              Durability durability = Durability::Synced);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <csignal>
 #include <cstring>
 #include <new>
@@ -13,11 +14,12 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "base/file_io.h"
 #include "import/mesh_stream.h"
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
@@ -34,36 +36,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Owns a file descriptor.
-class Fd {
-  public:
-    Fd() noexcept = default;
-    explicit Fd(int fd) noexcept : fd_(fd) {}
-    Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    Fd& operator=(Fd&& other) noexcept {
-        if (this != &other) {
-            reset();
-            fd_ = std::exchange(other.fd_, -1);
-        }
-        return *this;
-    }
-    ~Fd() { reset(); }
-    void reset() noexcept {
-        if (fd_ >= 0) {
-            ::close(fd_);
-            fd_ = -1;
-        }
-    }
-    int get() const noexcept { return fd_; }
-
-  private:
-    int fd_ = -1;
-};
-
 // A copy of `fd` numbered 10 or above (close-on-exec), so that the child can
 // move it onto 0..3 without overwriting another.
-Fd highCopy(int fd) {
-    return Fd(::fcntl(fd, F_DUPFD_CLOEXEC, 10));
+FileDescriptor highCopy(int fd) {
+    return FileDescriptor(::fcntl(fd, F_DUPFD_CLOEXEC, 10));
 }
 
 enum class Stop { none, timedOut, cancelled };
@@ -125,7 +101,14 @@ void limit(int resource, rlim_t value) noexcept {
 
 // Runs in the forked child: only async-signal-safe calls until exec.
 [[noreturn]] void execImporter(char* const* argv, char* const* envp, int nullFd, int streamFd,
-                               const ChildSettings& settings, rlim_t cpuSeconds) noexcept {
+                               const ChildSettings& settings, rlim_t cpuSeconds,
+                               pid_t parent) noexcept {
+    // The child must not outlive the viewer (the signal comes when the
+    // thread that forked ends); a parent gone before this call is seen here.
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != parent) {
+        ::_exit(127);
+    }
     ::dup2(nullFd, 0);
     ::dup2(nullFd, 1);
     ::dup2(nullFd, 2);
@@ -208,129 +191,47 @@ bool reap(pid_t pid, Clock::time_point deadline, int& status, bool& killed) {
     return true;
 }
 
-std::string stoppedOn(const std::string& name, const std::string& why) {
-    return "the importer stopped on " + name + ": " + why;
-}
-
 std::string seconds(std::chrono::milliseconds timeout) {
     const auto whole = std::chrono::ceil<std::chrono::seconds>(timeout).count();
     return std::to_string(whole) + " s";
 }
 
-std::string streamError(const StreamContent& content, const std::string& name) {
+std::string outOfMemory(std::uint64_t limit) {
+    if (limit == 0) {
+        return "the importer ran out of memory";
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", static_cast<double>(limit) / double(1ull << 30));
+    std::string amount = text;
+    if (amount.ends_with(".0")) {
+        amount.resize(amount.size() - 2);
+    }
+    return "the importer needed more than " + amount + " GiB";
+}
+
+std::string streamError(const StreamContent& content, std::uint64_t limit) {
     switch (content.error) {
         case ChildError::noGeometry:
-            return "no faces or lines in " + name;
+            return "the file holds no faces, lines or points";
         case ChildError::outOfMemory:
-            return stoppedOn(name, "it ran out of memory");
+            return outOfMemory(limit);
         default:
-            return "cannot import " + name + ": " + content.text;
-    }
-}
-
-const char* formatName(ExportFormat format) {
-    switch (format) {
-        case ExportFormat::stl:
-            return "stl";
-        case ExportFormat::obj:
-            return "obj";
-        case ExportFormat::ply:
-            return "ply";
-    }
-    return "stl";
-}
-
-// Waits until `fd` is ready for `events` or the deadline passes.
-bool waitFor(int fd, short events, Clock::time_point deadline) {
-    for (;;) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0) {
-            return false;
-        }
-        pollfd entry{fd, events, 0};
-        const int wait = static_cast<int>(std::min<std::int64_t>(left.count(), 1000));
-        const int ready = ::poll(&entry, 1, wait);
-        if (ready > 0) {
-            return true;
-        }
-        if (ready < 0 && errno != EINTR) {
-            return true;  // the next call on the socket reports the failure
-        }
-    }
-}
-
-// Sends the model; a child that stops reading (it failed and says why in its
-// answer) ends the sending quietly. False only when the deadline passed.
-bool sendAll(int fd, const std::vector<std::byte>& bytes, Clock::time_point deadline) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        if (!waitFor(fd, POLLOUT, deadline)) {
-            return false;
-        }
-        const ssize_t n =
-            ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n > 0) {
-            done += static_cast<std::size_t>(n);
-        } else if (n < 0 && errno != EINTR && errno != EAGAIN) {
-            break;
-        }
-    }
-    return true;
-}
-
-enum class Received { whole, timedOut, tooLarge };
-
-Received receiveAll(int fd, std::string& answer, Clock::time_point deadline) {
-    constexpr std::uint64_t kLimit = kMaxExportBytes + 64;
-    char buffer[1 << 16];
-    for (;;) {
-        if (!waitFor(fd, POLLIN, deadline)) {
-            return Received::timedOut;
-        }
-        const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
-        if (n > 0) {
-            if (answer.size() + static_cast<std::size_t>(n) > kLimit) {
-                return Received::tooLarge;
-            }
-            answer.append(buffer, static_cast<std::size_t>(n));
-        } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
-            return Received::whole;
-        }
+            return content.text;
     }
 }
 
 }  // namespace
 
-CancelToken::CancelToken() {
-    if (::pipe2(fds_, O_CLOEXEC | O_NONBLOCK) != 0) {
-        fds_[0] = fds_[1] = -1;  // cancelled() still works, only later
-    }
-}
-
-CancelToken::~CancelToken() {
-    for (int fd : fds_) {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
-}
-
-void CancelToken::cancel() noexcept {
-    cancelled_.store(true);
-    if (fds_[1] >= 0) {
-        const char byte = 1;
-        [[maybe_unused]] const ssize_t ignored = ::write(fds_[1], &byte, 1);
-    }
-}
-
-std::uint64_t addressSpaceFor(std::uint64_t fileSize) noexcept {
+std::uint64_t importerAddressSpace() noexcept {
 #ifdef KELPRIS_IMPORT_SANITIZED
-    (void)fileSize;
     return 0;
 #else
-    constexpr std::uint64_t kMiB = std::uint64_t{1} << 20;
-    const std::uint64_t scaled = fileSize > (std::uint64_t{1} << 40) ? fileSize : fileSize * 8;
-    return std::clamp(scaled, 768 * kMiB, 4096 * kMiB);
+    constexpr std::uint64_t kGiB = std::uint64_t{1} << 30;
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGE_SIZE);
+    const std::uint64_t memory =
+        pages > 0 && pageSize > 0 ? std::uint64_t(pages) * std::uint64_t(pageSize) : 2 * kGiB;
+    return std::max(memory / 2, kGiB);
 #endif
 }
 
@@ -350,43 +251,42 @@ std::filesystem::path defaultImporterPath() {
 #endif
 }
 
-ChildResult importInChild(const std::filesystem::path& path, const ChildSettings& settings,
-                          const CancelToken* cancel, const ProgressFn& progress) {
+Result<MeshModel> importInChild(const std::filesystem::path& path, const ChildSettings& settings,
+                                const CancelToken* cancel, const ProgressFn& progress) {
     const std::string name = path.string();
-    ChildResult result;
-    const char* up = settings.up == UpAxis::x ? "x" : settings.up == UpAxis::y ? "y" : "z";
-    std::vector<std::string> args = {settings.importer.string(), "--up", up, "--", name};
+    const auto failure = [&name](std::string reason) -> Result<MeshModel> {
+        return FileStatus::failure(name, 0, std::move(reason));
+    };
+    std::vector<std::string> args = {settings.importer.string(), "--up",
+                                     std::string(upAxisName(settings.up)), "--", name};
     std::vector<std::string> environment = childEnvironment();
     const std::vector<char*> argv = pointersTo(args);
     const std::vector<char*> envp = pointersTo(environment);
 
     int ends[2] = {-1, -1};
     if (::pipe2(ends, O_CLOEXEC) != 0) {
-        result.error = "cannot start the importer for " + name + ": " + std::strerror(errno);
-        return result;
+        return failure(std::string("cannot start the importer: ") + std::strerror(errno));
     }
-    Fd readEnd(ends[0]);
-    Fd writeEnd = highCopy(ends[1]);
+    FileDescriptor readEnd(ends[0]);
+    FileDescriptor writeEnd = highCopy(ends[1]);
     ::close(ends[1]);
-    Fd nullFd(::open("/dev/null", O_RDWR | O_CLOEXEC));
-    Fd nullHigh = nullFd.get() >= 0 ? highCopy(nullFd.get()) : Fd();
-    if (writeEnd.get() < 0 || nullHigh.get() < 0) {
-        result.error = "cannot start the importer for " + name + ": " + std::strerror(errno);
-        return result;
+    FileDescriptor nullFd(::open("/dev/null", O_RDWR | O_CLOEXEC));
+    FileDescriptor nullHigh = nullFd.valid() ? highCopy(nullFd.get()) : FileDescriptor();
+    if (!writeEnd.valid() || !nullHigh.valid()) {
+        return failure(std::string("cannot start the importer: ") + std::strerror(errno));
     }
-    const auto start = Clock::now();
-    const auto deadline = start + settings.timeout;
+    const auto deadline = Clock::now() + settings.timeout;
     const auto cpuSeconds =
         static_cast<rlim_t>(std::chrono::ceil<std::chrono::seconds>(settings.timeout).count() + 1);
 
+    const pid_t parent = ::getpid();
     const pid_t pid = ::fork();
     if (pid < 0) {
-        result.error = "cannot start the importer for " + name + ": " + std::strerror(errno);
-        return result;
+        return failure(std::string("cannot start the importer: ") + std::strerror(errno));
     }
     if (pid == 0) {
         execImporter(argv.data(), envp.data(), nullHigh.get(), writeEnd.get(), settings,
-                     cpuSeconds);
+                     cpuSeconds, parent);
     }
     writeEnd.reset();
     ::fcntl(readEnd.get(), F_SETFL, O_NONBLOCK);
@@ -416,116 +316,35 @@ ChildResult importInChild(const std::filesystem::path& path, const ChildSettings
         reaped && WIFSIGNALED(status) && !killed && !(broken && WTERMSIG(status) == SIGPIPE);
 
     if (noMemory) {
-        result.error = "not enough memory to load " + name;
-    } else if (source.stop() == Stop::cancelled) {
-        result.error = "the import of " + name + " was cancelled";
-    } else if (source.stop() == Stop::timedOut ||
-               (reaped && WIFSIGNALED(status) && WTERMSIG(status) == SIGXCPU) ||
-               (killed && !broken)) {
-        result.error = stoppedOn(name, "it took longer than " + seconds(settings.timeout));
-    } else if (signalled) {
-        result.error = stoppedOn(name, "it crashed (" + signalName(WTERMSIG(status)) + ")");
-    } else if (reaped && WIFEXITED(status) && WEXITSTATUS(status) == kExitOutOfMemory) {
-        result.error = stoppedOn(name, "it ran out of memory");
-    } else if (reaped && WIFEXITED(status) && WEXITSTATUS(status) == 127 &&
-               content.kind == StreamContent::Kind::malformed) {
-        result.error = "cannot start the importer " + settings.importer.string() + " for " + name;
-    } else if (content.kind == StreamContent::Kind::error) {
-        result.error = streamError(content, name);
-    } else if (content.kind == StreamContent::Kind::malformed) {
-        result.error = stoppedOn(name, "it sent malformed data (" + content.text + ")");
-    } else if (!reaped || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        return failure("not enough memory to load the model");
+    }
+    if (source.stop() == Stop::cancelled) {
+        return failure("the import was cancelled");
+    }
+    if (source.stop() == Stop::timedOut ||
+        (reaped && WIFSIGNALED(status) && WTERMSIG(status) == SIGXCPU) || (killed && !broken)) {
+        return failure("the importer took longer than " + seconds(settings.timeout));
+    }
+    if (signalled) {
+        return failure("the importer crashed (" + signalName(WTERMSIG(status)) + ")");
+    }
+    if (reaped && WIFEXITED(status) && WEXITSTATUS(status) == kExitOutOfMemory) {
+        return failure(outOfMemory(settings.addressSpaceBytes));
+    }
+    if (reaped && WIFEXITED(status) && WEXITSTATUS(status) == 127 && broken) {
+        return failure("cannot start the importer " + settings.importer.string());
+    }
+    if (content.kind == StreamContent::Kind::error) {
+        return failure(streamError(content, settings.addressSpaceBytes));
+    }
+    if (broken) {
+        return failure("the importer sent malformed data (" + content.text + ")");
+    }
+    if (!reaped || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         const int code = reaped && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.error = stoppedOn(name, "it failed with exit status " + std::to_string(code));
-    } else {
-        result.ok = true;
-        result.model = std::move(content.model);
+        return failure("the importer failed with exit status " + std::to_string(code));
     }
-    return result;
-}
-
-}  // namespace kelpris::mesh
-
-namespace kelpris::mesh {
-
-ExportResult exportInChild(const MeshModel& model, ExportFormat format, const std::string& name,
-                           const ChildSettings& settings) {
-    ExportResult result;
-    const std::string cannotStart = "cannot start the importer to export " + name + ": ";
-    const std::vector<std::byte> stream = encodeModel(model);
-    std::vector<std::string> args = {settings.importer.string(), "--export", formatName(format)};
-    std::vector<std::string> environment = childEnvironment();
-    const std::vector<char*> argv = pointersTo(args);
-    const std::vector<char*> envp = pointersTo(environment);
-
-    int ends[2] = {-1, -1};
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
-        result.error = cannotStart + std::strerror(errno);
-        return result;
-    }
-    Fd ours(ends[0]);
-    Fd theirs = highCopy(ends[1]);
-    ::close(ends[1]);
-    Fd nullFd(::open("/dev/null", O_RDWR | O_CLOEXEC));
-    Fd nullHigh = nullFd.get() >= 0 ? highCopy(nullFd.get()) : Fd();
-    if (theirs.get() < 0 || nullHigh.get() < 0) {
-        result.error = cannotStart + std::strerror(errno);
-        return result;
-    }
-    const auto deadline = Clock::now() + settings.timeout;
-    const auto cpuSeconds =
-        static_cast<rlim_t>(std::chrono::ceil<std::chrono::seconds>(settings.timeout).count() + 1);
-    const pid_t pid = ::fork();
-    if (pid < 0) {
-        result.error = cannotStart + std::strerror(errno);
-        return result;
-    }
-    if (pid == 0) {
-        execImporter(argv.data(), envp.data(), nullHigh.get(), theirs.get(), settings, cpuSeconds);
-    }
-    theirs.reset();
-
-    std::string answer;
-    Received received = Received::timedOut;
-    if (sendAll(ours.get(), stream, deadline)) {
-        ::shutdown(ours.get(), SHUT_WR);
-        received = receiveAll(ours.get(), answer, deadline);
-    }
-    bool killed = false;
-    if (received != Received::whole) {
-        ::kill(pid, SIGKILL);
-        killed = true;
-    }
-    ours.reset();
-    int status = 0;
-    const bool reaped = reap(pid, std::max(deadline, Clock::now()), status, killed);
-    FileAnswer content = readFileAnswer(answer);
-    const std::string stopped = "the exporter stopped on " + name + ": ";
-
-    if (received == Received::tooLarge) {
-        result.error = "cannot export " + name + ": the file would be larger than 1 GiB";
-    } else if (received == Received::timedOut ||
-               (reaped && WIFSIGNALED(status) && WTERMSIG(status) == SIGXCPU) || killed) {
-        result.error = stopped + "it took longer than " + seconds(settings.timeout);
-    } else if (reaped && WIFSIGNALED(status)) {
-        result.error = stopped + "it crashed (" + signalName(WTERMSIG(status)) + ")";
-    } else if (reaped && WIFEXITED(status) && WEXITSTATUS(status) == 127 && answer.empty()) {
-        result.error =
-            "cannot start the importer " + settings.importer.string() + " to export " + name;
-    } else if (content.kind == FileAnswer::Kind::error) {
-        result.error = content.error == ChildError::outOfMemory
-                           ? stopped + "it ran out of memory"
-                           : "cannot export " + name + ": " + content.text;
-    } else if (content.kind == FileAnswer::Kind::malformed) {
-        result.error = stopped + "it sent malformed data (" + content.text + ")";
-    } else if (!reaped || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        const int code = reaped && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.error = stopped + "it failed with exit status " + std::to_string(code);
-    } else {
-        result.ok = true;
-        result.bytes = std::move(content.bytes);
-    }
-    return result;
+    return std::move(content.model);
 }
 
 }  // namespace kelpris::mesh

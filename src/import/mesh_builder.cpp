@@ -1,5 +1,6 @@
 #include "import/mesh_builder.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <utility>
@@ -12,6 +13,24 @@ std::uint32_t keyBits(float v) noexcept {
     return v == 0.0f ? 0u : std::bit_cast<std::uint32_t>(v);
 }
 
+bool samePosition(const float* a, const float* b) noexcept {
+    return keyBits(a[0]) == keyBits(b[0]) && keyBits(a[1]) == keyBits(b[1]) &&
+           keyBits(a[2]) == keyBits(b[2]);
+}
+
+// Both the home slot (its low bits) and the tag kept in the slot.
+std::uint32_t positionHash(const float* p) noexcept {
+    std::uint64_t h = (std::uint64_t{keyBits(p[0])} << 32 | keyBits(p[1])) * 0x9E3779B97F4A7C15ull;
+    h ^= keyBits(p[2]) * 0xC2B2AE3D27D4EB4Full;
+    h ^= h >> 29;
+    h *= 0xBF58476D1CE4E5B9ull;
+    return static_cast<std::uint32_t>(h >> 32);
+}
+
+bool allFinite(std::span<const float> xyz) noexcept {
+    return std::all_of(xyz.begin(), xyz.end(), [](float v) { return std::isfinite(v); });
+}
+
 // Turns a point whose up axis is `up` so that up becomes +z. Only swaps and
 // negations, so no coordinate is rounded. For y up the front (+z in that
 // convention) ends up facing +y, towards the observer.
@@ -22,24 +41,35 @@ std::array<float, 3> turnToZUp(UpAxis up, float x, float y, float z) noexcept {
         case UpAxis::y:
             return {-x, z, y};
         case UpAxis::z:
+        case UpAxis::automatic:
             break;
     }
     return {x, y, z};
 }
 
+constexpr std::pair<std::string_view, UpAxis> kAxisNames[] = {
+    {"x", UpAxis::x}, {"y", UpAxis::y}, {"z", UpAxis::z}, {"auto", UpAxis::automatic}};
+
 }  // namespace
 
 std::optional<UpAxis> parseUpAxis(std::string_view text) noexcept {
-    if (text == "x" || text == "X") {
-        return UpAxis::x;
-    }
-    if (text == "y" || text == "Y") {
-        return UpAxis::y;
-    }
-    if (text == "z" || text == "Z") {
-        return UpAxis::z;
+    for (const auto& [name, axis] : kAxisNames) {
+        const bool same = std::equal(name.begin(), name.end(), text.begin(), text.end(),
+                                     [](char a, char b) { return a == (b | 0x20); });
+        if (same) {
+            return axis;
+        }
     }
     return std::nullopt;
+}
+
+std::string_view upAxisName(UpAxis axis) noexcept {
+    for (const auto& [name, value] : kAxisNames) {
+        if (value == axis) {
+            return name;
+        }
+    }
+    return "z";
 }
 
 Affine Affine::then(const Affine& inner) const noexcept {
@@ -56,12 +86,55 @@ Affine Affine::then(const Affine& inner) const noexcept {
     return out;
 }
 
-std::size_t MeshBuilder::KeyHash::operator()(const std::array<std::uint32_t, 3>& k) const noexcept {
-    std::uint64_t h = k[0];
-    h = h * 0x9E3779B97F4A7C15ull ^ k[1];
-    h = h * 0x9E3779B97F4A7C15ull ^ k[2];
-    return static_cast<std::size_t>(h ^ (h >> 29));
+void PositionIndex::reserve(std::size_t vertices) {
+    // At most half full: linear probing stays short.
+    const std::size_t wanted = std::bit_ceil(std::max<std::size_t>(vertices * 2, 64));
+    if (wanted > slots_.size() && used_ == 0) {
+        slots_.assign(wanted, 0);
+    }
 }
+
+void PositionIndex::grow() {
+    std::vector<std::uint64_t> old = std::exchange(slots_, {});
+    slots_.assign(std::max<std::size_t>(old.size() * 2, 64), 0);
+    const std::size_t mask = slots_.size() - 1;
+    for (const std::uint64_t entry : old) {
+        if (entry != 0) {
+            std::size_t at = static_cast<std::size_t>(entry >> 32) & mask;
+            while (slots_[at] != 0) {
+                at = (at + 1) & mask;
+            }
+            slots_[at] = entry;
+        }
+    }
+}
+
+std::uint32_t PositionIndex::join(const float* p, std::vector<float>& xyz) {
+    if ((used_ + 1) * 4 > slots_.size() * 3) {
+        grow();
+    }
+    const std::uint32_t hash = positionHash(p);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+        const std::uint64_t entry = slots_[at];
+        if (entry == 0) {
+            const auto vertex = static_cast<std::uint32_t>(xyz.size() / 3);
+            slots_[at] = std::uint64_t{hash} << 32 | (vertex + 1u);
+            xyz.insert(xyz.end(), p, p + 3);
+            ++used_;
+            return vertex;
+        }
+        if (static_cast<std::uint32_t>(entry >> 32) == hash) {
+            const std::uint32_t vertex = static_cast<std::uint32_t>(entry) - 1u;
+            if (samePosition(&xyz[std::size_t{vertex} * 3], p)) {
+                return vertex;
+            }
+        }
+    }
+}
+
+MeshBuilder::MeshBuilder(UpAxis sourceUp) noexcept
+    : up_(sourceUp == UpAxis::automatic ? UpAxis::z : sourceUp) {}
 
 bool MeshBuilder::fail(BuildError error, std::string message) {
     error_ = error;
@@ -95,56 +168,86 @@ bool MeshBuilder::usePositions(std::span<const float> xyz, const Affine& transfo
             }
         }
         const auto turned = turnToZUp(up_, x, y, z);
-        local_[3 * i] = turned[0];
-        local_[3 * i + 1] = turned[1];
-        local_[3 * i + 2] = turned[2];
+        std::copy(turned.begin(), turned.end(), &local_[3 * i]);
     }
     slots_.assign(count, 0);
     return true;
 }
 
+bool MeshBuilder::usePositions(std::vector<float>&& xyz) {
+    xyz.resize(xyz.size() / 3 * 3);
+    local_ = std::move(xyz);
+    for (std::size_t i = 0; i < local_.size(); i += 3) {
+        float* p = &local_[i];
+        if (!allFinite({p, 3})) {
+            local_.clear();
+            return fail(BuildError::notFinite,
+                        "vertex " + std::to_string(i / 3 + 1) + " has a coordinate that is not finite");
+        }
+        const auto turned = turnToZUp(up_, p[0], p[1], p[2]);
+        std::copy(turned.begin(), turned.end(), p);
+    }
+    slots_.assign(local_.size() / 3, 0);
+    return true;
+}
+
 std::uint32_t MeshBuilder::joined(std::uint32_t local) {
     std::uint32_t& slot = slots_[local];
-    if (slot != 0) {
-        return slot - 1;
+    if (slot == 0) {
+        slot = joinedAt(&local_[3 * std::size_t{local}]) + 1;
     }
-    const float* p = &local_[3 * std::size_t{local}];
-    const std::array<std::uint32_t, 3> key{keyBits(p[0]), keyBits(p[1]), keyBits(p[2])};
-    const auto next = static_cast<std::uint32_t>(joinedXyz_.size() / 3);
-    const auto [it, inserted] = byPosition_.try_emplace(key, next);
-    if (inserted) {
-        joinedXyz_.insert(joinedXyz_.end(), p, p + 3);
-    }
-    slot = it->second + 1;
-    return it->second;
+    return slot - 1;
 }
 
 bool MeshBuilder::add(std::span<const std::uint32_t> indices) {
-    for (const std::uint32_t index : indices) {
-        if (index >= slots_.size()) {
-            return fail(BuildError::badIndex, "a face refers to vertex " + std::to_string(index) +
-                                                  " of " + std::to_string(slots_.size()));
-        }
-    }
-    if (indices.size() <= 1) {
-        ++counts_.pointsIgnored;
+    const bool missing = std::any_of(indices.begin(), indices.end(),
+                                     [&](std::uint32_t index) { return index >= slots_.size(); });
+    if (missing) {
+        ++counts_.missingDropped;
         return true;
     }
-    if (indices.size() == 2) {
-        const std::uint32_t a = joined(indices[0]);
-        const std::uint32_t b = joined(indices[1]);
-        if (a == b) {
+    scratch_.clear();
+    for (const std::uint32_t index : indices) {
+        scratch_.push_back(joined(index));
+    }
+    return addJoined(scratch_);
+}
+
+bool MeshBuilder::addCorners(std::span<const float> xyz) {
+    if (!allFinite(xyz)) {
+        return fail(BuildError::notFinite, "a coordinate that is not finite");
+    }
+    std::uint32_t corners[3];
+    std::span<std::uint32_t> joinedCorners(corners);
+    if (xyz.size() > 9) {
+        scratch_.resize(xyz.size() / 3);
+        joinedCorners = scratch_;
+    }
+    joinedCorners = joinedCorners.first(xyz.size() / 3);
+    for (std::size_t i = 0; i < joinedCorners.size(); ++i) {
+        const auto p = turnToZUp(up_, xyz[3 * i], xyz[3 * i + 1], xyz[3 * i + 2]);
+        joinedCorners[i] = joinedAt(p.data());
+    }
+    return addJoined(joinedCorners);
+}
+
+bool MeshBuilder::addJoined(std::span<const std::uint32_t> corners) {
+    if (corners.size() <= 1) {
+        points_.insert(points_.end(), corners.begin(), corners.end());
+        return true;
+    }
+    if (corners.size() == 2) {
+        if (corners[0] == corners[1]) {
             ++counts_.degenerateDropped;
         } else if (lines_.size() / 2 >= kMaxEdges) {
             return fail(BuildError::tooManyRecords,
                         "more than " + std::to_string(kMaxEdges) + " lines");
         } else {
-            lines_.push_back(a);
-            lines_.push_back(b);
+            lines_.insert(lines_.end(), corners.begin(), corners.end());
         }
         return true;
     }
-    addPolygon(indices);
+    addPolygon(corners);
     if (faces_.size() / 4 > kMaxFaces) {
         return fail(BuildError::tooManyRecords,
                     "more than " + std::to_string(kMaxFaces) + " faces");
@@ -156,31 +259,26 @@ void MeshBuilder::pushFace(std::uint32_t a, std::uint32_t b, std::uint32_t c, st
     faces_.insert(faces_.end(), {a, b, c, d});
 }
 
-void MeshBuilder::addPolygon(std::span<const std::uint32_t> indices) {
+void MeshBuilder::addPolygon(std::span<const std::uint32_t> corners) {
     // Corners repeated one after the other (also last-to-first) add nothing
     // to the outline, so they go before the polygon is judged.
-    scratch_.clear();
-    for (const std::uint32_t index : indices) {
-        const std::uint32_t corner = joined(index);
-        if (scratch_.empty() || scratch_.back() != corner) {
-            scratch_.push_back(corner);
+    auto& c = outline_;
+    c.clear();
+    for (const std::uint32_t corner : corners) {
+        if (c.empty() || c.back() != corner) {
+            c.push_back(corner);
         }
     }
-    while (scratch_.size() > 1 && scratch_.back() == scratch_.front()) {
-        scratch_.pop_back();
+    while (c.size() > 1 && c.back() == c.front()) {
+        c.pop_back();
     }
-    const std::size_t n = scratch_.size();
-    const auto& c = scratch_;
+    const std::size_t n = c.size();
     if (n < 3 || (n == 4 && c[0] == c[2] && c[1] == c[3])) {
         ++counts_.degenerateDropped;
         return;
     }
-    if (n == 3) {
-        pushFace(c[0], c[1], c[2], kNoCorner);
-        return;
-    }
-    if (n == 4) {
-        pushFace(c[0], c[1], c[2], c[3]);
+    if (n <= 4) {
+        pushFace(c[0], c[1], c[2], n == 4 ? c[3] : kNoCorner);
         return;
     }
     ++counts_.polygonsSplit;
@@ -195,20 +293,43 @@ void MeshBuilder::addPolygon(std::span<const std::uint32_t> indices) {
 
 std::optional<MeshModel> MeshBuilder::finish() {
     MeshModel model;
-    model.faceModel = !faces_.empty();
-    if (faces_.empty() && lines_.empty()) {
-        fail(BuildError::noGeometry, "no faces or lines");
+    model.up = up_;
+    model.counts = counts_;
+    if (!faces_.empty()) {
+        model.counts.linesIgnored += static_cast<std::uint32_t>(lines_.size() / 2);
+        model.counts.pointsIgnored += static_cast<std::uint32_t>(points_.size());
+        model.corners = std::move(faces_);
+    } else if (!lines_.empty()) {
+        model.faceModel = false;
+        model.counts.pointsIgnored += static_cast<std::uint32_t>(points_.size());
+        model.corners = std::move(lines_);
+    } else if (!points_.empty()) {
+        // Each distinct point once, as a line from it to itself.
+        model.faceModel = false;
+        std::vector<bool> seen(joinedXyz_.size() / 3, false);
+        for (const std::uint32_t point : points_) {
+            if (!seen[point]) {
+                seen[point] = true;
+                model.corners.insert(model.corners.end(), {point, point});
+            }
+        }
+        if (model.recordCount() > kMaxEdges) {
+            fail(BuildError::tooManyRecords, "more than " + std::to_string(kMaxEdges) + " points");
+            return std::nullopt;
+        }
+    } else {
+        fail(BuildError::noGeometry, "no faces, lines or points");
         return std::nullopt;
     }
-    model.counts = counts_;
-    if (model.faceModel) {
-        model.counts.linesIgnored += static_cast<std::uint32_t>(lines_.size() / 2);
-    }
-    model.corners = std::move(model.faceModel ? faces_ : lines_);
+    index_.release();
+    local_ = {};
+    slots_ = {};
+    points_ = {};
     // Number the vertices the kept records use in order of first use; points
     // of dropped or ignored records disappear.
     std::vector<std::uint32_t> renumber(joinedXyz_.size() / 3, kNoCorner);
     std::uint32_t next = 0;
+    bool same = true;
     for (std::uint32_t& corner : model.corners) {
         if (corner == kNoCorner) {
             continue;
@@ -216,13 +337,21 @@ std::optional<MeshModel> MeshBuilder::finish() {
         std::uint32_t& to = renumber[corner];
         if (to == kNoCorner) {
             to = next++;
-            model.xyz.insert(model.xyz.end(), &joinedXyz_[3 * std::size_t{corner}],
-                             &joinedXyz_[3 * std::size_t{corner}] + 3);
+            same = same && to == corner;
         }
         corner = to;
     }
+    if (same && next == renumber.size()) {
+        model.xyz = std::move(joinedXyz_);  // already in order of first use
+    } else {
+        model.xyz.resize(std::size_t{next} * 3);
+        for (std::size_t old = 0; old < renumber.size(); ++old) {
+            if (renumber[old] != kNoCorner) {
+                std::copy_n(&joinedXyz_[old * 3], 3, &model.xyz[std::size_t{renumber[old]} * 3]);
+            }
+        }
+    }
     joinedXyz_ = {};
-    byPosition_ = {};
     return model;
 }
 

@@ -2,8 +2,9 @@
 // Turns the meshes of a model file into one model the viewer can show:
 // vertices joined by position and listed in order of first use, triangles and
 // quadrilaterals kept, larger polygons split into triangle fans, degenerate
-// polygons dropped, and the model turned so that its up axis is +z.
-// Knows nothing of any file format; the importer feeds it.
+// polygons and records that name a missing vertex dropped (and counted), a
+// file of points alone kept as points, and the model turned so that its up
+// axis is +z. Knows nothing of any file format; the readers feed it.
 
 #include <array>
 #include <cstdint>
@@ -11,20 +12,22 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace kelpris::mesh {
 
-/// The axis that points up in a model's own coordinates.
-enum class UpAxis { x, y, z };
+/// The axis that points up in a model's own coordinates; `automatic` leaves
+/// the choice to the file's format (see resolveUpAxis).
+enum class UpAxis { x, y, z, automatic };
 
-/// "x", "y" or "z" (either case); nothing for anything else.
+/// "x", "y", "z" or "auto" (either case); nothing for anything else.
 std::optional<UpAxis> parseUpAxis(std::string_view text) noexcept;
+/// The name parseUpAxis reads back: "x", "y", "z" or "auto".
+std::string_view upAxisName(UpAxis axis) noexcept;
 
 /// Most faces a model may have (after splitting polygons).
 inline constexpr std::uint32_t kMaxFaces = 30'000'000;
-/// Most lines an edge model may have.
+/// Most lines (or points) an edge model may have.
 inline constexpr std::uint32_t kMaxEdges = 30'000'000;
 /// The fourth corner of a triangle.
 inline constexpr std::uint32_t kNoCorner = 0xFFFFFFFFu;
@@ -34,18 +37,21 @@ struct ConversionCounts {
     std::uint32_t degenerateDropped = 0;  ///< polygons/lines with too few distinct corners
     std::uint32_t polygonsSplit = 0;      ///< polygons of 5 or more corners split into triangles
     std::uint32_t linesIgnored = 0;       ///< lines of a model that also has faces
-    std::uint32_t pointsIgnored = 0;      ///< single points, which the viewer cannot show
+    std::uint32_t pointsIgnored = 0;      ///< single points beside faces or lines
+    std::uint32_t missingDropped = 0;     ///< records naming a vertex the file does not have
     friend bool operator==(const ConversionCounts&, const ConversionCounts&) = default;
 };
 
 /// A converted model: coordinates as read (single precision, turned to z up)
-/// and records referring to them by 0-based index.
+/// and records referring to them by 0-based index. A model of points alone
+/// is an edge model whose lines each go from a point to itself.
 struct MeshModel {
     bool faceModel = true;
     std::vector<float> xyz;              ///< x, y, z per vertex, in order of first use
     std::vector<std::uint32_t> corners;  ///< face model: 4 per face (kNoCorner for a
                                          ///< triangle's 4th); edge model: 2 per line
     ConversionCounts counts;
+    UpAxis up = UpAxis::z;  ///< the axis that was up in the file (never automatic)
 
     std::size_t vertexCount() const noexcept { return xyz.size() / 3; }
     std::size_t cornersPerRecord() const noexcept { return faceModel ? 4 : 2; }
@@ -62,25 +68,61 @@ struct Affine {
     friend bool operator==(const Affine&, const Affine&) = default;
 };
 
-enum class BuildError { none, notFinite, badIndex, tooManyRecords, noGeometry };
+enum class BuildError { none, notFinite, tooManyRecords, noGeometry };
+
+/// Joins positions by their bits (-0 and +0 alike) into numbered vertices:
+/// an open-addressing table of vertex numbers with the upper half of each
+/// position's hash beside it, so that most probes never touch the vertex.
+class PositionIndex {
+  public:
+    /// Makes room for about `vertices` distinct positions.
+    void reserve(std::size_t vertices);
+    /// The number of the vertex at `p` (x, y, z), appended to `xyz` when new.
+    std::uint32_t join(const float* p, std::vector<float>& xyz);
+    void release() noexcept { slots_ = {}; }
+
+  private:
+    void grow();
+
+    std::vector<std::uint64_t> slots_;  // hash << 32 | (vertex + 1); 0 empty
+    std::size_t used_ = 0;
+};
 
 class MeshBuilder {
   public:
-    /// `sourceUp`: the axis that is up in the coordinates to come.
-    explicit MeshBuilder(UpAxis sourceUp) noexcept : up_(sourceUp) {}
+    /// `sourceUp`: the axis that is up in the coordinates to come
+    /// (automatic counts as z).
+    explicit MeshBuilder(UpAxis sourceUp) noexcept;
 
     /// Makes `xyz` (3 per vertex) the positions the following primitives
     /// index, after `transform` and the turn to z up. Fails when a
     /// coordinate is not finite, before or after the transform.
     [[nodiscard]] bool usePositions(std::span<const float> xyz, const Affine& transform);
+    /// The same without a transform, taking the positions over instead of
+    /// copying them.
+    [[nodiscard]] bool usePositions(std::vector<float>&& xyz);
 
     /// Adds one primitive by the indices of its corners in the current
-    /// positions: 1 corner a point, 2 a line, 3 or more a polygon. Fails on an
-    /// index outside the positions or when the model grows too large.
+    /// positions: 1 corner a point, 2 a line, 3 or more a polygon. A
+    /// primitive naming an index outside the positions is dropped and
+    /// counted. Fails when the model grows too large.
     [[nodiscard]] bool add(std::span<const std::uint32_t> indices);
 
-    /// The model: faces when there are any, else lines. Fails with noGeometry
-    /// when there are neither. The builder is spent afterwards.
+    /// Adds one primitive given by the positions of its corners (3 floats
+    /// each, turned to z up here), as add() would: for formats that list
+    /// every corner's position, such as STL. Fails on a coordinate that is
+    /// not finite or when the model grows too large.
+    [[nodiscard]] bool addCorners(std::span<const float> xyz);
+
+    /// Counts a polygon the reader found degenerate before it got here.
+    void countDegenerate() noexcept { ++counts_.degenerateDropped; }
+
+    /// Expected number of distinct vertices, to size the joining table.
+    void expectVertices(std::size_t count) { index_.reserve(count); }
+
+    /// The model: faces when there are any, else lines, else the points.
+    /// Fails with noGeometry when there are none of them. The builder is
+    /// spent afterwards.
     [[nodiscard]] std::optional<MeshModel> finish();
 
     BuildError error() const noexcept { return error_; }
@@ -88,23 +130,23 @@ class MeshBuilder {
     const std::string& message() const noexcept { return message_; }
 
   private:
-    struct KeyHash {
-        std::size_t operator()(const std::array<std::uint32_t, 3>& k) const noexcept;
-    };
-
     std::uint32_t joined(std::uint32_t local);
-    void addPolygon(std::span<const std::uint32_t> indices);
+    std::uint32_t joinedAt(const float* p) { return index_.join(p, joinedXyz_); }
+    bool addJoined(std::span<const std::uint32_t> corners);
+    void addPolygon(std::span<const std::uint32_t> corners);
     void pushFace(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d);
     bool fail(BuildError error, std::string message);
 
     UpAxis up_;
     std::vector<float> local_;          // current positions, transformed
     std::vector<std::uint32_t> slots_;  // local index -> joined index + 1, 0 unset
-    std::unordered_map<std::array<std::uint32_t, 3>, std::uint32_t, KeyHash> byPosition_;
+    PositionIndex index_;
     std::vector<float> joinedXyz_;
-    std::vector<std::uint32_t> faces_;  // 4 per face, joined indices
-    std::vector<std::uint32_t> lines_;  // 2 per line, joined indices
+    std::vector<std::uint32_t> faces_;   // 4 per face, joined indices
+    std::vector<std::uint32_t> lines_;   // 2 per line, joined indices
+    std::vector<std::uint32_t> points_;  // joined indices
     std::vector<std::uint32_t> scratch_;
+    std::vector<std::uint32_t> outline_;
     ConversionCounts counts_;
     BuildError error_ = BuildError::none;
     std::string message_;

@@ -9,12 +9,11 @@
 namespace kelpris::mesh {
 namespace {
 
-constexpr std::string_view kModelMagic = "KLPMESH1";
+constexpr std::string_view kModelMagic = "KLPMESH2";
 constexpr std::string_view kErrorMagic = "KLPERR01";
-constexpr std::string_view kFileMagic = "KLPFILE1";
 constexpr std::uint32_t kFaces = 1;
 constexpr std::uint32_t kLines = 2;
-constexpr std::size_t kHeaderWords = 7;  // kind, vertices, records, 4 counts
+constexpr std::size_t kHeaderWords = 9;  // kind, vertices, records, 5 counts, up axis
 
 // resize and copy rather than insert: GCC 12 at -O3 mistakes the insert of
 // a few bytes for an overflow (-Wstringop-overflow).
@@ -114,6 +113,9 @@ std::string checkHeader(const std::uint32_t (&w)[kHeaderWords]) {
     if (w[1] < 1 || w[1] > maxVertices) {
         return std::to_string(w[1]) + " vertices for " + std::to_string(w[2]) + " records";
     }
+    if (w[8] > static_cast<std::uint32_t>(UpAxis::z)) {
+        return "unknown up axis " + std::to_string(w[8]);
+    }
     return {};
 }
 
@@ -153,6 +155,8 @@ std::vector<std::byte> encodeModel(const MeshModel& model) {
     appendWord(out, model.counts.polygonsSplit);
     appendWord(out, model.counts.linesIgnored);
     appendWord(out, model.counts.pointsIgnored);
+    appendWord(out, model.counts.missingDropped);
+    appendWord(out, static_cast<std::uint32_t>(model.up));
     append(out, model.xyz.data(), model.xyz.size() * sizeof(float));
     append(out, model.corners.data(), model.corners.size() * sizeof(std::uint32_t));
     return out;
@@ -166,47 +170,6 @@ std::vector<std::byte> encodeError(ChildError error, const std::string& text) {
     appendWord(out, static_cast<std::uint32_t>(cut.size()));
     append(out, cut.data(), cut.size());
     return out;
-}
-
-std::vector<std::byte> encodeFile(std::string_view bytes) {
-    std::vector<std::byte> out;
-    out.reserve(kFileMagic.size() + sizeof(std::uint64_t) + bytes.size());
-    append(out, kFileMagic.data(), kFileMagic.size());
-    const std::uint64_t length = bytes.size();
-    append(out, &length, sizeof length);
-    append(out, bytes.data(), bytes.size());
-    return out;
-}
-
-FileAnswer readFileAnswer(std::string_view answer) {
-    FileAnswer result;
-    if (answer.starts_with(kFileMagic)) {
-        std::uint64_t length = 0;
-        const std::string_view rest = answer.substr(kFileMagic.size());
-        if (rest.size() < sizeof length) {
-            result.text = "the file's length is cut short";
-            return result;
-        }
-        std::memcpy(&length, rest.data(), sizeof length);
-        const std::string_view body = rest.substr(sizeof length);
-        if (length != body.size()) {
-            result.text = "a file of " + std::to_string(length) + " bytes announced, " +
-                          std::to_string(body.size()) + " sent";
-            return result;
-        }
-        result.kind = FileAnswer::Kind::file;
-        result.bytes.assign(body);
-        return result;
-    }
-    MemorySource source(reinterpret_cast<const std::byte*>(answer.data()), answer.size());
-    StreamContent content = readStream(source);
-    if (content.kind == StreamContent::Kind::error) {
-        result.kind = FileAnswer::Kind::error;
-        result.error = content.error;
-    }
-    result.text = content.kind == StreamContent::Kind::model ? "a model instead of a file"
-                                                             : std::move(content.text);
-    return result;
 }
 
 std::size_t MemorySource::read(std::byte* into, std::size_t size) {
@@ -242,7 +205,8 @@ StreamContent readStream(ByteSource& source, const StreamProgress& progress) {
     StreamContent content;
     MeshModel& model = content.model;
     model.faceModel = w[0] == kFaces;
-    model.counts = {w[3], w[4], w[5], w[6]};
+    model.counts = {w[3], w[4], w[5], w[6], w[7]};
+    model.up = static_cast<UpAxis>(w[8]);
     const std::uint64_t headerBytes = sizeof magic + sizeof w;
     const std::uint64_t total =
         headerBytes + std::uint64_t{w[1]} * 12 + std::uint64_t{w[2]} * model.cornersPerRecord() * 4;

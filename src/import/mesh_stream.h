@@ -3,19 +3,17 @@
 // the reason it has none) to the viewer, and the viewer's checked reader for
 // it. Both ends run on the same machine, so numbers are in host byte order.
 //
-//   model:  "KLPMESH1", u32 kind (1 faces, 2 lines), u32 vertexCount,
-//           u32 recordCount, u32 x4 conversion counts,
-//           f32 x 3*vertexCount, u32 x (4 or 2)*recordCount, end of stream
+//   model:  "KLPMESH2", u32 kind (1 faces, 2 lines), u32 vertexCount,
+//           u32 recordCount, u32 x5 conversion counts, u32 up axis (0 x,
+//           1 y, 2 z), f32 x 3*vertexCount, u32 x (4 or 2)*recordCount,
+//           end of stream
 //   error:  "KLPERR01", u32 ChildError, u32 length (<= kMaxErrorText),
 //           length bytes of text, end of stream
-//   file:   "KLPFILE1", u64 length, length bytes of an exported file, end of
-//           stream (the importer's answer when it exports a model)
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "import/mesh_builder.h"
@@ -25,7 +23,7 @@ namespace kelpris::mesh {
 /// Why the importer produced no model.
 enum class ChildError : std::uint32_t {
     library = 1,      ///< the import library refused the file
-    noGeometry = 2,   ///< the file holds no faces or lines
+    noGeometry = 2,   ///< the file holds no faces, lines or points
     badGeometry = 3,  ///< a coordinate is not finite, an index is out of range
     tooLarge = 4,     ///< more records than the viewer takes
     outOfMemory = 5,  ///< the importer ran out of memory
@@ -77,21 +75,5 @@ struct StreamContent {
 /// called with the bytes received so far and the total the header announced.
 using StreamProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
 StreamContent readStream(ByteSource& source, const StreamProgress& progress = {});
-
-/// The whole stream for an exported file.
-std::vector<std::byte> encodeFile(std::string_view bytes);
-
-/// What an export answer held: the file's bytes, an error, or neither.
-struct FileAnswer {
-    enum class Kind { file, error, malformed };
-    Kind kind = Kind::malformed;
-    std::string bytes;                       ///< kind file
-    ChildError error = ChildError::library;  ///< kind error
-    std::string text;                        ///< kind error or malformed: why
-};
-
-/// Reads a whole answer already received: a file whose length matches the
-/// bytes that follow exactly, or an error report as readStream reads it.
-FileAnswer readFileAnswer(std::string_view answer);
 
 }  // namespace kelpris::mesh

@@ -78,121 +78,16 @@ std::optional<std::uint64_t> parseCount(std::string_view word) noexcept {
     return value;
 }
 
-std::size_t plyTypeSize(std::string_view type) noexcept {
-    static constexpr std::pair<std::string_view, std::size_t> kTypes[] = {
-        {"char", 1},  {"uchar", 1},   {"int8", 1},   {"uint8", 1},  {"short", 2}, {"ushort", 2},
-        {"int16", 2}, {"uint16", 2},  {"int", 4},    {"uint", 4},   {"int32", 4}, {"uint32", 4},
-        {"float", 4}, {"float32", 4}, {"double", 8}, {"float64", 8}};
-    for (const auto& [name, size] : kTypes) {
-        if (name == type) {
-            return size;
-        }
-    }
-    return 1;  // unknown to us: the library decides; count it as small as can be
-}
-
-std::string checkPly(std::string_view head, std::uint64_t fileSize) {
-    // Each line is judged by its first word; "end_header" inside a comment
-    // does not end the header.
-    Words words(head);
-    bool binary = false;
-    bool ended = false;
-    struct Element {
-        std::uint64_t count = 0;
-        std::uint64_t leastBytes = 0;
-    };
-    std::vector<Element> elements;
-    for (std::string_view word = words.next(); !word.empty(); word = words.next()) {
-        if (word == "end_header") {
-            ended = true;
-            break;
-        }
-        if (word == "format") {
-            binary = words.next().starts_with("binary");
-        } else if (word == "element") {
-            words.next();
-            const auto count = parseCount(words.next());
-            if (!count) {
-                return "a PLY element count is not a number";
-            }
-            elements.push_back({*count, 0});
-        } else if (word == "property" && !elements.empty()) {
-            std::string_view type = words.next();
-            if (type == "list") {
-                type = words.next();  // the count's type; the list may be empty
-                words.next();
-            }
-            elements.back().leastBytes += binary ? plyTypeSize(type) : 2;
-        }
-        words.skipLine();
-    }
-    if (!ended) {
-        return head.size() < fileSize ? "the PLY header has no end_header in its first " +
-                                            std::to_string(kHeadBytes) + " bytes"
-                                      : "the PLY header has no end_header";
-    }
-    const std::size_t end = words.position();
-    // The data start after the line that holds end_header.
-    const std::size_t lineEnd = head.find('\n', end);
-    const std::uint64_t dataStart = lineEnd == std::string_view::npos ? head.size() : lineEnd + 1;
-    const std::uint64_t available = fileSize - std::min(fileSize, dataStart);
-    std::uint64_t needed = 0;
-    for (const Element& element : elements) {
-        needed = mulAdd(element.count, std::max<std::uint64_t>(element.leastBytes, 1), needed);
-    }
-    // In text the last number needs no separator after it.
-    const std::uint64_t slack = binary ? 0 : 1;
-    if (needed > available + slack) {
-        return tooShort(needed + dataStart - slack, fileSize, "the PLY header's element counts");
-    }
-    return {};
-}
-
 std::string checkOff(std::string_view head, std::uint64_t fileSize) {
-    Words words(head);
-    words.next();  // the keyword (OFF, COFF, NOFF, ...)
-    std::uint64_t counts[2] = {};
-    for (std::uint64_t& count : counts) {
-        std::string_view word = words.next();
-        while (word.starts_with("#")) {
-            words.skipLine();
-            word = words.next();
-        }
-        const auto value = parseCount(word);
-        if (!value) {
-            return "the OFF header has no vertex and face counts";
-        }
-        count = *value;
+    const auto counts = offCounts(head);
+    if (!counts) {
+        return "the OFF header has no vertex and face counts";
     }
     // A vertex is at least three numbers ("0 0 0\n"), a face at least its
     // corner count ("0\n").
-    const std::uint64_t needed = mulAdd(counts[0], 6, mulAdd(counts[1], 2, 0));
+    const std::uint64_t needed = mulAdd(counts->vertices, 6, mulAdd(counts->faces, 2, 0));
     if (needed > fileSize + 1) {
         return tooShort(needed, fileSize, "the OFF header's vertex and face counts");
-    }
-    return {};
-}
-
-std::string checkStl(std::string_view head, std::uint64_t fileSize) {
-    if (fileSize >= 84 && head.size() >= 84) {
-        const std::uint64_t needed = mulAdd(readWord(head, 80), 50, 84);
-        if (needed == fileSize) {
-            return {};  // a binary STL, whatever its first bytes say
-        }
-        Words words(head);
-        if (words.next() == "solid") {
-            return {};  // text
-        }
-        if (needed > fileSize) {
-            return tooShort(
-                needed, fileSize,
-                "the binary STL's " + std::to_string(readWord(head, 80)) + " triangles");
-        }
-        return {};
-    }
-    Words words(head);
-    if (words.next() != "solid") {
-        return tooShort(84, fileSize, "a binary STL");
     }
     return {};
 }
@@ -249,6 +144,40 @@ UpAxis colladaUpAxis(std::string_view head) noexcept {
 }
 
 }  // namespace
+
+bool isUtf16Text(std::string_view head) noexcept {
+    if (head.starts_with("\xff\xfe") || head.starts_with("\xfe\xff")) {
+        return true;
+    }
+    // Without a byte-order mark: ASCII letters with a zero byte beside each.
+    const std::size_t pairs = std::min<std::size_t>(head.size() / 2, 32);
+    std::size_t zeroFirst = 0;
+    std::size_t zeroSecond = 0;
+    for (std::size_t i = 0; i < pairs; ++i) {
+        zeroFirst += head[2 * i] == '\0' && head[2 * i + 1] != '\0' ? 1 : 0;
+        zeroSecond += head[2 * i + 1] == '\0' && head[2 * i] != '\0' ? 1 : 0;
+    }
+    return pairs >= 4 && std::max(zeroFirst, zeroSecond) == pairs;
+}
+
+std::optional<OffCounts> offCounts(std::string_view head) noexcept {
+    Words words(head);
+    words.next();  // the keyword (OFF, COFF, NOFF, ...)
+    std::uint64_t counts[2] = {};
+    for (std::uint64_t& count : counts) {
+        std::string_view word = words.next();
+        while (word.starts_with("#")) {
+            words.skipLine();
+            word = words.next();
+        }
+        const auto value = parseCount(word);
+        if (!value) {
+            return std::nullopt;
+        }
+        count = *value;
+    }
+    return OffCounts{counts[0], counts[1]};
+}
 
 std::string lowerExtension(const std::filesystem::path& path) {
     std::string ext = path.extension().string();
@@ -328,21 +257,36 @@ std::optional<UpAxis> statedUpAxis(ModelFormat format, std::string_view head) no
     }
 }
 
+UpAxis resolveUpAxis(ModelFormat format, std::string_view head, UpAxis choice) noexcept {
+    if (const auto stated = statedUpAxis(format, head)) {
+        return *stated;
+    }
+    if (choice != UpAxis::automatic) {
+        return choice;
+    }
+    const bool yUp =
+        format == ModelFormat::obj || format == ModelFormat::ply || format == ModelFormat::off;
+    return yUp ? UpAxis::y : UpAxis::z;
+}
+
 std::string checkModelHead(std::string_view head, std::uint64_t fileSize, ModelFormat format) {
     if (fileSize > kMaxModelFileBytes) {
         return "the file has " + std::to_string(fileSize) + " bytes, the limit is " +
                std::to_string(kMaxModelFileBytes);
     }
     head = head.substr(0, std::min<std::uint64_t>(head.size(), fileSize));
+    if (format != ModelFormat::glb && format != ModelFormat::threeMf && isUtf16Text(head)) {
+        return kUtf16Refusal;
+    }
     switch (format) {
-        case ModelFormat::ply:
-            return checkPly(head, fileSize);
         case ModelFormat::off:
             return checkOff(head, fileSize);
-        case ModelFormat::stl:
-            return checkStl(head, fileSize);
         case ModelFormat::glb:
             return checkGlb(head, fileSize);
+        case ModelFormat::threeMf:
+            return head.starts_with("PK\x03\x04")
+                       ? std::string()
+                       : "the file is not a 3MF package (a ZIP archive of the model's parts)";
         default:
             return {};
     }

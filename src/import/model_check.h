@@ -47,12 +47,31 @@ ModelFormat detectFormat(std::string_view head, std::string_view extension) noex
 /// nothing.
 std::optional<UpAxis> statedUpAxis(ModelFormat format, std::string_view head) noexcept;
 
-/// Checks the start of a file (`head`, at most kHeadBytes of it) of
-/// `fileSize` bytes: size within kMaxModelFileBytes; for PLY an end_header
-/// in the head and element counts that fit in the bytes after it; for OFF
-/// vertex and face counts that fit; for a binary STL a triangle count that
-/// fits; for GLB a length and chunk lengths that fit. Empty when the file may
-/// go on, else the reason.
+/// The axis taken as up in a file of `format` when the user chose `choice`:
+/// what the format states (see statedUpAxis) whatever the choice; else the
+/// choice; for automatic the format's custom: z for STL, y for OBJ, PLY and
+/// OFF (scans and graphics exports), z for anything else. Never automatic.
+UpAxis resolveUpAxis(ModelFormat format, std::string_view head, UpAxis choice) noexcept;
+
+/// The vertex and face counts an OFF header states.
+struct OffCounts {
+    std::uint64_t vertices = 0;
+    std::uint64_t faces = 0;
+};
+std::optional<OffCounts> offCounts(std::string_view head) noexcept;
+
+/// True when the file's first bytes are UTF-16 text (a byte-order mark, or
+/// ASCII characters each with a zero byte beside it).
+bool isUtf16Text(std::string_view head) noexcept;
+/// Why a UTF-16 text file is refused.
+inline constexpr const char* kUtf16Refusal =
+    "the file is UTF-16 text, an encoding that is not supported (save it as UTF-8)";
+
+/// Checks the start of a file that goes to the import library (`head`, at
+/// most kHeadBytes of it) of `fileSize` bytes: size within
+/// kMaxModelFileBytes; for OFF vertex and face counts that fit; for GLB a
+/// length and chunk lengths that fit; for 3MF a ZIP archive; for text
+/// formats no UTF-16. Empty when the file may go on, else the reason.
 std::string checkModelHead(std::string_view head, std::uint64_t fileSize, ModelFormat format);
 
 }  // namespace kelpris::mesh

@@ -1,53 +1,78 @@
 #include "import/model_loader.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 #include <stdexcept>
 #include <string_view>
 
 #include "base/file_io.h"
+#include "import/byte_reader.h"
+#include "import/child_import.h"
+#include "import/ply_reader.h"
+#include "import/stl_reader.h"
 #include "scene/normalise.h"
 
 namespace kelpris::mesh {
 namespace {
 
-LoadResult failure(std::string error, bool imported) {
-    LoadResult result;
-    result.error = std::move(error);
-    result.imported = imported;
-    return result;
+Result<MeshModel> readInProcess(const std::filesystem::path& path, ModelFormat format, UpAxis up,
+                                const CancelToken* cancel, const ProgressFn& progress) {
+    const std::string name = path.string();
+    FileDescriptor file;
+    std::uintmax_t size = 0;
+    if (FileStatus opened = openRegularFile(path, file, size); !opened) {
+        return opened;
+    }
+    FileSource source(file.get(), size, cancel, progress);
+    Result<MeshModel> model = format == ModelFormat::stl ? readStl(source, size, up, name)
+                                                         : readPly(source, size, up, name);
+    if (source.cancelled()) {
+        return FileStatus::failure(name, 0, "the import was cancelled");
+    }
+    if (source.error() != 0) {
+        return FileStatus::failure(name, 0,
+                                   std::string("cannot read file: ") + std::strerror(source.error()));
+    }
+    return model;
 }
 
-LoadResult importFile(const std::filesystem::path& path, const ImportOptions& options,
-                      const CancelToken* cancel, const ProgressFn& progress) {
+Result<LoadedModel> importFile(const std::filesystem::path& path, const ImportOptions& options,
+                               const CancelToken* cancel, const ProgressFn& progress) {
     const std::string name = path.string();
     std::string head;
     std::uintmax_t size = 0;
-    if (const FileStatus status = readFileHead(path, kHeadBytes, head, size); !status) {
-        return failure(name + ": " + status.reason, true);
+    if (FileStatus status = readFileHead(path, kHeadBytes, head, size); !status) {
+        return status;
     }
     const ModelFormat format = detectFormat(head, lowerExtension(path));
-    if (std::string reason = checkModelHead(head, size, format); !reason.empty()) {
-        return failure("cannot import " + name + ": " + reason, true);
+    const UpAxis up = resolveUpAxis(format, head, options.up);
+    Result<MeshModel> mesh = FileStatus::failure(name, 0, "");
+    if (format == ModelFormat::stl || format == ModelFormat::ply) {
+        mesh = readInProcess(path, format, up, cancel, progress);
+    } else if (std::string reason = checkModelHead(head, size, format); !reason.empty()) {
+        return FileStatus::failure(name, 0, std::move(reason));
+    } else {
+        ChildSettings settings;
+        settings.importer = options.importer.empty() ? defaultImporterPath() : options.importer;
+        settings.up = up;
+        settings.timeout = options.timeout;
+        settings.addressSpaceBytes = importerAddressSpace();
+        mesh = importInChild(path, settings, cancel, progress);
     }
-    ChildSettings settings;
-    settings.importer = options.importer.empty() ? defaultImporterPath() : options.importer;
-    settings.up = options.up;
-    settings.timeout = options.timeout;
-    settings.addressSpaceBytes = addressSpaceFor(size);
-    ChildResult child = importInChild(path, settings, cancel, progress);
-    if (!child.ok) {
-        return failure(std::move(child.error), true);
+    if (!mesh) {
+        return mesh.status();
     }
-    std::optional<Scena> scene = buildScene(child.model);
+    LoadedModel loaded;
+    loaded.imported = true;
+    loaded.counts = mesh->counts;
+    loaded.up = mesh->up;
+    std::optional<Scena> scene = buildScene(std::move(*mesh));
     if (!scene) {
-        return failure("cannot import " + name + ": a record refers to a missing vertex", true);
+        return FileStatus::failure(name, 0, "a record refers to a missing vertex");
     }
-    LoadResult result;
-    result.scene = std::move(*scene);
-    result.imported = true;
-    result.counts = child.model.counts;
-    return result;
+    loaded.scene = std::move(*scene);
+    return loaded;
 }
 
 std::string counted(std::uint32_t count, const char* one, const char* many, const char* what) {
@@ -64,15 +89,41 @@ std::string conversionNote(const ConversionCounts& counts) {
         }
     };
     add(counts.degenerateDropped, "degenerate face", "degenerate faces", "dropped");
+    add(counts.missingDropped, "face", "faces", "dropped for naming a vertex the file lacks");
     add(counts.polygonsSplit, "polygon", "polygons", "split into triangles");
     add(counts.linesIgnored, "line", "lines", "left out beside the faces");
     add(counts.pointsIgnored, "point", "points", "left out");
     return note;
 }
 
-std::optional<Scena> buildScene(const MeshModel& model) {
+void placeModel(MeshModel& model) noexcept {
+    std::vector<float>& xyz = model.xyz;
+    if (xyz.size() < 3) {
+        return;
+    }
+    double low[3] = {xyz[0], xyz[1], xyz[2]};
+    double high[3] = {xyz[0], xyz[1], xyz[2]};
+    for (std::size_t i = 0; i + 2 < xyz.size(); i += 3) {
+        for (std::size_t k = 0; k < 3; ++k) {
+            low[k] = std::min<double>(low[k], xyz[i + k]);
+            high[k] = std::max<double>(high[k], xyz[i + k]);
+        }
+    }
+    const double longest =
+        std::max({high[0] - low[0], high[1] - low[1], high[2] - low[2]});
+    const double scale = longest > 0 ? 1000.0 / longest : 0.0;
+    for (std::size_t i = 0; i + 2 < xyz.size(); i += 3) {
+        for (std::size_t k = 0; k < 3; ++k) {
+            xyz[i + k] = static_cast<float>((double{xyz[i + k]} - low[k]) * scale);
+        }
+    }
+}
+
+std::optional<Scena> buildScene(MeshModel&& model) {
+    placeModel(model);
     Scena scene;
     scene.vertices = normaliseVertices(model.xyz);
+    model.xyz = {};
     const std::size_t count = scene.vertices.size();
     auto at = [&](std::uint32_t index) -> Vertex* {
         return index < count ? &scene.vertices[index] : nullptr;
@@ -111,23 +162,21 @@ std::optional<Scena> buildScene(const MeshModel& model) {
     return scene;
 }
 
-LoadResult loadModelFile(const std::filesystem::path& path, const ImportOptions& options,
-                         const CancelToken* cancel, const ProgressFn& progress) {
-    const bool imported = isImportedModel(path);
+Result<LoadedModel> loadModelFile(const std::filesystem::path& path, const ImportOptions& options,
+                                  const CancelToken* cancel, const ProgressFn& progress) {
     try {
-        if (imported) {
+        if (isImportedModel(path)) {
             return importFile(path, options, cancel, progress);
         }
-        LoadResult result;
-        const FileStatus status = result.scene.load(path);
-        if (!status) {
-            result.error = status.message();
+        LoadedModel loaded;
+        if (FileStatus status = loaded.scene.load(path); !status) {
+            return status;
         }
-        return result;
+        return loaded;
     } catch (const std::bad_alloc&) {
-        return failure("not enough memory to load " + path.string(), imported);
+        return FileStatus::failure(path.string(), 0, "not enough memory to load the model");
     } catch (const std::length_error&) {
-        return failure("not enough memory to load " + path.string(), imported);
+        return FileStatus::failure(path.string(), 0, "not enough memory to load the model");
     }
 }
 

@@ -2,33 +2,34 @@
 // The one entry point for opening a model file, whatever its format.
 //
 // Contract of loadModelFile:
-//   - A file whose extension is one of importedExtensions() (any case) goes
-//     through the importer program in a child process; every other file,
-//     ".dat" included, is read in-process by Scena::load as a scene file.
-//   - Before the child starts, the file must be a regular file of at most
-//     kMaxModelFileBytes whose header counts fit its size (checkModelHead);
-//     it is opened non-blocking, so a FIFO or device never blocks the caller.
-//   - The child's answer is checked whole before anything is built; its
-//     coordinates are then scaled into -1000..1000 by the same code as a
-//     scene file's, so the same floats give the same vertices.
-//   - Up axis: glTF is turned from y up, COLLADA from its <up_axis>, 3MF is
-//     z up already, a file for which the library reports an UpAxis is turned
-//     from that; any other file is turned from `options.up`. Y up turns
-//     (x, y, z) into (-x, z, y), so that the front (+z) faces the observer.
-//   - Blocks the calling thread until the model is in, the child fails, the
-//     time-out passes or `cancel` is cancelled: call it off the UI thread
-//     and cancel from the UI thread. `progress` is called on the calling
-//     thread while the model arrives from the child.
-//   - Never throws; the scene of a failed result is Empty and `error` is one
-//     sentence naming the file (e.g. "no faces or lines in FILE", "the
-//     importer stopped on FILE: it crashed (SIGSEGV)").
+//   - A file whose extension is one of importedExtensions() (any case) is a
+//     mesh file; every other file, ".dat" included, is read by Scena::load
+//     as a scene file.
+//   - A mesh file is told by its content (the extension decides only where
+//     the content has no mark of its own): STL and PLY are read here by our
+//     own readers; every other format goes through the importer program in
+//     a child process, after the cheap checks of checkModelHead. Files are
+//     opened non-blocking, so a FIFO or device never blocks the caller.
+//   - Up axis: what the format states wins (glTF y, 3MF z, COLLADA its
+//     <up_axis>); otherwise `options.up`, and for automatic the format's
+//     custom (STL z; OBJ, PLY and OFF y). Y up turns (x, y, z) into
+//     (-x, z, y), so that the front (+z) faces the observer.
+//   - The model then lands in the frame of the bundled scenes (placeModel),
+//     and is scaled into -1000..1000 by the same code as a scene file's.
+//   - Blocks the calling thread until the model is in, the reader or child
+//     fails, the time-out passes or `cancel` is cancelled: call it off the
+//     UI thread and cancel from the UI thread. `progress` is called on the
+//     calling thread with the bytes read (or received) and the total.
+//   - Never throws; a failure's status names the file, the reason and, where
+//     known, the line.
 
 #include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
 
-#include "import/child_import.h"
+#include "base/result.h"
+#include "import/cancel_token.h"
 #include "import/mesh_builder.h"
 #include "import/model_check.h"
 #include "scene/scena.h"
@@ -36,33 +37,39 @@
 namespace kelpris::mesh {
 
 struct ImportOptions {
-    UpAxis up = UpAxis::z;  ///< up axis of files that state none (--up)
+    UpAxis up = UpAxis::automatic;  ///< up axis of files that state none (--up)
     std::chrono::milliseconds timeout{120'000};
     std::filesystem::path importer;  ///< empty: defaultImporterPath()
 };
 
-struct LoadResult {
-    Scena scene;              ///< the model when ok, Empty otherwise
-    std::string error;        ///< empty when ok
-    bool imported = false;    ///< read through the importer, not as a scene file
+/// A model read from a file, ready to be shown.
+struct LoadedModel {
+    Scena scene;
+    bool imported = false;    ///< a mesh file, not a scene file
     ConversionCounts counts;  ///< what the import dropped or split (imported only)
-
-    explicit operator bool() const noexcept { return error.empty(); }
+    UpAxis up = UpAxis::z;    ///< the axis that was up in the file (imported only)
 };
 
-[[nodiscard]] LoadResult loadModelFile(const std::filesystem::path& path,
-                                       const ImportOptions& options = {},
-                                       const CancelToken* cancel = nullptr,
-                                       const ProgressFn& progress = {});
+[[nodiscard]] Result<LoadedModel> loadModelFile(const std::filesystem::path& path,
+                                                const ImportOptions& options = {},
+                                                const CancelToken* cancel = nullptr,
+                                                const ProgressFn& progress = {});
 
 /// What an import left out or split, as a short note for the user ("2
 /// degenerate faces dropped, 1 polygon split into triangles"); empty when
 /// the model came over whole.
 std::string conversionNote(const ConversionCounts& counts);
 
-/// The scene for a checked model: face model 1 or edge model 0, counts,
-/// vertices scaled as a scene file's are, records in order, centre computed.
+/// Brings an imported model into the frame the bundled scenes use: moved so
+/// that its bounding box starts at 0 on every axis and scaled uniformly so
+/// that its longest side is 1000 (in double precision, each coordinate
+/// stored in single precision). A model of one point lands on the origin.
+void placeModel(MeshModel& model) noexcept;
+
+/// The scene for a checked model, the one conversion from a mesh to a
+/// Scena: the model placed, its vertices scaled as a scene file's are,
+/// face model 1 or edge model 0, records in order, centre computed.
 /// Nothing when an index is out of range.
-std::optional<Scena> buildScene(const MeshModel& model);
+std::optional<Scena> buildScene(MeshModel&& model);
 
 }  // namespace kelpris::mesh

@@ -5,10 +5,7 @@
 // broken files; its stdout and stderr are not read.
 //
 // Usage: kelpris-import [--up x|y|z] [--] FILE
-//        kelpris-import --export stl|obj|ply
-// The second form reads a model stream from file descriptor 3 (a socket) and
-// writes the model in that format back to it as a file stream.
-// Exit status: 0 model or file sent, 1 error sent, 2 bad usage, 3 out of memory.
+// Exit status: 0 model sent, 1 error sent, 2 bad usage, 3 out of memory.
 
 #include <cerrno>
 #include <cstring>
@@ -28,7 +25,6 @@
 #include <assimp/scene.h>
 #include <fcntl.h>
 #include <unistd.h>
-#include <assimp/Exporter.hpp>
 #include <assimp/Importer.hpp>
 
 #include "base/file_io.h"
@@ -73,11 +69,37 @@ Affine toAffine(const aiMatrix4x4& m) {
     return Affine{{m.a1, m.a2, m.a3, m.a4, m.b1, m.b2, m.b3, m.b4, m.c1, m.c2, m.c3, m.c4}};
 }
 
-std::string readHead(const std::filesystem::path& path) {
-    std::string head;
-    std::uintmax_t size = 0;
-    static_cast<void>(kelpris::readFileHead(path, kHeadBytes, head, size));  // empty on failure
-    return head;
+// The extension under which the library reads a format that the content
+// shows; empty where the file's own name will do.
+std::string_view readAs(ModelFormat format, std::string_view extension) {
+    static constexpr std::pair<ModelFormat, std::string_view> kByContent[] = {
+        {ModelFormat::glb, "glb"},
+        {ModelFormat::gltf, "gltf"},
+        {ModelFormat::collada, "dae"},
+        {ModelFormat::off, "off"}};
+    for (const auto& [shown, name] : kByContent) {
+        if (shown == format && name != extension) {
+            return name;
+        }
+    }
+    return {};
+}
+
+// Reads the file, going by its content where the library would go by the
+// name (a GLB named .gltf).
+const aiScene* readScene(Assimp::Importer& importer, const std::filesystem::path& file,
+                         ModelFormat format, std::string& problem) {
+    const std::string_view hint = readAs(format, lowerExtension(file));
+    if (hint.empty()) {
+        return importer.ReadFile(file.string(), 0);
+    }
+    std::string bytes;
+    if (const kelpris::FileStatus read = kelpris::readRegularFile(file, kMaxModelFileBytes, bytes);
+        !read) {
+        problem = read.reason;
+        return nullptr;
+    }
+    return importer.ReadFileFromMemory(bytes.data(), bytes.size(), 0, std::string(hint).c_str());
 }
 
 // The axis up in the coordinates the library hands over.
@@ -108,6 +130,15 @@ bool addMesh(MeshBuilder& builder, const aiMesh& mesh, const Affine& transform) 
                                      std::size_t{mesh.mNumVertices} * 3);
     if (!builder.usePositions(xyz, transform)) {
         return false;
+    }
+    if (mesh.mNumFaces == 0 || mesh.mFaces == nullptr) {
+        // Vertices without faces: a cloud of points.
+        for (std::uint32_t i = 0; i < mesh.mNumVertices; ++i) {
+            if (!builder.add(std::span(&i, 1))) {
+                return false;
+            }
+        }
+        return true;
     }
     // A mesh of lines only may hold polylines: one line per segment.
     const bool lines = mesh.mPrimitiveTypes == aiPrimitiveType_LINE;
@@ -177,21 +208,55 @@ ChildError errorFor(BuildError error) {
     }
 }
 
+// An OFF file whose header promises more faces than the library found is
+// cut short: the library takes what is there without a word.
+std::string missingFaces(const aiScene& scene, ModelFormat format, std::string_view head) {
+    const auto promised = offCounts(head);
+    if (format != ModelFormat::off || !promised) {
+        return {};
+    }
+    // The library may leave the faces it did not find empty.
+    std::uint64_t found = 0;
+    for (unsigned i = 0; i < scene.mNumMeshes; ++i) {
+        const aiMesh* mesh = scene.mMeshes[i];
+        for (unsigned f = 0; mesh != nullptr && mesh->mFaces != nullptr && f < mesh->mNumFaces;
+             ++f) {
+            found += mesh->mFaces[f].mNumIndices > 0 ? 1 : 0;
+        }
+    }
+    if (found >= promised->faces) {
+        return {};
+    }
+    return "the file ends after " + std::to_string(found) + " of " +
+           std::to_string(promised->faces) + " faces";
+}
+
 int import(const std::filesystem::path& file, UpAxis fallbackUp) {
     std::error_code error;
     const std::filesystem::path absolute = std::filesystem::weakly_canonical(file, error);
     if (error) {
         return sendError(ChildError::unusable, "cannot open file: " + error.message());
     }
-    const std::string head = readHead(absolute);
+    std::string head;
+    std::uintmax_t size = 0;
+    if (const kelpris::FileStatus status = kelpris::readFileHead(absolute, kHeadBytes, head, size);
+        !status) {
+        return sendError(ChildError::unusable, status.reason);
+    }
     const ModelFormat format = detectFormat(head, lowerExtension(absolute));
 
     Assimp::Importer importer;
     importer.SetIOHandler(std::make_unique<FolderIOSystem>(absolute.parent_path()).release());
     // The up axis is handled here for every format alike.
     importer.SetPropertyBool(AI_CONFIG_IMPORT_COLLADA_IGNORE_UP_DIRECTION, true);
+    // A file without meshes has nothing to show, not a made-up skeleton.
+    importer.SetPropertyBool(AI_CONFIG_IMPORT_NO_SKELETON_MESHES, true);
     // No post-processing: the raw scene is checked and converted here.
-    const aiScene* scene = importer.ReadFile(absolute.string(), 0);
+    std::string problem;
+    const aiScene* scene = readScene(importer, absolute, format, problem);
+    if (scene == nullptr && !problem.empty()) {
+        return sendError(ChildError::unusable, problem);
+    }
     if (scene == nullptr) {
         const std::string why = importer.GetErrorString();
         if (why.find("bad_alloc") != std::string::npos) {
@@ -199,8 +264,10 @@ int import(const std::filesystem::path& file, UpAxis fallbackUp) {
         }
         return sendError(ChildError::library, why.empty() ? "the file was not understood" : why);
     }
+    if (const std::string cut = missingFaces(*scene, format, head); !cut.empty()) {
+        return sendError(ChildError::badGeometry, cut);
+    }
     MeshBuilder builder(sourceUp(*scene, format, head, fallbackUp));
-    std::string problem;
     if (!addNodes(builder, *scene, problem)) {
         return problem.empty() ? sendError(errorFor(builder.error()), builder.message())
                                : sendError(ChildError::badGeometry, problem);
@@ -212,116 +279,11 @@ int import(const std::filesystem::path& file, UpAxis fallbackUp) {
     return writeAll(encodeModel(*model)) ? 0 : kExitError;
 }
 
-// Reads the model stream from the socket, blocking.
-class SocketSource final : public ByteSource {
-  public:
-    std::size_t read(std::byte* into, std::size_t size) override {
-        std::size_t done = 0;
-        while (done < size) {
-            const ssize_t n = ::read(kStreamFd, into + done, size - done);
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            if (n <= 0) {
-                break;
-            }
-            done += static_cast<std::size_t>(n);
-        }
-        return done;
-    }
-};
-
-// One mesh under the root node, as the exporters expect it: the library owns
-// and frees every array it is handed, so they are made with new[] here.
-std::unique_ptr<aiScene> sceneOf(const MeshModel& model) {
-    auto mesh = std::make_unique<aiMesh>();
-    const auto vertices = static_cast<unsigned>(model.vertexCount());
-    mesh->mNumVertices = vertices;
-    mesh->mVertices = new aiVector3D[vertices];
-    for (unsigned i = 0; i < vertices; ++i) {
-        mesh->mVertices[i] =
-            aiVector3D(model.xyz[3 * i], model.xyz[3 * i + 1], model.xyz[3 * i + 2]);
-    }
-    const std::size_t per = model.cornersPerRecord();
-    const auto records = static_cast<unsigned>(model.recordCount());
-    mesh->mNumFaces = records;
-    mesh->mFaces = new aiFace[records];
-    bool quads = false;
-    for (unsigned i = 0; i < records; ++i) {
-        const std::uint32_t* c = model.corners.data() + per * i;
-        const unsigned count = per == 4 && c[3] == kNoCorner ? 3u : static_cast<unsigned>(per);
-        quads = quads || count == 4;
-        aiFace& face = mesh->mFaces[i];
-        face.mNumIndices = count;
-        face.mIndices = new unsigned[count];
-        std::copy(c, c + count, face.mIndices);
-    }
-    mesh->mPrimitiveTypes = !model.faceModel ? aiPrimitiveType_LINE
-                            : quads          ? aiPrimitiveType_TRIANGLE | aiPrimitiveType_POLYGON
-                                             : aiPrimitiveType_TRIANGLE;
-    mesh->mMaterialIndex = 0;
-
-    auto scene = std::make_unique<aiScene>();
-    scene->mNumMaterials = 1;
-    scene->mMaterials = new aiMaterial* [1] { new aiMaterial() };
-    scene->mNumMeshes = 1;
-    scene->mMeshes = new aiMesh* [1] { mesh.release() };
-    scene->mRootNode = new aiNode();
-    scene->mRootNode->mNumMeshes = 1;
-    scene->mRootNode->mMeshes = new unsigned[1]{0};
-    return scene;
-}
-
-struct ExportKind {
-    std::string_view name;
-    const char* libraryId;
-    unsigned steps;  // what the format needs done first
-};
-
-constexpr ExportKind kExportKinds[] = {
-    {"stl", "stlb", aiProcess_Triangulate},
-    {"obj", "objnomtl", 0},
-    {"ply", "plyb", 0},
-};
-
-int exportModel(std::string_view formatName) {
-    const ExportKind* kind = nullptr;
-    for (const ExportKind& k : kExportKinds) {
-        kind = k.name == formatName ? &k : kind;
-    }
-    if (kind == nullptr) {
-        return sendError(ChildError::unusable, "unknown export format");
-    }
-    SocketSource source;
-    StreamContent content = readStream(source);
-    if (content.kind != StreamContent::Kind::model) {
-        return sendError(ChildError::unusable, "no model arrived (" + content.text + ")");
-    }
-    const std::unique_ptr<aiScene> scene = sceneOf(content.model);
-    Assimp::Exporter exporter;
-    const aiExportDataBlob* blob = exporter.ExportToBlob(scene.get(), kind->libraryId, kind->steps);
-    if (blob == nullptr || blob->data == nullptr) {
-        const std::string why = exporter.GetErrorString();
-        return sendError(ChildError::library, why.empty() ? "the library wrote nothing" : why);
-    }
-    const std::string_view bytes(static_cast<const char*>(blob->data), blob->size);
-    return writeAll(encodeFile(bytes)) ? 0 : kExitError;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     if (::fcntl(kStreamFd, F_GETFD) < 0) {
         return kExitUsage;  // nowhere to write
-    }
-    if (argc == 3 && std::string_view(argv[1]) == "--export") {
-        try {
-            return exportModel(argv[2]);
-        } catch (const std::bad_alloc&) {
-            return sendError(ChildError::outOfMemory, "out of memory");
-        } catch (const std::exception& e) {
-            return sendError(ChildError::library, e.what());
-        }
     }
     UpAxis up = UpAxis::z;
     std::optional<std::filesystem::path> file;
@@ -329,7 +291,7 @@ int main(int argc, char** argv) {
         const std::string_view arg = argv[i];
         if (arg == "--up" && i + 1 < argc) {
             const auto parsed = parseUpAxis(argv[++i]);
-            if (!parsed) {
+            if (!parsed || *parsed == UpAxis::automatic) {
                 sendError(ChildError::unusable, "--up takes x, y or z");
                 return kExitUsage;
             }
