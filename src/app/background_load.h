@@ -20,9 +20,8 @@ class BackgroundLoad : public QObject {
     using Progress = std::function<void(std::uint64_t done, std::uint64_t total)>;
     /// Called on this object's thread once the load has ended; `cancelled`
     /// when cancel() stopped it.
-    using Finished =
-        std::function<void(const QByteArray& path, Result<mesh::LoadedModel>&& result,
-                           bool cancelled)>;
+    using Finished = std::function<void(const QByteArray& path, Result<mesh::LoadedModel>&& result,
+                                        bool cancelled)>;
 
     BackgroundLoad(Progress progress, Finished finished, QObject* parent = nullptr);
     /// Cancels a load still running and waits for its thread.

@@ -24,6 +24,13 @@ bool parseReal(std::string_view word, T& value) noexcept {
     }
     const char* end = word.data() + word.size();
     const auto [stop, error] = std::from_chars(word.data(), end, value);
+    if (error == std::errc::result_out_of_range && stop == end) {
+        // Beyond the type's range: what strtod would give, infinite or 0.
+        long double wide = 0;
+        const auto [wideStop, wideError] = std::from_chars(word.data(), end, wide);
+        value = static_cast<T>(wide);
+        return wideError == std::errc() && wideStop == end;
+    }
     return error == std::errc() && stop == end;
 }
 
@@ -74,8 +81,8 @@ bool ByteReader::fill(std::size_t n) {
         buffer_.resize(n);
     }
     while (end_ < n && !ended_) {
-        const std::size_t got =
-            source_.read(reinterpret_cast<std::byte*>(buffer_.data() + end_), buffer_.size() - end_);
+        const std::size_t got = source_.read(reinterpret_cast<std::byte*>(buffer_.data() + end_),
+                                             buffer_.size() - end_);
         ended_ = got == 0;
         end_ += got;
     }
@@ -116,7 +123,9 @@ std::string_view ByteReader::word() {
         }
     }
     tooLong_ = length >= kMaxWord;
-    wordLine_ = lineNow_;
+    if (length > 0) {
+        wordLine_ = lineNow_;  // at the end, the line of the last word stays
+    }
     const std::string_view word(buffer_.data() + pos_, length);
     pos_ += length;
     return word;

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <new>
 #include <optional>
@@ -211,8 +211,6 @@ std::string outOfMemory(std::uint64_t limit) {
 
 std::string streamError(const StreamContent& content, std::uint64_t limit) {
     switch (content.error) {
-        case ChildError::noGeometry:
-            return "the file holds no faces, lines or points";
         case ChildError::outOfMemory:
             return outOfMemory(limit);
         default:
@@ -285,8 +283,8 @@ Result<MeshModel> importInChild(const std::filesystem::path& path, const ChildSe
         return failure(std::string("cannot start the importer: ") + std::strerror(errno));
     }
     if (pid == 0) {
-        execImporter(argv.data(), envp.data(), nullHigh.get(), writeEnd.get(), settings,
-                     cpuSeconds, parent);
+        execImporter(argv.data(), envp.data(), nullHigh.get(), writeEnd.get(), settings, cpuSeconds,
+                     parent);
     }
     writeEnd.reset();
     ::fcntl(readEnd.get(), F_SETFL, O_NONBLOCK);

@@ -42,6 +42,7 @@ std::filesystem::path defaultImporterPath();
 /// child does; only std::bad_alloc can escape.
 [[nodiscard]] Result<MeshModel> importInChild(const std::filesystem::path& path,
                                               const ChildSettings& settings,
-                                              const CancelToken* cancel, const ProgressFn& progress);
+                                              const CancelToken* cancel,
+                                              const ProgressFn& progress);
 
 }  // namespace kelpris::mesh

@@ -52,6 +52,22 @@ constexpr std::pair<std::string_view, UpAxis> kAxisNames[] = {
 
 }  // namespace
 
+std::string conversionNote(const ConversionCounts& counts) {
+    std::string note;
+    auto add = [&](std::uint32_t count, const char* one, const char* many, const char* what) {
+        if (count != 0) {
+            note += (note.empty() ? "" : ", ") + std::to_string(count) + " " +
+                    (count == 1 ? one : many) + " " + what;
+        }
+    };
+    add(counts.degenerateDropped, "degenerate face", "degenerate faces", "dropped");
+    add(counts.missingDropped, "face", "faces", "dropped for naming a vertex the file lacks");
+    add(counts.polygonsSplit, "polygon", "polygons", "split into triangles");
+    add(counts.linesIgnored, "line", "lines", "left out beside the faces");
+    add(counts.pointsIgnored, "point", "points", "left out");
+    return note;
+}
+
 std::optional<UpAxis> parseUpAxis(std::string_view text) noexcept {
     for (const auto& [name, axis] : kAxisNames) {
         const bool same = std::equal(name.begin(), name.end(), text.begin(), text.end(),
@@ -181,8 +197,8 @@ bool MeshBuilder::usePositions(std::vector<float>&& xyz) {
         float* p = &local_[i];
         if (!allFinite({p, 3})) {
             local_.clear();
-            return fail(BuildError::notFinite,
-                        "vertex " + std::to_string(i / 3 + 1) + " has a coordinate that is not finite");
+            return fail(BuildError::notFinite, "vertex " + std::to_string(i / 3 + 1) +
+                                                   " has a coordinate that is not finite");
         }
         const auto turned = turnToZUp(up_, p[0], p[1], p[2]);
         std::copy(turned.begin(), turned.end(), p);
@@ -318,7 +334,9 @@ std::optional<MeshModel> MeshBuilder::finish() {
             return std::nullopt;
         }
     } else {
-        fail(BuildError::noGeometry, "no faces, lines or points");
+        const std::string note = conversionNote(counts_);
+        fail(BuildError::noGeometry, note.empty() ? "the file holds no faces, lines or points"
+                                                  : "no faces, lines or points are left: " + note);
         return std::nullopt;
     }
     index_.release();

@@ -42,6 +42,11 @@ struct ConversionCounts {
     friend bool operator==(const ConversionCounts&, const ConversionCounts&) = default;
 };
 
+/// What an import left out or split, as a short note for the user ("2
+/// degenerate faces dropped, 1 polygon split into triangles"); empty when
+/// the model came over whole.
+std::string conversionNote(const ConversionCounts& counts);
+
 /// A converted model: coordinates as read (single precision, turned to z up)
 /// and records referring to them by 0-based index. A model of points alone
 /// is an edge model whose lines each go from a point to itself.

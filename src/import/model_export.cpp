@@ -245,8 +245,7 @@ std::optional<ExportFormat> exportFormatFor(const std::filesystem::path& path) {
     return std::nullopt;
 }
 
-FileStatus exportScene(const Scena& scene, const std::filesystem::path& path,
-                       ExportFormat format) {
+FileStatus exportScene(const Scena& scene, const std::filesystem::path& path, ExportFormat format) {
     try {
         const SceneMesh mesh(scene);
         if (!mesh.valid()) {
@@ -255,7 +254,8 @@ FileStatus exportScene(const Scena& scene, const std::filesystem::path& path,
         if (!mesh.faceModel() && format != ExportFormat::obj) {
             return failed(path, "an edge model can be saved only as .dat or .obj");
         }
-        if (mesh.faceModel() && format == ExportFormat::stl && mesh.recordCount() > UINT32_MAX / 2) {
+        if (mesh.faceModel() && format == ExportFormat::stl &&
+            mesh.recordCount() > UINT32_MAX / 2) {
             return failed(path, "too many triangles for an STL file");
         }
         return writeFileAtomically(path, [&](const ByteSink& sink) {

@@ -31,8 +31,8 @@ Result<MeshModel> readInProcess(const std::filesystem::path& path, ModelFormat f
         return FileStatus::failure(name, 0, "the import was cancelled");
     }
     if (source.error() != 0) {
-        return FileStatus::failure(name, 0,
-                                   std::string("cannot read file: ") + std::strerror(source.error()));
+        return FileStatus::failure(
+            name, 0, std::string("cannot read file: ") + std::strerror(source.error()));
     }
     return model;
 }
@@ -75,26 +75,7 @@ Result<LoadedModel> importFile(const std::filesystem::path& path, const ImportOp
     return loaded;
 }
 
-std::string counted(std::uint32_t count, const char* one, const char* many, const char* what) {
-    return std::to_string(count) + " " + (count == 1 ? one : many) + " " + what;
-}
-
 }  // namespace
-
-std::string conversionNote(const ConversionCounts& counts) {
-    std::string note;
-    auto add = [&](std::uint32_t count, const char* one, const char* many, const char* what) {
-        if (count != 0) {
-            note += (note.empty() ? "" : ", ") + counted(count, one, many, what);
-        }
-    };
-    add(counts.degenerateDropped, "degenerate face", "degenerate faces", "dropped");
-    add(counts.missingDropped, "face", "faces", "dropped for naming a vertex the file lacks");
-    add(counts.polygonsSplit, "polygon", "polygons", "split into triangles");
-    add(counts.linesIgnored, "line", "lines", "left out beside the faces");
-    add(counts.pointsIgnored, "point", "points", "left out");
-    return note;
-}
 
 void placeModel(MeshModel& model) noexcept {
     std::vector<float>& xyz = model.xyz;
@@ -109,8 +90,7 @@ void placeModel(MeshModel& model) noexcept {
             high[k] = std::max<double>(high[k], xyz[i + k]);
         }
     }
-    const double longest =
-        std::max({high[0] - low[0], high[1] - low[1], high[2] - low[2]});
+    const double longest = std::max({high[0] - low[0], high[1] - low[1], high[2] - low[2]});
     const double scale = longest > 0 ? 1000.0 / longest : 0.0;
     for (std::size_t i = 0; i + 2 < xyz.size(); i += 3) {
         for (std::size_t k = 0; k < 3; ++k) {

@@ -55,11 +55,6 @@ struct LoadedModel {
                                                 const CancelToken* cancel = nullptr,
                                                 const ProgressFn& progress = {});
 
-/// What an import left out or split, as a short note for the user ("2
-/// degenerate faces dropped, 1 polygon split into triangles"); empty when
-/// the model came over whole.
-std::string conversionNote(const ConversionCounts& counts);
-
 /// Brings an imported model into the frame the bundled scenes use: moved so
 /// that its bounding box starts at 0 on every axis and scaled uniformly so
 /// that its longest side is 1000 (in double precision, each coordinate

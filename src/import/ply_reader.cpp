@@ -24,10 +24,10 @@ struct TypeName {
     Type type;
 };
 constexpr TypeName kTypes[] = {
-    {"char", Type::int8},      {"uchar", Type::uint8},    {"int8", Type::int8},
-    {"uint8", Type::uint8},    {"short", Type::int16},    {"ushort", Type::uint16},
-    {"int16", Type::int16},    {"uint16", Type::uint16},  {"int", Type::int32},
-    {"uint", Type::uint32},    {"int32", Type::int32},    {"uint32", Type::uint32},
+    {"char", Type::int8},      {"uchar", Type::uint8},     {"int8", Type::int8},
+    {"uint8", Type::uint8},    {"short", Type::int16},     {"ushort", Type::uint16},
+    {"int16", Type::int16},    {"uint16", Type::uint16},   {"int", Type::int32},
+    {"uint", Type::uint32},    {"int32", Type::int32},     {"uint32", Type::uint32},
     {"float", Type::float32},  {"float32", Type::float32}, {"double", Type::float64},
     {"float64", Type::float64}};
 
@@ -134,6 +134,11 @@ class PlyReader {
             return fits;
         }
         for (Element& element : elements_) {
+            if (std::string problem = assignRole(element); !problem.empty()) {
+                return failure(0, problem);
+            }
+        }
+        for (Element& element : elements_) {
             if (FileStatus status = readElement(element); !status) {
                 return status;
             }
@@ -146,17 +151,15 @@ class PlyReader {
         }
         std::optional<MeshModel> model = builder_.finish();
         if (!model) {
-            return failure(0, builder_.error() == BuildError::noGeometry
-                                  ? "the file holds no vertices"
-                                  : builder_.message());
+            return failure(0, builder_.message());
         }
         return std::move(*model);
     }
 
   private:
     FileStatus failure(std::uint64_t line, std::string reason) const {
-        return FileStatus::failure(name_, static_cast<int>(std::min<std::uint64_t>(line, INT32_MAX)),
-                                   std::move(reason));
+        return FileStatus::failure(
+            name_, static_cast<int>(std::min<std::uint64_t>(line, INT32_MAX)), std::move(reason));
     }
 
     // --- Header ---------------------------------------------------------
@@ -192,8 +195,8 @@ class PlyReader {
             } else if (words[0] == "property") {
                 problem = readPropertyLine(words);
             } else {
-                problem = "\"" + std::string(words[0].substr(0, 40)) +
-                          "\" is not a PLY header keyword";
+                problem =
+                    "\"" + std::string(words[0].substr(0, 40)) + "\" is not a PLY header keyword";
             }
             if (!problem.empty()) {
                 return failure(in_.line(), problem);
@@ -201,11 +204,6 @@ class PlyReader {
         }
         if (!formatSeen) {
             return failure(0, "the PLY header has no format line");
-        }
-        for (Element& element : elements_) {
-            if (std::string problem = assignRole(element); !problem.empty()) {
-                return failure(0, problem);
-            }
         }
         return FileStatus::success(name_);
     }
@@ -252,8 +250,8 @@ class PlyReader {
         const auto type = typeNamed(list ? words[3] : words[1]);
         const auto countType = list ? typeNamed(words[2]) : type;
         if (!type || !countType) {
-            return "unknown PLY type \"" + std::string(!countType ? words[2] : words[list ? 3 : 1]) +
-                   "\"";
+            const std::string_view unknown = !list ? words[1] : !countType ? words[2] : words[3];
+            return "unknown PLY type \"" + std::string(unknown.substr(0, 40)) + "\"";
         }
         if (list && isReal(*countType)) {
             return "a list count of type " + std::string(words[2]);
@@ -391,7 +389,8 @@ class PlyReader {
     bool readWhole(Type type, std::int64_t& out) {
         if (encoding_ == Encoding::text) {
             word_ = in_.word();
-            const auto [end, error] = std::from_chars(word_.data(), word_.data() + word_.size(), out);
+            const auto [end, error] =
+                std::from_chars(word_.data(), word_.data() + word_.size(), out);
             if (error == std::errc() && end == word_.data() + word_.size()) {
                 return true;
             }
@@ -468,7 +467,9 @@ class PlyReader {
         for (std::uint64_t i = 0; i < element.count; ++i) {
             word_ = {};
             if (!readInstance(element)) {
-                const std::uint64_t line = encoding_ == Encoding::text ? in_.line() : 0;
+                // At the end of the file no line is meant.
+                const bool placed = !word_.empty() || !problem_.empty();
+                const std::uint64_t line = encoding_ == Encoding::text && placed ? in_.line() : 0;
                 return failure(line, problem_.empty() ? unreadable(element, i) : problem_);
             }
         }
@@ -498,11 +499,12 @@ class PlyReader {
                 continue;
             }
             bool ok = true;
-            if (element.role == Role::vertex && (at == element.slot[0] || at == element.slot[1] ||
-                                                 at == element.slot[2])) {
+            if (element.role == Role::vertex &&
+                (at == element.slot[0] || at == element.slot[1] || at == element.slot[2])) {
                 const int axis = at == element.slot[0] ? 0 : at == element.slot[1] ? 1 : 2;
                 ok = readReal(property.type, xyz[axis]);
-            } else if (element.role == Role::edge && (at == element.slot[0] || at == element.slot[1])) {
+            } else if (element.role == Role::edge &&
+                       (at == element.slot[0] || at == element.slot[1])) {
                 ok = readWhole(property.type, ends[at == element.slot[0] ? 0 : 1]);
             } else {
                 ok = skipValue(property.type);
@@ -559,8 +561,8 @@ class PlyReader {
     // A strip's triangles, every other one turned so all face the same way;
     // a negative index (kNoCorner here) starts a new strip.
     bool deliverStrip(std::size_t first) {
-        const std::vector<std::uint32_t> strip(indices_.begin() + static_cast<std::ptrdiff_t>(first),
-                                               indices_.end());
+        const std::vector<std::uint32_t> strip(
+            indices_.begin() + static_cast<std::ptrdiff_t>(first), indices_.end());
         indices_.resize(first);
         std::size_t start = 0;
         for (std::size_t i = 0; i < strip.size(); ++i) {
@@ -570,8 +572,8 @@ class PlyReader {
             }
             if (i - start >= 2) {
                 const bool odd = (i - start) % 2 == 1;
-                const std::uint32_t tri[3] = {strip[odd ? i - 1 : i - 2], strip[odd ? i - 2 : i - 1],
-                                              strip[i]};
+                const std::uint32_t tri[3] = {strip[odd ? i - 1 : i - 2],
+                                              strip[odd ? i - 2 : i - 1], strip[i]};
                 if (!deliver(tri)) {
                     return false;
                 }

@@ -42,7 +42,10 @@ class StlReader {
         if (head.size() >= kHeader && needed == size) {
             return finishWith(readBinary(count));
         }
-        const bool text = looksLikeText(head);
+        if (size == 0) {
+            return failure(0, "the file is empty");
+        }
+        const bool text = !head.empty() && looksLikeText(head);
         if (text && startsWithSolid(head)) {
             return finishWith(readText());
         }
@@ -50,8 +53,8 @@ class StlReader {
             return failure(0, "the file is text, but a text STL starts with \"solid\"");
         }
         if (size < kHeader) {
-            return failure(0, "a binary STL: at least 84 bytes needed, the file has " +
-                                  std::to_string(size));
+            return failure(
+                0, "a binary STL: at least 84 bytes needed, the file has " + std::to_string(size));
         }
         if (needed > size) {
             return failure(0, triangleCount(count) + ": at least " + std::to_string(needed) +
@@ -68,8 +71,8 @@ class StlReader {
     }
 
     FileStatus failure(std::uint64_t line, std::string reason) const {
-        return FileStatus::failure(name_, static_cast<int>(std::min<std::uint64_t>(line, INT32_MAX)),
-                                   std::move(reason));
+        return FileStatus::failure(
+            name_, static_cast<int>(std::min<std::uint64_t>(line, INT32_MAX)), std::move(reason));
     }
 
     Result<MeshModel> finishWith(FileStatus status) {
@@ -78,7 +81,7 @@ class StlReader {
         }
         std::optional<MeshModel> model = builder_.finish();
         if (!model) {
-            return failure(0, "the file holds no triangles");
+            return failure(0, builder_.message());
         }
         return std::move(*model);
     }
@@ -93,8 +96,9 @@ class StlReader {
             const std::uint32_t take = std::min(kBlock, count - done);
             const std::string_view block = in_.peek(std::size_t{take} * kTriangle);
             if (block.size() < std::size_t{take} * kTriangle) {
-                return failure(0, "the file ends after " + std::to_string(done + block.size() / kTriangle) +
-                                      " of " + std::to_string(count) + " triangles");
+                return failure(0, "the file ends after " +
+                                      std::to_string(done + block.size() / kTriangle) + " of " +
+                                      std::to_string(count) + " triangles");
             }
             for (std::uint32_t i = 0; i < take; ++i) {
                 const char* at = block.data() + std::size_t{i} * kTriangle + 12;
@@ -102,8 +106,8 @@ class StlReader {
                     corners[k] = loadValue<float>(at + 4 * k);
                 }
                 if (!builder_.addCorners(corners)) {
-                    return failure(0, "triangle " + std::to_string(done + i + 1) + ": " +
-                                          builder_.message());
+                    return failure(
+                        0, "triangle " + std::to_string(done + i + 1) + ": " + builder_.message());
                 }
             }
             in_.skip(block.size());
@@ -130,8 +134,8 @@ class StlReader {
         for (int k = 0; k < 3; ++k) {
             const std::string_view word = in_.word();
             if (!parseNumber(word, out[k])) {
-                problem = "three numbers expected after \"" + std::string(after) + "\", " +
-                          found(word);
+                problem =
+                    "three numbers expected after \"" + std::string(after) + "\", " + found(word);
                 return false;
             }
         }
@@ -185,13 +189,14 @@ class StlReader {
     }
 
     FileStatus readText() {
-        in_.word();  // "solid"
+        in_.word();        // "solid"
         in_.restOfLine();  // its name
         std::string problem;
         for (;;) {
             const std::string_view word = in_.word();
             if (in_.wordTooLong()) {
-                return failure(in_.line(), "a word longer than " + std::to_string(ByteReader::kMaxWord) + " bytes");
+                return failure(in_.line(), "a word longer than " +
+                                               std::to_string(ByteReader::kMaxWord) + " bytes");
             }
             if (sameWord(word, "facet")) {
                 if (!readFacet(problem)) {

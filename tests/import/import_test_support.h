@@ -35,7 +35,9 @@ class ImportTest : public ::testing::Test {
         return path;
     }
 
-    LoadResult load(const std::filesystem::path& path) { return loadModelFile(path, options); }
+    Result<LoadedModel> load(const std::filesystem::path& path) {
+        return loadModelFile(path, options);
+    }
 
     std::filesystem::path dir_;
     ImportOptions options;

@@ -63,6 +63,11 @@ TEST(MeshBuilder, RecordsAndJoining) {
          {0, 1, 2, N},
          3,
          {0, 0, 1, 1}},
+        {"a face naming a missing vertex is dropped and counted",
+         {{0, 1, 7}, {1, 2, 3}},
+         {0, 1, 2, N},
+         3,
+         {0, 0, 0, 0, 1}},
         {"vertices of dropped faces are not kept",
          {{5, 5, 4}, {1, 2, 3}},
          {0, 1, 2, N},
@@ -93,9 +98,24 @@ TEST(MeshBuilder, LinesOnlyMakeAnEdgeModel) {
     EXPECT_EQ(model.counts.pointsIgnored, 1u);
 }
 
-TEST(MeshBuilder, NothingToShowIsAnError) {
-    for (const std::vector<Corners>& input :
-         {std::vector<Corners>{}, {{0}, {1}}, {{0, 6}}, {{0, 6, 0}}}) {
+TEST(MeshBuilder, PointsAloneBecomeLinesFromEachPointToItself) {
+    // 6 is the same position as 0: one point.
+    const MeshModel model = build({{4}, {0}, {6}, {2}});
+    EXPECT_FALSE(model.faceModel);
+    EXPECT_EQ(model.corners, (Corners{0, 0, 1, 1, 2, 2}));
+    EXPECT_EQ(model.xyz, (std::vector<float>{0.5f, 2, 0, 0, 0, 0, 1, 1, 0}));
+    EXPECT_EQ(model.counts, ConversionCounts{});
+}
+
+TEST(MeshBuilder, NothingToShowIsAnErrorThatSaysWhatWasDropped) {
+    const std::pair<std::vector<Corners>, const char*> cases[] = {
+        {{}, "the file holds no faces, lines or points"},
+        {{{0, 6}}, "no faces, lines or points are left: 1 degenerate face dropped"},
+        {{{0, 6, 0}}, "no faces, lines or points are left: 1 degenerate face dropped"},
+        {{{0, 99}},
+         "no faces, lines or points are left: 1 face dropped for naming a vertex the file lacks"},
+    };
+    for (const auto& [input, message] : cases) {
         MeshBuilder builder(UpAxis::z);
         ASSERT_TRUE(builder.usePositions(kPoints, Affine{}));
         for (const Corners& p : input) {
@@ -103,8 +123,36 @@ TEST(MeshBuilder, NothingToShowIsAnError) {
         }
         EXPECT_FALSE(builder.finish().has_value());
         EXPECT_EQ(builder.error(), BuildError::noGeometry);
-        EXPECT_EQ(builder.message(), "no faces or lines");
+        EXPECT_EQ(builder.message(), message);
     }
+}
+
+// Corners given by position (as STL lists them) must join and number
+// exactly as the same corners given by index: the joining table against
+// the indexed path, on a soup large enough to grow the table many times.
+TEST(MeshBuilder, CornersByPositionJoinAsCornersByIndex) {
+    std::vector<float> soup;
+    std::vector<Corners> byIndex;
+    for (std::uint32_t t = 0; t < 20000; ++t) {
+        Corners tri;
+        for (std::uint32_t k = 0; k < 3; ++k) {
+            // Many repeats; every fifth triangle has all corners alike.
+            const std::uint32_t p = (t * 7 + (t % 5 == 0 ? 0 : k * 13)) % 9001;
+            soup.insert(soup.end(), {float(p % 31), float(p / 31) * 0.5f, p % 2 ? -0.0f : 0.0f});
+            tri.push_back(t * 3 + k);
+        }
+        byIndex.push_back(tri);
+    }
+    const MeshModel indexed = build(byIndex, UpAxis::y, soup);
+    MeshBuilder builder(UpAxis::y);
+    for (std::size_t t = 0; t < byIndex.size(); ++t) {
+        ASSERT_TRUE(builder.addCorners(std::span(soup).subspan(t * 9, 9)));
+    }
+    const MeshModel direct = *builder.finish();
+    EXPECT_EQ(direct.xyz, indexed.xyz);
+    EXPECT_EQ(direct.corners, indexed.corners);
+    EXPECT_EQ(direct.counts, indexed.counts);
+    EXPECT_GT(indexed.counts.degenerateDropped, 0u);
 }
 
 TEST(MeshBuilder, UpAxisTurnsToZ) {
@@ -159,27 +207,29 @@ TEST(MeshBuilder, RejectsBadInput) {
     EXPECT_FALSE(overflow.usePositions(std::vector<float>{1e10f, 0, 0}, huge));
     EXPECT_EQ(overflow.error(), BuildError::notFinite);
 
-    MeshBuilder index(UpAxis::z);
-    ASSERT_TRUE(index.usePositions(kPoints, Affine{}));
-    EXPECT_FALSE(index.add(std::vector<std::uint32_t>{0, 1, 100000000}));
-    EXPECT_EQ(index.error(), BuildError::badIndex);
-    EXPECT_FALSE(index.add(std::vector<std::uint32_t>{7, 0}));  // one past the end
+    MeshBuilder corners(UpAxis::z);
+    EXPECT_FALSE(corners.addCorners(std::vector<float>{0, 0, 0, 1, 0, 0, 0, nan, 0}));
+    EXPECT_EQ(corners.error(), BuildError::notFinite);
 }
 
 TEST(MeshBuilder, NoteSaysWhatWasLeftOut) {
     EXPECT_EQ(conversionNote({}), "");
     EXPECT_EQ(conversionNote({1, 0, 0, 0}), "1 degenerate face dropped");
-    EXPECT_EQ(conversionNote({2, 1, 3, 1}),
-              "2 degenerate faces dropped, 1 polygon split into triangles, 3 lines left out "
-              "beside the faces, 1 point left out");
+    EXPECT_EQ(conversionNote({2, 1, 3, 1, 4}),
+              "2 degenerate faces dropped, 4 faces dropped for naming a vertex the file lacks, "
+              "1 polygon split into triangles, 3 lines left out beside the faces, 1 point left "
+              "out");
 }
 
-TEST(MeshBuilder, ParsesUpAxisNames) {
-    EXPECT_EQ(parseUpAxis("x"), UpAxis::x);
+TEST(MeshBuilder, UpAxisNamesReadBack) {
+    for (const UpAxis axis : {UpAxis::x, UpAxis::y, UpAxis::z, UpAxis::automatic}) {
+        EXPECT_EQ(parseUpAxis(upAxisName(axis)), axis);
+    }
     EXPECT_EQ(parseUpAxis("Y"), UpAxis::y);
-    EXPECT_EQ(parseUpAxis("z"), UpAxis::z);
-    EXPECT_FALSE(parseUpAxis("").has_value());
-    EXPECT_FALSE(parseUpAxis("yz").has_value());
+    EXPECT_EQ(parseUpAxis("AUTO"), UpAxis::automatic);
+    for (const char* bad : {"", "yz", "au", "w"}) {
+        EXPECT_FALSE(parseUpAxis(bad).has_value()) << bad;
+    }
 }
 
 }  // namespace

@@ -18,7 +18,8 @@ MeshModel quadAndTriangle() {
     MeshModel model;
     model.xyz = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0, 0.5f, 2, 0};
     model.corners = {0, 1, 2, 3, 3, 2, 4, kNoCorner};
-    model.counts = {1, 2, 3, 4};
+    model.counts = {1, 2, 3, 4, 5};
+    model.up = UpAxis::y;
     return model;
 }
 
@@ -39,7 +40,8 @@ void putFloat(Bytes& bytes, std::size_t at, float value) {
 constexpr std::size_t kKind = 8;
 constexpr std::size_t kVertices = 12;
 constexpr std::size_t kRecords = 16;
-constexpr std::size_t kXyz = 36;
+constexpr std::size_t kUp = 40;
+constexpr std::size_t kXyz = 44;
 constexpr std::size_t kCorners = kXyz + 15 * 4;
 
 TEST(MeshStream, ModelsRoundTrip) {
@@ -54,6 +56,7 @@ TEST(MeshStream, ModelsRoundTrip) {
         EXPECT_EQ(content.model.xyz, model.xyz);
         EXPECT_EQ(content.model.corners, model.corners);
         EXPECT_EQ(content.model.counts, model.counts);
+        EXPECT_EQ(content.model.up, model.up);
     }
 }
 
@@ -88,6 +91,7 @@ TEST(MeshStream, BrokenModelsAreRefused) {
     const Case cases[] = {
         {"bad magic", [](Bytes& b) { b[0] = std::byte{'X'}; }, "not a model stream"},
         {"unknown kind", [](Bytes& b) { putWord(b, kKind, 7); }, "unknown model kind 7"},
+        {"automatic up axis", [](Bytes& b) { putWord(b, kUp, 3); }, "unknown up axis 3"},
         {"no records", [](Bytes& b) { putWord(b, kRecords, 0); },
          "0 faces (1 to 30000000 allowed)"},
         {"too many records", [](Bytes& b) { putWord(b, kRecords, kMaxFaces + 1); },
