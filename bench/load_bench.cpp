@@ -1,6 +1,8 @@
 // Loading scene files from disk: a face model (triangles and quadrilaterals
 // mixed over a grid, two faces per vertex) and an edge model, at several sizes
-// to show that load time grows linearly with the file.
+// to show that load time grows linearly with the file; and the same height
+// field as a binary STL and as the scene file saved from it, to compare the
+// STL reader (joining 3 corners per triangle) with the scene reader.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -10,7 +12,9 @@
 #include <map>
 #include <string>
 
+#include "import/model_loader.h"
 #include "scene/scena.h"
+#include "scene/scene_writer.h"
 
 namespace {
 
@@ -125,6 +129,66 @@ void runLoad(benchmark::State& state, bool faces) {
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(path)));
 }
 
+// A height field of `triangles` triangles (two per grid cell) as binary STL.
+std::string heightFieldStl(std::int64_t triangles) {
+    const std::int64_t side = gridSide(triangles / 2);
+    std::string stl(80, ' ');
+    const auto count = static_cast<std::uint32_t>(2 * (side - 1) * (side - 1));
+    stl.append(reinterpret_cast<const char*>(&count), 4);
+    const auto at = [](std::int64_t i, std::int64_t j) {
+        const float p[3] = {static_cast<float>(i) * 0.731f, static_cast<float>(j) * 0.613f,
+                            static_cast<float>((i * 7 + j * 13) % 1000) * 0.0417f};
+        return std::string(reinterpret_cast<const char*>(p), 12);
+    };
+    for (std::int64_t i = 0; i + 1 < side; ++i) {
+        for (std::int64_t j = 0; j + 1 < side; ++j) {
+            stl += std::string(12, '\0') + at(i, j) + at(i + 1, j) + at(i + 1, j + 1) + "\0\0";
+            stl += std::string(12, '\0') + at(i, j) + at(i + 1, j + 1) + at(i, j + 1) + "\0\0";
+        }
+    }
+    return stl;
+}
+
+// The STL and the scene file saved from its import, written once.
+const std::pair<fs::path, fs::path>& stlAndScene(std::int64_t triangles) {
+    static std::map<std::int64_t, std::pair<fs::path, fs::path>> made;
+    auto it = made.find(triangles);
+    if (it == made.end()) {
+        const fs::path dir = fs::temp_directory_path() / "kelpris_load_bench";
+        fs::create_directories(dir);
+        const fs::path stl = dir / ("field_" + std::to_string(triangles) + ".stl");
+        const fs::path dat = dir / ("field_" + std::to_string(triangles) + ".dat");
+        std::ofstream(stl, std::ios::binary) << heightFieldStl(triangles);
+        auto loaded = kelpris::mesh::loadModelFile(stl);
+        if (loaded) {
+            static_cast<void>(kelpris::writeScene(loaded->scene, dat).ok);
+        }
+        it = made.emplace(triangles, std::make_pair(stl, dat)).first;
+    }
+    return it->second;
+}
+
+void runModelLoad(benchmark::State& state, bool stl) {
+    const auto& [stlPath, datPath] = stlAndScene(state.range(0));
+    const fs::path& path = stl ? stlPath : datPath;
+    for (auto _ : state) {
+        auto loaded = kelpris::mesh::loadModelFile(path);
+        if (!loaded) {
+            state.SkipWithError(loaded.message().c_str());
+            break;
+        }
+        benchmark::DoNotOptimize(loaded->scene.vertices.data());
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void BM_LoadBinaryStl(benchmark::State& state) {
+    runModelLoad(state, true);
+}
+void BM_LoadSceneOfTheStl(benchmark::State& state) {
+    runModelLoad(state, false);
+}
+
 void BM_LoadFaceModel(benchmark::State& state) {
     runLoad(state, true);
 }
@@ -141,5 +205,7 @@ BENCHMARK(BM_LoadFaceModel)
     ->Arg(1000000)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadEdgeModel)->Arg(250000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadBinaryStl)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadSceneOfTheStl)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds the fuzzers with clang and runs each for a share of a bounded time
-# on a copy of its seed corpus: the scene-file loader (corpus/) and the
-# reader of the importer's model stream with the checks on a file's first
-# bytes (mesh_corpus/). Fails on any crash or broken invariant.
+# on a copy of its seed corpus: the scene-file loader (corpus/), the reader
+# of the importer's model stream with the checks on a file's first bytes
+# (mesh_corpus/), and the STL and PLY readers (reader_corpus/: the first
+# byte picks the reader, odd for PLY). Fails on any crash or broken
+# invariant.
 #
 # Usage: tests/fuzz/run_fuzz.sh [seconds=60] [build-dir=build-fuzz]
 #   The seconds are split evenly between the fuzzers.
@@ -11,7 +13,7 @@ set -euo pipefail
 seconds="${1:-60}"
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${2:-$root/build-fuzz}"
-fuzzers=(scene_load_fuzzer:corpus mesh_stream_fuzzer:mesh_corpus)
+fuzzers=(scene_load_fuzzer:corpus mesh_stream_fuzzer:mesh_corpus mesh_reader_fuzzer:reader_corpus)
 share=$(( seconds / ${#fuzzers[@]} ))
 if [ "$share" -lt 1 ]; then
   share=1
@@ -21,7 +23,7 @@ cmake -S "$root" -B "$build" \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ \
   -DKELPRIS_GUI=OFF -DKELPRIS_TESTS=OFF -DKELPRIS_BENCH=OFF -DKELPRIS_FUZZ=ON >/dev/null
-cmake --build "$build" -j2 --target scene_load_fuzzer mesh_stream_fuzzer
+cmake --build "$build" -j2 --target scene_load_fuzzer mesh_stream_fuzzer mesh_reader_fuzzer
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT

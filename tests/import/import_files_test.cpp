@@ -14,6 +14,7 @@
 
 #include <sys/stat.h>
 
+#include "import/child_import.h"
 #include "import/model_loader.h"
 #include "import_test_support.h"
 
@@ -307,6 +308,55 @@ TEST_F(ImportTest, BrokenFilesEndInOneClearSentence) {
         const Result<LoadedModel> result = load(path);
         EXPECT_FALSE(result) << name;
         EXPECT_EQ(result.message(), path.string() + ": " + reason) << name;
+    }
+}
+
+// Our STL and PLY readers against the import library on the same files:
+// the same scene from both paths, and broken files refused by both.
+TEST_F(ImportTest, InProcessReadersAgreeWithTheLibrary) {
+    ChildSettings settings;
+    settings.importer = KELPRIS_TEST_IMPORTER;
+    settings.timeout = std::chrono::seconds(30);
+    options.up = settings.up = UpAxis::y;
+    std::string textStl = "solid t\n";
+    for (const char* facet : {"0 0 0 1.5 0 0 0 2.25 0", "0 0 0 0 2.25 0 0 0 3",
+                              "1.5 0 0 0 0 3 0 2.25 0", "0.1 0.2 0.3 1.5 0 0 0 0 3"}) {
+        std::istringstream numbers(facet);
+        textStl += "facet normal 0 0 1\nouter loop\n";
+        for (int k = 0; k < 3; ++k) {
+            std::string x, y, z;
+            numbers >> x >> y >> z;
+            textStl += "vertex " + x + " " + y + " " + z + "\n";
+        }
+        textStl += "endloop\nendfacet\n";
+    }
+    const std::filesystem::path files[] = {
+        kSamples / "bunny.stl",
+        kSamples / "house_faces.ply",
+        write("field.stl", heightFieldStl()),
+        write("tetra.stl", textStl + "endsolid t\n"),
+        write("pyramid.ply",
+              "ply\nformat ascii 1.0\nelement vertex 5\nproperty float x\nproperty float y\n"
+              "property float z\nelement face 4\nproperty list uchar int vertex_indices\n"
+              "end_header\n0 0 0\n4 0 0\n4 4 0\n0 4 0\n2 1.5 3\n4 0 1 2 3\n5 0 1 4 2 3\n"
+              "3 3 0 4\n3 1 1 2\n"),
+    };
+    for (const auto& path : files) {
+        Result<MeshModel> library = importInChild(path, settings, nullptr, {});
+        ASSERT_TRUE(library) << library.message();
+        const std::optional<Scena> libraryScene = buildScene(std::move(*library));
+        const Result<LoadedModel> ours = load(path);
+        ASSERT_TRUE(ours && libraryScene) << ours.message();
+        EXPECT_TRUE(recordsOf(ours->scene) == recordsOf(*libraryScene)) << path;
+    }
+    settings.timeout = std::chrono::milliseconds(1500);
+    settings.addressSpaceBytes = importerAddressSpace() == 0 ? 0 : std::uint64_t{3} << 29;
+    for (const auto& [name, bytes] : brokenFiles()) {
+        const auto path = write(name, bytes);
+        EXPECT_FALSE(load(path)) << name;
+        if (name != "cut.stl" && name != "short.ply") {  // the library takes what is there
+            EXPECT_FALSE(importInChild(path, settings, nullptr, {})) << name;
+        }
     }
 }
 

@@ -1,0 +1,79 @@
+// Fuzzes the in-process STL and PLY readers. Whatever a reader accepts must
+// be a sound model that builds a sound scene; a refusal must say why. The
+// first byte picks the reader and the up axis, the rest is the file.
+
+#include <cstdint>
+#include <string_view>
+
+#include "import/model_loader.h"
+#include "import/ply_reader.h"
+#include "import/stl_reader.h"
+#include "scene_invariants.h"
+
+namespace {
+
+using namespace kelpris;
+using namespace kelpris::mesh;
+
+using fuzz::inRange;
+using fuzz::isVertexOf;
+using fuzz::require;
+
+void checkModel(const MeshModel& model) {
+    const std::size_t per = model.cornersPerRecord();
+    require(model.corners.size() % per == 0 && model.recordCount() > 0, "whole records");
+    require(model.xyz.size() % 3 == 0 && model.vertexCount() > 0, "whole vertices");
+    std::vector<bool> used(model.vertexCount(), false);
+    for (std::size_t i = 0; i < model.corners.size(); ++i) {
+        const std::uint32_t c = model.corners[i];
+        if (model.faceModel && i % per == 3 && c == kNoCorner) {
+            continue;
+        }
+        require(c < model.vertexCount(), "corners are vertices");
+        used[c] = true;
+    }
+    for (const bool u : used) {
+        require(u, "every vertex is used");
+    }
+}
+
+void checkScene(const Scena& s, const MeshModel& model) {
+    require(s.vertices.size() == model.vertexCount(), "one vertex per point");
+    for (const Vertex& v : s.vertices) {
+        require(inRange(v.x) && inRange(v.y) && inRange(v.z), "coordinates in -1000..1000");
+        require(v.x >= 0 && v.y >= 0 && v.z >= 0, "placed from 0");
+    }
+    for (const Face& f : s.faces) {
+        require(isVertexOf(s, f.corner1) && isVertexOf(s, f.corner2) && isVertexOf(s, f.corner3) &&
+                    (f.corner4 == nullptr || isVertexOf(s, f.corner4)),
+                "face corners are vertices");
+    }
+    for (const Edge& e : s.edges) {
+        require(isVertexOf(s, e.end1) && isVertexOf(s, e.end2), "edge ends are vertices");
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) {
+        return 0;
+    }
+    const bool ply = (data[0] & 1) != 0;
+    const UpAxis up = static_cast<UpAxis>((data[0] >> 1) % 4);
+    const auto* bytes = reinterpret_cast<const std::byte*>(data + 1);
+    MemorySource source(bytes, size - 1);
+    const std::string name = "fuzz";
+    Result<MeshModel> model =
+        ply ? readPly(source, size - 1, up, name) : readStl(source, size - 1, up, name);
+    if (!model) {
+        require(!model.status().reason.empty() && model.status().line >= 0, "a refusal says why");
+        return 0;
+    }
+    checkModel(*model);
+    const MeshModel copy = *model;
+    const std::optional<Scena> scene = buildScene(std::move(*model));
+    require(scene.has_value(), "an accepted model builds a scene");
+    checkScene(*scene, copy);
+    return 0;
+}
