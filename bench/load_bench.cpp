@@ -160,8 +160,10 @@ const std::pair<fs::path, fs::path>& stlAndScene(std::int64_t triangles) {
         const fs::path dat = dir / ("field_" + std::to_string(triangles) + ".dat");
         std::ofstream(stl, std::ios::binary) << heightFieldStl(triangles);
         auto loaded = kelpris::mesh::loadModelFile(stl);
-        if (loaded) {
-            static_cast<void>(kelpris::writeScene(loaded->scene, dat).ok);
+        const kelpris::FileStatus saved =
+            loaded ? kelpris::writeScene(loaded->scene, dat) : loaded.status();
+        if (!saved) {
+            std::fprintf(stderr, "%s\n", saved.message().c_str());
         }
         it = made.emplace(triangles, std::make_pair(stl, dat)).first;
     }

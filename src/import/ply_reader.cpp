@@ -62,6 +62,30 @@ bool isReal(Type type) noexcept {
     return type == Type::float32 || type == Type::float64;
 }
 
+// The value of `type` at `at`, converted to T.
+template <typename T>
+T binaryValue(Type type, const char* at, bool big) noexcept {
+    switch (type) {
+        case Type::int8:
+            return static_cast<T>(loadValue<std::int8_t>(at));
+        case Type::uint8:
+            return static_cast<T>(loadValue<std::uint8_t>(at));
+        case Type::int16:
+            return static_cast<T>(loadValue<std::int16_t>(at, big));
+        case Type::uint16:
+            return static_cast<T>(loadValue<std::uint16_t>(at, big));
+        case Type::int32:
+            return static_cast<T>(loadValue<std::int32_t>(at, big));
+        case Type::uint32:
+            return static_cast<T>(loadValue<std::uint32_t>(at, big));
+        case Type::float32:
+            return static_cast<T>(loadValue<float>(at, big));
+        case Type::float64:
+            return static_cast<T>(loadValue<double>(at, big));
+    }
+    return T{};
+}
+
 enum class Encoding { text, little, big };
 enum class Role { other, vertex, face, tristrips, edge };
 
@@ -354,33 +378,7 @@ class PlyReader {
         if (at == nullptr) {
             return false;
         }
-        const bool big = encoding_ == Encoding::big;
-        switch (type) {
-            case Type::int8:
-                out = static_cast<float>(loadValue<std::int8_t>(at));
-                break;
-            case Type::uint8:
-                out = static_cast<float>(loadValue<std::uint8_t>(at));
-                break;
-            case Type::int16:
-                out = static_cast<float>(loadValue<std::int16_t>(at, big));
-                break;
-            case Type::uint16:
-                out = static_cast<float>(loadValue<std::uint16_t>(at, big));
-                break;
-            case Type::int32:
-                out = static_cast<float>(loadValue<std::int32_t>(at, big));
-                break;
-            case Type::uint32:
-                out = static_cast<float>(loadValue<std::uint32_t>(at, big));
-                break;
-            case Type::float32:
-                out = loadValue<float>(at, big);
-                break;
-            case Type::float64:
-                out = static_cast<float>(loadValue<double>(at, big));
-                break;
-        }
+        out = binaryValue<float>(type, at, encoding_ == Encoding::big);
         return true;
     }
 
@@ -406,32 +404,8 @@ class PlyReader {
             return false;
         }
         const bool big = encoding_ == Encoding::big;
-        switch (type) {
-            case Type::int8:
-                out = loadValue<std::int8_t>(at);
-                break;
-            case Type::uint8:
-                out = loadValue<std::uint8_t>(at);
-                break;
-            case Type::int16:
-                out = loadValue<std::int16_t>(at, big);
-                break;
-            case Type::uint16:
-                out = loadValue<std::uint16_t>(at, big);
-                break;
-            case Type::int32:
-                out = loadValue<std::int32_t>(at, big);
-                break;
-            case Type::uint32:
-                out = loadValue<std::uint32_t>(at, big);
-                break;
-            case Type::float32:
-                out = wholeOf(loadValue<float>(at, big));
-                break;
-            case Type::float64:
-                out = wholeOf(loadValue<double>(at, big));
-                break;
-        }
+        out = isReal(type) ? wholeOf(binaryValue<double>(type, at, big))
+                           : binaryValue<std::int64_t>(type, at, big);
         return true;
     }
 

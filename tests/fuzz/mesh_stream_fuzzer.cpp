@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     MemorySource source(bytes, size);
     const StreamContent content = readStream(source);
     if (content.kind == StreamContent::Kind::model) {
-        const std::optional<Scena> scene = buildScene(content.model);
+        const std::optional<Scena> scene = buildScene(MeshModel(content.model));
         require(scene.has_value(), "an accepted model builds a scene");
         checkScene(*scene, content.model);
         require(encodeModel(content.model) == std::vector<std::byte>(bytes, bytes + size),
