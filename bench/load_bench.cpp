@@ -142,8 +142,10 @@ std::string heightFieldStl(std::int64_t triangles) {
     };
     for (std::int64_t i = 0; i + 1 < side; ++i) {
         for (std::int64_t j = 0; j + 1 < side; ++j) {
-            stl += std::string(12, '\0') + at(i, j) + at(i + 1, j) + at(i + 1, j + 1) + "\0\0";
-            stl += std::string(12, '\0') + at(i, j) + at(i + 1, j + 1) + at(i, j + 1) + "\0\0";
+            stl += std::string(12, '\0') + at(i, j) + at(i + 1, j) + at(i + 1, j + 1) +
+                   std::string(2, '\0');
+            stl += std::string(12, '\0') + at(i, j) + at(i + 1, j + 1) + at(i, j + 1) +
+                   std::string(2, '\0');
         }
     }
     return stl;

@@ -13,18 +13,20 @@ std::uint32_t keyBits(float v) noexcept {
     return v == 0.0f ? 0u : std::bit_cast<std::uint32_t>(v);
 }
 
-bool samePosition(const float* a, const float* b) noexcept {
-    return keyBits(a[0]) == keyBits(b[0]) && keyBits(a[1]) == keyBits(b[1]) &&
-           keyBits(a[2]) == keyBits(b[2]);
+struct Key {
+    std::uint32_t bits[3];
+};
+
+Key keyOf(const float* p) noexcept {
+    return {{keyBits(p[0]), keyBits(p[1]), keyBits(p[2])}};
 }
 
-// Both the home slot (its low bits) and the tag kept in the slot.
-std::uint32_t positionHash(const float* p) noexcept {
-    std::uint64_t h = (std::uint64_t{keyBits(p[0])} << 32 | keyBits(p[1])) * 0x9E3779B97F4A7C15ull;
-    h ^= keyBits(p[2]) * 0xC2B2AE3D27D4EB4Full;
+std::uint64_t positionHash(const Key& k) noexcept {
+    std::uint64_t h = (std::uint64_t{k.bits[0]} << 32 | k.bits[1]) * 0x9E3779B97F4A7C15ull;
+    h ^= k.bits[2] * 0xC2B2AE3D27D4EB4Full;
     h ^= h >> 29;
     h *= 0xBF58476D1CE4E5B9ull;
-    return static_cast<std::uint32_t>(h >> 32);
+    return h ^ (h >> 32);
 }
 
 bool allFinite(std::span<const float> xyz) noexcept {
@@ -103,48 +105,67 @@ Affine Affine::then(const Affine& inner) const noexcept {
 }
 
 void PositionIndex::reserve(std::size_t vertices) {
-    // At most half full: linear probing stays short.
-    const std::size_t wanted = std::bit_ceil(std::max<std::size_t>(vertices * 2, 64));
+    // At most two thirds full: linear probing stays short.
+    const std::size_t wanted = std::bit_ceil(std::max<std::size_t>(vertices + vertices / 2, 64));
     if (wanted > slots_.size() && used_ == 0) {
-        slots_.assign(wanted, 0);
+        slots_.assign(wanted, Slot{});
     }
 }
 
 void PositionIndex::grow() {
-    std::vector<std::uint64_t> old = std::exchange(slots_, {});
-    slots_.assign(std::max<std::size_t>(old.size() * 2, 64), 0);
+    std::vector<Slot> old = std::exchange(slots_, {});
+    slots_.assign(std::max<std::size_t>(old.size() * 2, 64), Slot{});
     const std::size_t mask = slots_.size() - 1;
-    for (const std::uint64_t entry : old) {
-        if (entry != 0) {
-            std::size_t at = static_cast<std::size_t>(entry >> 32) & mask;
-            while (slots_[at] != 0) {
+    for (const Slot& slot : old) {
+        if (slot.vertex != 0) {
+            std::size_t at = positionHash({{slot.key[0], slot.key[1], slot.key[2]}}) & mask;
+            while (slots_[at].vertex != 0) {
                 at = (at + 1) & mask;
             }
-            slots_[at] = entry;
+            slots_[at] = slot;
         }
     }
 }
 
+void PositionIndex::prefetch(const float* p) const noexcept {
+    if (!slots_.empty()) {
+        __builtin_prefetch(&slots_[positionHash(keyOf(p)) & (slots_.size() - 1)]);
+    }
+}
+
 std::uint32_t PositionIndex::join(const float* p, std::vector<float>& xyz) {
+    const Key key = keyOf(p);
+    const Slot wanted{{key.bits[0], key.bits[1], key.bits[2]}, 0};
+    for (const Slot& slot : recent_) {
+        if (slot.vertex != 0 && slot.key[0] == wanted.key[0] && slot.key[1] == wanted.key[1] &&
+            slot.key[2] == wanted.key[2]) {
+            return slot.vertex - 1u;
+        }
+    }
+    const std::uint32_t vertex = lookUp(wanted, p, xyz);
+    recent_[nextRecent_] = {{wanted.key[0], wanted.key[1], wanted.key[2]}, vertex + 1u};
+    nextRecent_ = (nextRecent_ + 1) % recent_.size();
+    return vertex;
+}
+
+std::uint32_t PositionIndex::lookUp(const Slot& wanted, const float* p, std::vector<float>& xyz) {
     if ((used_ + 1) * 4 > slots_.size() * 3) {
         grow();
     }
-    const std::uint32_t hash = positionHash(p);
     const std::size_t mask = slots_.size() - 1;
-    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
-        const std::uint64_t entry = slots_[at];
-        if (entry == 0) {
+    const Key key{{wanted.key[0], wanted.key[1], wanted.key[2]}};
+    for (std::size_t at = positionHash(key) & mask;; at = (at + 1) & mask) {
+        Slot& slot = slots_[at];
+        if (slot.vertex == 0) {
             const auto vertex = static_cast<std::uint32_t>(xyz.size() / 3);
-            slots_[at] = std::uint64_t{hash} << 32 | (vertex + 1u);
+            slot = {{key.bits[0], key.bits[1], key.bits[2]}, vertex + 1u};
             xyz.insert(xyz.end(), p, p + 3);
             ++used_;
             return vertex;
         }
-        if (static_cast<std::uint32_t>(entry >> 32) == hash) {
-            const std::uint32_t vertex = static_cast<std::uint32_t>(entry) - 1u;
-            if (samePosition(&xyz[std::size_t{vertex} * 3], p)) {
-                return vertex;
-            }
+        if (slot.key[0] == key.bits[0] && slot.key[1] == key.bits[1] &&
+            slot.key[2] == key.bits[2]) {
+            return slot.vertex - 1u;
         }
     }
 }
@@ -245,6 +266,13 @@ bool MeshBuilder::addCorners(std::span<const float> xyz) {
         joinedCorners[i] = joinedAt(p.data());
     }
     return addJoined(joinedCorners);
+}
+
+void MeshBuilder::prefetchCorners(const float* nine) const noexcept {
+    for (int k = 0; k < 3; ++k) {
+        const auto p = turnToZUp(up_, nine[3 * k], nine[3 * k + 1], nine[3 * k + 2]);
+        index_.prefetch(p.data());
+    }
 }
 
 bool MeshBuilder::addJoined(std::span<const std::uint32_t> corners) {

@@ -76,21 +76,33 @@ struct Affine {
 enum class BuildError { none, notFinite, tooManyRecords, noGeometry };
 
 /// Joins positions by their bits (-0 and +0 alike) into numbered vertices:
-/// an open-addressing table of vertex numbers with the upper half of each
-/// position's hash beside it, so that most probes never touch the vertex.
+/// an open-addressing table whose slots hold the position's bits beside its
+/// vertex number, so that a lookup touches one slot and not the vertex, with
+/// the latest few positions checked first.
 class PositionIndex {
   public:
     /// Makes room for about `vertices` distinct positions.
     void reserve(std::size_t vertices);
     /// The number of the vertex at `p` (x, y, z), appended to `xyz` when new.
     std::uint32_t join(const float* p, std::vector<float>& xyz);
+    /// Asks the processor to fetch the slot of `p` ahead of a join.
+    void prefetch(const float* p) const noexcept;
     void release() noexcept { slots_ = {}; }
 
   private:
+    struct Slot {
+        std::uint32_t key[3];
+        std::uint32_t vertex;  // vertex number + 1; 0 for an empty slot
+    };
     void grow();
+    std::uint32_t lookUp(const Slot& wanted, const float* p, std::vector<float>& xyz);
 
-    std::vector<std::uint64_t> slots_;  // hash << 32 | (vertex + 1); 0 empty
+    std::vector<Slot> slots_;
     std::size_t used_ = 0;
+    // The latest positions joined: neighbouring triangles share corners, so
+    // most corners of a mesh written in order are found here.
+    std::array<Slot, 8> recent_{};
+    std::size_t nextRecent_ = 0;
 };
 
 class MeshBuilder {
@@ -119,11 +131,19 @@ class MeshBuilder {
     /// not finite or when the model grows too large.
     [[nodiscard]] bool addCorners(std::span<const float> xyz);
 
+    /// Prepares addCorners of the triangle at `nine` (three corners), to be
+    /// called a few triangles ahead: the joining table's slots are fetched
+    /// while earlier triangles are joined.
+    void prefetchCorners(const float* nine) const noexcept;
+
     /// Counts a polygon the reader found degenerate before it got here.
     void countDegenerate() noexcept { ++counts_.degenerateDropped; }
 
     /// Expected number of distinct vertices, to size the joining table.
-    void expectVertices(std::size_t count) { index_.reserve(count); }
+    void expectVertices(std::size_t count) {
+        index_.reserve(count);
+        joinedXyz_.reserve(count * 3);
+    }
 
     /// The model: faces when there are any, else lines, else the points.
     /// Fails with noGeometry when there are none of them. The builder is

@@ -29,6 +29,12 @@ std::string triangleCount(std::uint32_t count) {
     return "the binary STL's " + std::to_string(count) + (count == 1 ? " triangle" : " triangles");
 }
 
+void loadCorners(const char* at, std::array<float, 9>& corners) noexcept {
+    for (std::size_t k = 0; k < 9; ++k) {
+        corners[k] = loadValue<float>(at + 4 * k);
+    }
+}
+
 class StlReader {
   public:
     StlReader(ByteSource& source, UpAxis up, const std::string& name)
@@ -91,7 +97,9 @@ class StlReader {
         // A closed surface has about half as many vertices as triangles.
         builder_.expectVertices(count / 2);
         constexpr std::uint32_t kBlock = 4096;
+        constexpr std::uint32_t kAhead = 16;
         std::array<float, 9> corners{};
+        std::array<float, 9> ahead{};
         for (std::uint32_t done = 0; done < count;) {
             const std::uint32_t take = std::min(kBlock, count - done);
             const std::string_view block = in_.peek(std::size_t{take} * kTriangle);
@@ -101,10 +109,13 @@ class StlReader {
                                       std::to_string(count) + " triangles");
             }
             for (std::uint32_t i = 0; i < take; ++i) {
-                const char* at = block.data() + std::size_t{i} * kTriangle + 12;
-                for (std::size_t k = 0; k < 9; ++k) {
-                    corners[k] = loadValue<float>(at + 4 * k);
+                if (i + kAhead < take) {
+                    // Joining is bound by memory: fetch the slots of a later triangle.
+                    loadCorners(block.data() + std::size_t{i + kAhead} * kTriangle + 12, ahead);
+                    builder_.prefetchCorners(ahead.data());
                 }
+                const char* at = block.data() + std::size_t{i} * kTriangle + 12;
+                loadCorners(at, corners);
                 if (!builder_.addCorners(corners)) {
                     return failure(
                         0, "triangle " + std::to_string(done + i + 1) + ": " + builder_.message());
