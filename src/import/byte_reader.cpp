@@ -63,7 +63,9 @@ std::size_t FileSource::read(std::byte* into, std::size_t size) {
     return done;
 }
 
-ByteReader::ByteReader(ByteSource& source) : source_(source), buffer_(kChunk) {}
+ByteReader::ByteReader(ByteSource& source, std::uint64_t sizeHint)
+    : source_(source),
+      buffer_(static_cast<std::size_t>(std::clamp<std::uint64_t>(sizeHint + 1, 4096, kChunk))) {}
 
 bool ByteReader::fill(std::size_t n) {
     if (end_ - pos_ >= n) {

@@ -44,7 +44,8 @@ class ByteReader {
     /// Longest word a text format may have.
     static constexpr std::size_t kMaxWord = 4096;
 
-    explicit ByteReader(ByteSource& source);
+    /// `sizeHint`: the bytes expected, so that a small file gets a small buffer.
+    ByteReader(ByteSource& source, std::uint64_t sizeHint);
 
     /// The next `n` bytes, fewer only at the end; they stay until the next call.
     std::string_view peek(std::size_t n);

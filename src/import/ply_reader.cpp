@@ -146,8 +146,8 @@ std::string plural(const Element& element) {
 
 class PlyReader {
   public:
-    PlyReader(ByteSource& source, UpAxis up, const std::string& name)
-        : in_(source), builder_(up), name_(name) {}
+    PlyReader(ByteSource& source, std::uint64_t size, UpAxis up, const std::string& name)
+        : in_(source, size), builder_(up), name_(name) {}
 
     Result<MeshModel> read(std::uint64_t size) {
         std::uint64_t dataStart = 0;
@@ -614,7 +614,7 @@ class PlyReader {
 
 Result<MeshModel> readPly(ByteSource& source, std::uint64_t size, UpAxis up,
                           const std::string& name) {
-    PlyReader reader(source, up, name);
+    PlyReader reader(source, size, up, name);
     return reader.read(size);
 }
 

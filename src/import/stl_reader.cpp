@@ -37,8 +37,8 @@ void loadCorners(const char* at, std::array<float, 9>& corners) noexcept {
 
 class StlReader {
   public:
-    StlReader(ByteSource& source, UpAxis up, const std::string& name)
-        : in_(source), builder_(up), name_(name) {}
+    StlReader(ByteSource& source, std::uint64_t size, UpAxis up, const std::string& name)
+        : in_(source, size), builder_(up), name_(name) {}
 
     Result<MeshModel> read(std::uint64_t size) {
         const std::string_view head = in_.peek(kSniff);
@@ -238,7 +238,7 @@ class StlReader {
 
 Result<MeshModel> readStl(ByteSource& source, std::uint64_t size, UpAxis up,
                           const std::string& name) {
-    StlReader reader(source, up, name);
+    StlReader reader(source, size, up, name);
     return reader.read(size);
 }
 

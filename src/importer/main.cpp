@@ -61,7 +61,9 @@ bool writeAll(const std::vector<std::byte>& bytes) {
 }
 
 int sendError(ChildError error, const std::string& text) {
-    writeAll(encodeError(error, text));
+    if (!writeAll(encodeError(error, text))) {
+        return kExitError;  // the viewer is gone or stopped listening
+    }
     return error == ChildError::outOfMemory ? kExitOutOfMemory : kExitError;
 }
 

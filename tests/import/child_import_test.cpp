@@ -80,6 +80,10 @@ TEST_F(ChildTest, CancelledImportStops) {
     const auto path = order("hang");
     EXPECT_EQ(loadModelFile(path, options, &token).message(),
               path.string() + ": the import was cancelled");
+    // The same for a file read in this process.
+    const auto stl = testing::kSamples / "bunny.stl";
+    EXPECT_EQ(loadModelFile(stl, options, &token).message(),
+              stl.string() + ": the import was cancelled");
 }
 
 TEST_F(ChildTest, CancelFromAnotherThreadEndsAHangingChild) {

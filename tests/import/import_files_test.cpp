@@ -187,8 +187,11 @@ TEST_F(ImportTest, UpAxisOfGltfIsStatedAndOfObjIsTheOption) {
     ASSERT_TRUE(obj && gltf) << obj.message() << gltf.message();
     EXPECT_TRUE(recordsOf(obj->scene) == recordsOf(gltf->scene));
     EXPECT_EQ(gltf->up, UpAxis::y);
-    for (const char* other : {"teapot.glb", "teapot.3mf"}) {  // stated y up and z up
-        Result<LoadedModel> result = load(kSamples / other);
+    // Stated y up and z up; a GLB named .gltf is read by its content.
+    std::filesystem::copy_file(kSamples / "teapot.glb", dir_ / "binary.gltf");
+    for (const auto& other :
+         {kSamples / "teapot.glb", kSamples / "teapot.3mf", dir_ / "binary.gltf"}) {
+        Result<LoadedModel> result = load(other);
         ASSERT_TRUE(result) << result.message();
         EXPECT_TRUE(recordsOf(obj->scene) == recordsOf(result->scene)) << other;
     }
