@@ -37,9 +37,10 @@ Result<MeshModel> readInProcess(const std::filesystem::path& path, ModelFormat f
     return model;
 }
 
-Result<LoadedModel> importFile(const std::filesystem::path& path, const ImportOptions& options,
-                               const CancelToken* cancel, const ProgressFn& progress) {
-    const std::string name = path.string();
+// STL and PLY by our readers, everything else through the library in the
+// child, after the checks that keep broken headers from the library.
+Result<MeshModel> readMesh(const std::filesystem::path& path, const ImportOptions& options,
+                           const CancelToken* cancel, const ProgressFn& progress) {
     std::string head;
     std::uintmax_t size = 0;
     if (FileStatus status = readFileHead(path, kHeadBytes, head, size); !status) {
@@ -47,19 +48,24 @@ Result<LoadedModel> importFile(const std::filesystem::path& path, const ImportOp
     }
     const ModelFormat format = detectFormat(head, lowerExtension(path));
     const UpAxis up = resolveUpAxis(format, head, options.up);
-    Result<MeshModel> mesh = FileStatus::failure(name, 0, "");
     if (format == ModelFormat::stl || format == ModelFormat::ply) {
-        mesh = readInProcess(path, format, up, cancel, progress);
-    } else if (std::string reason = checkModelHead(head, size, format); !reason.empty()) {
-        return FileStatus::failure(name, 0, std::move(reason));
-    } else {
-        ChildSettings settings;
-        settings.importer = options.importer.empty() ? defaultImporterPath() : options.importer;
-        settings.up = up;
-        settings.timeout = options.timeout;
-        settings.addressSpaceBytes = importerAddressSpace();
-        mesh = importInChild(path, settings, cancel, progress);
+        return readInProcess(path, format, up, cancel, progress);
     }
+    if (std::string reason = checkModelHead(head, size, format); !reason.empty()) {
+        return FileStatus::failure(path.string(), 0, std::move(reason));
+    }
+    ChildSettings settings;
+    settings.importer = options.importer.empty() ? defaultImporterPath() : options.importer;
+    settings.up = up;
+    settings.timeout = options.timeout;
+    settings.addressSpaceBytes = importerAddressSpace();
+    return importInChild(path, settings, cancel, progress);
+}
+
+Result<LoadedModel> importFile(const std::filesystem::path& path, const ImportOptions& options,
+                               const CancelToken* cancel, const ProgressFn& progress) {
+    const std::string name = path.string();
+    Result<MeshModel> mesh = readMesh(path, options, cancel, progress);
     if (!mesh) {
         return mesh.status();
     }

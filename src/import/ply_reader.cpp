@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "import/byte_reader.h"
+#include "import/model_check.h"
 
 namespace kelpris::mesh {
 namespace {
@@ -189,6 +190,9 @@ class PlyReader {
     // --- Header ---------------------------------------------------------
 
     FileStatus readHeader(std::uint64_t& dataStart) {
+        if (isUtf16Text(in_.peek(64))) {
+            return failure(0, kUtf16Refusal);
+        }
         std::string_view line = in_.restOfLine();
         if (wordsOf(line) != std::vector<std::string_view>{"ply"}) {
             return failure(1, "a PLY file starts with the line \"ply\"");

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "import/byte_reader.h"
+#include "import/model_check.h"
 
 namespace kelpris::mesh {
 namespace {
@@ -50,6 +51,9 @@ class StlReader {
         }
         if (size == 0) {
             return failure(0, "the file is empty");
+        }
+        if (isUtf16Text(head)) {
+            return failure(0, kUtf16Refusal);
         }
         const bool text = !head.empty() && looksLikeText(head);
         if (text && startsWithSolid(head)) {
