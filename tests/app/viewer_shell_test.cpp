@@ -265,6 +265,16 @@ TEST_F(ViewerCliTest, eyePicturesAndGlassesFromTheCommandLine) {
     EXPECT_GT(blues, 10);
     EXPECT_EQ(run({QStringLiteral("--glasses"), QStringLiteral("plaid")}), 2);
     EXPECT_EQ(run({QStringLiteral("--render-pair"), path("only.png")}), 2);
+
+    // A model given where the second picture's name belongs stays as it was.
+    QFile model(path("dom.dat"));
+    ASSERT_TRUE(model.open(QIODevice::ReadOnly));
+    const QByteArray before = model.readAll();
+    model.close();
+    EXPECT_EQ(run({QStringLiteral("--render-pair"), path("l2.png"), path("dom.dat")}), 2);
+    ASSERT_TRUE(model.open(QIODevice::ReadOnly));
+    EXPECT_EQ(model.readAll(), before);
+    EXPECT_FALSE(QFile::exists(path("l2.png")));
 }
 
 }  // namespace
