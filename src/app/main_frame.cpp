@@ -328,8 +328,8 @@ void CMainFrame::fileOpen() {
 }
 
 bool CMainFrame::fileSave() {
-    // A model read from a format that cannot be written is saved under a new name.
-    if (document_.nativePath().isEmpty() || !CKELPRDoc::isSavableName(document_.nativePath())) {
+    // Only a scene file is written in place; anything else gets a new name.
+    if (!document_.isSceneFile()) {
         return fileSaveAs();
     }
     if (!prompts_.confirmOverwrite(this, document_.path())) {
@@ -341,7 +341,7 @@ bool CMainFrame::fileSave() {
 bool CMainFrame::fileSaveAs() {
     QString suggested =
         document_.path().isEmpty() ? QStringLiteral("untitled.dat") : document_.path();
-    if (!document_.nativePath().isEmpty() && !CKELPRDoc::isSavableName(document_.nativePath())) {
+    if (!document_.nativePath().isEmpty() && !document_.isSceneFile()) {
         const std::string dat = fsPath(document_.nativePath()).replace_extension(".dat").string();
         suggested = shownName(QByteArray(dat.data(), static_cast<qsizetype>(dat.size())));
     }

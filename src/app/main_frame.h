@@ -89,7 +89,9 @@ class CMainFrame : public QMainWindow {
     void fileNew();
     void fileOpen();
     /// Save: writes to the document's file after the user agrees to replace
-    /// it; an untitled document goes to fileSaveAs(). Returns whether written.
+    /// it; a document that is no scene file (untitled, or a model imported
+    /// from another format) goes to fileSaveAs(), which then suggests a scene
+    /// file. Returns whether written.
     [[nodiscard]] bool fileSave();
     [[nodiscard]] bool fileSaveAs();
 
