@@ -99,6 +99,7 @@ void CMainFrame::buildMenus() {
     add(fileMenu_, Command::RecentPlaceholder, QStringLiteral("Recent File"), {},
         QStringLiteral("Open this document"))
         ->setEnabled(false);
+    fileMenu_->setToolTipsVisible(true);  // the whole name of a shortened recent entry
     for (std::size_t i = 0; i < recentActions_.size(); ++i) {
         QAction* a = fileMenu_->addAction(QString());
         a->setStatusTip(QStringLiteral("Open this document"));
@@ -359,7 +360,11 @@ void CMainFrame::updateRecentMenu() {
         QAction* a = recentActions_[i];
         const auto index = static_cast<int>(i);
         if (index < entries.size()) {
-            a->setText(RecentFileList::menuText(index, entries.at(index)));
+            const QFontMetrics metrics = fileMenu_->fontMetrics();
+            const QString shown = metrics.elidedText(entries.at(index), Qt::ElideMiddle,
+                                                     metrics.averageCharWidth() * kRecentNameChars);
+            a->setText(RecentFileList::menuText(index, shown));
+            a->setToolTip(entries.at(index));
             a->setVisible(true);
         } else {
             a->setVisible(false);

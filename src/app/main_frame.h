@@ -20,6 +20,9 @@ class BackgroundLoad;
 
 /// How long a load runs before its progress dialog appears.
 inline constexpr int kProgressDelayMs = 500;
+/// The widest a recent file's name is shown in the File menu, in average
+/// characters of the menu's font.
+inline constexpr int kRecentNameChars = 60;
 
 /// Every command of the menus and keys.
 enum class Command {
@@ -95,7 +98,9 @@ class CMainFrame : public QMainWindow {
     [[nodiscard]] bool fileSave();
     [[nodiscard]] bool fileSaveAs();
 
-    /// Rebuilds the recent-file entries of the File menu from the list.
+    /// Rebuilds the recent-file entries of the File menu from the list. A
+    /// long name is shortened in the middle to kRecentNameChars average
+    /// characters; the whole name is the entry's tool tip.
     void updateRecentMenu();
     /// Window title "<document title> - KELPRIS".
     void updateTitle();

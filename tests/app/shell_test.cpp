@@ -312,6 +312,20 @@ TEST_F(FrameTest, droppedFileOpensLikeFileOpen) {
     EXPECT_FALSE(refused.isAccepted());
 }
 
+TEST_F(FrameTest, aVeryLongRecentNameIsShortenedInTheMiddleAndWholeInItsTip) {
+    const QString name = QStringLiteral("/") + QString(100000, u'x') + QStringLiteral("/end.dat");
+    app_->recentFiles().add(name);
+    frame().updateRecentMenu();
+    const QAction& entry = frame().recentAction(0);
+    EXPECT_TRUE(entry.text().startsWith(QStringLiteral("&1 /xxx")))
+        << entry.text().left(20).toStdString();
+    EXPECT_TRUE(entry.text().endsWith(QStringLiteral("/end.dat")));
+    EXPECT_TRUE(entry.text().contains(QChar(0x2026)));
+    EXPECT_EQ(entry.toolTip(), name);
+    const int averageChar = frame().fileMenu().fontMetrics().averageCharWidth();
+    EXPECT_LT(frame().fileMenu().sizeHint().width(), averageChar * (kRecentNameChars + 30));
+}
+
 TEST_F(FrameTest, namesThatAreNotTextAreKeptAsBytesThroughDropRecentListAndSave) {
     const QByteArray folder = QFile::encodeName(files_.path());
     const QByteArray model = folder + "/mod\xe8le.dat";  // Latin-1, not valid UTF-8
