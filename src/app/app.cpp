@@ -14,6 +14,7 @@
 #include "app/about_box.h"
 #include "app/file_names.h"
 #include "app/main_frame.h"
+#include "app/picture_files.h"
 #include "app/settings_access.h"
 #include "app/view_menu.h"
 #include "app/view_settings.h"
@@ -180,7 +181,7 @@ bool CKELPRApp::openCommandLineFile(const CommandLine& commandLine, std::ostream
         messages.loadLater = path;
         return true;
     }
-    const FileStatus status = document_.openDocument(path);
+    const FileStatus status = explainOpenFailure(document_.openDocument(path), path);
     if (status) {
         messages.fileOpened = true;
         return true;

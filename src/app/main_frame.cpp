@@ -12,6 +12,7 @@
 
 #include "app/background_load.h"
 #include "app/file_names.h"
+#include "app/picture_files.h"
 #include "import/model_check.h"
 #include "view/qt/kelpr_view.h"
 
@@ -247,7 +248,7 @@ bool CMainFrame::openPath(const QByteArray& path, bool fromRecent) {
         startBackgroundLoad(path, fromRecent);
         return true;
     }
-    if (reportOpen(document_.openDocument(path))) {
+    if (reportOpen(explainOpenFailure(document_.openDocument(path), path))) {
         return true;
     }
     if (fromRecent) {
@@ -303,7 +304,8 @@ void CMainFrame::backgroundLoadEnded(const QByteArray& path, mesh::LoadResult&& 
                      .arg(shownName(path)));
         return;
     }
-    if (!reportOpen(document_.adoptLoaded(path, std::move(result))) && loadFromRecent_) {
+    if (!reportOpen(explainOpenFailure(document_.adoptLoaded(path, std::move(result)), path)) &&
+        loadFromRecent_) {
         forgetIfGone(path);
     }
 }

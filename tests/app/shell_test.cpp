@@ -312,6 +312,43 @@ TEST_F(FrameTest, droppedFileOpensLikeFileOpen) {
     EXPECT_FALSE(refused.isAccepted());
 }
 
+TEST_F(FrameTest, aPictureGivenAsAModelIsCalledAPicture) {
+    ASSERT_TRUE(frame().openFile(edgeModel()));
+    QByteArray bmp("BM\x1e\0\0\0", 6);  // the file's own size, 30 bytes, follows "BM"
+    bmp.append(24, '\0');
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* says;
+    } cases[] = {
+        {"photo.png", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "a PNG picture"},
+        {"photo.jpg", QByteArray("\xff\xd8\xff\xe0\0\x10JFIF\0", 11), "a JPEG picture"},
+        {"anim.dat", QByteArray("GIF89a\x01\0\x01\0", 10), "a GIF picture"},
+        {"scan.bmp", bmp, "a BMP picture"},
+        {"cars.dat", QByteArray("BMW\n"), nullptr},  // two letters alone are no picture
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile f(files_.filePath(QString::fromLatin1(c.name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(c.bytes);
+        f.close();
+        prompts_->errors.clear();
+        EXPECT_FALSE(frame().openFile(f.fileName()));
+        ASSERT_EQ(prompts_->errors.size(), 1);
+        const QString& told = prompts_->errors[0];
+        EXPECT_TRUE(told.contains(f.fileName())) << told.toStdString();
+        if (c.says != nullptr) {
+            EXPECT_TRUE(
+                told.contains(QString::fromLatin1(c.says) + QStringLiteral(", not a model")))
+                << told.toStdString();
+        } else {
+            EXPECT_FALSE(told.contains(QStringLiteral("picture"))) << told.toStdString();
+        }
+    }
+    EXPECT_EQ(scene().edgeCount, 6);
+}
+
 TEST_F(FrameTest, aVeryLongRecentNameIsShortenedInTheMiddleAndWholeInItsTip) {
     const QString name = QStringLiteral("/") + QString(100000, u'x') + QStringLiteral("/end.dat");
     app_->recentFiles().add(name);
