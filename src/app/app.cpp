@@ -91,6 +91,9 @@ void CKELPRApp::saveViewOptions() const {
         kelpris::saveViewOptions(
             *settings, viewState().options,
             viewMenu_ == nullptr || viewMenu_->action(ViewCommand::StatusBar).isChecked());
+        if (viewMenu_ != nullptr) {
+            saveExportFolder(*settings, viewMenu_->exportFolder());
+        }
     }
 }
 
@@ -106,6 +109,9 @@ void CKELPRApp::setUpViewOptions(const CommandLine& commandLine, bool rendering)
     view_->applyOptions();
     if (!rendering) {
         viewMenu_ = new ViewMenu(*frame_, *view_, document_, *prompts_, statusBarShown);
+        if (settings) {
+            viewMenu_->setExportFolder(loadExportFolder(*settings));
+        }
         connect(viewMenu_, &ViewMenu::optionsChanged, this, &CKELPRApp::saveViewOptions);
     }
 }

@@ -318,6 +318,9 @@ void CMainFrame::fileNew() {
     loader_->abandon();
     progress_.reset();
     document_.newDocument();
+    if (QStatusBar* bar = findChild<QStatusBar*>()) {
+        bar->clearMessage();  // a note of the model before
+    }
     if (view_ != nullptr) {
         view_->updateView();  // as after Open: the repaint lays out again
     }

@@ -10,6 +10,7 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <sstream>
 
 #include "app/app.h"
@@ -142,8 +143,10 @@ TEST_F(ViewerShellTest, exportsWriteTheWindowsPixelsAndSayWhyTheyFail) {
     ASSERT_FALSE(shown.isNull());
     QTemporaryDir dir;
     ExportRequest request{dir.filePath(QStringLiteral("screen.png")), {}, shown.size(), false};
-    menu().setExportAsker([&](bool, QSize size) {
+    QStringList startFolders;
+    menu().setExportAsker([&](bool, QSize size, const QString& folder) {
         EXPECT_EQ(size, shown.size());
+        startFolders << folder;
         return std::optional<ExportRequest>(request);
     });
     menu().action(ViewCommand::ExportPicture).trigger();
@@ -164,6 +167,14 @@ TEST_F(ViewerShellTest, exportsWriteTheWindowsPixelsAndSayWhyTheyFail) {
     menu().action(ViewCommand::ExportPicture).trigger();
     ASSERT_EQ(prompts_->errors.size(), 1);
     EXPECT_TRUE(prompts_->errors.front().contains(QStringLiteral("/nonexistent-dir/x.png")));
+
+    // Each dialog starts where the last picture went, also in the next run;
+    // a failed export is no such place.
+    EXPECT_EQ(startFolders, (QStringList{QString(), dir.path(), dir.path(), dir.path()}));
+    app_.reset();
+    viewState() = ViewState{};
+    start();
+    EXPECT_EQ(menu().exportFolder(), dir.path());
 }
 
 TEST_F(ViewerShellTest, statusLineFollowsTheModelAndTheAngles) {
@@ -179,6 +190,87 @@ TEST_F(ViewerShellTest, statusLineFollowsTheModelAndTheAngles) {
     EXPECT_TRUE(
         menu().readout().text().startsWith(QStringLiteral("faces.dat | 5 vertices, 3 faces")))
         << menu().readout().text().toStdString();
+}
+
+TEST_F(ViewerShellTest, statusLineShowsWhatIsThereAndKeepsTheVerdictInView) {
+    start();
+    // A header's count below 1 still reads one face: that is what is shown.
+    for (const char* claimed : {"-1", "-2147483648"}) {
+        SCOPED_TRACE(claimed);
+        const QString path =
+            file(QStringLiteral("claims.dat"),
+                 (std::string("1\n3 ") + claimed + "\n0 0 0\n1 0 0\n0 1 0\n1 2 3\n").c_str());
+        ASSERT_TRUE(frame().openFile(path));
+        view().repaint();
+        EXPECT_TRUE(menu().readout().text().startsWith(
+            QStringLiteral("claims.dat | 3 vertices, 1 faces |")))
+            << menu().readout().text().toStdString();
+        CommandLine info;
+        info.viewer.infoFile = path.toStdString();
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(printSceneInfo(info, out, err), 0) << err.str();
+        EXPECT_NE(out.str().find("model: faces, 3 vertices, 1 faces\n"), std::string::npos)
+            << out.str();
+    }
+
+    // A name too long for the window gives way to the figures and the verdict.
+    ASSERT_TRUE(frame().openFile(faceModel(QString(200, u'n') + QStringLiteral(".dat"))));
+    frame().resize(800, frame().height());
+    view().repaint();
+    const QLabel& readout = menu().readout();
+    const QString whole = readout.toolTip();
+    ASSERT_TRUE(whole.startsWith(QString(200, u'n'))) << whole.toStdString();
+    EXPECT_TRUE(readout.text().endsWith(whole.mid(whole.lastIndexOf(QStringLiteral(" | ")))))
+        << readout.text().toStdString();
+    EXPECT_TRUE(readout.text().contains(QChar(0x2026)));
+    EXPECT_LE(readout.fontMetrics().horizontalAdvance(readout.text()),
+              readout.contentsRect().width());
+
+    // File > New: no file, no note of the model before.
+    frame().statusBar()->showMessage(QStringLiteral("1 polygon split into triangles"));
+    frame().action(Command::FileNew).trigger();
+    view().repaint();
+    EXPECT_TRUE(frame().statusBar()->currentMessage().isEmpty());
+    EXPECT_TRUE(readout.text().startsWith(QStringLiteral("(no file) | 5 vertices, 3 faces")))
+        << readout.text().toStdString();
+
+    // A note has the room the readout leaves.
+    const QString note = QStringLiteral("Opening model.stl was cancelled; the model shown stays.");
+    frame().resize(1200, frame().height());
+    frame().statusBar()->showMessage(note);
+    QCoreApplication::processEvents();
+    EXPECT_GT(readout.x(), frame().statusBar()->fontMetrics().horizontalAdvance(note));
+
+    // Nothing to measure, nothing to judge.
+    view().replaceScene(Scena{});
+    view().repaint();
+    EXPECT_TRUE(readout.text().endsWith(QStringLiteral("parallax: none")))
+        << readout.text().toStdString();
+}
+
+TEST_F(ViewerShellTest, noTwoItemsOfAMenuShareAMnemonic) {
+    start();
+    const std::function<void(const QList<QAction*>&)> check = [&](const QList<QAction*>& items) {
+        QMap<QChar, QString> taken;
+        for (const QAction* a : items) {
+            const QString text = a->text();
+            for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+                if (text[i] == u'&' && text[i + 1] != u'&') {
+                    const QChar key = text[i + 1].toLower();
+                    EXPECT_FALSE(taken.contains(key))
+                        << taken.value(key).toStdString() << " and " << text.toStdString();
+                    taken.insert(key, text);
+                    break;
+                }
+                i += text[i] == u'&' ? 1 : 0;  // "&&" is a shown '&'
+            }
+            if (a->menu() != nullptr) {
+                check(a->menu()->actions());
+            }
+        }
+    };
+    check(frame().menuBar()->actions());
 }
 
 // --- The program ------------------------------------------------------------
