@@ -496,7 +496,7 @@ class PlyReader {
                 xyz_.insert(xyz_.end(), xyz, xyz + 3);
                 return true;
             case Role::face:
-                return deliver(std::span(indices_).subspan(firstCorner));
+                return deliver(std::span(indices_).subspan(firstCorner), true);
             case Role::tristrips:
                 return deliverStrip(firstCorner);
             case Role::edge: {
@@ -561,7 +561,8 @@ class PlyReader {
     }
 
     // Hands a record to the builder, or keeps it until the vertices are in.
-    bool deliver(std::span<const std::uint32_t> record) {
+    // `kept`: the record is already the tail of indices_ (a face's list).
+    bool deliver(std::span<const std::uint32_t> record, bool kept = false) {
         recordsSeen_ = true;
         if (positionsReady_) {
             const bool added = builder_.add(record);
@@ -569,7 +570,7 @@ class PlyReader {
             problem_ = added ? "" : builder_.message();
             return added;
         }
-        if (record.data() != indices_.data() + indices_.size() - record.size()) {
+        if (!kept) {
             indices_.insert(indices_.end(), record.begin(), record.end());
         }
         pending_.push_back(static_cast<std::uint32_t>(record.size()));

@@ -182,6 +182,12 @@ TEST(MeshReaders, PlyPointsLinesAndStrips) {
          false,
          {0, 1, 2, 3},
          {}},
+        {"edges before the vertices they join",
+         "ply\nformat ascii 1.0\nelement edge 2\nproperty int vertex1\nproperty int vertex2\n" +
+             head.substr(21) + "end_header\n0 1\n3 2\n" + points,
+         false,
+         {0, 1, 2, 3},
+         {}},
         {"a triangle strip with a restart",
          head + "element tristrips 1\nproperty list int int vertex_indices\nend_header\n" + points +
              "6 0 1 2 3 -1 3\n",
