@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages KELPRIS needs to build, test and run, when
-# any of them is missing. Safe to run again: it does nothing when all are there.
+# any of them is missing. Safe to run again: it does nothing when all are
+# there. `--list` prints the packages, one a line, and installs nothing
+# (scripts/check-deps.sh reads the list from there).
 set -euo pipefail
 
 packages=(
@@ -10,6 +12,11 @@ packages=(
   fonts-dejavu-core xvfb xauth locales clang-format
   libassimp-dev
 )
+
+if [ "${1:-}" = "--list" ]; then
+  printf '%s\n' "${packages[@]}"
+  exit 0
+fi
 
 missing=()
 for p in "${packages[@]}"; do
