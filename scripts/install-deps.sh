@@ -10,7 +10,9 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev
   fonts-dejavu-core xvfb xauth locales clang-format
-  libassimp-dev
+  # libassimp-dev's CMake files link zlib's libz.so without depending on
+  # the package that has it.
+  libassimp-dev zlib1g-dev
 )
 
 if [ "${1:-}" = "--list" ]; then
