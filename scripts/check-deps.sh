@@ -67,7 +67,7 @@ system_files() {
     named_paths "$dir"
   done | sort -u | { xargs -r -d '\n' realpath -s -q -e -- || true; } |
     { xargs -r -d '\n' stat -L -c '%F	%n' -- 2>/dev/null || true; } |
-    sed -n 's/^regular file\t//p' |
+    sed -n 's/^regular \(empty \)\?file\t//p' |
     awk -v skip="$(printf '%s\n' "${skip[@]}")" '
       BEGIN { n = split(skip, skipped, "\n") }
       {
@@ -110,7 +110,7 @@ owners_of_names() {
       else if (name ~ /^\/(lib|lib64|bin|sbin)\//) print $1 "\t/usr" name
     }' | sort -u >"$names"
   # dpkg-query -S prints "package[:arch][, package...]: path".
-  { cut -f2 "$names" | sort -u | xargs -r dpkg-query -S 2>/dev/null || true; } | grep -v "^diversion by" |
+  { cut -f2 "$names" | sort -u | xargs -r dpkg-query -S 2>/dev/null || true; } | sed "/^diversion by/d" |
     awk -F'\t' '
       NR == FNR { asked[$2] = asked[$2] " " $1; next }
       {
