@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -18,6 +19,7 @@
 #include "app/file_names.h"
 #include "app/main_frame.h"
 #include "app/prompts.h"
+#include "app/readout_label.h"
 #include "view/depth_readout.h"
 #include "view/qt/kelpr_view.h"
 #include "view/qt/picture_export.h"
@@ -38,7 +40,8 @@ std::pair<QString, QString> pairPaths(const QString& path) {
     return {stem + QStringLiteral("-left.png"), stem + QStringLiteral("-right.png")};
 }
 
-std::optional<ExportRequest> askExport(QWidget* parent, bool pair, QSize windowSize) {
+std::optional<ExportRequest> askExport(QWidget* parent, bool pair, QSize windowSize,
+                                       const QString& folder) {
     QDialog dialog(parent);
     dialog.setWindowTitle(pair ? QStringLiteral("Export Stereo Pair")
                                : QStringLiteral("Export Picture"));
@@ -70,9 +73,10 @@ std::optional<ExportRequest> askExport(QWidget* parent, bool pair, QSize windowS
     ExportRequest request;
     request.size = QSize(width->value(), height->value());
     request.sideBySide = layout != nullptr && layout->currentIndex() == 1;
+    const QString name =
+        pair && !request.sideBySide ? QStringLiteral("stereo.png") : QStringLiteral("picture.png");
     const QString path = QFileDialog::getSaveFileName(
-        parent, dialog.windowTitle(),
-        pair && !request.sideBySide ? QStringLiteral("stereo.png") : QStringLiteral("picture.png"),
+        parent, dialog.windowTitle(), folder.isEmpty() ? name : QDir(folder).filePath(name),
         QStringLiteral("PNG pictures (*.png)"));
     if (path.isEmpty()) {
         return std::nullopt;
@@ -94,15 +98,17 @@ ViewMenu::ViewMenu(CMainFrame& frame, CKELPRView& view, CKELPRDoc& document, Pro
       document_(document),
       prompts_(prompts),
       statusBarShown_(statusBarShown),
-      asker_([this](bool pair, QSize size) { return askExport(&frame_, pair, size); }) {
+      asker_([this](bool pair, QSize size, const QString& folder) {
+          return askExport(&frame_, pair, size, folder);
+      }) {
     modelName_ = view_.startupLoadStatus() ? QStringLiteral("dom.dat") : QString();
     buildViewMenu();
     buildFileAndHelpItems();
 
-    readout_ = new QLabel(&frame_);  // the status bar takes it over
-    // A long line must never make the window wider.
-    readout_->setMinimumWidth(1);
-    frame_.statusBar()->addPermanentWidget(readout_, 1);
+    readout_ = new ReadoutLabel(&frame_);  // the status bar takes it over
+    // No stretch: the room the readout does not need is left to the notes
+    // shown at the start of the bar.
+    frame_.statusBar()->addPermanentWidget(readout_);
     frame_.statusBar()->setVisible(statusBarShown_);
     connect(&view_, &CKELPRView::pictureDrawn, this, &ViewMenu::updateReadout);
     connect(&view_, &CKELPRView::spinningChanged, &action(ViewCommand::Spin), &QAction::setChecked);
@@ -110,11 +116,21 @@ ViewMenu::ViewMenu(CMainFrame& frame, CKELPRView& view, CKELPRDoc& document, Pro
         modelName_ = QFileInfo(shownName(path)).fileName();
         updateReadout();
     });
+    connect(&document_, &CKELPRDoc::titleChanged, this, [this] {
+        if (document_.nativePath().isEmpty()) {  // File > New: no file any more
+            modelName_.clear();
+            updateReadout();
+        }
+    });
     syncChecks();
 }
 
 QAction& ViewMenu::action(ViewCommand command) const {
     return *actions_[static_cast<std::size_t>(command)];
+}
+
+QLabel& ViewMenu::readout() const {
+    return *readout_;
 }
 
 QAction& ViewMenu::glassesAction(GlassesPair pair) const {
@@ -162,7 +178,7 @@ void ViewMenu::buildViewMenu() {
     menu_->addSeparator();
 
     buildGlassesMenu(menu_->addMenu(QStringLiteral("&Glasses")));
-    connect(add(menu_, ViewCommand::EyeBalance, QStringLiteral("Eye &Balance...")),
+    connect(add(menu_, ViewCommand::EyeBalance, QStringLiteral("&Eye Balance...")),
             &QAction::triggered, this, &ViewMenu::askEyeBalance);
     buildEyeSeparationMenu(menu_->addMenu(QStringLiteral("Eye &Separation")));
     buildShadingMenu(menu_->addMenu(QStringLiteral("S&hading")));
@@ -421,11 +437,15 @@ std::optional<QString> ViewMenu::exportStereoPair(const ExportRequest& request) 
 
 void ViewMenu::runExport(bool pair) {
     view_.setSpinning(false);
-    const std::optional<ExportRequest> request = asker_(pair, view_.currentImage().size());
+    const std::optional<ExportRequest> request =
+        asker_(pair, view_.currentImage().size(), exportFolder_);
     if (!request) {
         return;
     }
-    (void)(pair ? exportStereoPair(*request) : exportPicture(*request));
+    if (!(pair ? exportStereoPair(*request) : exportPicture(*request))) {
+        exportFolder_ = QFileInfo(request->path).absolutePath();
+        emit optionsChanged();
+    }
 }
 
 void ViewMenu::updateReadout() {
@@ -434,11 +454,8 @@ void ViewMenu::updateReadout() {
         metrics.widthPx = screen->geometry().width();
         metrics.widthMm = screen->physicalSize().width();
     }
-    const QByteArray name = modelName_.toUtf8();
-    const QString text = QString::fromStdString(
-        depthReadout(viewState(), std::string_view(name.constData(), name.size()), metrics));
-    readout_->setText(text);
-    readout_->setToolTip(text);  // the whole line where a narrow window cuts it
+    readout_->setReadout(modelName_.isEmpty() ? QStringLiteral("(no file)") : modelName_,
+                         QString::fromStdString(depthReadoutDetails(viewState(), metrics)));
 }
 
 QString ViewMenu::keysHelpText() {

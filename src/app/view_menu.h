@@ -23,6 +23,7 @@ class CMainFrame;
 class CKELPRView;
 class CKELPRDoc;
 class Prompts;
+class ReadoutLabel;
 
 enum class ViewCommand {
     FullScreen,
@@ -63,8 +64,11 @@ class ViewMenu : public QObject {
     Q_OBJECT
 
   public:
-    /// Asks for an export: `pair` for the stereo pair. Nothing when cancelled.
-    using ExportAsker = std::function<std::optional<ExportRequest>(bool pair, QSize windowSize)>;
+    /// Asks for an export: `pair` for the stereo pair, starting in `folder`
+    /// (the one last exported to; empty before the first). Nothing when
+    /// cancelled.
+    using ExportAsker = std::function<std::optional<ExportRequest>(bool pair, QSize windowSize,
+                                                                   const QString& folder)>;
 
     /// Adds the menus, the status bar and the keys to `frame`, which with
     /// `view`, `document` and `prompts` must outlive this object.
@@ -76,7 +80,12 @@ class ViewMenu : public QObject {
     QAction& glassesAction(GlassesPair pair) const;
     QAction& eyeSeparationAction(std::size_t step) const;
     /// The permanent label of the status bar with the depth readout.
-    QLabel& readout() const { return *readout_; }
+    QLabel& readout() const;
+
+    /// The folder of the last exported picture, where the next export starts;
+    /// kept with the settings.
+    const QString& exportFolder() const { return exportFolder_; }
+    void setExportFolder(const QString& folder) { exportFolder_ = folder; }
 
     /// Replaces the export dialog (tests answer instead).
     void setExportAsker(ExportAsker asker) { asker_ = std::move(asker); }
@@ -118,8 +127,9 @@ class ViewMenu : public QObject {
     CKELPRDoc& document_;
     Prompts& prompts_;
     QMenu* menu_ = nullptr;
-    QLabel* readout_ = nullptr;
+    ReadoutLabel* readout_ = nullptr;
     QString modelName_;
+    QString exportFolder_;
     bool statusBarShown_ = true;
     bool wasMaximized_ = false;
     ExportAsker asker_;
