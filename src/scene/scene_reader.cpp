@@ -479,35 +479,36 @@ bool readVertices(Reader& reader, Parsed& parsed) {
 
 class VertexResolver {
   public:
-    VertexResolver(Reader& reader, std::vector<Vertex>& vertices)
-        : reader_(reader), vertices_(vertices) {}
+    VertexResolver(Reader& reader, std::size_t vertexCount)
+        : reader_(reader), count_(vertexCount) {}
 
     /// Reads a vertex number and resolves it; false on a read error or a
     /// number past the last vertex.
-    bool read(Vertex*& out) {
+    bool read(std::uint32_t& out) {
         const char* at = reader_.tokenStart();
         std::int32_t number = 0;
         return reader_.readInt(number, kVertexNumber) && resolve(number, at, out);
     }
 
-    bool resolve(std::int32_t number, const char* at, Vertex*& out) {
-        const auto count = static_cast<std::int64_t>(vertices_.size());
+    /// Numbers of 0 or less mean vertex 1; the position is the number less 1.
+    bool resolve(std::int32_t number, const char* at, std::uint32_t& out) {
+        const auto count = static_cast<std::int64_t>(count_);
         if (number > count) {
             return reader_.failAt(at, "vertex number " + std::to_string(number) +
                                           " is greater than the vertex count " +
                                           std::to_string(count));
         }
-        out = &vertices_[static_cast<std::size_t>(std::max(number, 1) - 1)];
+        out = static_cast<std::uint32_t>(std::max(number, 1) - 1);
         return true;
     }
 
   private:
     Reader& reader_;
-    std::vector<Vertex>& vertices_;
+    std::size_t count_;
 };
 
 bool readEdges(Reader& reader, Parsed& parsed) {
-    VertexResolver resolver(reader, parsed.vertices);
+    VertexResolver resolver(reader, parsed.vertices.size());
     const std::int64_t records = recordsFor(parsed.edgeCount);
     for (std::int64_t i = 0; i < records; ++i) {
         Edge edge;
@@ -520,12 +521,12 @@ bool readEdges(Reader& reader, Parsed& parsed) {
 }
 
 bool readFaces(Reader& reader, Parsed& parsed) {
-    VertexResolver resolver(reader, parsed.vertices);
+    VertexResolver resolver(reader, parsed.vertices.size());
     const std::int64_t records = recordsFor(parsed.faceCount);
     for (std::int64_t i = 0; i < records; ++i) {
         Face face;
-        if (!resolver.read(face.corner1) || !resolver.read(face.corner2) ||
-            !resolver.read(face.corner3)) {
+        if (!resolver.read(face.corner[0]) || !resolver.read(face.corner[1]) ||
+            !resolver.read(face.corner[2])) {
             return false;
         }
         const char* restStart = reader.position();
@@ -539,7 +540,7 @@ bool readFaces(Reader& reader, Parsed& parsed) {
             while (isSpace(*restStart)) {
                 ++restStart;
             }
-            if (!resolver.resolve(fourth, restStart, face.corner4)) {
+            if (!resolver.resolve(fourth, restStart, face.corner[3])) {
                 return false;
             }
         }
@@ -602,8 +603,6 @@ FileStatus loadFromBuffer(Scena& scene, std::string_view text, const std::string
         scene.clear();
         return reader.takeStatus();
     }
-    // Moving a vector keeps its buffer, so the edge and face pointers into
-    // `parsed.vertices` stay valid in the scene.
     scene.faceModel = parsed.mode;
     scene.vertexCount = parsed.vertexCount;
     scene.edgeCount = parsed.edgeCount;
@@ -611,8 +610,6 @@ FileStatus loadFromBuffer(Scena& scene, std::string_view text, const std::string
     scene.vertices = std::move(parsed.vertices);
     scene.edges = std::move(parsed.edges);
     scene.faces = std::move(parsed.faces);
-    scene.TRIEDENE_STENY.clear();
-    scene.TRIEDENE_STENY.shrink_to_fit();
     scene.computeCentre();
     return FileStatus::success(path);
 }

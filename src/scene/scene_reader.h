@@ -13,7 +13,7 @@ namespace kelpris {
 
 /// Builds `scene` from the text of a scene file. `path` is used only to name
 /// the file in the returned status. On success the scene holds the model,
-/// its counts and centre, and an empty TRIEDENE_STENY. On failure the scene
+/// its counts and centre. On failure the scene
 /// is left Empty (all chains empty, counts 0; `faceModel` and the centre keep
 /// their previous values) and the status gives the 1-based line of the
 /// offending token (or 0 for an empty file) and what was expected there.

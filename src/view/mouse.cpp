@@ -36,20 +36,23 @@ float pointAngle(std::int32_t cx, std::int32_t cy, std::int32_t px, std::int32_t
 
 std::optional<DragHandle> hitTest(const ViewState& s, std::int32_t x, std::int32_t y) noexcept {
     using I64 = std::int64_t;
-    if (s.previewX <= x && I64{x} <= I64{s.previewX} + s.previewW && s.previewY <= y &&
-        I64{y} <= I64{s.previewY} + s.previewH) {
+    if (s.layout.previewX <= x && I64{x} <= I64{s.layout.previewX} + s.layout.previewW &&
+        s.layout.previewY <= y && I64{y} <= I64{s.layout.previewY} + s.layout.previewH) {
         return DragHandle::Preview;
     }
-    if (absDiff(x, s.modelX) < 10 && (absDiff(y, s.sideY) < 10 || absDiff(y, s.planY) < 10)) {
+    if (absDiff(x, s.layout.modelX) < 10 &&
+        (absDiff(y, s.layout.sideY) < 10 || absDiff(y, s.layout.planY) < 10)) {
         return DragHandle::Model;
     }
-    if (absDiff(x, s.planeX) < 5) {
+    if (absDiff(x, s.layout.planeX) < 5) {
         return DragHandle::Plane;
     }
-    if (y > s.midY && absDiff(x, s.modelX) < 120 && absDiff(y, s.planY) < 120) {
+    if (y > s.layout.midY && absDiff(x, s.layout.modelX) < 120 &&
+        absDiff(y, s.layout.planY) < 120) {
         return DragHandle::Yaw;
     }
-    if (y < s.midY && absDiff(x, s.modelX) < 120 && absDiff(y, s.sideY) < 120) {
+    if (y < s.layout.midY && absDiff(x, s.layout.modelX) < 120 &&
+        absDiff(y, s.layout.sideY) < 120) {
         return DragHandle::Pitch;
     }
     return std::nullopt;
@@ -63,11 +66,11 @@ void onLButtonDown(ViewState& s, std::int32_t x, std::int32_t y) noexcept {
     }
     switch (*handle) {
         case DragHandle::Preview:
-            s.dragDX = sat(I64{x} - s.previewX);
-            s.dragDY = sat(I64{y} - s.previewY);
+            s.dragDX = sat(I64{x} - s.layout.previewX);
+            s.dragDY = sat(I64{y} - s.layout.previewY);
             break;
         case DragHandle::Yaw: {
-            const float turn = pointAngle(s.modelX, s.planY, x, y);
+            const float turn = pointAngle(s.layout.modelX, s.layout.planY, x, y);
             s.pressAngle = static_cast<float>(static_cast<double>(s.yaw) - turn);
             if (s.pressAngle < 0.0) {
                 s.pressAngle = static_cast<float>(static_cast<double>(s.pressAngle) + kTwoPi);
@@ -75,7 +78,7 @@ void onLButtonDown(ViewState& s, std::int32_t x, std::int32_t y) noexcept {
             break;
         }
         case DragHandle::Pitch: {
-            const float turn = pointAngle(s.modelX, s.sideY, x, y);
+            const float turn = pointAngle(s.layout.modelX, s.layout.sideY, x, y);
             s.pressAngle = static_cast<float>(static_cast<double>(turn) + s.pitch);
             break;
         }
@@ -90,27 +93,27 @@ void onMouseMove(ViewState& s, std::int32_t x, std::int32_t y, const RedrawFn& r
     using I64 = std::int64_t;
     // Both angle modes turn about the model centre as it was before this move.
     if (s.drags.armed(DragHandle::Yaw)) {
-        const float turn = pointAngle(s.modelX, s.planY, x, y);
+        const float turn = pointAngle(s.layout.modelX, s.layout.planY, x, y);
         s.yaw = wrapAngle(static_cast<float>(static_cast<double>(turn) + s.pressAngle));
     }
     if (s.drags.armed(DragHandle::Pitch)) {
-        const float turn = pointAngle(s.modelX, s.sideY, x, y);
+        const float turn = pointAngle(s.layout.modelX, s.layout.sideY, x, y);
         s.pitch =
             clampPitch(wrapAngle(static_cast<float>(static_cast<double>(s.pressAngle) - turn)));
     }
     if (s.drags.armed(DragHandle::Model)) {
-        s.modelX = x;
+        s.layout.modelX = x;
     }
     if (s.drags.armed(DragHandle::Plane)) {
-        s.planeX = x;
-        const I64 stop = I64{s.clientW} - 80;
-        if (s.planeX > stop) {
-            s.planeX = sat(stop);
+        s.layout.planeX = x;
+        const I64 stop = I64{s.layout.clientW} - 80;
+        if (s.layout.planeX > stop) {
+            s.layout.planeX = sat(stop);
         }
     }
     if (s.drags.armed(DragHandle::Preview)) {
-        s.previewX = sat(I64{x} - s.dragDX);
-        s.previewY = sat(I64{y} - s.dragDY);
+        s.layout.previewX = sat(I64{x} - s.dragDX);
+        s.layout.previewY = sat(I64{y} - s.dragDY);
     }
     if (s.dragging() && redraw) {
         redraw();

@@ -30,20 +30,21 @@ class PicturesTest : public ::testing::Test {
     }
 
     QImage paint(Scena scene, Screen screen, int w = 640, int h = 480) {
-        s.scene = std::make_unique<Scena>(std::move(scene));
+        s.scene = std::make_shared<const Scena>(std::move(scene));
         computeLayout(s, {0, 0, w + 4, h + 4});
         s.stereoMode = Screen::Setup;
+        PaintBuffers buffers;
         {
             QtImageSurface setup(w, h);
-            static_cast<void>(DrawScreen(s, setup));  // builds the stereo transform
+            EXPECT_TRUE(DrawScreen(s, setup, buffers));  // builds the stereo transform
             if (screen == Screen::Setup) {
                 return setup.image();
             }
         }
         s.stereoMode = screen;
         QtImageSurface stereo(w, h);
-        const auto report = DrawScreen(s, stereo);
-        EXPECT_TRUE(!report || report->ok) << report->message();
+        const Result<SortReport> report = DrawScreen(s, stereo, buffers);
+        EXPECT_TRUE(report) << report.message();
         return stereo.image();
     }
 };
