@@ -52,7 +52,10 @@ FaceParts gatherOrder(const Scena& scene, PaintBuffers& buffers, PaintWorker* wo
     const std::size_t n = order.size();
     buffers.faces.resize(n);
     const std::span<Face> all(buffers.faces);
-    const std::size_t half = n < kSplitGatherFaces ? n : n / 2;
+    if (n < kSplitGatherFaces) {
+        return {all.first(gatherFaces(scene.faces, order, all)), {}, {}, {}};
+    }
+    const std::size_t half = n / 2;
     std::size_t backCount = 0;
     WorkerTask back(worker, [&] {
         backCount = gatherFaces(scene.faces, order.subspan(half), all.subspan(half));
