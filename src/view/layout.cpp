@@ -1,38 +1,35 @@
 #include <cstdint>
 
 #include "base/saturate.h"
-#include "view/int_math.h"
 #include "view/view_logic.h"
 
 namespace kelpris {
 
-using detail::sat;
-
 void computeLayout(ViewState& state, const PlacementRect& placement) noexcept {
     using I64 = std::int64_t;
     Layout& l = state.layout;
-    l.clientW = sat(I64{placement.right} - 4 - placement.left);
-    l.clientH = sat(I64{placement.bottom} - 4 - placement.top);
-    // Products before the division, as the 32-bit original did; 64 bits keep
-    // absurd sizes from overflowing and give the same quotient otherwise.
-    l.modelX = sat(I64{l.clientW} * 190 / 640);
+    // The one clamp: everything below is plain 32-bit arithmetic, as in the
+    // original, and cannot overflow.
+    l.clientW = clampToLayout(I64{placement.right} - 4 - placement.left);
+    l.clientH = clampToLayout(I64{placement.bottom} - 4 - placement.top);
+    // Products before the division, as the original did.
+    l.modelX = l.clientW * 190 / 640;
     l.sideY = l.clientH / 4;
-    l.planY = sat(I64{l.clientH} * 3 / 4);
+    l.planY = l.clientH * 3 / 4;
     l.midY = l.clientH / 2;
-    l.planeX = sat(I64{l.clientW} * 350 / 640);
+    l.planeX = l.clientW * 350 / 640;
     l.eyeHalfSep = state.options().eyeHalfSep;
     l.previewW = 150;
     l.previewH = 103;
-    l.previewX = sat(I64{l.planeX} - 50 - l.previewW);
-    l.previewY = sat(I64{l.midY} - l.previewH / 2);
+    l.previewX = l.planeX - 50 - l.previewW;
+    l.previewY = l.midY - l.previewH / 2;
 }
 
 StereoParams previewParams(const ViewState& state, std::int32_t eyeSign) noexcept {
-    using I64 = std::int64_t;
     const Layout& l = state.layout;
     StereoParams p;
-    p.depthOffset = sat(I64{l.planeX} - l.modelX);
-    p.eyeDistance = sat(I64{l.clientW} - l.planeX - 75);
+    p.depthOffset = l.planeX - l.modelX;
+    p.eyeDistance = l.clientW - l.planeX - 75;
     p.eyeShift = l.eyeHalfSep;
     p.eyeSign = eyeSign;
     p.scale = 0.2f;
@@ -66,9 +63,9 @@ void buildTransforms(ViewState& state) noexcept {
     std::int32_t cy = 0;
     std::int32_t cz = 0;
     if (state.scene) {
-        cx = sat(-std::int64_t{state.scene->centreX});
-        cy = sat(-std::int64_t{state.scene->centreY});
-        cz = sat(-std::int64_t{state.scene->centreZ});
+        cx = saturateToInt32(-std::int64_t{state.scene->centreX});
+        cy = saturateToInt32(-std::int64_t{state.scene->centreY});
+        cz = saturateToInt32(-std::int64_t{state.scene->centreZ});
     }
     // Each angle expression in double from the float values, rounded once.
     const double pi = PI;

@@ -7,13 +7,10 @@
 #include "base/number_text.h"
 #include "geometry/scene_projection.h"
 #include "render/scene_drawing.h"
-#include "view/int_math.h"
 #include "view/paint_worker.h"
 #include "view/view_logic.h"
 
 namespace kelpris {
-
-using detail::sat;
 
 namespace {
 
@@ -43,16 +40,14 @@ void drawAxes(DrawingSurface& window, const Matrix4& xf, std::int32_t originX,
 // "%f" digits with a point whatever LC_NUMERIC the toolkit has set.
 void drawAngleTexts(const ViewState& state, DrawingSurface& window) {
     window.textOut(5, 5, "PITCH(zenit) = " + formatFixed6(state.pitch));
-    window.textOut(5, sat(std::int64_t{state.layout.midY} + 5),
-                   "YAU(azimut) = " + formatFixed6(state.yaw));
+    window.textOut(5, state.layout.midY + 5, "YAU(azimut) = " + formatFixed6(state.yaw));
 }
 
 void framePreviewBox(const Layout& l, DrawingSurface& window) {
-    using I64 = std::int64_t;
     const std::int32_t left = l.previewX;
     const std::int32_t top = l.previewY;
-    const std::int32_t right = sat(I64{left} + l.previewW);
-    const std::int32_t bottom = sat(I64{top} + l.previewH);
+    const std::int32_t right = left + l.previewW;
+    const std::int32_t bottom = top + l.previewH;
     window.moveTo(left, top);
     window.lineTo(right, top);
     window.lineTo(right, bottom);
@@ -63,7 +58,7 @@ void framePreviewBox(const Layout& l, DrawingSurface& window) {
 void drawBackground(const Layout& l, DrawingSurface& window) {
     // White, outlined by the fresh surface's black 1-pixel pen.
     ScopedBrush white(window, Brush::white());
-    window.rectangle(0, 0, sat(std::int64_t{l.clientW} + 2), l.clientH);
+    window.rectangle(0, 0, l.clientW + 2, l.clientH);
 }
 
 // Both model views, plan view first; returns the side view's projected
@@ -114,18 +109,17 @@ class MemorySurface {
 // An empty picture (it could not be loaded) is skipped rather than copying
 // whatever the memory surface happens to hold.
 void drawObservers(const ViewState& state, DrawingSurface& window) {
-    using I64 = std::int64_t;
     const Layout& l = state.layout;
     MemorySurface memory(window);
     if (state.bmpObserverSide) {
         memory.select(state.bmpObserverSide.get());
-        window.bitBlt(sat(I64{l.clientW} - 140), sat(I64{l.sideY} - 50), 140, 140, *memory.get(), 0,
-                      0, RasterOp::SrcCopy);
+        window.bitBlt(l.clientW - 140, l.sideY - 50, 140, 140, *memory.get(), 0, 0,
+                      RasterOp::SrcCopy);
     }
     if (state.bmpObserverTop) {
         memory.select(state.bmpObserverTop.get());
-        window.bitBlt(sat(I64{l.clientW} - 90), sat(I64{l.planY} - 70), 70, 140, *memory.get(), 0,
-                      0, RasterOp::SrcCopy);
+        window.bitBlt(l.clientW - 90, l.planY - 70, 70, 140, *memory.get(), 0, 0,
+                      RasterOp::SrcCopy);
     }
 }
 
@@ -152,11 +146,10 @@ void drawPreview(const ViewState& state, DrawingSurface& memory, std::span<Point
 }
 
 void drawPicturePlane(const Layout& l, DrawingSurface& window) {
-    using I64 = std::int64_t;
-    window.moveTo(l.planeX, sat(I64{l.sideY} - 60));
-    window.lineTo(l.planeX, sat(I64{l.sideY} + 60));
-    window.moveTo(l.planeX, sat(I64{l.planY} - 80));
-    window.lineTo(l.planeX, sat(I64{l.planY} + 80));
+    window.moveTo(l.planeX, l.sideY - 60);
+    window.lineTo(l.planeX, l.sideY + 60);
+    window.moveTo(l.planeX, l.planY - 80);
+    window.lineTo(l.planeX, l.planY + 80);
 }
 
 }  // namespace

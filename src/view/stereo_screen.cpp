@@ -8,15 +8,12 @@
 #include "render/lit_drawing.h"
 #include "render/scene_drawing.h"
 #include "scene/depth_order.h"
-#include "view/int_math.h"
 #include "view/paint_worker.h"
 #include "view/report_writer.h"
 #include "view/shading.h"
 #include "view/view_logic.h"
 
 namespace kelpris {
-
-using detail::sat;
 
 namespace {
 
@@ -108,10 +105,9 @@ void drawEye(const ViewState& state, DrawingSurface& surface, const EyeTools& ey
 }
 
 void drawFrame(const ViewState& state, DrawingSurface& window) {
-    using I64 = std::int64_t;
     ScopedPen frame(window, state.penFrame);
-    const std::int32_t right = sat(I64{state.layout.clientW} - 2);
-    const std::int32_t bottom = sat(I64{state.layout.clientH} - 2);
+    const std::int32_t right = state.layout.clientW - 2;
+    const std::int32_t bottom = state.layout.clientH - 2;
     window.moveTo(2, 2);
     window.lineTo(right, 2);
     window.lineTo(right, bottom);
@@ -154,7 +150,9 @@ Block reachOf(std::span<const Point> points, std::int32_t penWidth, const Layout
     if (x0 >= x1 || y0 >= y1) {
         return {};
     }
-    return {sat(x0), sat(y0), sat(x1 - x0), sat(y1 - y0)};
+    // Within the window, so within the layout's limit.
+    return {static_cast<std::int32_t>(x0), static_cast<std::int32_t>(y0),
+            static_cast<std::int32_t>(x1 - x0), static_cast<std::int32_t>(y1 - y0)};
 }
 
 void sizeProjections(const Scena& scene, PaintBuffers& buffers) {

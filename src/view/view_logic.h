@@ -48,8 +48,9 @@ struct PlacementRect {
 /// eyeHalfSep from the options (10 unless chosen otherwise), previewW 150,
 /// previewH 103, previewX = planeX - 200, previewY = midY - 51. Integer
 /// division truncates toward zero; nothing is clamped for real sizes (a
-/// narrow window gives a negative previewX). Replaces the layout only:
-/// angles, drag flags and stereoMode keep their values.
+/// narrow window gives a negative previewX); absurd sizes are clamped to
+/// kLayoutLimit first. Replaces the layout only: angles, drag flags and
+/// stereoMode keep their values.
 void computeLayout(ViewState& state, const PlacementRect& placement) noexcept;
 
 /// The one-eye projection arguments of the full-window stereo picture for
@@ -122,13 +123,12 @@ using RedrawFn = std::function<void()>;
 /// axes of either view's centre), picture plane (within 4 px), yaw square
 /// (below midY, within 119 px of the plan centre), pitch square (above midY,
 /// within 119 px of the side centre); nothing elsewhere. Changes nothing.
+/// Here and in the handlers below, positions beyond kLayoutLimit count as on
+/// it.
 std::optional<DragHandle> hitTest(const ViewState& state, std::int32_t x, std::int32_t y) noexcept;
 
-/// Left press at client (x, y): the first handle hit, in the order preview box
-/// (all bounds inclusive), model handle (within 9 px on both axes of either
-/// view's centre), picture plane (within 4 px), yaw square (below midY, within
-/// 119 px of the plan centre), pitch square (above midY, within 119 px of the
-/// side centre), arms its drag mode. Never clears an armed flag.
+/// Left press at client (x, y): the handle hitTest finds arms its drag mode.
+/// Never clears an armed flag.
 void onLButtonDown(ViewState& state, std::int32_t x, std::int32_t y) noexcept;
 
 /// Pointer move: applies every armed mode in the order yaw, pitch, model,

@@ -48,11 +48,26 @@ class DragModes {
     std::uint8_t bits_ = 0;
 };
 
+/// How far from the origin, either way, a window coordinate of the layout
+/// may lie: window sizes, pointer positions and dragged positions are
+/// clamped to it where they enter, once, so that every sum and product the
+/// layout, the screens and the handlers form fits in 32 bits. A window of
+/// that size would need terabytes of pixels; no real one comes near it.
+inline constexpr std::int32_t kLayoutLimit = 1 << 22;
+
+/// `v` clamped into -kLayoutLimit..kLayoutLimit.
+constexpr std::int32_t clampToLayout(std::int64_t v) noexcept {
+    return static_cast<std::int32_t>(v < -kLayoutLimit  ? -kLayoutLimit
+                                     : v > kLayoutLimit ? kLayoutLimit
+                                                        : v);
+}
+
 /// Where the screens' elements are. Every platform paint lays the screens
 /// out afresh from the window size (computeLayout); drags move the model,
 /// the picture plane and the preview box until the next layout. One value,
 /// so that a picture at another size can be laid out and drawn and the
-/// window's layout put back.
+/// window's layout put back. The positions stay within kLayoutLimit of the
+/// origin (the drawing sizes and offsets added to them are small).
 struct Layout {
     std::int32_t clientW = 0;
     std::int32_t clientH = 0;

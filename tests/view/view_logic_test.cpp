@@ -5,6 +5,8 @@
 #include <bit>
 #include <climits>
 #include <cmath>
+#include <cstdlib>
+#include <utility>
 
 #include "view/view_logic.h"
 #include "view/view_state.h"
@@ -78,16 +80,19 @@ TEST(LayoutTest, placementRectanglesGiveTheDocumentedPositions) {
     EXPECT_EQ(c.layout.previewX, -36);  // not clamped
 }
 
-TEST(LayoutTest, absurdRectanglesSaturateWithoutOverflow) {
+TEST(LayoutTest, absurdRectanglesAreClampedOnce) {
     ViewState s;
     computeLayout(s, {INT_MIN, INT_MIN, INT_MAX, INT_MAX});
-    EXPECT_EQ(s.layout.clientW, INT_MAX);
-    EXPECT_EQ(s.layout.modelX, static_cast<std::int32_t>(std::int64_t{INT_MAX} * 190 / 640));
-    EXPECT_EQ(s.layout.planY, static_cast<std::int32_t>(std::int64_t{INT_MAX} * 3 / 4));
+    EXPECT_EQ(s.layout.clientW, kLayoutLimit);
+    EXPECT_EQ(s.layout.modelX, kLayoutLimit * 190 / 640);
+    EXPECT_EQ(s.layout.planY, kLayoutLimit * 3 / 4);
     computeLayout(s, {INT_MAX, INT_MAX, INT_MIN, INT_MIN});
-    EXPECT_EQ(s.layout.clientW, INT_MIN);
-    EXPECT_EQ(s.layout.planeX, static_cast<std::int32_t>(std::int64_t{INT_MIN} * 350 / 640));
+    EXPECT_EQ(s.layout.clientW, -kLayoutLimit);
+    EXPECT_EQ(s.layout.planeX, -kLayoutLimit * 350 / 640);
     EXPECT_EQ(s.layout.previewX, s.layout.planeX - 200);
+    computeLayout(s, {0, 0, 10004, 30004});  // the largest the program's options ask for
+    EXPECT_EQ(s.layout.clientW, 10000);
+    EXPECT_EQ(s.layout.planeX, 5468);
     computeLayout(s, {0, 0, 0, 0});  // an empty window
     EXPECT_EQ(s.layout.clientW, -4);
     EXPECT_EQ(s.layout.modelX, -1);
@@ -372,8 +377,31 @@ TEST_F(MouseTest, previewDragKeepsTheGrabOffset) {
     move(20, 30);
     EXPECT_EQ(s.layout.previewX, 10);
     EXPECT_EQ(s.layout.previewY, 19);
-    move(INT_MIN, INT_MIN);  // saturates instead of overflowing
-    EXPECT_EQ(s.layout.previewX, INT_MIN);
+    move(INT_MIN, INT_MIN);  // clamped instead of overflowing
+    EXPECT_EQ(s.layout.previewX, -kLayoutLimit);
+}
+
+// Pointer positions anywhere in the int32 range, with every handle armed and
+// grabbed again and again, keep the layout within its limit; with the
+// sanitizers a single overflowing sum would fail here.
+TEST_F(MouseTest, extremePointerPositionsKeepTheLayoutWithinItsLimit) {
+    for (int round = 0; round < 8; ++round) {
+        for (const auto& [x, y] : {std::pair{INT_MIN, INT_MIN},
+                                   {INT_MAX, INT_MAX},
+                                   {INT_MAX, INT_MIN},
+                                   {INT_MIN, INT_MAX}}) {
+            press(x, y);
+            press(s.layout.previewX, s.layout.previewY);
+            press(s.layout.modelX, s.layout.sideY);
+            press(s.layout.planeX, 0);
+            move(x, y);
+            onLButtonUp(s, x, y);
+        }
+    }
+    const Layout& l = s.layout;
+    for (const std::int32_t v : {l.previewX, l.previewY, l.modelX, l.planeX}) {
+        EXPECT_LE(std::abs(v), kLayoutLimit);
+    }
 }
 
 TEST_F(MouseTest, angleModesTurnAboutTheCentreBeforeTheModelMoves) {
