@@ -57,7 +57,7 @@ void checkEmpty(const Scena& s, const FileStatus& status) {
 // A real token the scanner accepts must have the value strtof gives it.
 void checkFirstRealAgainstStrtof(std::string_view text) {
     const auto scanned = scanner::scanFloat(text.data(), text.data() + text.size());
-    if (scanned.result != scanner::ScanResult::ok) {
+    if (scanned.result != scanner::ScanResult::Ok) {
         return;
     }
     const std::string token(text.data(), scanned.next);
