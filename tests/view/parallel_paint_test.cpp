@@ -117,7 +117,7 @@ class ParallelPaintTest : public ::testing::Test {
         s.yaw = yaw;
         computeLayout(s, {0, 0, size.width() + 4, size.height() + 4});
         const std::filesystem::path report =
-            scratch.path() / (helpers.worker != nullptr ? "parallel.txt" : "serial.txt");
+            scratch.path() / (helpers.worker != nullptr ? "helped.txt" : "alone.txt");
         std::filesystem::remove(report);
         Outcome out;
         out.image = QImage(size, QImage::Format_RGB32);
@@ -146,7 +146,7 @@ class ParallelPaintTest : public ::testing::Test {
     }
 };
 
-TEST_F(ParallelPaintTest, twoThreadsPaintWhatOneThreadPaints) {
+TEST_F(ParallelPaintTest, theWorkerAndTheWriterChangeNothingAPaintMakes) {
     struct Case {
         Screen screen;
         QSize size;
@@ -164,24 +164,24 @@ TEST_F(ParallelPaintTest, twoThreadsPaintWhatOneThreadPaints) {
             SCOPED_TRACE(::testing::Message()
                          << model.name << " screen " << static_cast<int>(c.screen) << " "
                          << c.size.width() << "x" << c.size.height());
-            const Outcome serial = paint(model, c.screen, c.size, c.yaw, {});
+            const Outcome alone = paint(model, c.screen, c.size, c.yaw, {});
             for (const PaintHelpers& helpers :
                  {PaintHelpers{&worker, nullptr}, PaintHelpers{&worker, &reports}}) {
-                const Outcome parallel = paint(model, c.screen, c.size, c.yaw, helpers);
-                EXPECT_TRUE(parallel.image == serial.image);
-                EXPECT_TRUE(parallel.points == serial.points);
-                EXPECT_TRUE(parallel.otherPoints == serial.otherPoints);
-                EXPECT_TRUE(parallel.depths == serial.depths);
-                EXPECT_EQ(parallel.centre, serial.centre);
-                EXPECT_TRUE(parallel.order == serial.order);
-                EXPECT_TRUE(parallel.orderDepths == serial.orderDepths);
-                EXPECT_TRUE(parallel.report == serial.report);
+                const Outcome helped = paint(model, c.screen, c.size, c.yaw, helpers);
+                EXPECT_TRUE(helped.image == alone.image);
+                EXPECT_TRUE(helped.points == alone.points);
+                EXPECT_TRUE(helped.otherPoints == alone.otherPoints);
+                EXPECT_TRUE(helped.depths == alone.depths);
+                EXPECT_EQ(helped.centre, alone.centre);
+                EXPECT_TRUE(helped.order == alone.order);
+                EXPECT_TRUE(helped.orderDepths == alone.orderDepths);
+                EXPECT_TRUE(helped.report == alone.report);
             }
         }
     }
 }
 
-TEST_F(ParallelPaintTest, litFacesAndOtherGlassesPaintAsOneThreadDoes) {
+TEST_F(ParallelPaintTest, litFacesAndOtherGlassesPaintTheSameWithTheWorker) {
     ViewOptions lit;
     lit.shading = Shading::Lit;
     lit.glasses = {GlassesPair::RedCyan, true, 30};
@@ -194,18 +194,18 @@ TEST_F(ParallelPaintTest, litFacesAndOtherGlassesPaintAsOneThreadDoes) {
             for (const QSize size : {QSize(640, 480), QSize(333, 211)}) {
                 SCOPED_TRACE(::testing::Message()
                              << model.name << " " << size.width() << "x" << size.height());
-                const Outcome serial = paint(model, Screen::Stereo, size, 1.0f, {}, options);
-                const Outcome parallel =
+                const Outcome alone = paint(model, Screen::Stereo, size, 1.0f, {}, options);
+                const Outcome helped =
                     paint(model, Screen::Stereo, size, 1.0f, {&worker, nullptr}, options);
-                EXPECT_TRUE(parallel.image == serial.image);
-                EXPECT_TRUE(parallel.report == serial.report);
+                EXPECT_TRUE(helped.image == alone.image);
+                EXPECT_TRUE(helped.report == alone.report);
             }
         }
     }
 }
 
-// The report went to the writer, so the paint itself has no outcome to give;
-// the writer has it once the write is done.
+// The report went to the writer, so the paint says only that it handed it
+// over; the writer has the outcome once the write is done.
 TEST_F(ParallelPaintTest, aFailedBackgroundReportReachesTheWriter) {
     ViewState s;
     QtImageSurface tools(1, 1);

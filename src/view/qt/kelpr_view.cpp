@@ -41,6 +41,11 @@ CKELPRView::~CKELPRView() {
     reports_.reset();
 }
 
+const Scena& CKELPRView::scene() const {
+    static const Scena kNone;
+    return state_.scene ? *state_.scene : kNone;
+}
+
 void CKELPRView::setDocument(SceneHolder* document) {
     document_ = document;
     if (document_ != nullptr) {

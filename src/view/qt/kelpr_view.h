@@ -49,8 +49,8 @@ class CKELPRView : public QFrame {
     /// through replaceScene.
     ViewState& state() { return state_; }
     const ViewState& state() const { return state_; }
-    /// The model shown.
-    const Scena& scene() const { return *state_.scene; }
+    /// The model shown; an empty one when the state holds none.
+    const Scena& scene() const;
     /// What the latest paint of the window computed.
     const PaintBuffers& paintBuffers() const { return buffers_; }
 
