@@ -90,7 +90,9 @@ enum class SortReport {
     ViewState& state, DrawingSurface& surface, PaintBuffers& buffers,
     const std::filesystem::path& reportPath = kSortReportFile, const PaintHelpers& helpers = {});
 
-/// The setup screen (stereoMode 0); rebuilds the three transforms first.
+/// The setup screen (stereoMode 0); rebuilds the three transforms first. Here
+/// and in drawStereoScreen the state must hold a scene (DrawScreen sees to
+/// it).
 void drawSetupScreen(ViewState& state, DrawingSurface& surface, PaintBuffers& buffers,
                      PaintWorker* worker = nullptr);
 
