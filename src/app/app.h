@@ -11,6 +11,7 @@
 #include "app/document.h"
 #include "app/prompts.h"
 #include "app/recent_files.h"
+#include "app/settings_access.h"
 
 class QIcon;
 
@@ -86,7 +87,7 @@ class CKELPRApp : public QObject {
     };
 
     void setUpApplication();
-    void createWindows();
+    void createWindows(bool rendering);
     /// Loads dom.dat from the working directory into the view; an empty
     /// scene when it cannot be loaded (the status says why).
     void loadStartupModel();
@@ -109,6 +110,7 @@ class CKELPRApp : public QObject {
 
     std::unique_ptr<Prompts> prompts_;
     FileStatus startupStatus_;
+    SettingsAccess settings_;  ///< checked at start-up
     CKELPRDoc document_;
     RecentFileList recent_;
     std::unique_ptr<CMainFrame> frame_;  // destroyed first: it holds the view

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -26,7 +27,8 @@ std::pair<QString, QString> pairPaths(const QString& path) {
     return {stem + QStringLiteral("-left.png"), stem + QStringLiteral("-right.png")};
 }
 
-std::optional<ExportRequest> askExport(QWidget* parent, bool pair, QSize windowSize) {
+std::optional<ExportRequest> askExport(QWidget* parent, bool pair, QSize windowSize,
+                                       const QString& folder) {
     QDialog dialog(parent);
     dialog.setWindowTitle(pair ? QStringLiteral("Export Stereo Pair")
                                : QStringLiteral("Export Picture"));
@@ -58,9 +60,10 @@ std::optional<ExportRequest> askExport(QWidget* parent, bool pair, QSize windowS
     ExportRequest request;
     request.size = QSize(width->value(), height->value());
     request.sideBySide = layout != nullptr && layout->currentIndex() == 1;
+    const QString name =
+        pair && !request.sideBySide ? QStringLiteral("stereo.png") : QStringLiteral("picture.png");
     const QString path = QFileDialog::getSaveFileName(
-        parent, dialog.windowTitle(),
-        pair && !request.sideBySide ? QStringLiteral("stereo.png") : QStringLiteral("picture.png"),
+        parent, dialog.windowTitle(), folder.isEmpty() ? name : QDir(folder).filePath(name),
         QStringLiteral("PNG pictures (*.png)"));
     if (path.isEmpty()) {
         return std::nullopt;
@@ -79,7 +82,9 @@ ExportMenu::ExportMenu(CMainFrame& frame, CKELPRView& view, Prompts& prompts)
       frame_(frame),
       view_(view),
       prompts_(prompts),
-      asker_([this](bool pair, QSize size) { return askExport(&frame_, pair, size); }) {
+      asker_([this](bool pair, QSize size, const QString& folder) {
+          return askExport(&frame_, pair, size, folder);
+      }) {
     // After Save As, before the recent files.
     QMenu& file = frame_.fileMenu();
     const QList<QAction*> fileItems = file.actions();
@@ -119,12 +124,18 @@ FileStatus ExportMenu::exportStereoPair(const ExportRequest& request) {
 
 void ExportMenu::run(bool pair) {
     view_.setSpinning(false);
-    const std::optional<ExportRequest> request = asker_(pair, view_.currentImage().size());
+    const std::optional<ExportRequest> request = asker_(pair, view_.currentImage().size(), folder_);
     if (!request) {
         return;
     }
     const FileStatus exported = pair ? exportStereoPair(*request) : exportPicture(*request);
-    if (!exported) {
+    if (exported) {
+        const QString folder = QFileInfo(request->path).absolutePath();
+        if (folder != folder_) {
+            folder_ = folder;
+            emit folderChanged();
+        }
+    } else {
         const QString what = pair ? QStringLiteral("The stereo pair could not be exported.")
                                   : QStringLiteral("The picture could not be exported.");
         prompts_.error(&frame_,

@@ -30,8 +30,11 @@ class ExportMenu : public QObject {
     Q_OBJECT
 
   public:
-    /// Asks for an export: `pair` for the stereo pair. Nothing when cancelled.
-    using Asker = std::function<std::optional<ExportRequest>(bool pair, QSize windowSize)>;
+    /// Asks for an export: `pair` for the stereo pair, starting in `folder`
+    /// (the one last exported to; empty before the first). Nothing when
+    /// cancelled.
+    using Asker = std::function<std::optional<ExportRequest>(bool pair, QSize windowSize,
+                                                             const QString& folder)>;
 
     /// Adds the two items to the frame's File menu after Save As; `frame`,
     /// `view` and `prompts` must outlive this object.
@@ -43,10 +46,19 @@ class ExportMenu : public QObject {
     /// Replaces the export dialog (tests answer instead).
     void setAsker(Asker asker) { asker_ = std::move(asker); }
 
+    /// The folder of the last exported picture, where the next export starts;
+    /// kept with the settings.
+    const QString& folder() const { return folder_; }
+    void setFolder(const QString& folder) { folder_ = folder; }
+
     /// The screen as the window shows it, or drawn at another size.
     [[nodiscard]] FileStatus exportPicture(const ExportRequest& request);
     /// Each eye's picture, as two files or side by side in one.
     [[nodiscard]] FileStatus exportStereoPair(const ExportRequest& request);
+
+  signals:
+    /// An export succeeded in another folder than before; to be remembered.
+    void folderChanged();
 
   private:
     /// Asks, exports, and tells the user when the export failed.
@@ -56,6 +68,7 @@ class ExportMenu : public QObject {
     CKELPRView& view_;
     Prompts& prompts_;
     Asker asker_;
+    QString folder_;
     QAction* picture_ = nullptr;  // owned by the frame
     QAction* pair_ = nullptr;
 };

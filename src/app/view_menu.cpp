@@ -13,6 +13,7 @@
 #include "app/document.h"
 #include "app/file_names.h"
 #include "app/main_frame.h"
+#include "app/readout_label.h"
 #include "view/depth_readout.h"
 #include "view/qt/kelpr_view.h"
 
@@ -36,10 +37,10 @@ ViewMenu::ViewMenu(CMainFrame& frame, CKELPRView& view, CKELPRDoc& document,
       statusBarShown_(statusBarShown) {
     buildViewMenu();
 
-    readout_ = new QLabel(&frame_);  // the status bar takes it over
-    // A long line must never make the window wider.
-    readout_->setMinimumWidth(1);
-    frame_.statusBar()->addPermanentWidget(readout_, 1);
+    readout_ = new ReadoutLabel(&frame_);  // the status bar takes it over
+    // No stretch: the room the readout does not need is left to the notes
+    // shown at the start of the bar.
+    frame_.statusBar()->addPermanentWidget(readout_);
     frame_.statusBar()->setVisible(statusBarShown_);
     connect(&view_, &CKELPRView::pictureDrawn, this, &ViewMenu::updateReadout);
     connect(&view_, &CKELPRView::spinningChanged, &action(ViewCommand::Spin), &QAction::setChecked);
@@ -47,11 +48,21 @@ ViewMenu::ViewMenu(CMainFrame& frame, CKELPRView& view, CKELPRDoc& document,
         modelName_ = QFileInfo(shownName(path)).fileName();
         updateReadout();
     });
+    connect(&document_, &CKELPRDoc::titleChanged, this, [this] {
+        if (document_.nativePath().isEmpty()) {  // File > New: no file any more
+            modelName_.clear();
+            updateReadout();
+        }
+    });
     syncChecks();
 }
 
 QAction& ViewMenu::action(ViewCommand command) const {
     return *actions_[static_cast<std::size_t>(command)];
+}
+
+QLabel& ViewMenu::readout() const {
+    return *readout_;
 }
 
 QAction& ViewMenu::glassesAction(GlassesPair pair) const {
@@ -99,7 +110,7 @@ void ViewMenu::buildViewMenu() {
     menu_->addSeparator();
 
     buildGlassesMenu(menu_->addMenu(QStringLiteral("&Glasses")));
-    connect(add(menu_, ViewCommand::EyeBalance, QStringLiteral("Eye &Balance...")),
+    connect(add(menu_, ViewCommand::EyeBalance, QStringLiteral("&Eye Balance...")),
             &QAction::triggered, this, &ViewMenu::askEyeBalance);
     buildEyeSeparationMenu(menu_->addMenu(QStringLiteral("Eye &Separation")));
     buildShadingMenu(menu_->addMenu(QStringLiteral("S&hading")));
@@ -298,11 +309,8 @@ void ViewMenu::updateReadout() {
         metrics.widthPx = screen->geometry().width();
         metrics.widthMm = screen->physicalSize().width();
     }
-    const QByteArray name = modelName_.toUtf8();
-    const QString text = QString::fromStdString(
-        depthReadout(view_.state(), std::string_view(name.constData(), name.size()), metrics));
-    readout_->setText(text);
-    readout_->setToolTip(text);  // the whole line where a narrow window cuts it
+    readout_->setReadout(modelName_.isEmpty() ? QStringLiteral("(no file)") : modelName_,
+                         QString::fromStdString(depthReadoutDetails(view_.state(), metrics)));
 }
 
 }  // namespace kelpris

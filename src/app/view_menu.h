@@ -19,6 +19,7 @@ namespace kelpris {
 class CMainFrame;
 class CKELPRView;
 class CKELPRDoc;
+class ReadoutLabel;
 
 enum class ViewCommand {
     FullScreen,
@@ -59,7 +60,7 @@ class ViewMenu : public QObject {
     QAction& glassesAction(GlassesPair pair) const;
     QAction& eyeSeparationAction(std::size_t step) const;
     /// The permanent label of the status bar with the depth readout.
-    QLabel& readout() const { return *readout_; }
+    QLabel& readout() const;
 
     /// Shows the view's options in the menu checks.
     void syncChecks();
@@ -90,7 +91,7 @@ class ViewMenu : public QObject {
     CKELPRView& view_;
     CKELPRDoc& document_;
     QMenu* menu_ = nullptr;
-    QLabel* readout_ = nullptr;
+    ReadoutLabel* readout_ = nullptr;
     QString modelName_;
     bool statusBarShown_ = true;
     bool wasMaximized_ = false;
