@@ -19,9 +19,6 @@ FileStatus unrepresentable(const QString& path) {
 CKELPRDoc::CKELPRDoc(QObject* parent) : QObject(parent) {}
 
 FileStatus CKELPRDoc::openDocument(const QByteArray& path) {
-    if (!sink_ && scene == nullptr) {
-        return FileStatus::failure(path.toStdString(), 0, "no view to show the model in");
-    }
     return adoptLoaded(path, mesh::loadModelFile(fsPath(path), importOptions_));
 }
 
@@ -30,16 +27,13 @@ FileStatus CKELPRDoc::openDocument(const QString& path) {
 }
 
 FileStatus CKELPRDoc::adoptLoaded(const QByteArray& path, Result<mesh::LoadedModel>&& loaded) {
-    if (!sink_ && scene == nullptr) {
-        return FileStatus::failure(path.toStdString(), 0, "no view to show the model in");
-    }
     if (!loaded) {
         return loaded.status();
     }
     if (sink_) {
         sink_(std::move(loaded->scene));
     } else {
-        *scene = std::move(loaded->scene);
+        scene = std::make_shared<const Scena>(std::move(loaded->scene));
     }
     imported_ = loaded->imported;
     setPath(path);

@@ -107,26 +107,23 @@ class SceneMesh {
     }
 
   private:
-    std::uint32_t indexOf(const Vertex* v) const noexcept {
-        const auto& all = scene_.vertices;
-        if (v == nullptr || all.empty() || v < all.data() || v >= all.data() + all.size()) {
-            return kNoCorner;
-        }
-        return static_cast<std::uint32_t>(v - all.data());
+    // `vertex` when the scene has it, else kNoCorner.
+    std::uint32_t checked(std::uint32_t vertex) const noexcept {
+        return vertex < scene_.vertices.size() ? vertex : kNoCorner;
     }
 
     std::size_t sceneCorners(std::size_t i, std::uint32_t (&out)[4]) const {
         if (!faceModel()) {
-            out[0] = indexOf(scene_.edges[i].end1);
-            out[1] = indexOf(scene_.edges[i].end2);
+            out[0] = checked(scene_.edges[i].end1);
+            out[1] = checked(scene_.edges[i].end2);
             return 2;
         }
         const Face& f = scene_.faces[i];
-        out[0] = indexOf(f.corner1);
-        out[1] = indexOf(f.corner2);
-        out[2] = indexOf(f.corner3);
-        out[3] = f.corner4 == nullptr ? 0 : indexOf(f.corner4);
-        return f.corner4 == nullptr ? 3 : 4;
+        const std::size_t n = f.cornerCount();
+        for (std::size_t k = 0; k < n; ++k) {
+            out[k] = checked(f.corner[k]);
+        }
+        return n;
     }
 
     const Scena& scene_;

@@ -16,7 +16,7 @@ using namespace kelpris;
 using namespace kelpris::mesh;
 
 using fuzz::inRange;
-using fuzz::isVertexOf;
+using fuzz::recordsReferToVertices;
 using fuzz::require;
 
 void checkModel(const MeshModel& model) {
@@ -43,14 +43,7 @@ void checkScene(const Scena& s, const MeshModel& model) {
         require(inRange(v.x) && inRange(v.y) && inRange(v.z), "coordinates in -1000..1000");
         require(v.x >= 0 && v.y >= 0 && v.z >= 0, "placed from 0");
     }
-    for (const Face& f : s.faces) {
-        require(isVertexOf(s, f.corner1) && isVertexOf(s, f.corner2) && isVertexOf(s, f.corner3) &&
-                    (f.corner4 == nullptr || isVertexOf(s, f.corner4)),
-                "face corners are vertices");
-    }
-    for (const Edge& e : s.edges) {
-        require(isVertexOf(s, e.end1) && isVertexOf(s, e.end2), "edge ends are vertices");
-    }
+    require(recordsReferToVertices(s), "edge ends and face corners are vertices");
 }
 
 }  // namespace
