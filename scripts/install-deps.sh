@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev
   fonts-dejavu-core xvfb xauth locales clang-format
-  libassimp-dev
+  libassimp-dev libgif-dev
 )
 
 missing=()
