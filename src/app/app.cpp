@@ -23,6 +23,7 @@
 #include "view/depth_readout.h"
 #include "view/qt/kelpr_view.h"
 #include "view/qt/picture_export.h"
+#include "view/qt/turntable_export.h"
 #include "view/view_logic.h"
 #include "view/view_state.h"
 
@@ -156,7 +157,7 @@ bool CKELPRApp::openCommandLineFile(const CommandLine& commandLine, std::ostream
         return true;
     }
     const QByteArray path = bytesOf(*commandLine.file);
-    if (!commandLine.renderPath && mesh::isImportedModel(fsPath(path))) {
+    if (!commandLine.writesPictures() && mesh::isImportedModel(fsPath(path))) {
         if (const FileStatus readable = checkRegularFile(fsPath(path)); !readable) {
             err << "kelpris: " << readable.message() << '\n';
             return false;
@@ -171,8 +172,7 @@ bool CKELPRApp::openCommandLineFile(const CommandLine& commandLine, std::ostream
         messages.fileOpened = true;
         return true;
     }
-    if (commandLine.renderPath || commandLine.viewer.rendersEyes() ||
-        !checkRegularFile(fsPath(path))) {
+    if (commandLine.writesPictures() || !checkRegularFile(fsPath(path))) {
         err << "kelpris: " << status.message() << '\n';
         return false;
     }
@@ -218,7 +218,7 @@ CKELPRApp::Outcome CKELPRApp::initInstance(const CommandLine& commandLine, std::
     createWindows();
     // --up holds for this run; only a choice in the View menu is remembered.
     frame_->setUpAxis(commandLine.up.value_or(storedUpAxis()));
-    const bool rendering = commandLine.renderPath.has_value() || commandLine.viewer.rendersEyes();
+    const bool rendering = commandLine.writesPictures();
     setUpViewOptions(commandLine, rendering);
     const QMetaObject::Connection sortMessages = reportSortFailures(rendering, err);
     applyAngles(commandLine);
@@ -281,7 +281,23 @@ CKELPRApp::Outcome CKELPRApp::render(const CommandLine& commandLine, std::ostrea
             return {false, 1};
         }
     }
+    if (viewer.turntable && !writeTurntableFile(*viewer.turntable, image.size(), err)) {
+        return {false, 1};
+    }
     return {false, 0};
+}
+
+bool CKELPRApp::writeTurntableFile(const TurntableFlags& flags, QSize size, std::ostream& err) {
+    const TurntableRequest request{size, flags.frames, flags.degrees};
+    const std::optional<FileStatus> written = writeTurntable(request, fsPath(bytesOf(flags.path)));
+    // The frames were paints too: paint the view as it stands once more, so
+    // that the sort report describes the picture at the starting azimuth.
+    static_cast<void>(view_->paintNow());
+    if (written && !*written) {
+        err << "kelpris: " << written->message() << '\n';
+        return false;
+    }
+    return true;
 }
 
 void CKELPRApp::onAppAbout() {
@@ -344,8 +360,7 @@ int runKelpris(int argc, char** argv) {
     }
 
     // --render needs no display.
-    if ((commandLine.renderPath || commandLine.viewer.rendersEyes()) &&
-        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    if (commandLine.writesPictures() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication application(argc, argv);

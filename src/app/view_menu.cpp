@@ -4,11 +4,14 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QScreen>
 #include <QSlider>
 #include <QSpinBox>
@@ -38,12 +41,14 @@ std::pair<QString, QString> pairPaths(const QString& path) {
     return {stem + QStringLiteral("-left.png"), stem + QStringLiteral("-right.png")};
 }
 
-std::optional<ExportRequest> askExport(QWidget* parent, bool pair, QSize windowSize) {
-    QDialog dialog(parent);
-    dialog.setWindowTitle(pair ? QStringLiteral("Export Stereo Pair")
-                               : QStringLiteral("Export Picture"));
-    auto* form = new QFormLayout(&dialog);  // owned by the dialog
-    auto* width = new QSpinBox(&dialog);
+struct SizeRows {
+    QSpinBox* width;
+    QSpinBox* height;
+};
+
+// Width and height of the pictures, starting at the window's.
+SizeRows addSizeRows(QDialog& dialog, QFormLayout& form, QSize windowSize) {
+    auto* width = new QSpinBox(&dialog);  // owned by the dialog
     auto* height = new QSpinBox(&dialog);
     for (QSpinBox* box : {width, height}) {
         box->setRange(1, 10000);
@@ -51,8 +56,25 @@ std::optional<ExportRequest> askExport(QWidget* parent, bool pair, QSize windowS
     }
     width->setValue(windowSize.width());
     height->setValue(windowSize.height());
-    form->addRow(QStringLiteral("&Width:"), width);
-    form->addRow(QStringLiteral("&Height:"), height);
+    form.addRow(QStringLiteral("&Width:"), width);
+    form.addRow(QStringLiteral("&Height:"), height);
+    return {width, height};
+}
+
+bool accepted(QDialog& dialog, QFormLayout& form) {
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    form.addRow(buttons);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+std::optional<ExportRequest> askExport(QWidget* parent, bool pair, QSize windowSize) {
+    QDialog dialog(parent);
+    dialog.setWindowTitle(pair ? QStringLiteral("Export Stereo Pair")
+                               : QStringLiteral("Export Picture"));
+    auto* form = new QFormLayout(&dialog);  // owned by the dialog
+    const SizeRows size = addSizeRows(dialog, *form, windowSize);
     QComboBox* layout = nullptr;
     if (pair) {
         layout = new QComboBox(&dialog);
@@ -60,15 +82,11 @@ std::optional<ExportRequest> askExport(QWidget* parent, bool pair, QSize windowS
         layout->addItem(QStringLiteral("Side by side in one picture (left eye left)"));
         form->addRow(QStringLiteral("&Pictures:"), layout);
     }
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    form->addRow(buttons);
-    if (dialog.exec() != QDialog::Accepted) {
+    if (!accepted(dialog, *form)) {
         return std::nullopt;
     }
     ExportRequest request;
-    request.size = QSize(width->value(), height->value());
+    request.size = QSize(size.width->value(), size.height->value());
     request.sideBySide = layout != nullptr && layout->currentIndex() == 1;
     const QString path = QFileDialog::getSaveFileName(
         parent, dialog.windowTitle(),
@@ -84,6 +102,37 @@ std::optional<ExportRequest> askExport(QWidget* parent, bool pair, QSize windowS
     return request;
 }
 
+std::optional<TurntableExportRequest> askTurntable(QWidget* parent, QSize windowSize) {
+    QDialog dialog(parent);
+    dialog.setWindowTitle(QStringLiteral("Export Turntable"));
+    auto* form = new QFormLayout(&dialog);  // owned by the dialog
+    const SizeRows size = addSizeRows(dialog, *form, windowSize);
+    auto* frames = new QSpinBox(&dialog);
+    frames->setRange(1, kMaxTurntableFrames);
+    frames->setValue(TurntableRequest{}.frames);
+    form->addRow(QStringLiteral("&Frames:"), frames);
+    auto* degrees = new QDoubleSpinBox(&dialog);
+    degrees->setDecimals(1);
+    degrees->setRange(0.1, static_cast<double>(kFullTurnDegrees));
+    degrees->setValue(static_cast<double>(kFullTurnDegrees));
+    degrees->setSuffix(QStringLiteral("\u00B0"));
+    form->addRow(QStringLiteral("&Turn:"), degrees);
+    if (!accepted(dialog, *form)) {
+        return std::nullopt;
+    }
+    TurntableExportRequest request;
+    request.turntable.size = QSize(size.width->value(), size.height->value());
+    request.turntable.frames = frames->value();
+    request.turntable.degrees = static_cast<float>(degrees->value());
+    request.path =
+        QFileDialog::getSaveFileName(parent, dialog.windowTitle(), QStringLiteral("turntable.gif"),
+                                     QStringLiteral("GIF animations (*.gif)"));
+    if (request.path.isEmpty()) {
+        return std::nullopt;
+    }
+    return request;
+}
+
 }  // namespace
 
 ViewMenu::ViewMenu(CMainFrame& frame, CKELPRView& view, CKELPRDoc& document, Prompts& prompts,
@@ -94,7 +143,8 @@ ViewMenu::ViewMenu(CMainFrame& frame, CKELPRView& view, CKELPRDoc& document, Pro
       document_(document),
       prompts_(prompts),
       statusBarShown_(statusBarShown),
-      asker_([this](bool pair, QSize size) { return askExport(&frame_, pair, size); }) {
+      asker_([this](bool pair, QSize size) { return askExport(&frame_, pair, size); }),
+      turntableAsker_([this](QSize size) { return askTurntable(&frame_, size); }) {
     modelName_ = view_.startupLoadStatus() ? QStringLiteral("dom.dat") : QString();
     buildViewMenu();
     buildFileAndHelpItems();
@@ -281,11 +331,15 @@ void ViewMenu::buildFileAndHelpItems() {
     QAction* picture =
         add(nullptr, ViewCommand::ExportPicture, QStringLiteral("Export P&icture..."));
     QAction* pair = add(nullptr, ViewCommand::ExportPair, QStringLiteral("Export Stereo &Pair..."));
+    QAction* turntable =
+        add(nullptr, ViewCommand::ExportTurntable, QStringLiteral("Export &Turntable..."));
     file.insertSeparator(before);
     file.insertAction(before, picture);
     file.insertAction(before, pair);
+    file.insertAction(before, turntable);
     connect(picture, &QAction::triggered, this, [this] { runExport(false); });
     connect(pair, &QAction::triggered, this, [this] { runExport(true); });
+    connect(turntable, &QAction::triggered, this, &ViewMenu::runTurntableExport);
 
     QMenu& help = frame_.helpMenu();
     QAction* keys = add(nullptr, ViewCommand::KeysHelp, QStringLiteral("&Keys and Handles\tF1"),
@@ -426,6 +480,47 @@ void ViewMenu::runExport(bool pair) {
         return;
     }
     (void)(pair ? exportStereoPair(*request) : exportPicture(*request));
+}
+
+std::optional<QString> ViewMenu::exportTurntable(const TurntableExportRequest& request) {
+    if (frame_.loading()) {
+        const QString why =
+            QStringLiteral("A model is still being opened. Export the animation once it is shown.");
+        prompts_.error(&frame_, why);
+        return why;
+    }
+    QProgressDialog progress(QStringLiteral("Drawing the frames of the animation..."),
+                             QStringLiteral("Cancel"), 0, request.turntable.frames, &frame_);
+    progress.setWindowTitle(QStringLiteral("KELPRIS"));
+    // Modal, so that nothing turns or changes the view between two frames;
+    // each setValue lets the events (and Cancel) through.
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    progress.setMinimumDuration(kProgressDelayMs);
+    progress.setValue(0);
+    const std::optional<FileStatus> written = writeTurntable(
+        request.turntable, fsPath(QFile::encodeName(request.path)), [&progress](int done, int) {
+            progress.setValue(done);
+            return !progress.wasCanceled();
+        });
+    // The frames were paints: paint the view again, so that the sort report
+    // describes the picture shown.
+    view_.updateView();
+    if (!written || *written) {
+        return std::nullopt;
+    }
+    const QString failure = QString::fromStdString(written->message());
+    prompts_.error(&frame_, QStringLiteral("The animation could not be exported.\n\n") + failure);
+    return failure;
+}
+
+void ViewMenu::runTurntableExport() {
+    view_.setSpinning(false);
+    if (const std::optional<TurntableExportRequest> request =
+            turntableAsker_(view_.currentImage().size())) {
+        (void)exportTurntable(*request);
+    }
 }
 
 void ViewMenu::updateReadout() {

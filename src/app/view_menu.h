@@ -1,8 +1,8 @@
 #pragma once
 // The View menu and what hangs off it: full screen, the view keys, the
 // turntable, glasses, eye balance, eye separation, shading, the status bar
-// with the depth readout; File > Export Picture... and Export Stereo
-// Pair...; Help > Keys and Handles. Every choice is kept in the settings.
+// with the depth readout; File > Export Picture..., Export Stereo Pair...
+// and Export Turntable...; Help > Keys and Handles. Every choice is kept in the settings.
 
 #include <QAction>
 #include <QLabel>
@@ -15,6 +15,7 @@
 #include <optional>
 
 #include "view/keys.h"
+#include "view/qt/turntable_export.h"
 #include "view/view_options.h"
 
 namespace kelpris {
@@ -47,6 +48,7 @@ enum class ViewCommand {
     OutlineNone,
     ExportPicture,
     ExportPair,
+    ExportTurntable,
     KeysHelp,
     Count,
 };
@@ -59,12 +61,20 @@ struct ExportRequest {
     bool sideBySide = false;  ///< a pair in one picture
 };
 
+/// What the turntable dialog asked for.
+struct TurntableExportRequest {
+    QString path;  ///< the GIF
+    TurntableRequest turntable;
+};
+
 class ViewMenu : public QObject {
     Q_OBJECT
 
   public:
     /// Asks for an export: `pair` for the stereo pair. Nothing when cancelled.
     using ExportAsker = std::function<std::optional<ExportRequest>(bool pair, QSize windowSize)>;
+    /// Asks for a turntable animation. Nothing when cancelled.
+    using TurntableAsker = std::function<std::optional<TurntableExportRequest>(QSize windowSize)>;
 
     /// Adds the menus, the status bar and the keys to `frame`, which with
     /// `view`, `document` and `prompts` must outlive this object.
@@ -80,6 +90,7 @@ class ViewMenu : public QObject {
 
     /// Replaces the export dialog (tests answer instead).
     void setExportAsker(ExportAsker asker) { asker_ = std::move(asker); }
+    void setTurntableAsker(TurntableAsker asker) { turntableAsker_ = std::move(asker); }
 
     /// Shows the options of viewState() in the menu checks.
     void syncChecks();
@@ -90,6 +101,12 @@ class ViewMenu : public QObject {
     /// reason, after telling the user.
     std::optional<QString> exportPicture(const ExportRequest& request);
     std::optional<QString> exportStereoPair(const ExportRequest& request);
+    /// The turntable animation, with a progress dialog and Cancel (after
+    /// kProgressDelayMs) that keeps the window from changing meanwhile. On
+    /// failure the reason, after telling the user; nothing when written or
+    /// cancelled. Refused while a model is being opened, since it could
+    /// arrive between two frames.
+    std::optional<QString> exportTurntable(const TurntableExportRequest& request);
     /// Recomputes the status line.
     void updateReadout();
 
@@ -111,6 +128,7 @@ class ViewMenu : public QObject {
     void optionsEdited();
     void askEyeBalance();
     void runExport(bool pair);
+    void runTurntableExport();
     void setStatusBarShown(bool on);
 
     CMainFrame& frame_;
@@ -123,6 +141,7 @@ class ViewMenu : public QObject {
     bool statusBarShown_ = true;
     bool wasMaximized_ = false;
     ExportAsker asker_;
+    TurntableAsker turntableAsker_;
     std::array<QAction*, static_cast<std::size_t>(ViewCommand::Count)> actions_{};
     std::array<QAction*, kAllGlassesPairs.size()> glasses_{};
     std::array<QAction*, kEyeHalfSepSteps.size()> separations_{};

@@ -14,7 +14,8 @@ namespace kelpris {
 
 namespace {
 
-// The parts of the state a layout and a setup paint write.
+// The parts of the state a layout and a setup paint write, and the azimuth a
+// turntable frame turns.
 class LayoutKeeper {
   public:
     explicit LayoutKeeper(ViewState& state)
@@ -22,6 +23,7 @@ class LayoutKeeper {
           ints_{state.clientW,  state.clientH,  state.modelX,   state.sideY,
                 state.planY,    state.midY,     state.planeX,   state.eyeHalfSep,
                 state.previewW, state.previewH, state.previewX, state.previewY},
+          yaw_(state.yaw),
           stereo_(state.stereoXf),
           side_(state.sideXf),
           plan_(state.planXf) {}
@@ -39,6 +41,7 @@ class LayoutKeeper {
         s.previewH = ints_[9];
         s.previewX = ints_[10];
         s.previewY = ints_[11];
+        s.yaw = yaw_;
         s.stereoXf = stereo_;
         s.sideXf = side_;
         s.planXf = plan_;
@@ -49,6 +52,7 @@ class LayoutKeeper {
   private:
     ViewState& state_;
     std::int32_t ints_[12];
+    float yaw_;
     Matrix4 stereo_;
     Matrix4 side_;
     Matrix4 plan_;
@@ -86,6 +90,14 @@ QImage renderScreenAt(QSize size) {
         (void)DrawScreen(state, surface);
     }
     return image;
+}
+
+QImage renderScreenAtYaw(QSize size, float yaw) {
+    ViewState& state = viewState();
+    const LayoutKeeper keep(state);
+    state.yaw = yaw;
+    buildTransforms(state);
+    return renderScreenAt(size);
 }
 
 QImage renderEye(Eye eye, std::optional<QSize> size) {
