@@ -276,6 +276,12 @@ TEST_F(ViewerCliTest, eyePicturesAndGlassesFromTheCommandLine) {
     EXPECT_EQ(both.copy(0, 0, 300, 200), left);
     EXPECT_EQ(both.copy(300, 0, 300, 200), right);
     EXPECT_NE(left, right);
+    // A model read through the importer is loaded before the pictures are drawn.
+    EXPECT_EQ(
+        run({QStringLiteral("--render-sbs"), path("bunny.png"), QStringLiteral("--size"),
+             QStringLiteral("300x200"), QStringLiteral(KELPRIS_DATA_DIR "/samples/bunny.stl")}),
+        0);
+    EXPECT_NE(QImage(path("bunny.png")), both);
 
     EXPECT_EQ(
         run({QStringLiteral("--glasses"), QStringLiteral("red-blue"), QStringLiteral("--screen"),
