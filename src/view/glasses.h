@@ -27,7 +27,7 @@ inline constexpr std::array<GlassesPair, 5> kAllGlassesPairs{
     GlassesPair::AmberBlue};
 
 /// Largest eye balance: at this value the brighter eye is dimmed to the
-/// luminance of the other.
+/// luminance of the other, compared in emitted light.
 inline constexpr int kMaxEyeBalance = 100;
 
 struct GlassesChoice {
@@ -60,7 +60,8 @@ std::string_view glassesMenuText(GlassesPair pair) noexcept;
 /// The pair with that name; nothing for any other text.
 std::optional<GlassesPair> glassesFromName(std::string_view name) noexcept;
 
-/// Relative luminance weight of a colour (Rec. 709 coefficients), 0..255.
+/// Relative luminance of a colour in emitted (linear) light, 0..1: the sRGB
+/// channels decoded, then weighted with the Rec. 709 coefficients.
 double luminance(Rgb colour) noexcept;
 
 }  // namespace kelpris

@@ -192,18 +192,22 @@ TEST(GlassesTest, swapExchangesTheEyesAndNamesRoundTrip) {
     EXPECT_FALSE(glassesFromName(""));
 }
 
-TEST(GlassesTest, balanceDimsOnlyTheBrighterEye) {
-    const StereoColours plain = stereoColours({GlassesPair::RedGreen, false, 0});
-    const StereoColours half = stereoColours({GlassesPair::RedGreen, false, 50});
-    const StereoColours full = stereoColours({GlassesPair::RedGreen, false, kMaxEyeBalance});
-    const StereoColours over = stereoColours({GlassesPair::RedGreen, false, 1000});
-    // By luminance green 120 (85.8) outshines red 215 (45.7): the right eye
-    // is the one dimmed.
-    EXPECT_EQ(half.left, plain.left);
-    EXPECT_LT(luminance(half.right.line), luminance(plain.right.line));
-    EXPECT_LT(luminance(full.right.line), luminance(half.right.line));
-    EXPECT_NEAR(luminance(full.right.line), luminance(full.left.line), 1.0);
-    EXPECT_EQ(over.right, full.right);  // clamped
+TEST(GlassesTest, fullBalanceEqualsTheEyesInEmittedLight) {
+    // Compared as encoded values green 120 would pass for the brighter eye
+    // and be dimmed to 64, a quarter of red's light: balance must compare and
+    // scale decoded light, dimming only the eye that emits more.
+    for (GlassesPair pair : kAllGlassesPairs) {
+        const StereoColours plain = stereoColours({pair, false, 0});
+        const StereoColours full = stereoColours({pair, false, kMaxEyeBalance});
+        const bool leftBrighter = luminance(plain.left.line) >= luminance(plain.right.line);
+        EXPECT_EQ(leftBrighter ? full.right : full.left, leftBrighter ? plain.right : plain.left)
+            << glassesName(pair);
+        EXPECT_NEAR(luminance(full.left.line) / luminance(full.right.line), 1.0, 0.02)
+            << glassesName(pair);
+        EXPECT_EQ(stereoColours({pair, false, 1000}).left, full.left);  // clamped
+    }
+    EXPECT_EQ(stereoColours({GlassesPair::RedGreen, false, kMaxEyeBalance}).right,
+              (EyeColours{{0, 120, 0}, {0, 100, 0}}));
 }
 
 // --- Depth readout ----------------------------------------------------------
