@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <new>
 #include <unordered_map>
 
 namespace kelpris {
@@ -71,10 +72,17 @@ std::uint8_t nearestColour(const std::vector<Rgb>& palette, Pixel pixel) {
     return static_cast<std::uint8_t>(best);
 }
 
-int appendBytes(GifFileType* gif, const GifByteType* bytes, int length) {
-    auto* out = static_cast<std::string*>(gif->UserData);
-    out->append(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(length));
-    return length;
+// giflib's output: appends to the animation's bytes. No exception may pass
+// through giflib's C frames, so running out of memory becomes its own write
+// failure.
+int appendBytes(GifFileType* gif, const GifByteType* bytes, int length) noexcept {
+    try {
+        auto* out = static_cast<std::string*>(gif->UserData);
+        out->append(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(length));
+        return length;
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
 }
 
 }  // namespace
