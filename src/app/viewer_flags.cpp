@@ -1,7 +1,6 @@
 #include "app/viewer_flags.h"
 
 #include <charconv>
-#include <cmath>
 
 namespace kelpris {
 
