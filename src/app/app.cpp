@@ -14,6 +14,8 @@
 #include "app/about_box.h"
 #include "app/file_names.h"
 #include "app/main_frame.h"
+#include "app/picture_files.h"
+#include "app/settings_access.h"
 #include "app/view_menu.h"
 #include "app/view_settings.h"
 #include "base/file_io.h"
@@ -37,16 +39,20 @@ QByteArray bytesOf(const std::string& text) {
 
 constexpr const char* kUpAxisKey = "View/UpAxis";
 
-mesh::UpAxis storedUpAxis() {
-    const QByteArray text = QSettings().value(QString::fromLatin1(kUpAxisKey)).toByteArray();
+mesh::UpAxis storedUpAxis(const SettingsAccess& access) {
+    const std::unique_ptr<QSettings> settings = access.open();
+    const QByteArray text =
+        settings ? settings->value(QString::fromLatin1(kUpAxisKey)).toByteArray() : QByteArray();
     return mesh::parseUpAxis(
                std::string_view(text.constData(), static_cast<std::size_t>(text.size())))
         .value_or(mesh::UpAxis::z);
 }
 
-void storeUpAxis(mesh::UpAxis axis) {
+void storeUpAxis(const SettingsAccess& access, mesh::UpAxis axis) {
     const char* text = axis == mesh::UpAxis::x ? "x" : axis == mesh::UpAxis::y ? "y" : "z";
-    QSettings().setValue(QString::fromLatin1(kUpAxisKey), QString::fromLatin1(text));
+    if (const std::unique_ptr<QSettings> settings = access.open()) {
+        settings->setValue(QString::fromLatin1(kUpAxisKey), QString::fromLatin1(text));
+    }
 }
 
 QString startupProblem(const FileStatus& status) {
@@ -76,29 +82,37 @@ CKELPRApp::CKELPRApp(std::unique_ptr<Prompts> prompts) : prompts_(std::move(prom
 CKELPRApp::~CKELPRApp() = default;
 
 void CKELPRApp::saveRecentFiles() const {
-    QSettings settings;
-    recent_.save(settings);
+    if (const std::unique_ptr<QSettings> settings = settings_.open()) {
+        recent_.save(*settings);
+    }
 }
 
 void CKELPRApp::saveViewOptions() const {
-    QSettings settings;
-    kelpris::saveViewOptions(
-        settings, viewState().options,
-        viewMenu_ == nullptr || viewMenu_->action(ViewCommand::StatusBar).isChecked());
+    if (const std::unique_ptr<QSettings> settings = settings_.open()) {
+        kelpris::saveViewOptions(
+            *settings, viewState().options,
+            viewMenu_ == nullptr || viewMenu_->action(ViewCommand::StatusBar).isChecked());
+        if (viewMenu_ != nullptr) {
+            saveExportFolder(*settings, viewMenu_->exportFolder());
+        }
+    }
 }
 
 void CKELPRApp::setUpViewOptions(const CommandLine& commandLine, bool rendering) {
     ViewState& state = viewState();
     bool statusBarShown = true;
-    if (!rendering) {
-        QSettings settings;
-        state.options = loadViewOptions(settings);
-        statusBarShown = loadStatusBarShown(settings);
+    const std::unique_ptr<QSettings> settings = rendering ? nullptr : settings_.open();
+    if (settings) {
+        state.options = loadViewOptions(*settings);
+        statusBarShown = loadStatusBarShown(*settings);
     }
     applyViewerFlags(commandLine.viewer, state.options);
     view_->applyOptions();
     if (!rendering) {
         viewMenu_ = new ViewMenu(*frame_, *view_, document_, *prompts_, statusBarShown);
+        if (settings) {
+            viewMenu_->setExportFolder(loadExportFolder(*settings));
+        }
         connect(viewMenu_, &ViewMenu::optionsChanged, this, &CKELPRApp::saveViewOptions);
     }
 }
@@ -109,11 +123,13 @@ void CKELPRApp::setUpApplication() {
     QApplication::setWindowIcon(applicationIcon());
     // Lets desktops match the window with kelpris.desktop and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("kelpris"));
-    QSettings settings;
-    recent_.load(settings);
+    settings_ = SettingsAccess::check();
+    if (const std::unique_ptr<QSettings> settings = settings_.open()) {
+        recent_.load(*settings);
+    }
 }
 
-void CKELPRApp::createWindows() {
+void CKELPRApp::createWindows(bool rendering) {
     frame_ = std::make_unique<CMainFrame>(document_, recent_, *prompts_);
     auto view = std::make_unique<CKELPRView>();
     // The document needs the scene before a file named on the command line
@@ -123,8 +139,13 @@ void CKELPRApp::createWindows() {
     frame_->setView(view.release());
     document_.setSceneSink([this](Scena&& fresh) { view_->replaceScene(std::move(fresh)); });
     connect(frame_.get(), &CMainFrame::aboutRequested, this, &CKELPRApp::onAppAbout);
-    connect(frame_.get(), &CMainFrame::recentFilesChanged, this, &CKELPRApp::saveRecentFiles);
-    connect(frame_.get(), &CMainFrame::upAxisChanged, this, &storeUpAxis);
+    // A picture or report written from the command line is no opening by the
+    // user: the list stays as the window left it.
+    if (!rendering) {
+        connect(frame_.get(), &CMainFrame::recentFilesChanged, this, &CKELPRApp::saveRecentFiles);
+    }
+    connect(frame_.get(), &CMainFrame::upAxisChanged, this,
+            [this](mesh::UpAxis axis) { storeUpAxis(settings_, axis); });
 }
 
 QMetaObject::Connection CKELPRApp::reportSortFailures(bool rendering, std::ostream& err) {
@@ -167,7 +188,7 @@ bool CKELPRApp::openCommandLineFile(const CommandLine& commandLine, std::ostream
         messages.loadLater = path;
         return true;
     }
-    const FileStatus status = document_.openDocument(path);
+    const FileStatus status = explainOpenFailure(document_.openDocument(path), path);
     if (status) {
         messages.fileOpened = true;
         return true;
@@ -215,10 +236,14 @@ void CKELPRApp::showStartupMessages(const StartupMessages& messages) {
 
 CKELPRApp::Outcome CKELPRApp::initInstance(const CommandLine& commandLine, std::ostream& err) {
     setUpApplication();
-    createWindows();
-    // --up holds for this run; only a choice in the View menu is remembered.
-    frame_->setUpAxis(commandLine.up.value_or(storedUpAxis()));
+    if (!settings_.usable()) {
+        err << "kelpris: note: " << settings_.problem().toLocal8Bit().constData()
+            << "; running with the default settings, which are not saved\n";
+    }
     const bool rendering = commandLine.writesPictures();
+    createWindows(rendering);
+    // --up holds for this run; only a choice in the View menu is remembered.
+    frame_->setUpAxis(commandLine.up.value_or(storedUpAxis(settings_)));
     setUpViewOptions(commandLine, rendering);
     const QMetaObject::Connection sortMessages = reportSortFailures(rendering, err);
     applyAngles(commandLine);

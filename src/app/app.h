@@ -12,6 +12,7 @@
 #include "app/document.h"
 #include "app/prompts.h"
 #include "app/recent_files.h"
+#include "app/settings_access.h"
 
 class QIcon;
 
@@ -83,7 +84,7 @@ class CKELPRApp : public QObject {
     };
 
     void setUpApplication();
-    void createWindows();
+    void createWindows(bool rendering);
     QMetaObject::Connection reportSortFailures(bool rendering, std::ostream& err);
     static void applyAngles(const CommandLine& commandLine);
     /// Opens FILE, if given. False when the run must end (status 1, the
@@ -104,6 +105,7 @@ class CKELPRApp : public QObject {
     void saveViewOptions() const;
 
     std::unique_ptr<Prompts> prompts_;
+    SettingsAccess settings_;  ///< checked at start-up
     CKELPRDoc document_;
     RecentFileList recent_;
     std::unique_ptr<CMainFrame> frame_;  // destroyed first: it holds the view

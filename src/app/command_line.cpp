@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <optional>
@@ -128,6 +129,43 @@ CommandLine takeFile(const std::vector<std::string>& extras,
         result.file = files.front();
     }
     return result;
+}
+
+/// The options that write a picture, each with the one extension (any case)
+/// its names must end in, so that no model or other file given by mistake
+/// is overwritten by a picture.
+struct PictureOutput {
+    const char* option;
+    std::string_view extension;
+};
+constexpr PictureOutput kPictureOutputs[] = {
+    {"--render", ".png"},
+    {"--render-pair", ".png"},
+    {"--render-sbs", ".png"},
+    {"--render-turntable", ".gif"},
+};
+
+bool endsWithIgnoringCase(std::string_view name, std::string_view ending) {
+    if (name.size() <= ending.size()) {
+        return false;  // nothing before the extension is no name either
+    }
+    const std::string_view tail = name.substr(name.size() - ending.size());
+    return std::equal(tail.begin(), tail.end(), ending.begin(), [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) == b;
+    });
+}
+
+/// The first picture name that lacks its option's extension, as the message.
+std::optional<std::string> refusedPictureName(const CLI::App& cli) {
+    for (const PictureOutput& output : kPictureOutputs) {
+        for (const std::string& name : cli.get_option(output.option)->results()) {
+            if (!name.empty() && !endsWithIgnoringCase(name, output.extension)) {
+                return "invalid " + std::string(output.option) + " '" + name +
+                       "': a picture name must end in " + std::string(output.extension);
+            }
+        }
+    }
+    return std::nullopt;
 }
 
 /// Checks and converts each value given; the first bad one is the error.
@@ -303,6 +341,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     const CommandLine result = interpret(raw);
     if (result.action == CommandLine::Action::Error) {
         return result;
+    }
+    if (std::optional<std::string> refused = refusedPictureName(cli)) {
+        return failed(*refused);
     }
     const CommandLine withFile = takeFile(cli.remaining(), afterDashes, result);
     if (withFile.viewer.infoFile && withFile.file) {

@@ -55,9 +55,8 @@ void CKELPRDoc::newDocument() {
     setPath(QByteArray());
 }
 
-bool CKELPRDoc::isSavableName(const QByteArray& path) {
-    const std::filesystem::path name = fsPath(path);
-    return mesh::exportFormatFor(name) || !mesh::isImportedModel(name);
+bool CKELPRDoc::isSceneFile() const {
+    return !path_.isEmpty() && !imported_ && !mesh::isImportedModel(fsPath(path_));
 }
 
 FileStatus CKELPRDoc::saveDocumentAs(const QByteArray& path) {
@@ -66,7 +65,8 @@ FileStatus CKELPRDoc::saveDocumentAs(const QByteArray& path) {
     }
     const std::filesystem::path name = fsPath(path);
     FileStatus status;
-    if (const auto format = mesh::exportFormatFor(name)) {
+    const auto format = mesh::exportFormatFor(name);
+    if (format) {
         status = mesh::exportScene(*scene, name, *format, importOptions_);
     } else if (mesh::isImportedModel(name)) {
         // A scene file under a model format's name would not open again.
@@ -77,6 +77,9 @@ FileStatus CKELPRDoc::saveDocumentAs(const QByteArray& path) {
     }
     if (!status) {
         return status;
+    }
+    if (!format) {
+        imported_ = false;  // the document is now the scene file just written
     }
     setPath(path);
     emit documentOpened(path_);

@@ -58,14 +58,17 @@ class CKELPRDoc : public QObject, public SceneHolder {
 
     /// Writes the model shown to `path` (atomically) and, on success, makes
     /// `path` the document's file and emits documentOpened() so it joins the
-    /// recent list. A name ending in .stl, .obj or .ply is written in that
-    /// format, a name of another model format is refused, any other name
-    /// gets a scene file. Nothing changes on failure.
+    /// recent list; a scene file written makes the document a scene file. A name ending in .stl,
+    /// .obj or .ply is written in that format, a name of another model format is refused, any other
+    /// name gets a scene file. Nothing changes on failure.
     [[nodiscard]] FileStatus saveDocumentAs(const QByteArray& path);
     [[nodiscard]] FileStatus saveDocumentAs(const QString& path);
 
-    /// Whether saveDocumentAs() can write a file of this name.
-    static bool isSavableName(const QByteArray& path);
+    /// Whether the document's file is a scene file read or written as such,
+    /// the only kind Save writes in place: a model imported from another
+    /// format would lose its scale, precision and whatever else its file
+    /// held if the model shown were written back over it.
+    bool isSceneFile() const;
 
     /// "Untitled", or the file name without its directory.
     QString title() const;

@@ -12,6 +12,7 @@
 
 #include "app/background_load.h"
 #include "app/file_names.h"
+#include "app/picture_files.h"
 #include "import/model_check.h"
 #include "view/qt/kelpr_view.h"
 
@@ -99,6 +100,7 @@ void CMainFrame::buildMenus() {
     add(fileMenu_, Command::RecentPlaceholder, QStringLiteral("Recent File"), {},
         QStringLiteral("Open this document"))
         ->setEnabled(false);
+    fileMenu_->setToolTipsVisible(true);  // the whole name of a shortened recent entry
     for (std::size_t i = 0; i < recentActions_.size(); ++i) {
         QAction* a = fileMenu_->addAction(QString());
         a->setStatusTip(QStringLiteral("Open this document"));
@@ -246,7 +248,7 @@ bool CMainFrame::openPath(const QByteArray& path, bool fromRecent) {
         startBackgroundLoad(path, fromRecent);
         return true;
     }
-    if (reportOpen(document_.openDocument(path))) {
+    if (reportOpen(explainOpenFailure(document_.openDocument(path), path))) {
         return true;
     }
     if (fromRecent) {
@@ -302,7 +304,8 @@ void CMainFrame::backgroundLoadEnded(const QByteArray& path, mesh::LoadResult&& 
                      .arg(shownName(path)));
         return;
     }
-    if (!reportOpen(document_.adoptLoaded(path, std::move(result))) && loadFromRecent_) {
+    if (!reportOpen(explainOpenFailure(document_.adoptLoaded(path, std::move(result)), path)) &&
+        loadFromRecent_) {
         forgetIfGone(path);
     }
 }
@@ -315,6 +318,9 @@ void CMainFrame::fileNew() {
     loader_->abandon();
     progress_.reset();
     document_.newDocument();
+    if (QStatusBar* bar = findChild<QStatusBar*>()) {
+        bar->clearMessage();  // a note of the model before
+    }
     if (view_ != nullptr) {
         view_->updateView();  // as after Open: the repaint lays out again
     }
@@ -328,8 +334,8 @@ void CMainFrame::fileOpen() {
 }
 
 bool CMainFrame::fileSave() {
-    // A model read from a format that cannot be written is saved under a new name.
-    if (document_.nativePath().isEmpty() || !CKELPRDoc::isSavableName(document_.nativePath())) {
+    // Only a scene file is written in place; anything else gets a new name.
+    if (!document_.isSceneFile()) {
         return fileSaveAs();
     }
     if (!prompts_.confirmOverwrite(this, document_.path())) {
@@ -341,7 +347,7 @@ bool CMainFrame::fileSave() {
 bool CMainFrame::fileSaveAs() {
     QString suggested =
         document_.path().isEmpty() ? QStringLiteral("untitled.dat") : document_.path();
-    if (!document_.nativePath().isEmpty() && !CKELPRDoc::isSavableName(document_.nativePath())) {
+    if (!document_.nativePath().isEmpty() && !document_.isSceneFile()) {
         const std::string dat = fsPath(document_.nativePath()).replace_extension(".dat").string();
         suggested = shownName(QByteArray(dat.data(), static_cast<qsizetype>(dat.size())));
     }
@@ -359,7 +365,11 @@ void CMainFrame::updateRecentMenu() {
         QAction* a = recentActions_[i];
         const auto index = static_cast<int>(i);
         if (index < entries.size()) {
-            a->setText(RecentFileList::menuText(index, entries.at(index)));
+            const QFontMetrics metrics = fileMenu_->fontMetrics();
+            const QString shown = metrics.elidedText(entries.at(index), Qt::ElideMiddle,
+                                                     metrics.averageCharWidth() * kRecentNameChars);
+            a->setText(RecentFileList::menuText(index, shown));
+            a->setToolTip(entries.at(index));
             a->setVisible(true);
         } else {
             a->setVisible(false);

@@ -20,6 +20,9 @@ class BackgroundLoad;
 
 /// How long a load runs before its progress dialog appears.
 inline constexpr int kProgressDelayMs = 500;
+/// The widest a recent file's name is shown in the File menu, in average
+/// characters of the menu's font.
+inline constexpr int kRecentNameChars = 60;
 
 /// Every command of the menus and keys.
 enum class Command {
@@ -89,11 +92,15 @@ class CMainFrame : public QMainWindow {
     void fileNew();
     void fileOpen();
     /// Save: writes to the document's file after the user agrees to replace
-    /// it; an untitled document goes to fileSaveAs(). Returns whether written.
+    /// it; a document that is no scene file (untitled, or a model imported
+    /// from another format) goes to fileSaveAs(), which then suggests a scene
+    /// file. Returns whether written.
     [[nodiscard]] bool fileSave();
     [[nodiscard]] bool fileSaveAs();
 
-    /// Rebuilds the recent-file entries of the File menu from the list.
+    /// Rebuilds the recent-file entries of the File menu from the list. A
+    /// long name is shortened in the middle to kRecentNameChars average
+    /// characters; the whole name is the entry's tool tip.
     void updateRecentMenu();
     /// Window title "<document title> - KELPRIS".
     void updateTitle();

@@ -51,7 +51,7 @@ QString QtPrompts::openPath(QWidget* parent) {
 }
 
 QString QtPrompts::savePath(QWidget* parent, const QString& suggested) {
-    QString filter;
+    QString filter = saveFilters().front();  // a scene file unless the user picks another
     const QString path =
         QFileDialog::getSaveFileName(parent, QStringLiteral("Save As"), suggested,
                                      saveFilters().join(QStringLiteral(";;")), &filter);

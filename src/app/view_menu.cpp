@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QFileDialog>
@@ -21,6 +22,7 @@
 #include "app/file_names.h"
 #include "app/main_frame.h"
 #include "app/prompts.h"
+#include "app/readout_label.h"
 #include "view/depth_readout.h"
 #include "view/qt/kelpr_view.h"
 #include "view/qt/picture_export.h"
@@ -69,7 +71,13 @@ bool accepted(QDialog& dialog, QFormLayout& form) {
     return dialog.exec() == QDialog::Accepted;
 }
 
-std::optional<ExportRequest> askExport(QWidget* parent, bool pair, QSize windowSize) {
+// `name` in the folder last exported to, if any.
+QString suggestedPath(const QString& folder, const QString& name) {
+    return folder.isEmpty() ? name : QDir(folder).filePath(name);
+}
+
+std::optional<ExportRequest> askExport(QWidget* parent, bool pair, QSize windowSize,
+                                       const QString& folder) {
     QDialog dialog(parent);
     dialog.setWindowTitle(pair ? QStringLiteral("Export Stereo Pair")
                                : QStringLiteral("Export Picture"));
@@ -88,10 +96,11 @@ std::optional<ExportRequest> askExport(QWidget* parent, bool pair, QSize windowS
     ExportRequest request;
     request.size = QSize(size.width->value(), size.height->value());
     request.sideBySide = layout != nullptr && layout->currentIndex() == 1;
-    const QString path = QFileDialog::getSaveFileName(
-        parent, dialog.windowTitle(),
-        pair && !request.sideBySide ? QStringLiteral("stereo.png") : QStringLiteral("picture.png"),
-        QStringLiteral("PNG pictures (*.png)"));
+    const QString name =
+        pair && !request.sideBySide ? QStringLiteral("stereo.png") : QStringLiteral("picture.png");
+    const QString path =
+        QFileDialog::getSaveFileName(parent, dialog.windowTitle(), suggestedPath(folder, name),
+                                     QStringLiteral("PNG pictures (*.png)"));
     if (path.isEmpty()) {
         return std::nullopt;
     }
@@ -102,7 +111,8 @@ std::optional<ExportRequest> askExport(QWidget* parent, bool pair, QSize windowS
     return request;
 }
 
-std::optional<TurntableExportRequest> askTurntable(QWidget* parent, QSize windowSize) {
+std::optional<TurntableExportRequest> askTurntable(QWidget* parent, QSize windowSize,
+                                                   const QString& folder) {
     QDialog dialog(parent);
     dialog.setWindowTitle(QStringLiteral("Export Turntable"));
     auto* form = new QFormLayout(&dialog);  // owned by the dialog
@@ -124,9 +134,9 @@ std::optional<TurntableExportRequest> askTurntable(QWidget* parent, QSize window
     request.turntable.size = QSize(size.width->value(), size.height->value());
     request.turntable.frames = frames->value();
     request.turntable.degrees = static_cast<float>(degrees->value());
-    request.path =
-        QFileDialog::getSaveFileName(parent, dialog.windowTitle(), QStringLiteral("turntable.gif"),
-                                     QStringLiteral("GIF animations (*.gif)"));
+    request.path = QFileDialog::getSaveFileName(
+        parent, dialog.windowTitle(), suggestedPath(folder, QStringLiteral("turntable.gif")),
+        QStringLiteral("GIF animations (*.gif)"));
     if (request.path.isEmpty()) {
         return std::nullopt;
     }
@@ -143,16 +153,20 @@ ViewMenu::ViewMenu(CMainFrame& frame, CKELPRView& view, CKELPRDoc& document, Pro
       document_(document),
       prompts_(prompts),
       statusBarShown_(statusBarShown),
-      asker_([this](bool pair, QSize size) { return askExport(&frame_, pair, size); }),
-      turntableAsker_([this](QSize size) { return askTurntable(&frame_, size); }) {
+      asker_([this](bool pair, QSize size, const QString& folder) {
+          return askExport(&frame_, pair, size, folder);
+      }),
+      turntableAsker_([this](QSize size, const QString& folder) {
+          return askTurntable(&frame_, size, folder);
+      }) {
     modelName_ = view_.startupLoadStatus() ? QStringLiteral("dom.dat") : QString();
     buildViewMenu();
     buildFileAndHelpItems();
 
-    readout_ = new QLabel(&frame_);  // the status bar takes it over
-    // A long line must never make the window wider.
-    readout_->setMinimumWidth(1);
-    frame_.statusBar()->addPermanentWidget(readout_, 1);
+    readout_ = new ReadoutLabel(&frame_);  // the status bar takes it over
+    // No stretch: the room the readout does not need is left to the notes
+    // shown at the start of the bar.
+    frame_.statusBar()->addPermanentWidget(readout_);
     frame_.statusBar()->setVisible(statusBarShown_);
     connect(&view_, &CKELPRView::pictureDrawn, this, &ViewMenu::updateReadout);
     connect(&view_, &CKELPRView::spinningChanged, &action(ViewCommand::Spin), &QAction::setChecked);
@@ -160,11 +174,21 @@ ViewMenu::ViewMenu(CMainFrame& frame, CKELPRView& view, CKELPRDoc& document, Pro
         modelName_ = QFileInfo(shownName(path)).fileName();
         updateReadout();
     });
+    connect(&document_, &CKELPRDoc::titleChanged, this, [this] {
+        if (document_.nativePath().isEmpty()) {  // File > New: no file any more
+            modelName_.clear();
+            updateReadout();
+        }
+    });
     syncChecks();
 }
 
 QAction& ViewMenu::action(ViewCommand command) const {
     return *actions_[static_cast<std::size_t>(command)];
+}
+
+QLabel& ViewMenu::readout() const {
+    return *readout_;
 }
 
 QAction& ViewMenu::glassesAction(GlassesPair pair) const {
@@ -212,7 +236,7 @@ void ViewMenu::buildViewMenu() {
     menu_->addSeparator();
 
     buildGlassesMenu(menu_->addMenu(QStringLiteral("&Glasses")));
-    connect(add(menu_, ViewCommand::EyeBalance, QStringLiteral("Eye &Balance...")),
+    connect(add(menu_, ViewCommand::EyeBalance, QStringLiteral("&Eye Balance...")),
             &QAction::triggered, this, &ViewMenu::askEyeBalance);
     buildEyeSeparationMenu(menu_->addMenu(QStringLiteral("Eye &Separation")));
     buildShadingMenu(menu_->addMenu(QStringLiteral("S&hading")));
@@ -475,11 +499,19 @@ std::optional<QString> ViewMenu::exportStereoPair(const ExportRequest& request) 
 
 void ViewMenu::runExport(bool pair) {
     view_.setSpinning(false);
-    const std::optional<ExportRequest> request = asker_(pair, view_.currentImage().size());
+    const std::optional<ExportRequest> request =
+        asker_(pair, view_.currentImage().size(), exportFolder_);
     if (!request) {
         return;
     }
-    (void)(pair ? exportStereoPair(*request) : exportPicture(*request));
+    if (!(pair ? exportStereoPair(*request) : exportPicture(*request))) {
+        rememberExportFolder(request->path);
+    }
+}
+
+void ViewMenu::rememberExportFolder(const QString& written) {
+    exportFolder_ = QFileInfo(written).absolutePath();
+    emit optionsChanged();
 }
 
 std::optional<QString> ViewMenu::exportTurntable(const TurntableExportRequest& request) {
@@ -517,9 +549,10 @@ std::optional<QString> ViewMenu::exportTurntable(const TurntableExportRequest& r
 
 void ViewMenu::runTurntableExport() {
     view_.setSpinning(false);
-    if (const std::optional<TurntableExportRequest> request =
-            turntableAsker_(view_.currentImage().size())) {
-        (void)exportTurntable(*request);
+    const std::optional<TurntableExportRequest> request =
+        turntableAsker_(view_.currentImage().size(), exportFolder_);
+    if (request && !exportTurntable(*request)) {
+        rememberExportFolder(request->path);
     }
 }
 
@@ -529,11 +562,8 @@ void ViewMenu::updateReadout() {
         metrics.widthPx = screen->geometry().width();
         metrics.widthMm = screen->physicalSize().width();
     }
-    const QByteArray name = modelName_.toUtf8();
-    const QString text = QString::fromStdString(
-        depthReadout(viewState(), std::string_view(name.constData(), name.size()), metrics));
-    readout_->setText(text);
-    readout_->setToolTip(text);  // the whole line where a narrow window cuts it
+    readout_->setReadout(modelName_.isEmpty() ? QStringLiteral("(no file)") : modelName_,
+                         QString::fromStdString(depthReadoutDetails(viewState(), metrics)));
 }
 
 QString ViewMenu::keysHelpText() {

@@ -24,6 +24,7 @@ class CMainFrame;
 class CKELPRView;
 class CKELPRDoc;
 class Prompts;
+class ReadoutLabel;
 
 enum class ViewCommand {
     FullScreen,
@@ -71,10 +72,15 @@ class ViewMenu : public QObject {
     Q_OBJECT
 
   public:
-    /// Asks for an export: `pair` for the stereo pair. Nothing when cancelled.
-    using ExportAsker = std::function<std::optional<ExportRequest>(bool pair, QSize windowSize)>;
-    /// Asks for a turntable animation. Nothing when cancelled.
-    using TurntableAsker = std::function<std::optional<TurntableExportRequest>(QSize windowSize)>;
+    /// Asks for an export: `pair` for the stereo pair, starting in `folder`
+    /// (the one last exported to; empty before the first). Nothing when
+    /// cancelled.
+    using ExportAsker = std::function<std::optional<ExportRequest>(bool pair, QSize windowSize,
+                                                                   const QString& folder)>;
+    /// Asks for a turntable animation, starting in `folder` as ExportAsker
+    /// does. Nothing when cancelled.
+    using TurntableAsker = std::function<std::optional<TurntableExportRequest>(
+        QSize windowSize, const QString& folder)>;
 
     /// Adds the menus, the status bar and the keys to `frame`, which with
     /// `view`, `document` and `prompts` must outlive this object.
@@ -86,7 +92,12 @@ class ViewMenu : public QObject {
     QAction& glassesAction(GlassesPair pair) const;
     QAction& eyeSeparationAction(std::size_t step) const;
     /// The permanent label of the status bar with the depth readout.
-    QLabel& readout() const { return *readout_; }
+    QLabel& readout() const;
+
+    /// The folder of the last exported picture, where the next export starts;
+    /// kept with the settings.
+    const QString& exportFolder() const { return exportFolder_; }
+    void setExportFolder(const QString& folder) { exportFolder_ = folder; }
 
     /// Replaces the export dialog (tests answer instead).
     void setExportAsker(ExportAsker asker) { asker_ = std::move(asker); }
@@ -129,6 +140,8 @@ class ViewMenu : public QObject {
     void askEyeBalance();
     void runExport(bool pair);
     void runTurntableExport();
+    /// The next export starts in the folder of `written`.
+    void rememberExportFolder(const QString& written);
     void setStatusBarShown(bool on);
 
     CMainFrame& frame_;
@@ -136,8 +149,9 @@ class ViewMenu : public QObject {
     CKELPRDoc& document_;
     Prompts& prompts_;
     QMenu* menu_ = nullptr;
-    QLabel* readout_ = nullptr;
+    ReadoutLabel* readout_ = nullptr;
     QString modelName_;
+    QString exportFolder_;
     bool statusBarShown_ = true;
     bool wasMaximized_ = false;
     ExportAsker asker_;

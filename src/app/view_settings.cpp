@@ -61,4 +61,12 @@ void saveViewOptions(QSettings& settings, const ViewOptions& options, bool statu
     settings.endGroup();
 }
 
+QString loadExportFolder(QSettings& settings) {
+    return settings.value(QStringLiteral("View/exportFolder")).toString();
+}
+
+void saveExportFolder(QSettings& settings, const QString& folder) {
+    settings.setValue(QStringLiteral("View/exportFolder"), folder);
+}
+
 }  // namespace kelpris

@@ -16,4 +16,8 @@ bool loadStatusBarShown(QSettings& settings);
 
 void saveViewOptions(QSettings& settings, const ViewOptions& options, bool statusBarShown);
 
+/// The folder the export dialogs start in; empty when none was kept.
+QString loadExportFolder(QSettings& settings);
+void saveExportFolder(QSettings& settings, const QString& folder);
+
 }  // namespace kelpris

@@ -37,6 +37,14 @@ std::string parallaxText(const ParallaxRange& range, const ScreenMetrics& screen
     return text;
 }
 
+/// "V vertices, F faces" (or edges) as loaded: a file's header may claim
+/// other counts, even negative ones, where one record was read.
+std::string modelCounts(const Scena& scene) {
+    return scene.isFaceModel()
+               ? formatted("%zu vertices, %zu faces", scene.vertices.size(), scene.faces.size())
+               : formatted("%zu vertices, %zu edges", scene.vertices.size(), scene.edges.size());
+}
+
 }  // namespace
 
 ParallaxRange parallaxRange(const Scena& scene, const Matrix4& transform, const StereoParams& right,
@@ -105,24 +113,28 @@ std::string_view comfortText(Comfort comfort) noexcept {
     return "comfortable";
 }
 
-std::string depthReadout(const ViewState& state, std::string_view fileName,
-                         const ScreenMetrics& screen) {
-    std::string text(fileName.empty() ? std::string_view("(no file)") : fileName);
+std::string depthReadoutDetails(const ViewState& state, const ScreenMetrics& screen) {
+    std::string text;
     if (state.scene) {
-        const Scena& scene = *state.scene;
-        text += scene.isFaceModel() ? formatted(" | %" PRId32 " vertices, %" PRId32 " faces",
-                                                scene.vertexCount, scene.faceCount)
-                                    : formatted(" | %" PRId32 " vertices, %" PRId32 " edges",
-                                                scene.vertexCount, scene.edgeCount);
+        text += modelCounts(*state.scene) + " | ";
     }
-    text += formatted(" | azimuth %.1f\u00b0, zenith %.1f\u00b0",
+    text += formatted("azimuth %.1f\u00b0, zenith %.1f\u00b0",
                       static_cast<double>(state.yaw) * kDegreesPerRadian,
                       static_cast<double>(state.pitch) * kDegreesPerRadian);
     const ParallaxRange range = stereoScreenParallax(state);
     text += " | " + parallaxText(range, screen);
-    text += ": ";
-    text += comfortText(judgeParallax(range, screen));
+    // Nothing measured and nothing behind the eye: no model to judge.
+    if (!range.empty() || range.behindEye > 0) {
+        text += ": ";
+        text += comfortText(judgeParallax(range, screen));
+    }
     return text;
+}
+
+std::string depthReadout(const ViewState& state, std::string_view fileName,
+                         const ScreenMetrics& screen) {
+    std::string text(fileName.empty() ? std::string_view("(no file)") : fileName);
+    return text + " | " + depthReadoutDetails(state, screen);
 }
 
 std::string sceneInfo(ViewState& state, std::string_view fileName, std::int32_t clientW,
@@ -132,11 +144,7 @@ std::string sceneInfo(ViewState& state, std::string_view fileName, std::int32_t 
         return text;
     }
     const Scena& scene = *state.scene;
-    text += scene.isFaceModel()
-                ? formatted("model: faces, %" PRId32 " vertices, %" PRId32 " faces\n",
-                            scene.vertexCount, scene.faceCount)
-                : formatted("model: edges, %" PRId32 " vertices, %" PRId32 " edges\n",
-                            scene.vertexCount, scene.edgeCount);
+    text += (scene.isFaceModel() ? "model: faces, " : "model: edges, ") + modelCounts(scene) + "\n";
     text += formatted("centre: %" PRId32 " %" PRId32 " %" PRId32 "\n", scene.centreX, scene.centreY,
                       scene.centreZ);
     if (!scene.vertices.empty()) {

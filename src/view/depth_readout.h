@@ -59,12 +59,14 @@ Comfort judgeParallax(const ParallaxRange& range, const ScreenMetrics& screen) n
 
 std::string_view comfortText(Comfort comfort) noexcept;
 
-/// The status line: file name, counts, angles in degrees, the parallax range
-/// in pixels (and millimetres when the size is known) and the verdict:
-/// "NAME | V vertices, F faces | azimuth A°, zenith Z° | parallax N..F px
-/// (N..F mm): VERDICT".
+/// The status line: file name, counts as loaded, angles in degrees, the
+/// parallax range in pixels (and millimetres when the size is known) and the
+/// verdict: "NAME | V vertices, F faces | azimuth A°, zenith Z° | parallax
+/// N..F px (N..F mm): VERDICT". With no model to measure there is no verdict.
 std::string depthReadout(const ViewState& state, std::string_view fileName,
                          const ScreenMetrics& screen);
+/// The status line after "NAME | ", for a caller that shortens the name.
+std::string depthReadoutDetails(const ViewState& state, const ScreenMetrics& screen);
 
 /// The model report of `kelpris --info`: counts, centre, bounding box and the
 /// parallax on a stereo screen of clientW x clientH at the default layout and

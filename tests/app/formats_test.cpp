@@ -4,6 +4,7 @@
 // formats, and the up axis is chosen in the View menu.
 
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -212,12 +213,30 @@ TEST_F(FormatsTest, saveAsWritesModelFormatsThatOpenAgainAndRefusesTheRest) {
     EXPECT_EQ(frame().windowTitle(), QStringLiteral("copy.stl - KELPRIS"));
 }
 
-TEST_F(FormatsTest, saveOfAModelFromAFormatThatCannotBeWrittenAsksForANewName) {
-    ASSERT_TRUE(open(sample("teapot.gltf")));
+TEST_F(FormatsTest, saveOfAnImportedModelAsksForANewSceneFile) {
+    // Written back, even in a format that can be written, the model would
+    // lose its file's scale, precision and everything else it held.
     prompts_->allowOverwrite = true;
-    EXPECT_FALSE(frame().fileSave());  // the user cancels the Save As dialog
-    EXPECT_EQ(prompts_->saveAsked, 1);
-    EXPECT_TRUE(prompts_->overwriteQuestions.isEmpty());
+    for (const char* name : {"bunny.stl", "house_faces.ply", "teapot.gltf"}) {
+        SCOPED_TRACE(name);
+        const QString copy = files_.filePath(QString::fromLatin1(name));
+        ASSERT_TRUE(QFile::copy(sample(name), copy));
+        ASSERT_TRUE(open(copy));
+        const int asked = prompts_->saveAsked;
+        EXPECT_FALSE(frame().fileSave());  // the user cancels the Save As dialog
+        EXPECT_EQ(prompts_->saveAsked, asked + 1);
+        EXPECT_EQ(prompts_->saveSuggested,
+                  files_.filePath(QFileInfo(copy).completeBaseName() + ".dat"))
+            << prompts_->saveSuggested.toStdString();
+        EXPECT_TRUE(prompts_->overwriteQuestions.isEmpty()) << "nothing is written in place";
+    }
+    // Saved as a scene file, it is one: Save then writes it in place.
+    prompts_->saveAnswer = files_.filePath("teapot.dat");
+    ASSERT_TRUE(frame().fileSave());
+    const int asked = prompts_->saveAsked;
+    ASSERT_TRUE(frame().fileSave());
+    EXPECT_EQ(prompts_->saveAsked, asked);
+    EXPECT_EQ(prompts_->overwriteQuestions, QStringList{prompts_->saveAnswer});
 }
 
 TEST_F(FormatsTest, upAxisMenuReloadsAnImportedModelAndIsRemembered) {

@@ -34,6 +34,7 @@ class RecordingPrompts final : public Prompts {
     bool allowOverwrite = false;
     QString openAnswer;
     QString saveAnswer;
+    QString saveSuggested;  ///< the name the last Save As dialog started from
 
     void error(QWidget*, const QString& text) override { errors << text; }
     void notice(QWidget*, const QString& text) override { notices << text; }
@@ -45,8 +46,9 @@ class RecordingPrompts final : public Prompts {
         ++openAsked;
         return openAnswer;
     }
-    QString savePath(QWidget*, const QString&) override {
+    QString savePath(QWidget*, const QString& suggested) override {
         ++saveAsked;
+        saveSuggested = suggested;
         return saveAnswer;
     }
     int calls() const {

@@ -312,6 +312,42 @@ TEST_F(FrameTest, droppedFileOpensLikeFileOpen) {
     EXPECT_FALSE(refused.isAccepted());
 }
 
+TEST_F(FrameTest, aPictureGivenAsAModelIsCalledAPicture) {
+    QByteArray bmp("BM\x1e\0\0\0", 6);  // "BM" and the file's own size, 30 bytes
+    bmp.append(24, '\0');
+    const std::pair<QByteArray, const char*> cases[] = {
+        {QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "a PNG picture, not a model"},
+        {bmp, "a BMP picture, not a model"},
+        {QByteArray("BMW\n"), nullptr},  // two letters alone are no picture
+    };
+    for (const auto& [bytes, says] : cases) {
+        QFile f(files_.filePath(QStringLiteral("dropped.dat")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+        f.close();
+        prompts_->errors.clear();
+        EXPECT_FALSE(frame().openFile(f.fileName()));
+        ASSERT_EQ(prompts_->errors.size(), 1);
+        const QString& told = prompts_->errors[0];
+        EXPECT_EQ(told.contains(QStringLiteral("picture")), says != nullptr) << told.toStdString();
+        EXPECT_TRUE(says == nullptr || told.contains(f.fileName() + ": this is " + says))
+            << told.toStdString();
+    }
+}
+
+TEST_F(FrameTest, aVeryLongRecentNameIsShortenedInTheMiddleAndWholeInItsTip) {
+    const QString name = QStringLiteral("/") + QString(100000, u'x') + QStringLiteral("/end.dat");
+    app_->recentFiles().add(name);
+    frame().updateRecentMenu();
+    const QAction& entry = frame().recentAction(0);
+    EXPECT_TRUE(entry.text().startsWith(QStringLiteral("&1 /xxx")))
+        << entry.text().left(20).toStdString();
+    EXPECT_TRUE(entry.text().endsWith(QStringLiteral("/end.dat")));
+    EXPECT_TRUE(entry.text().contains(QChar(0x2026)));
+    EXPECT_EQ(entry.toolTip(), name);
+    const int averageChar = frame().fileMenu().fontMetrics().averageCharWidth();
+    EXPECT_LT(frame().fileMenu().sizeHint().width(), averageChar * (kRecentNameChars + 30));
+}
+
 TEST_F(FrameTest, namesThatAreNotTextAreKeptAsBytesThroughDropRecentListAndSave) {
     const QByteArray folder = QFile::encodeName(files_.path());
     const QByteArray model = folder + "/mod\xe8le.dat";  // Latin-1, not valid UTF-8

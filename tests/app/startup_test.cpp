@@ -2,12 +2,17 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <cerrno>
 #include <cstring>
 #include <sstream>
 
+#include <sys/stat.h>
+
 #include "app/app.h"
 #include "app/main_frame.h"
+#include "app/view_menu.h"
 #include "shell_fixture.h"
 #include "view/qt/kelpr_view.h"
 
@@ -141,6 +146,45 @@ TEST_F(StartupTest, missingDomDatIsNotMentionedWhenTheNamedFileOpens) {
     ASSERT_TRUE(start({path.toStdString()}).runEventLoop);
     EXPECT_EQ(app_->view()->scene().edgeCount, 6);
     EXPECT_EQ(prompts_->calls(), 0);
+}
+
+TEST_F(StartupTest, aPictureFromTheCommandLineLeavesTheRecentListAlone) {
+    const auto outcome =
+        start({"--render", files_.filePath(QStringLiteral("out.png")).toStdString(),
+               faceModel().toStdString()});
+    ASSERT_EQ(outcome.exitCode, 0) << err_.str();
+    RecentFileList stored;
+    QSettings settings;
+    stored.load(settings);
+    EXPECT_TRUE(stored.entries().isEmpty()) << stored.entries().join(' ').toStdString();
+}
+
+TEST_F(StartupTest, aSettingsFileThatIsNoRegularFileIsLeftAloneAndTheDefaultsUsed) {
+    // Qt would wait for ever for a writer to this FIFO, before any window.
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                           QStringLiteral("/") + QString::fromLatin1(kOrganisationName);
+    const QString conf = folder + QStringLiteral("/KELPRIS.conf");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QFile::remove(conf);
+    const QByteArray fifo = QFile::encodeName(conf);
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0) << std::strerror(errno);
+    const auto removeFifo = qScopeGuard([&] { QFile::remove(conf); });
+
+    ASSERT_TRUE(start({faceModel().toStdString()}).runEventLoop);
+    EXPECT_TRUE(app_->mainFrame()->isVisible());
+    const std::string told = err_.str();
+    EXPECT_NE(told.find(fifo.toStdString() + ": "), std::string::npos) << told;
+    EXPECT_NE(told.find("default settings"), std::string::npos) << told;
+    EXPECT_EQ(told.find("default settings"), told.rfind("default settings")) << "told once";
+
+    // Choices and the recent list change in this run only.
+    app_->mainFrame()->upAxisAction(mesh::UpAxis::y).trigger();
+    app_->viewMenu()->action(ViewCommand::SwapEyes).trigger();
+    ASSERT_TRUE(app_->mainFrame()->openFile(edgeModel()));
+    app_.reset();
+    struct stat status {};
+    ASSERT_EQ(::lstat(fifo.constData(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
 }
 
 TEST_F(StartupTest, sortReportFailureIsToldOnce) {

@@ -11,7 +11,7 @@ namespace {
 TEST(ViewerFlagsTest, optionsAreParsedAndChecked) {
     const CommandLine line =
         parseCommandLine({"--glasses", "red-cyan", "--swap-eyes", "--shading=lit", "--render-pair",
-                          "l.png", "r.png", "--render-sbs", "s.png", "model.dat"});
+                          "l.png", "r.png", "--render-sbs", "s.PNG", "model.dat"});
     ASSERT_EQ(line.action, CommandLine::Action::Run) << line.error;
     EXPECT_EQ(line.viewer.glasses, GlassesPair::RedCyan);
     EXPECT_TRUE(line.viewer.swapEyes);
@@ -19,7 +19,7 @@ TEST(ViewerFlagsTest, optionsAreParsedAndChecked) {
     ASSERT_TRUE(line.viewer.renderPair);
     EXPECT_EQ(line.viewer.renderPair->first, "l.png");
     EXPECT_EQ(line.viewer.renderPair->second, "r.png");
-    EXPECT_EQ(line.viewer.renderSbs, "s.png");
+    EXPECT_EQ(line.viewer.renderSbs, "s.PNG");
     EXPECT_EQ(line.file, "model.dat");
 
     const CommandLine info = parseCommandLine({"--info", "m.dat", "--size", "800x600"});
@@ -55,6 +55,12 @@ TEST(ViewerFlagsTest, badValuesAreRefusedWithAReason) {
         {{"--info", "a.dat", "b.dat"}, "--info takes its own FILE"},
         {{"--swap-eyes", "--swap-eyes"}, "given twice"},
         {{"--swap-eyes=yes"}, "takes no value"},
+        // A picture is never written over a file of another kind.
+        {{"--render-pair", "l.png", "t.dat"}, "invalid --render-pair 't.dat': a picture name must"},
+        {{"--render", "keep.dat"}, "invalid --render 'keep.dat': a picture name must end in .png"},
+        {{"--render-sbs=s.png.dat"}, "invalid --render-sbs"},
+        {{"--render", ".png"}, "invalid --render"},
+        {{"--render-turntable", "spin.png", "--frames", "2"}, "must end in .gif"},
         {{"--glasses", "red-blue", "--glasses", "red-cyan"}, "given twice"},
         {{"--render-turntable", "t.gif"}, "needs --frames"},
         {{"--frames", "12"}, "goes with --render-turntable"},

@@ -11,6 +11,7 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <sstream>
 
 #include "app/app.h"
@@ -146,8 +147,10 @@ TEST_F(ViewerShellTest, exportsWriteTheWindowsPixelsAndSayWhyTheyFail) {
     ASSERT_FALSE(shown.isNull());
     QTemporaryDir dir;
     ExportRequest request{dir.filePath(QStringLiteral("screen.png")), {}, shown.size(), false};
-    menu().setExportAsker([&](bool, QSize size) {
+    QStringList startFolders;
+    menu().setExportAsker([&](bool, QSize size, const QString& folder) {
         EXPECT_EQ(size, shown.size());
+        startFolders << folder;
         return std::optional<ExportRequest>(request);
     });
     menu().action(ViewCommand::ExportPicture).trigger();
@@ -168,6 +171,14 @@ TEST_F(ViewerShellTest, exportsWriteTheWindowsPixelsAndSayWhyTheyFail) {
     menu().action(ViewCommand::ExportPicture).trigger();
     ASSERT_EQ(prompts_->errors.size(), 1);
     EXPECT_TRUE(prompts_->errors.front().contains(QStringLiteral("/nonexistent-dir/x.png")));
+
+    // Each dialog starts where the last picture went, also in the next run;
+    // a failed export is no such place.
+    EXPECT_EQ(startFolders, (QStringList{QString(), dir.path(), dir.path(), dir.path()}));
+    app_.reset();
+    viewState() = ViewState{};
+    start();
+    EXPECT_EQ(menu().exportFolder(), dir.path());
 }
 
 TEST_F(ViewerShellTest, turntableExportWritesTheFramesAndKeepsTheView) {
@@ -179,7 +190,7 @@ TEST_F(ViewerShellTest, turntableExportWritesTheFramesAndKeepsTheView) {
     QTemporaryDir dir;
     TurntableExportRequest request{dir.filePath(QStringLiteral("spin.gif")),
                                    {QSize(120, 90), 3, 360.0f}};
-    menu().setTurntableAsker([&](QSize size) {
+    menu().setTurntableAsker([&](QSize size, const QString&) {
         EXPECT_EQ(size, shown.size());
         return std::optional<TurntableExportRequest>(request);
     });
@@ -207,6 +218,79 @@ TEST_F(ViewerShellTest, statusLineFollowsTheModelAndTheAngles) {
     EXPECT_TRUE(
         menu().readout().text().startsWith(QStringLiteral("faces.dat | 5 vertices, 3 faces")))
         << menu().readout().text().toStdString();
+}
+
+TEST_F(ViewerShellTest, statusLineShowsWhatIsThereAndKeepsTheVerdictInView) {
+    start();
+    // A header's count below 1 still reads one face: that is what is shown
+    // (here and by --info, which counts the same way).
+    for (const char* claimed : {"-1", "-2147483648"}) {
+        ASSERT_TRUE(frame().openFile(
+            file(QStringLiteral("claims.dat"),
+                 (std::string("1\n3 ") + claimed + "\n0 0 0\n1 0 0\n0 1 0\n1 2 3\n").c_str())));
+        view().repaint();
+        EXPECT_TRUE(menu().readout().text().startsWith(
+            QStringLiteral("claims.dat | 3 vertices, 1 faces |")))
+            << claimed << ": " << menu().readout().text().toStdString();
+    }
+
+    // A name too long for the window gives way to the figures and the verdict.
+    ASSERT_TRUE(frame().openFile(faceModel(QString(200, u'n') + QStringLiteral(".dat"))));
+    frame().resize(800, frame().height());
+    view().repaint();
+    const QLabel& readout = menu().readout();
+    const QString whole = readout.toolTip();
+    ASSERT_TRUE(whole.startsWith(QString(200, u'n'))) << whole.toStdString();
+    EXPECT_TRUE(readout.text().endsWith(whole.mid(whole.lastIndexOf(QStringLiteral(" | ")))))
+        << readout.text().toStdString();
+    EXPECT_TRUE(readout.text().contains(QChar(0x2026)));
+    EXPECT_LE(readout.fontMetrics().horizontalAdvance(readout.text()),
+              readout.contentsRect().width());
+
+    // File > New: no file, no note of the model before.
+    frame().statusBar()->showMessage(QStringLiteral("1 polygon split into triangles"));
+    frame().action(Command::FileNew).trigger();
+    view().repaint();
+    EXPECT_TRUE(frame().statusBar()->currentMessage().isEmpty());
+    EXPECT_TRUE(readout.text().startsWith(QStringLiteral("(no file) | 5 vertices, 3 faces")))
+        << readout.text().toStdString();
+
+    // A note has the room the readout leaves.
+    const QString note = QStringLiteral("Opening model.stl was cancelled; the model shown stays.");
+    frame().resize(1200, frame().height());
+    frame().statusBar()->showMessage(note);
+    QCoreApplication::processEvents();
+    EXPECT_GT(readout.x(), frame().statusBar()->fontMetrics().horizontalAdvance(note));
+
+    // Nothing to measure, nothing to judge.
+    view().replaceScene(Scena{});
+    view().repaint();
+    EXPECT_TRUE(readout.text().endsWith(QStringLiteral("parallax: none")))
+        << readout.text().toStdString();
+}
+
+TEST_F(ViewerShellTest, noTwoItemsOfAMenuShareAMnemonic) {
+    start();
+    const std::function<void(const QList<QAction*>&)> check = [&](const QList<QAction*>& items) {
+        QMap<QChar, QString> taken;
+        for (const QAction* a : items) {
+            const QString text = a->text();
+            for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+                if (text[i] == u'&' && text[i + 1] != u'&') {
+                    const QChar key = text[i + 1].toLower();
+                    EXPECT_FALSE(taken.contains(key))
+                        << taken.value(key).toStdString() << " and " << text.toStdString();
+                    taken.insert(key, text);
+                    break;
+                }
+                i += text[i] == u'&' ? 1 : 0;  // "&&" is a shown '&'
+            }
+            if (a->menu() != nullptr) {
+                check(a->menu()->actions());
+            }
+        }
+    };
+    check(frame().menuBar()->actions());
 }
 
 // --- The program ------------------------------------------------------------
@@ -299,6 +383,12 @@ TEST_F(ViewerCliTest, eyePicturesAndGlassesFromTheCommandLine) {
     EXPECT_GT(blues, 10);
     EXPECT_EQ(run({QStringLiteral("--glasses"), QStringLiteral("plaid")}), 2);
     EXPECT_EQ(run({QStringLiteral("--render-pair"), path("only.png")}), 2);
+
+    // A model where the second picture's name belongs is left as it was.
+    const qint64 modelSize = QFileInfo(path("dom.dat")).size();
+    EXPECT_EQ(run({QStringLiteral("--render-pair"), path("l2.png"), path("dom.dat")}), 2);
+    EXPECT_EQ(QFileInfo(path("dom.dat")).size(), modelSize);
+    EXPECT_FALSE(QFile::exists(path("l2.png")));
 }
 
 // Each frame of the animation is the picture --render draws at the frame's
