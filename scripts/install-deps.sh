@@ -1,15 +1,29 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages KELPRIS needs to build, test and run, when
-# any of them is missing. Safe to run again: it does nothing when all are there.
+# Installs the Debian 12 packages KELPRIS needs to build, test, package and
+# run, when any of them is missing. Safe to run again: it does nothing when
+# all are there. `--list` prints the packages, one a line, and installs nothing
+# (scripts/check-deps.sh reads the list from there).
 set -euo pipefail
 
 packages=(
   build-essential cmake g++ clang libclang-rt-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  # CMake gives clang's builds (the fuzzers) llvm-ar where it is installed.
+  llvm
+  qt6-base-dev qt6-base-dev-tools libgl-dev libgif-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev
   fonts-dejavu-core xvfb xauth locales clang-format
-  libassimp-dev libgif-dev
+  # libassimp-dev's CMake files link zlib's libz.so without depending on
+  # the package that has it.
+  libassimp-dev zlib1g-dev
+  # The man page is made from --help; scripts/package.sh needs `file` for
+  # CPack to find the programs whose libraries become the package's Depends.
+  help2man file
 )
+
+if [ "${1:-}" = "--list" ]; then
+  printf '%s\n' "${packages[@]}"
+  exit 0
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -352,30 +352,32 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     return withFile;
 }
 
+// In the layout GNU programs use, from which the man page is made at build
+// time: an option is documented by its line here.
 std::string usageText() {
-    return "Usage: kelpris [--size WxH] [--yaw RADIANS] [--pitch RADIANS]\n"
-           "               [--screen setup|stereo] [--up x|y|z] [--render PNG] [FILE]\n"
-           "               [--glasses PAIR] [--swap-eyes] [--shading flat|lit]\n"
-           "               [--render-pair LEFT RIGHT] [--render-sbs PNG]\n"
-           "               [--render-turntable GIF --frames N [--degrees D]]\n"
-           "       kelpris [--size WxH] [--yaw RADIANS] [--pitch RADIANS] --info FILE\n"
+    return "Usage: kelpris [OPTION]... [FILE]\n"
+           "  or:  kelpris [OPTION]... --info FILE\n"
+           "Shows a 3D model as a red/green stereo picture. dom.dat is loaded from the\n"
+           "working directory first; FILE, if given, replaces it. FILE is a scene file\n"
+           "(.dat) or an STL, OBJ, PLY, OFF, glTF/GLB, 3MF or COLLADA model.\n"
            "\n"
-           "Shows a 3D scene file as a red/green stereo picture. dom.dat is loaded\n"
-           "from the working directory first; FILE, if given, replaces it. FILE may\n"
-           "also be an STL, OBJ, PLY, OFF, glTF/GLB, 3MF or COLLADA model.\n"
-           "\n"
+           "Options:\n"
            "  --size WxH        drawing area in pixels (default 800x600 in a window,\n"
            "                    640x480 with --render)\n"
            "  --yaw RADIANS     starting azimuth, wrapped into [0, 2*pi]\n"
            "  --pitch RADIANS   starting zenith angle, clamped into [pi/4, 3*pi/4]\n"
            "  --screen S        start on the setup (default) or the stereo screen\n"
+           "  --up x|y|z        the axis that points up in models whose file does not\n"
+           "                    say (default z, or the last choice in View > Up Axis)\n"
            "  --render PNG      draw the screen into PNG without opening a window\n" +
            std::string(kViewerUsage) +
            "  --help            show this text\n"
            "  --version         show the version\n"
            "\n"
-           "Exit status: 0 on success, 1 when a file cannot be opened or written,\n"
-           "2 for an invalid command line.\n";
+           "Exit status:\n"
+           "  0  success\n"
+           "  1  a file cannot be opened, is not a model, or cannot be written\n"
+           "  2  the command line is invalid\n";
 }
 
 }  // namespace kelpris

@@ -335,19 +335,22 @@ std::uint64_t addressSpaceFor(std::uint64_t fileSize) noexcept {
 }
 
 std::filesystem::path defaultImporterPath() {
+    // Installed, the importer lives in a folder of its own that is not on
+    // PATH; a program of the build tree uses the importer built there. Both
+    // are found from the running program, never from the working directory.
+    // When the importer is missing, the error names where it belongs.
     std::error_code error;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (!error) {
-        auto beside = self.parent_path() / "kelpris-import";
-        if (::access(beside.c_str(), X_OK) == 0) {
-            return beside;
-        }
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    const std::filesystem::path bin = error ? KELPRIS_INSTALL_BINDIR : self.parent_path();
+    const std::filesystem::path installed = (bin / KELPRIS_IMPORTER_FROM_BINDIR).lexically_normal();
+    if (error || ::access(installed.c_str(), X_OK) == 0) {
+        return installed;
     }
-#ifdef KELPRIS_IMPORTER_BUILD_PATH
-    return KELPRIS_IMPORTER_BUILD_PATH;
-#else
-    return "kelpris-import";
-#endif
+    const std::filesystem::path buildTree = KELPRIS_BUILD_TREE;
+    const bool inBuildTree =
+        std::mismatch(buildTree.begin(), buildTree.end(), self.begin(), self.end()).first ==
+        buildTree.end();
+    return inBuildTree ? KELPRIS_IMPORTER_BUILD_PATH : installed;
 }
 
 ChildResult importInChild(const std::filesystem::path& path, const ChildSettings& settings,

@@ -56,7 +56,9 @@ inline constexpr int kStreamFd = 3;
 /// whose shadow memory needs terabytes of address space.
 std::uint64_t addressSpaceFor(std::uint64_t fileSize) noexcept;
 
-/// The importer beside the running program, else the one of the build tree.
+/// The importer of the installed layout, found from the running program
+/// (libexec/kelpris/kelpris-import beside its bin folder); for a program
+/// run from the build tree, the importer built there.
 std::filesystem::path defaultImporterPath();
 
 struct ChildResult {
