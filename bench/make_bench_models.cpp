@@ -33,13 +33,11 @@ Mesh meshOf(const Scena& s) {
     for (const kelpris::Vertex& v : s.vertices) {
         m.xyz.insert(m.xyz.end(), {v.x, v.y, v.z});
     }
-    const auto index = [&](const kelpris::Vertex* v) {
-        return static_cast<std::int32_t>(v - s.vertices.data());
-    };
     for (const kelpris::Face& f : s.faces) {
-        m.tris.push_back({index(f.corner1), index(f.corner2), index(f.corner3)});
-        if (f.corner4 != nullptr) {
-            m.tris.push_back({index(f.corner1), index(f.corner3), index(f.corner4)});
+        const auto c = [&f](int i) { return static_cast<std::int32_t>(f.corner[i]); };
+        m.tris.push_back({c(0), c(1), c(2)});
+        if (f.cornerCount() == 4) {
+            m.tris.push_back({c(0), c(2), c(3)});
         }
     }
     return m;
@@ -109,9 +107,8 @@ Scena sceneOf(const Mesh& m) {
         s.vertices[i].z = static_cast<std::int32_t>(m.xyz[3 * i + 2]);
     }
     for (const auto& t : m.tris) {
-        s.faces.push_back({&s.vertices[static_cast<std::size_t>(t[0])],
-                           &s.vertices[static_cast<std::size_t>(t[1])],
-                           &s.vertices[static_cast<std::size_t>(t[2])], nullptr});
+        const auto c = [&t](int i) { return static_cast<std::uint32_t>(t[i]); };
+        s.faces.push_back(kelpris::Face{{c(0), c(1), c(2), kelpris::kNoCorner}});
     }
     return s;
 }

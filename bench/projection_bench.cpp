@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <random>
+#include <vector>
 
 #include "geometry/matrix4.h"
 #include "geometry/scene_projection.h"
@@ -38,9 +39,12 @@ void BM_ProjectAllStereo(benchmark::State& state) {
     p.scale = 0.5f;
     p.originX = 800;
     p.originY = 450;
+    std::vector<kelpris::Point> points(s.vertices.size());
+    std::vector<std::int32_t> depths(s.vertices.size());
     for (auto _ : state) {
-        projectAllStereo(s, xf, p);
-        benchmark::DoNotOptimize(s.vertices.data());
+        kelpris::projectStereo(s, xf, p, points, depths);
+        benchmark::DoNotOptimize(points.data());
+        benchmark::DoNotOptimize(depths.data());
         benchmark::ClobberMemory();
         p.eyeSign = -p.eyeSign;
     }
@@ -54,9 +58,10 @@ void BM_ProjectAllParallel(benchmark::State& state) {
     xf.rotateZ(-2.2f);
     xf.rotateX(-1.5f);
     xf.flatten();
+    std::vector<kelpris::Point> points(s.vertices.size());
     for (auto _ : state) {
-        projectAllParallel(s, xf, 0.2f, 190, 120);
-        benchmark::DoNotOptimize(s.vertices.data());
+        benchmark::DoNotOptimize(kelpris::projectParallel(s, xf, 0.2f, 190, 120, points));
+        benchmark::DoNotOptimize(points.data());
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));

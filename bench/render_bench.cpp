@@ -111,13 +111,12 @@ std::unique_ptr<kelpris::Scena> fineBunny(int n) {
     }
     auto scene = std::make_unique<kelpris::Scena>();
     scene->faceModel = 1;
-    const auto lerp = [n](const kelpris::Vertex* a, const kelpris::Vertex* b,
-                          const kelpris::Vertex* c, int i, int j) {
+    const auto lerp = [n](const kelpris::Vertex& a, const kelpris::Vertex& b,
+                          const kelpris::Vertex& c, int i, int j) {
         const auto mix = [&](std::int32_t pa, std::int32_t pb, std::int32_t pc) {
             return static_cast<std::int32_t>((pa * (n - i - j) + pb * i + pc * j) / n);
         };
-        return kelpris::Vertex{
-            mix(a->x, b->x, c->x), mix(a->y, b->y, c->y), mix(a->z, b->z, c->z), 0, 0, 0};
+        return kelpris::Vertex{mix(a.x, b.x, c.x), mix(a.y, b.y, c.y), mix(a.z, b.z, c.z)};
     };
     const std::size_t perFace = static_cast<std::size_t>((n + 1) * (n + 2) / 2);
     scene->vertices.reserve(loaded.faces.size() * perFace);
@@ -126,7 +125,9 @@ std::unique_ptr<kelpris::Scena> fineBunny(int n) {
         const std::size_t base = scene->vertices.size();
         for (int i = 0; i <= n; ++i) {
             for (int j = 0; i + j <= n; ++j) {
-                scene->vertices.push_back(lerp(f.corner1, f.corner2, f.corner3, i, j));
+                scene->vertices.push_back(lerp(loaded.vertices[f.corner[0]],
+                                               loaded.vertices[f.corner[1]],
+                                               loaded.vertices[f.corner[2]], i, j));
             }
         }
         // Grid point (i, j) of this face: row i holds n + 1 - i points.
@@ -135,13 +136,15 @@ std::unique_ptr<kelpris::Scena> fineBunny(int n) {
             for (int r = 0; r < i; ++r) {
                 k += static_cast<std::size_t>(n + 1 - r);
             }
-            return &scene->vertices[k + static_cast<std::size_t>(j)];
+            return static_cast<std::uint32_t>(k + static_cast<std::size_t>(j));
         };
+        const std::uint32_t none = kelpris::kNoCorner;
         for (int i = 0; i < n; ++i) {
             for (int j = 0; i + j < n; ++j) {
-                scene->faces.push_back({at(i, j), at(i + 1, j), at(i, j + 1), nullptr});
+                scene->faces.push_back(kelpris::Face{{at(i, j), at(i + 1, j), at(i, j + 1), none}});
                 if (i + j + 1 < n) {
-                    scene->faces.push_back({at(i + 1, j), at(i + 1, j + 1), at(i, j + 1), nullptr});
+                    scene->faces.push_back(
+                        kelpris::Face{{at(i + 1, j), at(i + 1, j + 1), at(i, j + 1), none}});
                 }
             }
         }
@@ -172,13 +175,14 @@ std::vector<Point> bunnyFaces(int eyeSign) {
     if (!view.scene) {
         return {};
     }
-    kelpris::projectAllStereo(*view.scene, view.stereoXf,
-                              kelpris::stereoScreenParams(view, eyeSign));
+    std::vector<Point> points(view.scene->vertices.size());
+    kelpris::projectStereo(*view.scene, view.stereoXf, kelpris::stereoScreenParams(view, eyeSign),
+                           points, {});
     std::vector<Point> corners;
     corners.reserve(view.scene->faces.size() * 3);
     for (const kelpris::Face& f : view.scene->faces) {
-        for (const kelpris::Vertex* v : {f.corner1, f.corner2, f.corner3}) {
-            corners.push_back({v->screenX, v->screenY});
+        for (int i = 0; i < 3; ++i) {
+            corners.push_back(points[f.corner[i]]);
         }
     }
     return corners;
@@ -193,15 +197,24 @@ void paintFineBunny(benchmark::State& state, kelpris::Screen screen) {
         return;
     }
     QImage buffer(kWidth, kHeight, QImage::Format_RGB32);
+    kelpris::PaintBuffers buffers;
     {
         kelpris::QtImageSurface surface(buffer);
-        static_cast<void>(kelpris::DrawScreen(view, surface));  // builds the transforms
+        if (!kelpris::DrawScreen(view, surface, buffers)) {  // builds the transforms
+            state.SkipWithError("the first paint failed");
+            return;
+        }
     }
     view.stereoMode = screen;
     const auto report = std::filesystem::temp_directory_path() / "kelpris_render_bench_rep.txt";
     for (auto _ : state) {
         kelpris::QtImageSurface surface(buffer);
-        benchmark::DoNotOptimize(kelpris::DrawScreen(view, surface, report));
+        const kelpris::Result<kelpris::SortReport> done =
+            kelpris::DrawScreen(view, surface, buffers, report);
+        if (!done) {
+            state.SkipWithError(done.message().c_str());
+            break;
+        }
     }
     state.counters["faces"] = static_cast<double>(view.scene->faces.size());
     std::filesystem::remove(report);

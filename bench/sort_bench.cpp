@@ -4,40 +4,45 @@
 #include <cstdint>
 #include <filesystem>
 #include <random>
+#include <vector>
 
-#include "scene/scena.h"
+#include "scene/depth_order.h"
+#include "view/report_writer.h"
 
 namespace {
 
 // One vertex per face, its depth drawn from [lo, hi].
-kelpris::Scena makeScene(std::size_t faces, std::int32_t lo, std::int32_t hi) {
-    kelpris::Scena s;
-    s.faceModel = 1;
-    s.vertices.resize(faces);
+struct Faces {
+    std::vector<kelpris::Face> faces;
+    std::vector<std::int32_t> vertexDepths;
+};
+
+Faces makeFaces(std::size_t count, std::int32_t lo, std::int32_t hi) {
+    Faces f;
     std::mt19937 rng(12345);
     std::uniform_int_distribution<std::int32_t> depth(lo, hi);
-    for (auto& v : s.vertices) {
-        v.depth = depth(rng);
+    f.vertexDepths.resize(count);
+    f.faces.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        f.vertexDepths[i] = depth(rng);
+        const auto v = static_cast<std::uint32_t>(i);
+        f.faces[i] = kelpris::Face{{v, v, v, kelpris::kNoCorner}};
     }
-    s.faces.reserve(faces);
-    for (auto& v : s.vertices) {
-        s.faces.push_back({&v, &v, &v, nullptr});
-    }
-    s.vertexCount = static_cast<std::int32_t>(faces);
-    s.faceCount = static_cast<std::int32_t>(faces);
-    return s;
+    return f;
 }
 
 void run(benchmark::State& state, std::int32_t lo, std::int32_t hi) {
-    kelpris::Scena s = makeScene(static_cast<std::size_t>(state.range(0)), lo, hi);
+    const Faces f = makeFaces(static_cast<std::size_t>(state.range(0)), lo, hi);
     const auto report = std::filesystem::temp_directory_path() / "kelpris_sort_bench_rep.txt";
+    kelpris::DepthOrder order;
     for (auto _ : state) {
-        const kelpris::FileStatus st = s.sortFaces(report);
+        kelpris::orderFaces(f.faces, f.vertexDepths, order);
+        const kelpris::FileStatus st = kelpris::writeSortReport(report, order.depths);
         if (!st.ok) {
             state.SkipWithError(st.reason.c_str());
             break;
         }
-        benchmark::DoNotOptimize(s.TRIEDENE_STENY.data());
+        benchmark::DoNotOptimize(order.TRIEDENE_STENY.data());
     }
     std::filesystem::remove(report);
     state.SetItemsProcessed(state.iterations() * state.range(0));

@@ -26,6 +26,7 @@
 #include "geometry/scene_projection.h"
 #include "render/qt/qt_surface.h"
 #include "render/scene_drawing.h"
+#include "scene/depth_order.h"
 #include "scenes.h"
 #include "view/paint_worker.h"
 #include "view/report_writer.h"
@@ -56,12 +57,16 @@ void paintScreen(benchmark::State& st, Scena scene, kelpris::Screen screen, Pain
         kelpris::QtImageSurface tools(1, 1);
         kelpris::createTools(view, tools);
     }
-    view.scene = std::make_unique<Scena>(std::move(scene));
+    view.scene = std::make_shared<const Scena>(std::move(scene));
     kelpris::computeLayout(view, {0, 0, size.width + 4, size.height + 4});
     QImage buffer(size.width, size.height, QImage::Format_RGB32);
+    kelpris::PaintBuffers buffers;
     {  // the stereo screen uses the transform of the last setup paint
         kelpris::QtImageSurface surface(buffer);
-        static_cast<void>(kelpris::DrawScreen(view, surface));
+        if (!kelpris::DrawScreen(view, surface, buffers)) {
+            st.SkipWithError("the first paint failed");
+            return;
+        }
     }
     view.stereoMode = screen;
     const fs::path report = fs::temp_directory_path() / "kelpris_view_bench_rep.txt";
@@ -72,8 +77,12 @@ void paintScreen(benchmark::State& st, Scena scene, kelpris::Screen screen, Pain
         const double cpuBefore = processCpuSeconds();
         for (auto _ : st) {
             kelpris::QtImageSurface surface(buffer);
-            benchmark::DoNotOptimize(
-                kelpris::DrawScreen(view, surface, report, {&worker, &reports}));
+            const kelpris::Result<kelpris::SortReport> done =
+                kelpris::DrawScreen(view, surface, buffers, report, {&worker, &reports});
+            if (!done) {
+                st.SkipWithError(done.message().c_str());
+                break;
+            }
         }
         reports.flush();
         // Every thread's time, the report writes included: the work a paint
@@ -147,34 +156,32 @@ class CountingSurface final : public kelpris::DrawingSurface {
                 std::int32_t, std::int32_t, kelpris::RasterOp) override {}
 };
 
-enum class Walk { Vertices, GatherIndices, Indices };
+enum class Walk { Gather, Draw };
 
-// One eye's walk over the depth-ordered faces, without drawing: through the
-// vertex records, gathering the corner indices once per paint, or through
-// those indices into a projection buffer.
+// One eye's walk over the depth-ordered faces, without drawing: gathering
+// the faces in depth order, or going through the gathered faces' corners in
+// a projection buffer.
 void walkSortedFaces(benchmark::State& st, Scena scene, Walk walk) {
     kelpris::ViewState view;
-    view.scene = std::make_unique<Scena>(std::move(scene));
+    view.scene = std::make_shared<const Scena>(std::move(scene));
     kelpris::computeLayout(view, {0, 0, 1924, 1084});
     kelpris::buildTransforms(view);
     const kelpris::StereoParams params = kelpris::stereoScreenParams(view, 1);
-    kelpris::projectAllStereo(*view.scene, view.stereoXf, params);
-    view.scene->orderFaces();
-    std::vector<kelpris::ProjectedVertex> projected(view.scene->vertices.size());
-    kelpris::projectStereoInto(*view.scene, view.stereoXf, params, projected);
-    std::vector<kelpris::FaceCorners> faces;
+    std::vector<kelpris::Point> points(view.scene->vertices.size());
+    std::vector<std::int32_t> depths(view.scene->vertices.size());
+    kelpris::projectStereo(*view.scene, view.stereoXf, params, points, depths);
+    kelpris::DepthOrder order;
+    kelpris::orderFaces(view.scene->faces, depths, order);
+    std::vector<kelpris::Face> faces(order.size());
     CountingSurface surface;
-    kelpris::collectFaceCorners(*view.scene, kelpris::DrawMode::SortedFaces, faces);
+    kelpris::gatherFaces(view.scene->faces, order.TRIEDENE_STENY, faces);
     for (auto _ : st) {
         switch (walk) {
-            case Walk::Vertices:
-                kelpris::draw(*view.scene, surface, kelpris::DrawMode::SortedFaces);
+            case Walk::Gather:
+                kelpris::gatherFaces(view.scene->faces, order.TRIEDENE_STENY, faces);
                 break;
-            case Walk::GatherIndices:
-                kelpris::collectFaceCorners(*view.scene, kelpris::DrawMode::SortedFaces, faces);
-                break;
-            case Walk::Indices:
-                kelpris::drawFaces(faces, projected, surface);
+            case Walk::Draw:
+                kelpris::drawFaces(faces, points, surface);
                 break;
         }
     }
@@ -237,10 +244,8 @@ int main(int argc, char** argv) {
     }
     if (!model.empty()) {
         const fs::path path(model);
-        const std::pair<const char*, Walk> walks[] = {
-            {"SortedWalk_Vertices_Model", Walk::Vertices},
-            {"SortedWalk_GatherIndices_Model", Walk::GatherIndices},
-            {"SortedWalk_Indices_Model", Walk::Indices}};
+        const std::pair<const char*, Walk> walks[] = {{"SortedWalk_Gather_Model", Walk::Gather},
+                                                      {"SortedWalk_Draw_Model", Walk::Draw}};
         for (const auto& [name, walk] : walks) {
             benchmark::RegisterBenchmark(name, [path, walk = walk](benchmark::State& st) {
                 walkSortedFaces(st, loadModel(st, path), walk);

@@ -1,23 +1,55 @@
 #!/usr/bin/env bash
 # Checks the layering of src/: Qt only in render/qt, view/qt and app; each
-# library includes only its own headers and those of the libraries below it;
-# every member defined in a library belongs to a class declared in it.
+# library includes only its own headers and those of the libraries it links
+# (directly or through another), as the CMake files say; every member
+# defined in a library belongs to a class declared in it.
 set -euo pipefail
 cd "$(dirname "$0")/../src"
 
-# library -> the libraries its files may include (itself included)
-declare -A allowed=(
-  [base]="base"
-  [scene]="scene base"
-  [geometry]="geometry scene base"
-  [render]="render geometry scene base"
-  [view]="view render geometry scene base"
-  [import]="import scene base"
-  [importer]="importer import scene base"
-  [render/qt]="render/qt render geometry scene base"
-  [view/qt]="view/qt render/qt view render geometry scene base"
-  [app]="app view/qt render/qt view render geometry scene base import"
-)
+# The layer table is the link graph of the CMake files, read here rather than
+# written out a second time: the folder of each project target, and the
+# project targets each one links.
+declare -A folderOf=() links=()
+while IFS= read -r cmake; do
+  dir=$(dirname "$cmake")
+  for target in $(sed -nE 's/^[[:space:]]*add_(library|executable)\(([A-Za-z0-9_-]+).*/\2/p' "$cmake"); do
+    folderOf[$target]=$dir
+  done
+done < <(find . -name CMakeLists.txt | sed 's|^\./||' | sort)
+while IFS= read -r cmake; do
+  dir=$(dirname "$cmake")
+  while read -r -a words; do
+    for word in "${words[@]:1}"; do
+      if [ -n "${folderOf[$word]+x}" ]; then
+        links[$dir]="${links[$dir]:-} ${folderOf[$word]}"
+      fi
+    done
+  done < <(tr '\n' ' ' < "$cmake" | grep -oE 'target_link_libraries\([^)]*\)' |
+           sed -E 's/target_link_libraries\(//; s/\)$//; s/\b(PUBLIC|PRIVATE|INTERFACE)\b//g')
+done < <(find . -name CMakeLists.txt | sed 's|^\./||' | sort)
+
+# library -> the libraries its files may include: itself and all it links.
+declare -A allowed=()
+for lib in $(printf '%s\n' "${folderOf[@]}" | sort -u); do
+  reach=" $lib "
+  todo="${links[$lib]:-}"
+  while [ -n "${todo// /}" ]; do
+    read -r next rest <<< "$todo"
+    todo="$rest"
+    if [[ "$reach" != *" $next "* ]]; then
+      reach+="$next "
+      todo+=" ${links[$next]:-}"
+    fi
+  done
+  allowed[$lib]=$reach
+done
+
+if [ "${1:-}" = --table ]; then  # the table the check uses, for the docs
+  for lib in $(printf '%s\n' "${!allowed[@]}" | sort); do
+    echo "$lib:${allowed[$lib]}"
+  done
+  exit 0
+fi
 
 libraryOf() {  # the library a path below src/ belongs to
   case "$1" in

@@ -12,7 +12,9 @@
 #include <string_view>
 
 #include "app/about_box.h"
+#include "app/export_menu.h"
 #include "app/file_names.h"
+#include "app/help_menu.h"
 #include "app/main_frame.h"
 #include "app/picture_files.h"
 #include "app/settings_access.h"
@@ -27,7 +29,6 @@
 #include "view/qt/picture_export.h"
 #include "view/qt/turntable_export.h"
 #include "view/view_logic.h"
-#include "view/view_state.h"
 
 namespace kelpris {
 
@@ -90,30 +91,34 @@ void CKELPRApp::saveRecentFiles() const {
 void CKELPRApp::saveViewOptions() const {
     if (const std::unique_ptr<QSettings> settings = settings_.open()) {
         kelpris::saveViewOptions(
-            *settings, viewState().options,
+            *settings, view_->state().options(),
             viewMenu_ == nullptr || viewMenu_->action(ViewCommand::StatusBar).isChecked());
-        if (viewMenu_ != nullptr) {
-            saveExportFolder(*settings, viewMenu_->exportFolder());
+        if (exportMenu_ != nullptr) {
+            saveExportFolder(*settings, exportMenu_->folder());
         }
     }
 }
 
 void CKELPRApp::setUpViewOptions(const CommandLine& commandLine, bool rendering) {
-    ViewState& state = viewState();
+    ViewOptions options;
     bool statusBarShown = true;
     const std::unique_ptr<QSettings> settings = rendering ? nullptr : settings_.open();
     if (settings) {
-        state.options = loadViewOptions(*settings);
+        options = loadViewOptions(*settings);
         statusBarShown = loadStatusBarShown(*settings);
     }
-    applyViewerFlags(commandLine.viewer, state.options);
-    view_->applyOptions();
+    applyViewerFlags(commandLine.viewer, options);
+    view_->setOptions(options);
     if (!rendering) {
-        viewMenu_ = new ViewMenu(*frame_, *view_, document_, *prompts_, statusBarShown);
-        if (settings) {
-            viewMenu_->setExportFolder(loadExportFolder(*settings));
-        }
+        const QString modelName = startupStatus_ ? QStringLiteral("dom.dat") : QString();
+        viewMenu_ = new ViewMenu(*frame_, *view_, document_, modelName, statusBarShown);
         connect(viewMenu_, &ViewMenu::optionsChanged, this, &CKELPRApp::saveViewOptions);
+        exportMenu_ = new ExportMenu(*frame_, *view_, *prompts_);
+        if (settings) {
+            exportMenu_->setFolder(loadExportFolder(*settings));
+        }
+        connect(exportMenu_, &ExportMenu::folderChanged, this, &CKELPRApp::saveViewOptions);
+        addKeysHelp(*frame_);
     }
 }
 
@@ -132,12 +137,11 @@ void CKELPRApp::setUpApplication() {
 void CKELPRApp::createWindows(bool rendering) {
     frame_ = std::make_unique<CMainFrame>(document_, recent_, *prompts_);
     auto view = std::make_unique<CKELPRView>();
-    // The document needs the scene before a file named on the command line
-    // is opened, which happens before the first paint.
     view->setDocument(&document_);
     view_ = view.get();
     frame_->setView(view.release());
     document_.setSceneSink([this](Scena&& fresh) { view_->replaceScene(std::move(fresh)); });
+    loadStartupModel();
     connect(frame_.get(), &CMainFrame::aboutRequested, this, &CKELPRApp::onAppAbout);
     // A picture or report written from the command line is no opening by the
     // user: the list stays as the window left it.
@@ -146,6 +150,12 @@ void CKELPRApp::createWindows(bool rendering) {
     }
     connect(frame_.get(), &CMainFrame::upAxisChanged, this,
             [this](mesh::UpAxis axis) { storeUpAxis(settings_, axis); });
+}
+
+void CKELPRApp::loadStartupModel() {
+    Scena scene;
+    startupStatus_ = scene.load("dom.dat");
+    view_->replaceScene(std::move(scene));
 }
 
 QMetaObject::Connection CKELPRApp::reportSortFailures(bool rendering, std::ostream& err) {
@@ -163,7 +173,7 @@ QMetaObject::Connection CKELPRApp::reportSortFailures(bool rendering, std::ostre
 }
 
 void CKELPRApp::applyAngles(const CommandLine& commandLine) {
-    ViewState& state = viewState();
+    ViewState& state = view_->state();
     if (commandLine.yaw) {
         state.yaw = wrapAngle(*commandLine.yaw);
     }
@@ -210,11 +220,11 @@ void CKELPRApp::showMainWindow(const CommandLine& commandLine) {
     if (view_->size() != area) {
         frame_->resize(frame_->size() + (area - view_->size()));
     }
-    if (commandLine.screen == CommandLine::Screen::Stereo) {
+    if (commandLine.screen == Screen::Stereo) {
         // As after a double-click: the stereo screen uses the transform of
         // the setup paint before it.
         view_->paintNow();
-        viewState().stereoMode = Screen::Stereo;
+        view_->state().stereoMode = Screen::Stereo;
         view_->update();
     }
 }
@@ -253,8 +263,8 @@ CKELPRApp::Outcome CKELPRApp::initInstance(const CommandLine& commandLine, std::
         disconnect(sortMessages);
         return {false, 1};
     }
-    if (!view_->startupLoadStatus() && !messages.fileOpened) {
-        messages.notice = startupProblem(view_->startupLoadStatus());
+    if (!startupStatus_ && !messages.fileOpened) {
+        messages.notice = startupProblem(startupStatus_);
     }
     if (rendering) {
         if (!messages.notice.isEmpty()) {
@@ -275,10 +285,10 @@ CKELPRApp::Outcome CKELPRApp::initInstance(const CommandLine& commandLine, std::
 CKELPRApp::Outcome CKELPRApp::render(const CommandLine& commandLine, std::ostream& err) {
     view_->resize(commandLine.width.value_or(kRenderDefaultWidth) + 4,
                   commandLine.height.value_or(kRenderDefaultHeight) + 4);
-    if (commandLine.screen == CommandLine::Screen::Stereo) {
+    if (commandLine.screen == Screen::Stereo) {
         // The transforms a setup paint would leave, without drawing it.
-        buildTransforms(viewState());
-        viewState().stereoMode = Screen::Stereo;
+        buildTransforms(view_->state());
+        view_->state().stereoMode = Screen::Stereo;
     }
     // Also lays out, and on the setup screen builds the transforms, for the
     // eye pictures below.
@@ -296,8 +306,8 @@ CKELPRApp::Outcome CKELPRApp::render(const CommandLine& commandLine, std::ostrea
     }
     const ViewerFlags& viewer = commandLine.viewer;
     if (viewer.rendersEyes()) {
-        const QImage left = renderEye(Eye::Left);
-        const QImage right = renderEye(Eye::Right);
+        const QImage left = view_->renderEye(Eye::Left);
+        const QImage right = view_->renderEye(Eye::Right);
         if (viewer.renderPair &&
             (!write(left, viewer.renderPair->first) || !write(right, viewer.renderPair->second))) {
             return {false, 1};
@@ -314,7 +324,8 @@ CKELPRApp::Outcome CKELPRApp::render(const CommandLine& commandLine, std::ostrea
 
 bool CKELPRApp::writeTurntableFile(const TurntableFlags& flags, QSize size, std::ostream& err) {
     const TurntableRequest request{size, flags.frames, flags.degrees};
-    const std::optional<FileStatus> written = writeTurntable(request, fsPath(bytesOf(flags.path)));
+    const std::optional<FileStatus> written =
+        writeTurntable(*view_, request, fsPath(bytesOf(flags.path)));
     // The frames were paints too: paint the view as it stands once more, so
     // that the sort report describes the picture at the starting azimuth.
     static_cast<void>(view_->paintNow());
@@ -340,7 +351,7 @@ int printSceneInfo(const CommandLine& commandLine, std::ostream& out, std::ostre
         return 1;
     }
     ViewState state;
-    state.scene = std::make_unique<Scena>(std::move(loaded.scene));
+    state.scene = std::make_shared<const Scena>(std::move(loaded.scene));
     if (commandLine.yaw) {
         state.yaw = wrapAngle(*commandLine.yaw);
     }

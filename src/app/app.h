@@ -20,6 +20,7 @@ namespace kelpris {
 
 class CMainFrame;
 class CKELPRView;
+class ExportMenu;
 class ViewMenu;
 
 inline constexpr const char* kOrganisationName = "Local AppWizard-Generated Applications";
@@ -50,7 +51,7 @@ class CKELPRApp : public QObject {
     /// Start-up for a parsed command line whose action is Run. Needs a
     /// QApplication. Sets the application and organisation names, loads the
     /// recent list from the settings, creates the document, the frame and the
-    /// view (which loads dom.dat from the working directory), then opens FILE
+    /// view, shows dom.dat from the working directory in it, then opens FILE
     /// if given and applies the angles and the screen.
     ///
     /// With --render (or another picture option): paints without a window,
@@ -65,11 +66,15 @@ class CKELPRApp : public QObject {
     [[nodiscard]] Outcome initInstance(const CommandLine& commandLine, std::ostream& err);
 
     CMainFrame* mainFrame() const { return frame_.get(); }
+    /// The outcome of loading dom.dat at start-up.
+    const FileStatus& startupLoadStatus() const { return startupStatus_; }
     CKELPRView* view() const { return view_; }
     CKELPRDoc& document() { return document_; }
     RecentFileList& recentFiles() { return recent_; }
     /// The View menu with its status bar and keys; null when rendering.
     ViewMenu* viewMenu() const { return viewMenu_; }
+    /// File > Export; null when rendering.
+    ExportMenu* exportMenu() const { return exportMenu_; }
 
     /// Help > About: the About box, modal, over the main window.
     void onAppAbout();
@@ -85,8 +90,11 @@ class CKELPRApp : public QObject {
 
     void setUpApplication();
     void createWindows(bool rendering);
+    /// Loads dom.dat from the working directory into the view; an empty
+    /// scene when it cannot be loaded (the status says why).
+    void loadStartupModel();
     QMetaObject::Connection reportSortFailures(bool rendering, std::ostream& err);
-    static void applyAngles(const CommandLine& commandLine);
+    void applyAngles(const CommandLine& commandLine);
     /// Opens FILE, if given. False when the run must end (status 1, the
     /// reason on `err`): FILE cannot be read, or is broken with --render.
     [[nodiscard]] bool openCommandLineFile(const CommandLine& commandLine, std::ostream& err,
@@ -99,18 +107,21 @@ class CKELPRApp : public QObject {
     bool writeTurntableFile(const TurntableFlags& flags, QSize size, std::ostream& err);
     /// The options from the settings (not when rendering, so pictures
     /// written from the command line never depend on them) and the command
-    /// line; then the View menu for a window.
+    /// line; then, for a window, the View menu, File > Export and Help >
+    /// Keys and Handles.
     void setUpViewOptions(const CommandLine& commandLine, bool rendering);
     void saveRecentFiles() const;
     void saveViewOptions() const;
 
     std::unique_ptr<Prompts> prompts_;
+    FileStatus startupStatus_;
     SettingsAccess settings_;  ///< checked at start-up
     CKELPRDoc document_;
     RecentFileList recent_;
     std::unique_ptr<CMainFrame> frame_;  // destroyed first: it holds the view
     CKELPRView* view_ = nullptr;         // owned by frame_
     ViewMenu* viewMenu_ = nullptr;       // owned by frame_
+    ExportMenu* exportMenu_ = nullptr;   // owned by frame_
 };
 
 /// The --info report: loads `commandLine.viewer.infoFile` and writes its

@@ -204,7 +204,7 @@ std::optional<std::string> applyScreen(const std::optional<std::string>& value, 
     if (*value != "stereo") {
         return "invalid --screen '" + *value + "': expected setup or stereo";
     }
-    out.screen = CommandLine::Screen::Stereo;
+    out.screen = Screen::Stereo;
     return std::nullopt;
 }
 

@@ -13,6 +13,7 @@
 #include "app/version.h"
 #include "app/viewer_flags.h"
 #include "import/mesh_builder.h"
+#include "view/screen.h"
 
 namespace kelpris {
 
@@ -22,16 +23,15 @@ inline constexpr int kMaxDrawingSide = 10000;
 
 struct CommandLine {
     enum class Action { Run, Help, Version, Error };
-    enum class Screen { Setup, Stereo };
 
     Action action = Action::Run;
     std::string error;  ///< what was wrong, when action is Error
 
-    std::optional<int> width;    ///< drawing area (clientW), with `height`
-    std::optional<int> height;   ///< drawing area (clientH), with `width`
-    std::optional<float> yaw;    ///< as given; the caller wraps it
-    std::optional<float> pitch;  ///< as given; the caller clamps it
-    Screen screen = Screen::Setup;
+    std::optional<int> width;        ///< drawing area (clientW), with `height`
+    std::optional<int> height;       ///< drawing area (clientH), with `width`
+    std::optional<float> yaw;        ///< as given; the caller wraps it
+    std::optional<float> pitch;      ///< as given; the caller clamps it
+    Screen screen = Screen::Setup;   ///< the screen shown first
     std::optional<mesh::UpAxis> up;  ///< for models whose file states none
     std::optional<std::string> renderPath;
     std::optional<std::string> file;

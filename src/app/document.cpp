@@ -19,9 +19,6 @@ FileStatus unrepresentable(const QString& path) {
 CKELPRDoc::CKELPRDoc(QObject* parent) : QObject(parent) {}
 
 FileStatus CKELPRDoc::openDocument(const QByteArray& path) {
-    if (!sink_ && scene == nullptr) {
-        return FileStatus::failure(path.toStdString(), 0, "no view to show the model in");
-    }
     return adoptLoaded(path, mesh::loadModelFile(fsPath(path), importOptions_));
 }
 
@@ -30,9 +27,6 @@ FileStatus CKELPRDoc::openDocument(const QString& path) {
 }
 
 FileStatus CKELPRDoc::adoptLoaded(const QByteArray& path, mesh::LoadResult&& loaded) {
-    if (!sink_ && scene == nullptr) {
-        return FileStatus::failure(path.toStdString(), 0, "no view to show the model in");
-    }
     if (!loaded) {
         // The error names the file (and the line) itself.
         return FileStatus::failure(std::string(), 0, std::move(loaded.error));
@@ -40,7 +34,7 @@ FileStatus CKELPRDoc::adoptLoaded(const QByteArray& path, mesh::LoadResult&& loa
     if (sink_) {
         sink_(std::move(loaded.scene));
     } else {
-        *scene = std::move(loaded.scene);
+        scene = std::make_shared<const Scena>(std::move(loaded.scene));
     }
     imported_ = loaded.imported;
     setPath(path);

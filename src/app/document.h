@@ -1,12 +1,13 @@
 #pragma once
 // The document: a name for the model shown and the operations that replace
-// or store it. It never owns the scene; the view does, and hands the
-// document a reference to it (SceneHolder).
+// or store it. The view owns the model shown and shares it, read-only, with
+// the document (SceneHolder), which saves it.
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <memory>
 
 #include "import/model_loader.h"
 #include "scene/scena.h"
@@ -23,13 +24,13 @@ class CKELPRDoc : public QObject, public SceneHolder {
 
     explicit CKELPRDoc(QObject* parent = nullptr);
 
-    /// The view's scene; set by the view, never owned here.
-    Scena* scene = nullptr;
+    /// The model shown, as the view shares it.
+    std::shared_ptr<const Scena> scene;
 
-    void setScene(Scena* s) override { scene = s; }
+    void setScene(std::shared_ptr<const Scena> s) override { scene = std::move(s); }
 
     /// Where openDocument() delivers a loaded scene (the view's replaceScene).
-    /// Without a sink the scene is move-assigned into `*scene`.
+    /// Without a sink the document keeps it as `scene`.
     void setSceneSink(SceneSink sink) { sink_ = std::move(sink); }
 
     /// How model files other than scene files are read (up axis, importer).
@@ -47,7 +48,7 @@ class CKELPRDoc : public QObject, public SceneHolder {
     /// documentOpened() and, when an import left something out,
     /// conversionNoted(). On failure the model shown, the title and the
     /// recent list are untouched and the status says why (file and line
-    /// where known). Fails when there is nowhere to put the scene.
+    /// where known).
     [[nodiscard]] FileStatus adoptLoaded(const QByteArray& path, mesh::LoadResult&& loaded);
 
     /// Whether the model shown was read through the importer.

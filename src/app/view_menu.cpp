@@ -1,32 +1,21 @@
 #include "app/view_menu.h"
 
 #include <QActionGroup>
-#include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QDir>
-#include <QDoubleSpinBox>
-#include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QMenuBar>
-#include <QMessageBox>
-#include <QProgressDialog>
 #include <QScreen>
 #include <QSlider>
-#include <QSpinBox>
 #include <QStatusBar>
 
 #include "app/document.h"
 #include "app/file_names.h"
 #include "app/main_frame.h"
-#include "app/prompts.h"
 #include "app/readout_label.h"
 #include "view/depth_readout.h"
 #include "view/qt/kelpr_view.h"
-#include "view/qt/picture_export.h"
-#include "view/view_state.h"
 
 namespace kelpris {
 
@@ -36,132 +25,17 @@ QString latin(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-/// NAME.png -> NAME-left.png and NAME-right.png, beside it.
-std::pair<QString, QString> pairPaths(const QString& path) {
-    const QFileInfo info(path);
-    const QString stem = info.dir().filePath(info.completeBaseName());
-    return {stem + QStringLiteral("-left.png"), stem + QStringLiteral("-right.png")};
-}
-
-struct SizeRows {
-    QSpinBox* width;
-    QSpinBox* height;
-};
-
-// Width and height of the pictures, starting at the window's.
-SizeRows addSizeRows(QDialog& dialog, QFormLayout& form, QSize windowSize) {
-    auto* width = new QSpinBox(&dialog);  // owned by the dialog
-    auto* height = new QSpinBox(&dialog);
-    for (QSpinBox* box : {width, height}) {
-        box->setRange(1, 10000);
-        box->setSuffix(QStringLiteral(" px"));
-    }
-    width->setValue(windowSize.width());
-    height->setValue(windowSize.height());
-    form.addRow(QStringLiteral("&Width:"), width);
-    form.addRow(QStringLiteral("&Height:"), height);
-    return {width, height};
-}
-
-bool accepted(QDialog& dialog, QFormLayout& form) {
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    form.addRow(buttons);
-    return dialog.exec() == QDialog::Accepted;
-}
-
-// `name` in the folder last exported to, if any.
-QString suggestedPath(const QString& folder, const QString& name) {
-    return folder.isEmpty() ? name : QDir(folder).filePath(name);
-}
-
-std::optional<ExportRequest> askExport(QWidget* parent, bool pair, QSize windowSize,
-                                       const QString& folder) {
-    QDialog dialog(parent);
-    dialog.setWindowTitle(pair ? QStringLiteral("Export Stereo Pair")
-                               : QStringLiteral("Export Picture"));
-    auto* form = new QFormLayout(&dialog);  // owned by the dialog
-    const SizeRows size = addSizeRows(dialog, *form, windowSize);
-    QComboBox* layout = nullptr;
-    if (pair) {
-        layout = new QComboBox(&dialog);
-        layout->addItem(QStringLiteral("Two pictures (NAME-left.png, NAME-right.png)"));
-        layout->addItem(QStringLiteral("Side by side in one picture (left eye left)"));
-        form->addRow(QStringLiteral("&Pictures:"), layout);
-    }
-    if (!accepted(dialog, *form)) {
-        return std::nullopt;
-    }
-    ExportRequest request;
-    request.size = QSize(size.width->value(), size.height->value());
-    request.sideBySide = layout != nullptr && layout->currentIndex() == 1;
-    const QString name =
-        pair && !request.sideBySide ? QStringLiteral("stereo.png") : QStringLiteral("picture.png");
-    const QString path =
-        QFileDialog::getSaveFileName(parent, dialog.windowTitle(), suggestedPath(folder, name),
-                                     QStringLiteral("PNG pictures (*.png)"));
-    if (path.isEmpty()) {
-        return std::nullopt;
-    }
-    request.path = path;
-    if (pair && !request.sideBySide) {
-        std::tie(request.path, request.rightPath) = pairPaths(path);
-    }
-    return request;
-}
-
-std::optional<TurntableExportRequest> askTurntable(QWidget* parent, QSize windowSize,
-                                                   const QString& folder) {
-    QDialog dialog(parent);
-    dialog.setWindowTitle(QStringLiteral("Export Turntable"));
-    auto* form = new QFormLayout(&dialog);  // owned by the dialog
-    const SizeRows size = addSizeRows(dialog, *form, windowSize);
-    auto* frames = new QSpinBox(&dialog);
-    frames->setRange(1, kMaxTurntableFrames);
-    frames->setValue(TurntableRequest{}.frames);
-    form->addRow(QStringLiteral("&Frames:"), frames);
-    auto* degrees = new QDoubleSpinBox(&dialog);
-    degrees->setDecimals(1);
-    degrees->setRange(0.1, static_cast<double>(kFullTurnDegrees));
-    degrees->setValue(static_cast<double>(kFullTurnDegrees));
-    degrees->setSuffix(QStringLiteral("\u00B0"));
-    form->addRow(QStringLiteral("&Turn:"), degrees);
-    if (!accepted(dialog, *form)) {
-        return std::nullopt;
-    }
-    TurntableExportRequest request;
-    request.turntable.size = QSize(size.width->value(), size.height->value());
-    request.turntable.frames = frames->value();
-    request.turntable.degrees = static_cast<float>(degrees->value());
-    request.path = QFileDialog::getSaveFileName(
-        parent, dialog.windowTitle(), suggestedPath(folder, QStringLiteral("turntable.gif")),
-        QStringLiteral("GIF animations (*.gif)"));
-    if (request.path.isEmpty()) {
-        return std::nullopt;
-    }
-    return request;
-}
-
 }  // namespace
 
-ViewMenu::ViewMenu(CMainFrame& frame, CKELPRView& view, CKELPRDoc& document, Prompts& prompts,
-                   bool statusBarShown)
+ViewMenu::ViewMenu(CMainFrame& frame, CKELPRView& view, CKELPRDoc& document,
+                   const QString& modelName, bool statusBarShown)
     : QObject(&frame),
       frame_(frame),
       view_(view),
       document_(document),
-      prompts_(prompts),
-      statusBarShown_(statusBarShown),
-      asker_([this](bool pair, QSize size, const QString& folder) {
-          return askExport(&frame_, pair, size, folder);
-      }),
-      turntableAsker_([this](QSize size, const QString& folder) {
-          return askTurntable(&frame_, size, folder);
-      }) {
-    modelName_ = view_.startupLoadStatus() ? QStringLiteral("dom.dat") : QString();
+      modelName_(modelName),
+      statusBarShown_(statusBarShown) {
     buildViewMenu();
-    buildFileAndHelpItems();
 
     readout_ = new ReadoutLabel(&frame_);  // the status bar takes it over
     // No stretch: the room the readout does not need is left to the notes
@@ -288,18 +162,14 @@ void ViewMenu::buildGlassesMenu(QMenu* glasses) {
         a->setCheckable(true);
         group->addAction(a);
         glasses_[static_cast<std::size_t>(pair)] = a;
-        connect(a, &QAction::triggered, this, [this, pair] {
-            viewState().options.glasses.pair = pair;
-            optionsEdited();
-        });
+        connect(a, &QAction::triggered, this,
+                [this, pair] { editOptions([pair](ViewOptions& o) { o.glasses.pair = pair; }); });
     }
     glasses->addSeparator();
     QAction* swap = add(glasses, ViewCommand::SwapEyes, QStringLiteral("S&wap Eyes"));
     swap->setCheckable(true);
-    connect(swap, &QAction::triggered, this, [this](bool on) {
-        viewState().options.glasses.swapEyes = on;
-        optionsEdited();
-    });
+    connect(swap, &QAction::triggered, this,
+            [this](bool on) { editOptions([on](ViewOptions& o) { o.glasses.swapEyes = on; }); });
 }
 
 void ViewMenu::buildEyeSeparationMenu(QMenu* separation) {
@@ -314,10 +184,8 @@ void ViewMenu::buildEyeSeparationMenu(QMenu* separation) {
         a->setCheckable(true);
         group->addAction(a);
         separations_[i] = a;
-        connect(a, &QAction::triggered, this, [this, step] {
-            viewState().options.eyeHalfSep = step;
-            optionsEdited();
-        });
+        connect(a, &QAction::triggered, this,
+                [this, step] { editOptions([step](ViewOptions& o) { o.eyeHalfSep = step; }); });
     }
 }
 
@@ -325,57 +193,26 @@ void ViewMenu::buildShadingMenu(QMenu* shading) {
     auto* modes = new QActionGroup(shading);
     auto* outlines = new QActionGroup(shading);
     const auto choice = [&](QActionGroup* group, ViewCommand id, const QString& text,
-                            std::function<void()> apply) {
+                            std::function<void(ViewOptions&)> edit) {
         QAction* a = add(shading, id, text);
         a->setCheckable(true);
         group->addAction(a);
-        connect(a, &QAction::triggered, this, [this, apply = std::move(apply)] {
-            apply();
-            optionsEdited();
-        });
+        connect(a, &QAction::triggered, this,
+                [this, edit = std::move(edit)] { editOptions(edit); });
     };
     choice(modes, ViewCommand::ShadingFlat, QStringLiteral("&Flat"),
-           [] { viewState().options.shading = Shading::Flat; });
+           [](ViewOptions& o) { o.shading = Shading::Flat; });
     choice(modes, ViewCommand::ShadingLit, QStringLiteral("&Lit"),
-           [] { viewState().options.shading = Shading::Lit; });
+           [](ViewOptions& o) { o.shading = Shading::Lit; });
     shading->addSeparator();
     choice(outlines, ViewCommand::OutlineDarker, QStringLiteral("&Darker Outlines"),
-           [] { viewState().options.outline = LitOutline::Darker; });
+           [](ViewOptions& o) { o.outline = LitOutline::Darker; });
     choice(outlines, ViewCommand::OutlineNone, QStringLiteral("&No Outlines"),
-           [] { viewState().options.outline = LitOutline::None; });
-}
-
-void ViewMenu::buildFileAndHelpItems() {
-    // After Save As, before the recent files.
-    QMenu& file = frame_.fileMenu();
-    const QList<QAction*> fileItems = file.actions();
-    const qsizetype saveAs = fileItems.indexOf(&frame_.action(Command::FileSaveAs));
-    QAction* before =
-        saveAs >= 0 && saveAs + 1 < fileItems.size() ? fileItems.at(saveAs + 1) : nullptr;
-    QAction* picture =
-        add(nullptr, ViewCommand::ExportPicture, QStringLiteral("Export P&icture..."));
-    QAction* pair = add(nullptr, ViewCommand::ExportPair, QStringLiteral("Export Stereo &Pair..."));
-    QAction* turntable =
-        add(nullptr, ViewCommand::ExportTurntable, QStringLiteral("Export &Turntable..."));
-    file.insertSeparator(before);
-    file.insertAction(before, picture);
-    file.insertAction(before, pair);
-    file.insertAction(before, turntable);
-    connect(picture, &QAction::triggered, this, [this] { runExport(false); });
-    connect(pair, &QAction::triggered, this, [this] { runExport(true); });
-    connect(turntable, &QAction::triggered, this, &ViewMenu::runTurntableExport);
-
-    QMenu& help = frame_.helpMenu();
-    QAction* keys = add(nullptr, ViewCommand::KeysHelp, QStringLiteral("&Keys and Handles\tF1"),
-                        QKeySequence(Qt::Key_F1));
-    help.insertAction(&frame_.action(Command::AppAbout), keys);
-    connect(keys, &QAction::triggered, this, [this] {
-        QMessageBox::information(&frame_, QStringLiteral("Keys and Handles"), keysHelpText());
-    });
+           [](ViewOptions& o) { o.outline = LitOutline::None; });
 }
 
 void ViewMenu::syncChecks() {
-    const ViewOptions& o = viewState().options;
+    const ViewOptions& o = view_.state().options();
     glassesAction(o.glasses.pair).setChecked(true);
     action(ViewCommand::SwapEyes).setChecked(o.glasses.swapEyes);
     action(ViewCommand::ShadingFlat).setChecked(o.shading == Shading::Flat);
@@ -389,9 +226,11 @@ void ViewMenu::syncChecks() {
     action(ViewCommand::Spin).setChecked(view_.isSpinning());
 }
 
-void ViewMenu::optionsEdited() {
+void ViewMenu::editOptions(const std::function<void(ViewOptions&)>& edit) {
+    ViewOptions options = view_.state().options();
+    edit(options);
+    view_.setOptions(options);
     syncChecks();
-    view_.applyOptions();
     emit optionsChanged();
 }
 
@@ -401,7 +240,8 @@ void ViewMenu::askEyeBalance() {
     auto* form = new QFormLayout(&dialog);
     auto* slider = new QSlider(Qt::Horizontal, &dialog);
     slider->setRange(0, kMaxEyeBalance);
-    slider->setValue(viewState().options.glasses.eyeBalance);
+    const ViewOptions before = view_.state().options();
+    slider->setValue(before.glasses.eyeBalance);
     form->addRow(new QLabel(QStringLiteral("Dim the brighter eye's colour (0: as drawn, %1: "
                                            "as bright as the other)")
                                 .arg(kMaxEyeBalance),
@@ -411,16 +251,16 @@ void ViewMenu::askEyeBalance() {
     connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     form->addRow(buttons);
-    const int before = viewState().options.glasses.eyeBalance;
+    // The view follows the slider; Cancel puts the options back.
     connect(slider, &QSlider::valueChanged, this, [this](int value) {
-        viewState().options.glasses.eyeBalance = value;
-        view_.applyOptions();
+        ViewOptions options = view_.state().options();
+        options.glasses.eyeBalance = value;
+        view_.setOptions(options);
     });
     if (dialog.exec() == QDialog::Accepted) {
-        optionsEdited();
+        editOptions([](ViewOptions&) {});
     } else {
-        viewState().options.glasses.eyeBalance = before;
-        view_.applyOptions();
+        view_.setOptions(before);
     }
 }
 
@@ -463,99 +303,6 @@ void ViewMenu::setFullScreen(bool on) {
     view_.updateView();  // a platform paint: laid out for the new size
 }
 
-std::optional<QString> ViewMenu::exportPicture(const ExportRequest& request) {
-    const QImage shown = view_.currentImage();
-    const QImage image = request.size == shown.size() ? shown : renderScreenAt(request.size);
-    std::optional<QString> failure = writePng(image, request.path);
-    if (failure) {
-        prompts_.error(&frame_,
-                       QStringLiteral("The picture could not be exported.\n\n") + *failure);
-    }
-    return failure;
-}
-
-std::optional<QString> ViewMenu::exportStereoPair(const ExportRequest& request) {
-    std::optional<QSize> size;
-    if (request.size != view_.currentImage().size()) {
-        size = request.size;
-    }
-    const QImage left = renderEye(Eye::Left, size);
-    const QImage right = renderEye(Eye::Right, size);
-    std::optional<QString> failure;
-    if (request.sideBySide) {
-        failure = writePng(sideBySide(left, right), request.path);
-    } else {
-        failure = writePng(left, request.path);
-        if (!failure) {
-            failure = writePng(right, request.rightPath);
-        }
-    }
-    if (failure) {
-        prompts_.error(&frame_,
-                       QStringLiteral("The stereo pair could not be exported.\n\n") + *failure);
-    }
-    return failure;
-}
-
-void ViewMenu::runExport(bool pair) {
-    view_.setSpinning(false);
-    const std::optional<ExportRequest> request =
-        asker_(pair, view_.currentImage().size(), exportFolder_);
-    if (!request) {
-        return;
-    }
-    if (!(pair ? exportStereoPair(*request) : exportPicture(*request))) {
-        rememberExportFolder(request->path);
-    }
-}
-
-void ViewMenu::rememberExportFolder(const QString& written) {
-    exportFolder_ = QFileInfo(written).absolutePath();
-    emit optionsChanged();
-}
-
-std::optional<QString> ViewMenu::exportTurntable(const TurntableExportRequest& request) {
-    if (frame_.loading()) {
-        const QString why =
-            QStringLiteral("A model is still being opened. Export the animation once it is shown.");
-        prompts_.error(&frame_, why);
-        return why;
-    }
-    QProgressDialog progress(QStringLiteral("Drawing the frames of the animation..."),
-                             QStringLiteral("Cancel"), 0, request.turntable.frames, &frame_);
-    progress.setWindowTitle(QStringLiteral("KELPRIS"));
-    // Modal, so that nothing turns or changes the view between two frames;
-    // each setValue lets the events (and Cancel) through.
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setAutoClose(false);
-    progress.setAutoReset(false);
-    progress.setMinimumDuration(kProgressDelayMs);
-    progress.setValue(0);
-    const std::optional<FileStatus> written = writeTurntable(
-        request.turntable, fsPath(QFile::encodeName(request.path)), [&progress](int done, int) {
-            progress.setValue(done);
-            return !progress.wasCanceled();
-        });
-    // The frames were paints: paint the view again, so that the sort report
-    // describes the picture shown.
-    view_.updateView();
-    if (!written || *written) {
-        return std::nullopt;
-    }
-    const QString failure = QString::fromStdString(written->message());
-    prompts_.error(&frame_, QStringLiteral("The animation could not be exported.\n\n") + failure);
-    return failure;
-}
-
-void ViewMenu::runTurntableExport() {
-    view_.setSpinning(false);
-    const std::optional<TurntableExportRequest> request =
-        turntableAsker_(view_.currentImage().size(), exportFolder_);
-    if (request && !exportTurntable(*request)) {
-        rememberExportFolder(request->path);
-    }
-}
-
 void ViewMenu::updateReadout() {
     ScreenMetrics metrics;
     if (const QScreen* screen = frame_.screen()) {
@@ -563,34 +310,7 @@ void ViewMenu::updateReadout() {
         metrics.widthMm = screen->physicalSize().width();
     }
     readout_->setReadout(modelName_.isEmpty() ? QStringLiteral("(no file)") : modelName_,
-                         QString::fromStdString(depthReadoutDetails(viewState(), metrics)));
-}
-
-QString ViewMenu::keysHelpText() {
-    return QStringLiteral(
-        "<h3>Handles on the setup screen</h3>"
-        "<ul>"
-        "<li><b>Yellow ring</b> (either view): drag to move the model along the viewing "
-        "direction.</li>"
-        "<li><b>Purple vertical line</b>: drag to move the picture plane.</li>"
-        "<li><b>Around the plan view</b> (lower half): drag round the model to turn the "
-        "azimuth.</li>"
-        "<li><b>Around the side view</b> (upper half): drag round the model to turn the "
-        "zenith.</li>"
-        "<li><b>Preview box</b>: drag to move it.</li>"
-        "<li><b>Double-click</b>: the other screen.</li>"
-        "</ul>"
-        "<p>The pointer shows what a press would grab.</p>"
-        "<h3>Keys</h3>"
-        "<table>"
-        "<tr><td>Left / Right</td><td>azimuth by 5&deg; (Shift: 1&deg;)</td></tr>"
-        "<tr><td>Up / Down</td><td>zenith by 5&deg; (Shift: 1&deg;)</td></tr>"
-        "<tr><td>Tab</td><td>the other screen</td></tr>"
-        "<tr><td>Home</td><td>start angles and positions</td></tr>"
-        "<tr><td>F11, Esc</td><td>full screen on and off</td></tr>"
-        "<tr><td>F1</td><td>this page</td></tr>"
-        "</table>"
-        "<p>View &gt; Spin turns the model until a key or a click.</p>");
+                         QString::fromStdString(depthReadoutDetails(view_.state(), metrics)));
 }
 
 }  // namespace kelpris

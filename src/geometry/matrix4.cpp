@@ -91,8 +91,8 @@ void Matrix4::apply(float& x, float& y, float& z, float& w) const noexcept {
     w = out[3];
 }
 
-ParallelPoint Matrix4::projectParallel(std::int32_t x, std::int32_t y, std::int32_t z, float scale,
-                                       std::int32_t originX, std::int32_t originY) const noexcept {
+Point Matrix4::projectParallel(std::int32_t x, std::int32_t y, std::int32_t z, float scale,
+                               std::int32_t originX, std::int32_t originY) const noexcept {
     return detail::ParallelProjector(*this, scale, originX, originY)(x, y, z);
 }
 

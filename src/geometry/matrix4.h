@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "geometry/point.h"
+
 namespace kelpris {
 
 /// Arguments of a one-eye perspective projection.
@@ -18,11 +20,6 @@ struct StereoParams {
     float scale = 0.0f;            ///< pixels per model unit
     std::int32_t originX = 0;
     std::int32_t originY = 0;
-};
-
-struct ParallelPoint {
-    std::int32_t x = 0;
-    std::int32_t y = 0;
 };
 
 struct StereoPoint {
@@ -62,8 +59,8 @@ class Matrix4 {
     /// x = trunc(px * scale) + originX, y = trunc(-py * scale) + originY, the
     /// products in double, never rounded to float. Truncation is toward zero;
     /// results outside int32 saturate.
-    ParallelPoint projectParallel(std::int32_t x, std::int32_t y, std::int32_t z, float scale,
-                                  std::int32_t originX, std::int32_t originY) const noexcept;
+    Point projectParallel(std::int32_t x, std::int32_t y, std::int32_t z, float scale,
+                          std::int32_t originX, std::int32_t originY) const noexcept;
 
     /// Perspective projection for one eye; also yields the integer depth
     /// behind the picture plane. Apply M to (x, y, z, 1); px, py, pz :=

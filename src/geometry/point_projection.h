@@ -52,8 +52,8 @@ class ParallelProjector {
                       std::int32_t originY) noexcept
         : cols_(xf), scale_(scale), originX_(originX), originY_(originY) {}
 
-    [[gnu::always_inline]] ParallelPoint operator()(std::int32_t x, std::int32_t y,
-                                                    std::int32_t z) const noexcept {
+    [[gnu::always_inline]] Point operator()(std::int32_t x, std::int32_t y,
+                                            std::int32_t z) const noexcept {
         const auto fx = static_cast<float>(x);
         const auto fy = static_cast<float>(y);
         const auto fz = static_cast<float>(z);

@@ -14,6 +14,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "scene/scena.h"
+
 namespace kelpris::mesh {
 
 /// The axis that points up in a model's own coordinates.
@@ -26,8 +28,8 @@ std::optional<UpAxis> parseUpAxis(std::string_view text) noexcept;
 inline constexpr std::uint32_t kMaxFaces = 30'000'000;
 /// Most lines an edge model may have.
 inline constexpr std::uint32_t kMaxEdges = 30'000'000;
-/// The fourth corner of a triangle.
-inline constexpr std::uint32_t kNoCorner = 0xFFFFFFFFu;
+/// The fourth corner of a triangle, as in the scene's faces.
+using kelpris::kNoCorner;
 
 /// What the conversion left out or changed, for the user's information.
 struct ConversionCounts {

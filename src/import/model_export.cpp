@@ -2,7 +2,7 @@
 
 #include <new>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 #include "base/file_io.h"
 #include "import/model_check.h"
@@ -10,33 +10,32 @@
 namespace kelpris::mesh {
 namespace {
 
-// Index of `vertex` in the exported model, added on first use; false when it
-// is not one of the scene's vertices.
+// Index of a scene vertex in the exported model, added on first use; false
+// when the scene has no such vertex.
 class VertexNumbers {
   public:
-    VertexNumbers(const Scena& scene, MeshModel& model) : scene_(scene), model_(model) {}
+    VertexNumbers(const Scena& scene, MeshModel& model)
+        : scene_(scene), model_(model), numbers_(scene.vertices.size(), kNoCorner) {}
 
-    bool number(const Vertex* vertex, std::uint32_t& out) {
-        const auto& all = scene_.vertices;
-        if (vertex == nullptr || all.empty() || vertex < all.data() ||
-            vertex >= all.data() + all.size()) {
+    bool number(std::uint32_t vertex, std::uint32_t& out) {
+        if (vertex >= numbers_.size()) {
             return false;
         }
-        const auto [it, fresh] =
-            numbers_.try_emplace(vertex, static_cast<std::uint32_t>(model_.vertexCount()));
-        if (fresh) {
-            model_.xyz.insert(model_.xyz.end(),
-                              {static_cast<float>(vertex->x), static_cast<float>(vertex->y),
-                               static_cast<float>(vertex->z)});
+        std::uint32_t& number = numbers_[vertex];
+        if (number == kNoCorner) {
+            number = static_cast<std::uint32_t>(model_.vertexCount());
+            const Vertex& v = scene_.vertices[vertex];
+            model_.xyz.insert(model_.xyz.end(), {static_cast<float>(v.x), static_cast<float>(v.y),
+                                                 static_cast<float>(v.z)});
         }
-        out = it->second;
+        out = number;
         return true;
     }
 
   private:
     const Scena& scene_;
     MeshModel& model_;
-    std::unordered_map<const Vertex*, std::uint32_t> numbers_;
+    std::vector<std::uint32_t> numbers_;
 };
 
 FileStatus failed(const std::filesystem::path& path, std::string reason) {
@@ -66,9 +65,9 @@ std::optional<MeshModel> meshOfScene(const Scena& scene) {
     if (model.faceModel) {
         for (const Face& face : scene.faces) {
             std::uint32_t c[4] = {0, 0, 0, kNoCorner};
-            if (!numbers.number(face.corner1, c[0]) || !numbers.number(face.corner2, c[1]) ||
-                !numbers.number(face.corner3, c[2]) ||
-                (face.corner4 != nullptr && !numbers.number(face.corner4, c[3]))) {
+            if (!numbers.number(face.corner[0], c[0]) || !numbers.number(face.corner[1], c[1]) ||
+                !numbers.number(face.corner[2], c[2]) ||
+                (face.corner[3] != kNoCorner && !numbers.number(face.corner[3], c[3]))) {
                 return std::nullopt;
             }
             model.corners.insert(model.corners.end(), std::begin(c), std::end(c));

@@ -74,9 +74,7 @@ std::optional<Scena> buildScene(const MeshModel& model) {
     Scena scene;
     scene.vertices = normaliseVertices(model.xyz);
     const std::size_t count = scene.vertices.size();
-    auto at = [&](std::uint32_t index) -> Vertex* {
-        return index < count ? &scene.vertices[index] : nullptr;
-    };
+    const auto valid = [count](std::uint32_t index) { return index < count; };
     const std::size_t records = model.recordCount();
     if (count > static_cast<std::size_t>(INT32_MAX) ||
         records > static_cast<std::size_t>(INT32_MAX)) {
@@ -86,21 +84,19 @@ std::optional<Scena> buildScene(const MeshModel& model) {
     if (model.faceModel) {
         scene.faces.reserve(records);
         for (std::size_t i = 0; i < records; ++i, c += 4) {
-            Face face{at(c[0]), at(c[1]), at(c[2]), c[3] == kNoCorner ? nullptr : at(c[3])};
-            if (!face.corner1 || !face.corner2 || !face.corner3 ||
-                (c[3] != kNoCorner && !face.corner4)) {
+            if (!valid(c[0]) || !valid(c[1]) || !valid(c[2]) ||
+                (c[3] != kNoCorner && !valid(c[3]))) {
                 return std::nullopt;
             }
-            scene.faces.push_back(face);
+            scene.faces.push_back(Face{{c[0], c[1], c[2], c[3]}});
         }
     } else {
         scene.edges.reserve(records);
         for (std::size_t i = 0; i < records; ++i, c += 2) {
-            Edge edge{at(c[0]), at(c[1])};
-            if (!edge.end1 || !edge.end2) {
+            if (!valid(c[0]) || !valid(c[1])) {
                 return std::nullopt;
             }
-            scene.edges.push_back(edge);
+            scene.edges.push_back(Edge{c[0], c[1]});
         }
     }
     scene.faceModel = model.faceModel ? 1 : 0;

@@ -74,6 +74,9 @@
 #include <span>
 #include <string_view>
 
+#include "geometry/point.h"
+#include "scene/scena.h"
+
 namespace kelpris {
 
 struct Rgb {
@@ -81,12 +84,6 @@ struct Rgb {
     std::uint8_t g = 0;
     std::uint8_t b = 0;
     friend constexpr bool operator==(Rgb, Rgb) = default;
-};
-
-struct Point {
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-    friend constexpr bool operator==(Point, Point) = default;
 };
 
 /// A solid pen of a width in pixels and a colour.
@@ -123,8 +120,6 @@ enum class RasterOp : std::uint32_t {
     SrcPaint = 0x00EE0086,  ///< destination := destination OR source, bit by bit
 };
 
-struct PolygonRaster;  // render/raster.h
-
 class DrawingSurface {
   public:
     virtual ~DrawingSurface() = default;
@@ -157,14 +152,11 @@ class DrawingSurface {
     /// Closed polygon of 3 or 4 points, filled with the brush, outlined with
     /// the pen.
     virtual void polygon(std::span<const Point> points) = 0;
-    /// For drawing many faces at once: a surface whose polygons, with the
-    /// tools selected now, are exactly raster::polygon on its pixels fills
-    /// `out` and returns true, so that the caller may draw them that way
-    /// until the next call on the surface. False (the default): use polygon.
-    virtual bool polygonRaster(PolygonRaster& out) {
-        static_cast<void>(out);
-        return false;
-    }
+    /// Many faces of a model at once, each exactly as polygon() would draw
+    /// its corners (looked up in `points`, element i for vertex i), in order;
+    /// a face with a corner outside `points` is skipped. The default calls
+    /// polygon() per face; a surface may draw them without a call per face.
+    virtual void polygons(std::span<const Face> faces, std::span<const Point> points);
     /// Ellipse inscribed in the box, filled and outlined.
     virtual void ellipse(std::int32_t left, std::int32_t top, std::int32_t right,
                          std::int32_t bottom) = 0;

@@ -1,9 +1,10 @@
 #include "render/lit_drawing.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <span>
+
+#include "render/face_polygons.h"
 
 namespace kelpris {
 
@@ -56,22 +57,6 @@ double cornerLight(const Vertex& v1, const Vertex& v2, const Vertex& v3,
     return kAmbientLight + (1.0 - kAmbientLight) * cosine;
 }
 
-void drawOne(DrawingSurface& surface, const Face& face, const LitFaceStyle& style) {
-    if (face.corner1 == nullptr || face.corner2 == nullptr || face.corner3 == nullptr) {
-        return;
-    }
-    selectLit(surface, faceLight(face, style), style);
-    std::array<Point, 4> points{Point{face.corner1->screenX, face.corner1->screenY},
-                                Point{face.corner2->screenX, face.corner2->screenY},
-                                Point{face.corner3->screenX, face.corner3->screenY}, Point{}};
-    std::size_t count = 3;
-    if (face.corner4 != nullptr) {
-        points[3] = Point{face.corner4->screenX, face.corner4->screenY};
-        count = 4;
-    }
-    surface.polygon(std::span<const Point>(points.data(), count));
-}
-
 }  // namespace
 
 Rgb shade(Rgb colour, double factor) noexcept {
@@ -85,75 +70,34 @@ Rgb shade(Rgb colour, double factor) noexcept {
     return {channel(colour.r), channel(colour.g), channel(colour.b)};
 }
 
-double faceLight(const Face& face, const LitFaceStyle& style) noexcept {
-    if (face.corner1 == nullptr || face.corner2 == nullptr || face.corner3 == nullptr) {
+double faceLight(const Scena& scene, const Face& face, const LitFaceStyle& style) noexcept {
+    const std::size_t n = scene.vertices.size();
+    const std::uint32_t* c = face.corner;
+    if (c[0] >= n || c[1] >= n || c[2] >= n) {
         return kAmbientLight;
     }
-    return cornerLight(*face.corner1, *face.corner2, *face.corner3, style);
+    return cornerLight(scene.vertices[c[0]], scene.vertices[c[1]], scene.vertices[c[2]], style);
 }
 
-void faceLights(const Scena& scene, std::span<const FaceCorners> faces, const LitFaceStyle& style,
-                std::vector<double>& out) {
-    const std::size_t n = scene.vertices.size();
-    out.resize(faces.size());
-    for (std::size_t k = 0; k < faces.size(); ++k) {
-        const FaceCorners& f = faces[k];
-        const bool inside = f.corner[0] < n && f.corner[1] < n && f.corner[2] < n;
-        out[k] = inside ? cornerLight(scene.vertices[f.corner[0]], scene.vertices[f.corner[1]],
-                                      scene.vertices[f.corner[2]], style)
-                        : kAmbientLight;
+void faceLights(const Scena& scene, std::span<const Face> faces, const LitFaceStyle& style,
+                std::span<double> out) noexcept {
+    const std::size_t n = std::min(faces.size(), out.size());
+    for (std::size_t k = 0; k < n; ++k) {
+        out[k] = faceLight(scene, faces[k], style);
     }
 }
 
-void drawLitFaces(std::span<const FaceCorners> faces, std::span<const ProjectedVertex> projected,
+void drawLitFaces(std::span<const Face> faces, std::span<const Point> points,
                   std::span<const double> lights, DrawingSurface& surface,
-                  const LitFaceStyle& style) {
-    ScopedPen pen(surface, Pen{});
-    ScopedBrush brush(surface, Brush{});
-    const std::size_t n = projected.size();
-    std::array<Point, 4> points{};
-    for (std::size_t k = 0; k < faces.size(); ++k) {
-        const FaceCorners& f = faces[k];
-        const std::size_t count = f.corner[3] == kNoCorner ? 3 : 4;
-        bool inside = true;
-        for (std::size_t i = 0; i < count && inside; ++i) {
-            inside = f.corner[i] < n;
-            if (inside) {
-                points[i] = Point{projected[f.corner[i]].x, projected[f.corner[i]].y};
-            }
-        }
-        if (inside) {
-            selectLit(surface, k < lights.size() ? lights[k] : kAmbientLight, style);
-            surface.polygon(std::span<const Point>(points.data(), count));
-        }
-    }
-}
-
-void drawLitFaces(const Scena& scene, DrawingSurface& surface, DrawMode mode,
                   const LitFaceStyle& style) {
     // The guards keep the pen and brush the caller selected; each face then
     // selects its own.
     ScopedPen pen(surface, Pen{});
     ScopedBrush brush(surface, Brush{});
-    switch (mode) {
-        case DrawMode::Edges:
-            pen.select(pen.previous());
-            brush.select(brush.previous());
-            draw(scene, surface, mode);
-            break;
-        case DrawMode::Faces:
-            for (const Face& face : scene.faces) {
-                drawOne(surface, face, style);
-            }
-            break;
-        case DrawMode::SortedFaces:
-            for (const SortedFace& entry : scene.TRIEDENE_STENY) {
-                if (entry.face != nullptr) {
-                    drawOne(surface, *entry.face, style);
-                }
-            }
-            break;
-    }
+    forEachFacePolygon(faces, points, [&](std::size_t k, std::span<const Point> corners) {
+        selectLit(surface, k < lights.size() ? lights[k] : kAmbientLight, style);
+        surface.polygon(corners);
+    });
 }
 
 }  // namespace kelpris

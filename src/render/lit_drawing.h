@@ -5,12 +5,9 @@
 // transform maps to, so a light at the eye lights what the eye sees.
 
 #include <span>
-#include <vector>
 
 #include "geometry/matrix4.h"
-#include "geometry/scene_projection.h"
 #include "render/drawing_surface.h"
-#include "render/scene_drawing.h"
 #include "scene/scena.h"
 
 namespace kelpris {
@@ -29,31 +26,27 @@ struct LitFaceStyle {
     bool darkerOutline = true;  ///< else the outline takes the fill colour
 };
 
-/// Brightness 0..1 of a face: ambient + (1 - ambient) * |cos| of the angle
-/// between its normal and the direction to the light, both sides lit alike.
-/// A degenerate face (no normal) gets the ambient light only.
-double faceLight(const Face& face, const LitFaceStyle& style) noexcept;
+/// Brightness 0..1 of a face of `scene`: ambient + (1 - ambient) * |cos| of
+/// the angle between its normal (from its first three corners) and the
+/// direction to the light, both sides lit alike. A degenerate face (no
+/// normal) or one naming a vertex outside the scene gets the ambient light
+/// only.
+double faceLight(const Scena& scene, const Face& face, const LitFaceStyle& style) noexcept;
 
-/// faceLight of each of `faces` (corner positions in the scene's vertex
-/// chain), in order, into `out`. A face naming a vertex outside the chain
-/// gets the ambient light.
-void faceLights(const Scena& scene, std::span<const FaceCorners> faces, const LitFaceStyle& style,
-                std::vector<double>& out);
+/// faceLight of each of `faces`, in order, into `out` (as many as both
+/// hold).
+void faceLights(const Scena& scene, std::span<const Face> faces, const LitFaceStyle& style,
+                std::span<double> out) noexcept;
 
-/// drawFaces with face k filled in `style.colour` scaled by `lights[k]` (and
-/// outlined as drawLitFaces does); faces past the end of `lights` take the
-/// ambient light. The surface's pen and brush are put back afterwards.
-void drawLitFaces(std::span<const FaceCorners> faces, std::span<const ProjectedVertex> projected,
+/// drawFaces with face k filled in `style.colour` scaled by `lights[k]` and
+/// outlined a little darker (or in the fill colour, as the style says);
+/// faces past the end of `lights` take the ambient light. The surface's pen
+/// and brush are put back afterwards.
+void drawLitFaces(std::span<const Face> faces, std::span<const Point> points,
                   std::span<const double> lights, DrawingSurface& surface,
                   const LitFaceStyle& style);
 
 /// `colour` with each channel scaled by `factor` (clamped to 0..1), rounded.
 Rgb shade(Rgb colour, double factor) noexcept;
-
-/// Draws the faces of `mode` (Faces or SortedFaces; Edges draws the edges with
-/// the selected pen), each face with its own lit pen and brush. The surface's
-/// pen and brush are put back afterwards.
-void drawLitFaces(const Scena& scene, DrawingSurface& surface, DrawMode mode,
-                  const LitFaceStyle& style);
 
 }  // namespace kelpris

@@ -36,15 +36,6 @@ struct PixelView {
     Pixel* row(std::int32_t y) const { return pixels + static_cast<std::int64_t>(y) * stride; }
 };
 
-/// Where and how a surface draws its polygons (see
-/// DrawingSurface::polygonRaster).
-struct PolygonRaster {
-    PixelView view;
-    Pixel fill = 0;
-    bool filled = false;  ///< false: hollow, outline only
-    Pixel outline = 0;
-};
-
 namespace raster {
 
 /// A 1-pixel line from `from` to `to`, both end points included.

@@ -17,7 +17,7 @@ namespace kelpris {
 /// coordinate becomes (double)value * (double)factor truncated toward zero.
 /// M = 0 gives all zeros; a factor beyond the float range is used in double,
 /// so the largest coordinates still land on +-1000. A trailing partial vertex
-/// (size not a multiple of 3) is ignored. Projected fields are 0.
+/// (size not a multiple of 3) is ignored.
 std::vector<Vertex> normaliseVertices(std::span<const float> xyz);
 
 }  // namespace kelpris

@@ -1,4 +1,4 @@
-// Scene records: loading from a file, release, vertex lookup and the centre.
+// Scene records: loading from a file, release and the centre.
 
 #include "scene/scena.h"
 
@@ -37,21 +37,9 @@ void Scena::clear() noexcept {
     std::vector<Vertex>().swap(vertices);
     std::vector<Edge>().swap(edges);
     std::vector<Face>().swap(faces);
-    std::vector<SortedFace>().swap(TRIEDENE_STENY);
     vertexCount = 0;
     edgeCount = 0;
     faceCount = 0;
-}
-
-Vertex* Scena::vertexAt(std::int32_t number) noexcept {
-    if (vertices.empty()) {
-        return nullptr;
-    }
-    if (number <= 1) {
-        return &vertices.front();
-    }
-    const auto index = static_cast<std::size_t>(number) - 1;
-    return index < vertices.size() ? &vertices[index] : nullptr;
 }
 
 void Scena::computeCentre() noexcept {

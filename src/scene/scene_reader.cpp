@@ -145,7 +145,7 @@ Scanned<std::int32_t> scanInt(const char* first, const char* last) noexcept {
         ++p;
     }
     if (p == last || !isDigit(*p)) {
-        return {ScanResult::none, 0, first};
+        return {ScanResult::None, 0, first};
     }
     // Magnitude up to 2^31 is needed (for INT32_MIN); beyond that only the
     // fact of overflow matters, and the digits are still consumed.
@@ -161,7 +161,7 @@ Scanned<std::int32_t> scanInt(const char* first, const char* last) noexcept {
     if (*p == '0' && p + 1 < last && (p[1] == 'x' || p[1] == 'X')) {
         p += 2;
         if (p == last || hexValue(*p) < 0) {
-            return {ScanResult::malformed, 0, p};
+            return {ScanResult::Malformed, 0, p};
         }
         for (; p < last && hexValue(*p) >= 0; ++p) {
             accumulate(static_cast<unsigned>(hexValue(*p)), 16);
@@ -176,7 +176,7 @@ Scanned<std::int32_t> scanInt(const char* first, const char* last) noexcept {
             }
         }
         if (badDigit) {
-            return {ScanResult::malformed, 0, p};
+            return {ScanResult::Malformed, 0, p};
         }
     } else {
         for (; p < last && isDigit(*p); ++p) {
@@ -184,11 +184,11 @@ Scanned<std::int32_t> scanInt(const char* first, const char* last) noexcept {
         }
     }
     if (overflow || (!negative && magnitude == kLimit)) {
-        return {ScanResult::outOfRange, 0, p};
+        return {ScanResult::OutOfRange, 0, p};
     }
     const auto signedValue =
         negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude);
-    return {ScanResult::ok, static_cast<std::int32_t>(signedValue), p};
+    return {ScanResult::Ok, static_cast<std::int32_t>(signedValue), p};
 }
 
 Scanned<float> scanFloat(const char* first, const char* last) noexcept {
@@ -199,14 +199,14 @@ Scanned<float> scanFloat(const char* first, const char* last) noexcept {
         ++p;
     }
     if (p == last) {
-        return {ScanResult::none, 0.0f, first};
+        return {ScanResult::None, 0.0f, first};
     }
     if (startsWithNoCase(p, last, "inf")) {
         p += 3;
         if (startsWithNoCase(p, last, "inity")) {
             p += 5;
         }
-        return {ScanResult::notFinite, 0.0f, p};
+        return {ScanResult::NotFinite, 0.0f, p};
     }
     if (startsWithNoCase(p, last, "nan")) {
         p += 3;
@@ -220,7 +220,7 @@ Scanned<float> scanFloat(const char* first, const char* last) noexcept {
                 p = close + 1;
             }
         }
-        return {ScanResult::notFinite, 0.0f, p};
+        return {ScanResult::NotFinite, 0.0f, p};
     }
 
     const bool hex = *p == '0' && p + 1 < last && (p[1] == 'x' || p[1] == 'X');
@@ -245,9 +245,9 @@ Scanned<float> scanFloat(const char* first, const char* last) noexcept {
         // "0x" followed by no digit is a broken number; a lone sign or point
         // is simply not a number.
         if (hex) {
-            return {ScanResult::malformed, 0.0f, mantissa};
+            return {ScanResult::Malformed, 0.0f, mantissa};
         }
-        return {ScanResult::none, 0.0f, first};
+        return {ScanResult::None, 0.0f, first};
     }
     long exponent = 0;
     const char exponentMark = hex ? 'p' : 'e';
@@ -258,7 +258,7 @@ Scanned<float> scanFloat(const char* first, const char* last) noexcept {
             if (shown < last && (*shown == '+' || *shown == '-')) {
                 ++shown;
             }
-            return {ScanResult::malformed, 0.0f, shown};
+            return {ScanResult::Malformed, 0.0f, shown};
         }
         q = afterExponent;
     }
@@ -269,13 +269,13 @@ Scanned<float> scanFloat(const char* first, const char* last) noexcept {
     if (ec == std::errc::result_out_of_range) {
         const long order = orderOf(intFirst, intLast, fracFirst, fracLast, hex ? 4 : 1, exponent);
         if (order > 0) {
-            return {ScanResult::outOfRange, 0.0f, q};
+            return {ScanResult::OutOfRange, 0.0f, q};
         }
         value = 0.0f;  // below half the smallest subnormal: rounds to zero
     } else if (ec != std::errc() || end != q) {
-        return {ScanResult::malformed, 0.0f, q};
+        return {ScanResult::Malformed, 0.0f, q};
     }
-    return {ScanResult::ok, negative ? -value : value, q};
+    return {ScanResult::Ok, negative ? -value : value, q};
 }
 
 }  // namespace scanner
@@ -328,10 +328,10 @@ class Reader {
         }
         const auto scanned = scanner::scanInt(p, scanEnd);
         hasNumber = false;
-        if (scanned.result == ScanResult::ok) {
+        if (scanned.result == ScanResult::Ok) {
             out = scanned.value;
             hasNumber = true;
-        } else if (scanned.result != ScanResult::none) {
+        } else if (scanned.result != ScanResult::None) {
             return fail(p, scanned.next, scanned.result, what);
         }
         pos_ = restEnd;
@@ -356,7 +356,7 @@ class Reader {
     bool readNumber(T& out, const char* what, Scan scan) {
         skipSpace();
         const auto scanned = scan(pos_, last_);
-        if (scanned.result != ScanResult::ok) {
+        if (scanned.result != ScanResult::Ok) {
             return fail(pos_, scanned.next, scanned.result, what);
         }
         out = scanned.value;
@@ -374,12 +374,12 @@ class Reader {
         std::string reason;
         if (at == last_) {
             reason = std::string("expected ") + what + ", found the end of the file";
-        } else if (result == ScanResult::none) {
+        } else if (result == ScanResult::None) {
             reason = std::string("expected ") + what + ", found \"" + quote(at, nullptr) + "\"";
-        } else if (result == ScanResult::malformed) {
+        } else if (result == ScanResult::Malformed) {
             reason = std::string("expected ") + what + ", found malformed number \"" +
                      quote(at, tokenEnd) + "\"";
-        } else if (result == ScanResult::outOfRange) {
+        } else if (result == ScanResult::OutOfRange) {
             reason = noun(what) + " \"" + quote(at, tokenEnd) + "\" is out of range";
         } else {
             reason = noun(what) + " \"" + quote(at, tokenEnd) + "\" is not finite";
@@ -479,35 +479,36 @@ bool readVertices(Reader& reader, Parsed& parsed) {
 
 class VertexResolver {
   public:
-    VertexResolver(Reader& reader, std::vector<Vertex>& vertices)
-        : reader_(reader), vertices_(vertices) {}
+    VertexResolver(Reader& reader, std::size_t vertexCount)
+        : reader_(reader), count_(vertexCount) {}
 
     /// Reads a vertex number and resolves it; false on a read error or a
     /// number past the last vertex.
-    bool read(Vertex*& out) {
+    bool read(std::uint32_t& out) {
         const char* at = reader_.tokenStart();
         std::int32_t number = 0;
         return reader_.readInt(number, kVertexNumber) && resolve(number, at, out);
     }
 
-    bool resolve(std::int32_t number, const char* at, Vertex*& out) {
-        const auto count = static_cast<std::int64_t>(vertices_.size());
+    /// Numbers of 0 or less mean vertex 1; the position is the number less 1.
+    bool resolve(std::int32_t number, const char* at, std::uint32_t& out) {
+        const auto count = static_cast<std::int64_t>(count_);
         if (number > count) {
             return reader_.failAt(at, "vertex number " + std::to_string(number) +
                                           " is greater than the vertex count " +
                                           std::to_string(count));
         }
-        out = &vertices_[static_cast<std::size_t>(std::max(number, 1) - 1)];
+        out = static_cast<std::uint32_t>(std::max(number, 1) - 1);
         return true;
     }
 
   private:
     Reader& reader_;
-    std::vector<Vertex>& vertices_;
+    std::size_t count_;
 };
 
 bool readEdges(Reader& reader, Parsed& parsed) {
-    VertexResolver resolver(reader, parsed.vertices);
+    VertexResolver resolver(reader, parsed.vertices.size());
     const std::int64_t records = recordsFor(parsed.edgeCount);
     for (std::int64_t i = 0; i < records; ++i) {
         Edge edge;
@@ -520,12 +521,12 @@ bool readEdges(Reader& reader, Parsed& parsed) {
 }
 
 bool readFaces(Reader& reader, Parsed& parsed) {
-    VertexResolver resolver(reader, parsed.vertices);
+    VertexResolver resolver(reader, parsed.vertices.size());
     const std::int64_t records = recordsFor(parsed.faceCount);
     for (std::int64_t i = 0; i < records; ++i) {
         Face face;
-        if (!resolver.read(face.corner1) || !resolver.read(face.corner2) ||
-            !resolver.read(face.corner3)) {
+        if (!resolver.read(face.corner[0]) || !resolver.read(face.corner[1]) ||
+            !resolver.read(face.corner[2])) {
             return false;
         }
         const char* restStart = reader.position();
@@ -539,7 +540,7 @@ bool readFaces(Reader& reader, Parsed& parsed) {
             while (isSpace(*restStart)) {
                 ++restStart;
             }
-            if (!resolver.resolve(fourth, restStart, face.corner4)) {
+            if (!resolver.resolve(fourth, restStart, face.corner[3])) {
                 return false;
             }
         }
@@ -602,8 +603,6 @@ FileStatus loadFromBuffer(Scena& scene, std::string_view text, const std::string
         scene.clear();
         return reader.takeStatus();
     }
-    // Moving a vector keeps its buffer, so the edge and face pointers into
-    // `parsed.vertices` stay valid in the scene.
     scene.faceModel = parsed.mode;
     scene.vertexCount = parsed.vertexCount;
     scene.edgeCount = parsed.edgeCount;
@@ -611,8 +610,6 @@ FileStatus loadFromBuffer(Scena& scene, std::string_view text, const std::string
     scene.vertices = std::move(parsed.vertices);
     scene.edges = std::move(parsed.edges);
     scene.faces = std::move(parsed.faces);
-    scene.TRIEDENE_STENY.clear();
-    scene.TRIEDENE_STENY.shrink_to_fit();
     scene.computeCentre();
     return FileStatus::success(path);
 }

@@ -13,7 +13,7 @@ namespace kelpris {
 
 /// Builds `scene` from the text of a scene file. `path` is used only to name
 /// the file in the returned status. On success the scene holds the model,
-/// its counts and centre, and an empty TRIEDENE_STENY. On failure the scene
+/// its counts and centre. On failure the scene
 /// is left Empty (all chains empty, counts 0; `faceModel` and the centre keep
 /// their previous values) and the status gives the 1-based line of the
 /// offending token (or 0 for an empty file) and what was expected there.
@@ -26,23 +26,23 @@ namespace scanner {
 
 /// Outcome of scanning one number.
 enum class ScanResult {
-    ok,
-    none,        ///< no number starts here (or the text ends)
-    malformed,   ///< a number starts here but is broken ("08", "0x", "1e")
-    outOfRange,  ///< integer outside int32, or real outside single precision
-    notFinite,   ///< "inf" / "nan" in a real
+    Ok,
+    None,        ///< no number starts here (or the text ends)
+    Malformed,   ///< a number starts here but is broken ("08", "0x", "1e")
+    OutOfRange,  ///< integer outside int32, or real outside single precision
+    NotFinite,   ///< "inf" / "nan" in a real
 };
 
 template <typename T>
 struct Scanned {
-    ScanResult result = ScanResult::none;
+    ScanResult result = ScanResult::None;
     T value{};
     const char* next = nullptr;  ///< first character after the token
 };
 
 /// Scans a "%i" integer at `first` (no white space skipped): optional sign,
 /// then 0x/0X hexadecimal, leading-0 octal, or decimal. `next` is only
-/// meaningful for ok/malformed/outOfRange.
+/// meaningful for Ok, Malformed and OutOfRange.
 Scanned<std::int32_t> scanInt(const char* first, const char* last) noexcept;
 
 /// Scans a "%f" real at `first` (no white space skipped) into single precision,

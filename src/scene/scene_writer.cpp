@@ -1,6 +1,6 @@
 #include "scene/scene_writer.h"
 
-#include <functional>
+#include <cstdint>
 #include <locale>
 #include <sstream>
 
@@ -18,20 +18,9 @@ std::int64_t countToWrite(std::int32_t stored, std::size_t records) {
     return expected == records ? stored : static_cast<std::int64_t>(records);
 }
 
-/// 1-based vertex number of `v`, or 0 when `v` is not one of `scene`'s vertices.
-std::size_t vertexNumber(const Scena& scene, const Vertex* v) {
-    if (v == nullptr || scene.vertices.empty()) {
-        return 0;
-    }
-    // Compare addresses through std::less so pointers from elsewhere are
-    // handled without undefined behaviour.
-    const Vertex* first = scene.vertices.data();
-    const Vertex* last = first + scene.vertices.size();
-    std::less<const Vertex*> before;
-    if (before(v, first) || !before(v, last)) {
-        return 0;
-    }
-    return static_cast<std::size_t>(v - first) + 1;
+/// 1-based vertex number of the vertex at `index`, or 0 when there is none.
+std::size_t vertexNumber(const Scena& scene, std::uint32_t index) {
+    return index < scene.vertices.size() ? std::size_t{index} + 1 : 0;
 }
 
 /// Why `scene` cannot be written at all, or "".
@@ -70,15 +59,15 @@ std::string writeFaces(const Scena& scene, std::ostream& text) {
     std::size_t record = 0;
     for (const Face& f : scene.faces) {
         ++record;
-        const std::size_t a = vertexNumber(scene, f.corner1);
-        const std::size_t b = vertexNumber(scene, f.corner2);
-        const std::size_t c = vertexNumber(scene, f.corner3);
+        const std::size_t a = vertexNumber(scene, f.corner[0]);
+        const std::size_t b = vertexNumber(scene, f.corner[1]);
+        const std::size_t c = vertexNumber(scene, f.corner[2]);
         if (a == 0 || b == 0 || c == 0) {
             return badReference(record, "face");
         }
         text << a << ' ' << b << ' ' << c;
-        if (f.corner4 != nullptr) {
-            const std::size_t d = vertexNumber(scene, f.corner4);
+        if (f.corner[3] != kNoCorner) {
+            const std::size_t d = vertexNumber(scene, f.corner[3]);
             if (d == 0) {
                 return badReference(record, "face");
             }

@@ -1,41 +1,40 @@
 #include <cstdint>
 
 #include "base/saturate.h"
-#include "view/int_math.h"
 #include "view/view_logic.h"
 
 namespace kelpris {
 
-using detail::sat;
-
 void computeLayout(ViewState& state, const PlacementRect& placement) noexcept {
     using I64 = std::int64_t;
-    state.clientW = sat(I64{placement.right} - 4 - placement.left);
-    state.clientH = sat(I64{placement.bottom} - 4 - placement.top);
-    // Products before the division, as the 32-bit original did; 64 bits keep
-    // absurd sizes from overflowing and give the same quotient otherwise.
-    state.modelX = sat(I64{state.clientW} * 190 / 640);
-    state.sideY = state.clientH / 4;
-    state.planY = sat(I64{state.clientH} * 3 / 4);
-    state.midY = state.clientH / 2;
-    state.planeX = sat(I64{state.clientW} * 350 / 640);
-    state.eyeHalfSep = state.options.eyeHalfSep;
-    state.previewW = 150;
-    state.previewH = 103;
-    state.previewX = sat(I64{state.planeX} - 50 - state.previewW);
-    state.previewY = sat(I64{state.midY} - state.previewH / 2);
+    Layout& l = state.layout;
+    // The one clamp: everything below is plain 32-bit arithmetic, as in the
+    // original, and cannot overflow.
+    l.clientW = clampToLayout(I64{placement.right} - 4 - placement.left);
+    l.clientH = clampToLayout(I64{placement.bottom} - 4 - placement.top);
+    // Products before the division, as the original did.
+    l.modelX = l.clientW * 190 / 640;
+    l.sideY = l.clientH / 4;
+    l.planY = l.clientH * 3 / 4;
+    l.midY = l.clientH / 2;
+    l.planeX = l.clientW * 350 / 640;
+    l.eyeHalfSep = state.options().eyeHalfSep;
+    l.previewW = 150;
+    l.previewH = 103;
+    l.previewX = l.planeX - 50 - l.previewW;
+    l.previewY = l.midY - l.previewH / 2;
 }
 
 StereoParams previewParams(const ViewState& state, std::int32_t eyeSign) noexcept {
-    using I64 = std::int64_t;
+    const Layout& l = state.layout;
     StereoParams p;
-    p.depthOffset = sat(I64{state.planeX} - state.modelX);
-    p.eyeDistance = sat(I64{state.clientW} - state.planeX - 75);
-    p.eyeShift = state.eyeHalfSep;
+    p.depthOffset = l.planeX - l.modelX;
+    p.eyeDistance = l.clientW - l.planeX - 75;
+    p.eyeShift = l.eyeHalfSep;
     p.eyeSign = eyeSign;
     p.scale = 0.2f;
-    p.originX = state.previewW / 2;
-    p.originY = state.previewH / 2;
+    p.originX = l.previewW / 2;
+    p.originY = l.previewH / 2;
     return p;
 }
 
@@ -43,18 +42,19 @@ StereoParams stereoScreenParams(const ViewState& state, std::int32_t eyeSign) no
     // Enlargement from the preview box to the whole client area, rounded to
     // float once; a zero previewW (no layout yet) gives an infinite factor,
     // which the saturating conversions below keep defined.
-    const float e = static_cast<float>(static_cast<double>(state.clientW) /
-                                       static_cast<double>(state.previewW));
+    const Layout& l = state.layout;
+    const float e =
+        static_cast<float>(static_cast<double>(l.clientW) / static_cast<double>(l.previewW));
     const double ed = e;
     const StereoParams preview = previewParams(state, eyeSign);
     StereoParams p;
     p.depthOffset = truncToInt32(static_cast<double>(preview.depthOffset) * ed);
     p.eyeDistance = truncToInt32(static_cast<double>(preview.eyeDistance) * ed);
-    p.eyeShift = truncToInt32(static_cast<double>(state.eyeHalfSep) * ed);
+    p.eyeShift = truncToInt32(static_cast<double>(l.eyeHalfSep) * ed);
     p.eyeSign = eyeSign;
     p.scale = static_cast<float>(ed * static_cast<double>(0.2f));
-    p.originX = state.clientW / 2;
-    p.originY = state.clientH / 2;
+    p.originX = l.clientW / 2;
+    p.originY = l.clientH / 2;
     return p;
 }
 
@@ -63,9 +63,9 @@ void buildTransforms(ViewState& state) noexcept {
     std::int32_t cy = 0;
     std::int32_t cz = 0;
     if (state.scene) {
-        cx = sat(-std::int64_t{state.scene->centreX});
-        cy = sat(-std::int64_t{state.scene->centreY});
-        cz = sat(-std::int64_t{state.scene->centreZ});
+        cx = saturateToInt32(-std::int64_t{state.scene->centreX});
+        cy = saturateToInt32(-std::int64_t{state.scene->centreY});
+        cz = saturateToInt32(-std::int64_t{state.scene->centreZ});
     }
     // Each angle expression in double from the float values, rounded once.
     const double pi = PI;
@@ -96,17 +96,17 @@ void buildTransforms(ViewState& state) noexcept {
     plan.flatten();
 }
 
-std::optional<FileStatus> DrawScreen(ViewState& state, DrawingSurface& surface,
-                                     const std::filesystem::path& reportPath,
-                                     const PaintHelpers& helpers) {
+Result<SortReport> DrawScreen(ViewState& state, DrawingSurface& surface, PaintBuffers& buffers,
+                              const std::filesystem::path& reportPath,
+                              const PaintHelpers& helpers) {
     if (!state.scene) {
-        return std::nullopt;
+        return SortReport::None;
     }
     if (state.stereoMode == Screen::Stereo) {
-        return drawStereoScreen(state, surface, reportPath, helpers);
+        return drawStereoScreen(state, surface, buffers, reportPath, helpers);
     }
-    drawSetupScreen(state, surface, helpers.worker);
-    return std::nullopt;
+    drawSetupScreen(state, surface, buffers, helpers.worker);
+    return SortReport::None;
 }
 
 }  // namespace kelpris

@@ -1,14 +1,12 @@
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <optional>
 
-#include "view/int_math.h"
 #include "view/view_logic.h"
 
 namespace kelpris {
-
-using detail::absDiff;
-using detail::sat;
 
 namespace {
 
@@ -35,39 +33,43 @@ float pointAngle(std::int32_t cx, std::int32_t cy, std::int32_t px, std::int32_t
 }
 
 std::optional<DragHandle> hitTest(const ViewState& s, std::int32_t x, std::int32_t y) noexcept {
-    using I64 = std::int64_t;
-    if (s.previewX <= x && I64{x} <= I64{s.previewX} + s.previewW && s.previewY <= y &&
-        I64{y} <= I64{s.previewY} + s.previewH) {
+    x = clampToLayout(x);
+    y = clampToLayout(y);
+    const Layout& l = s.layout;
+    if (l.previewX <= x && x <= l.previewX + l.previewW && l.previewY <= y &&
+        y <= l.previewY + l.previewH) {
         return DragHandle::Preview;
     }
-    if (absDiff(x, s.modelX) < 10 && (absDiff(y, s.sideY) < 10 || absDiff(y, s.planY) < 10)) {
+    if (std::abs(x - l.modelX) < 10 && (std::abs(y - l.sideY) < 10 || std::abs(y - l.planY) < 10)) {
         return DragHandle::Model;
     }
-    if (absDiff(x, s.planeX) < 5) {
+    if (std::abs(x - l.planeX) < 5) {
         return DragHandle::Plane;
     }
-    if (y > s.midY && absDiff(x, s.modelX) < 120 && absDiff(y, s.planY) < 120) {
+    if (y > l.midY && std::abs(x - l.modelX) < 120 && std::abs(y - l.planY) < 120) {
         return DragHandle::Yaw;
     }
-    if (y < s.midY && absDiff(x, s.modelX) < 120 && absDiff(y, s.sideY) < 120) {
+    if (y < l.midY && std::abs(x - l.modelX) < 120 && std::abs(y - l.sideY) < 120) {
         return DragHandle::Pitch;
     }
     return std::nullopt;
 }
 
 void onLButtonDown(ViewState& s, std::int32_t x, std::int32_t y) noexcept {
-    using I64 = std::int64_t;
     const std::optional<DragHandle> handle = hitTest(s, x, y);
     if (!handle) {
         return;
     }
+    x = clampToLayout(x);
+    y = clampToLayout(y);
+    const Layout& l = s.layout;
     switch (*handle) {
         case DragHandle::Preview:
-            s.dragDX = sat(I64{x} - s.previewX);
-            s.dragDY = sat(I64{y} - s.previewY);
+            s.dragDX = x - l.previewX;
+            s.dragDY = y - l.previewY;
             break;
         case DragHandle::Yaw: {
-            const float turn = pointAngle(s.modelX, s.planY, x, y);
+            const float turn = pointAngle(l.modelX, l.planY, x, y);
             s.pressAngle = static_cast<float>(static_cast<double>(s.yaw) - turn);
             if (s.pressAngle < 0.0) {
                 s.pressAngle = static_cast<float>(static_cast<double>(s.pressAngle) + kTwoPi);
@@ -75,7 +77,7 @@ void onLButtonDown(ViewState& s, std::int32_t x, std::int32_t y) noexcept {
             break;
         }
         case DragHandle::Pitch: {
-            const float turn = pointAngle(s.modelX, s.sideY, x, y);
+            const float turn = pointAngle(l.modelX, l.sideY, x, y);
             s.pressAngle = static_cast<float>(static_cast<double>(turn) + s.pitch);
             break;
         }
@@ -87,30 +89,29 @@ void onLButtonDown(ViewState& s, std::int32_t x, std::int32_t y) noexcept {
 }
 
 void onMouseMove(ViewState& s, std::int32_t x, std::int32_t y, const RedrawFn& redraw) {
-    using I64 = std::int64_t;
+    x = clampToLayout(x);
+    y = clampToLayout(y);
+    Layout& l = s.layout;
     // Both angle modes turn about the model centre as it was before this move.
     if (s.drags.armed(DragHandle::Yaw)) {
-        const float turn = pointAngle(s.modelX, s.planY, x, y);
+        const float turn = pointAngle(l.modelX, l.planY, x, y);
         s.yaw = wrapAngle(static_cast<float>(static_cast<double>(turn) + s.pressAngle));
     }
     if (s.drags.armed(DragHandle::Pitch)) {
-        const float turn = pointAngle(s.modelX, s.sideY, x, y);
+        const float turn = pointAngle(l.modelX, l.sideY, x, y);
         s.pitch =
             clampPitch(wrapAngle(static_cast<float>(static_cast<double>(s.pressAngle) - turn)));
     }
     if (s.drags.armed(DragHandle::Model)) {
-        s.modelX = x;
+        l.modelX = x;
     }
     if (s.drags.armed(DragHandle::Plane)) {
-        s.planeX = x;
-        const I64 stop = I64{s.clientW} - 80;
-        if (s.planeX > stop) {
-            s.planeX = sat(stop);
-        }
+        l.planeX = std::min(x, l.clientW - 80);
     }
     if (s.drags.armed(DragHandle::Preview)) {
-        s.previewX = sat(I64{x} - s.dragDX);
-        s.previewY = sat(I64{y} - s.dragDY);
+        // The grab offset may be up to twice the limit: clamped again.
+        l.previewX = clampToLayout(std::int64_t{x} - s.dragDX);
+        l.previewY = clampToLayout(std::int64_t{y} - s.dragDY);
     }
     if (s.dragging() && redraw) {
         redraw();

@@ -62,14 +62,18 @@ void PaintWorker::run() {
     }
 }
 
-WorkerTask::WorkerTask(PaintWorker& worker, std::function<void()> task) : worker_(worker) {
-    worker_.start(std::move(task));
+WorkerTask::WorkerTask(PaintWorker* worker, std::function<void()> task) : worker_(worker) {
+    if (worker_ != nullptr) {
+        worker_->start(std::move(task));
+    } else {
+        deferred_ = std::move(task);
+    }
 }
 
 WorkerTask::~WorkerTask() {
-    if (!joined_) {
+    if (!joined_ && worker_ != nullptr) {
         try {
-            worker_.wait();
+            worker_->wait();
         } catch (...) {
             // Already unwinding from the caller's own failure; that one wins.
         }
@@ -78,32 +82,10 @@ WorkerTask::~WorkerTask() {
 
 void WorkerTask::join() {
     joined_ = true;
-    worker_.wait();
-}
-
-KeptPictureSelection::KeptPictureSelection(DrawingSurface& window, DrawingSurface* memory,
-                                           std::unique_ptr<Bitmap>& kept, std::int32_t width,
-                                           std::int32_t height)
-    : memory_(memory) {
-    if (memory_ == nullptr) {
-        return;
-    }
-    if (kept && kept->width() == width && kept->height() == height) {
-        previous_ = memory_->selectBitmap(kept.get());
-        if (previous_ != nullptr) {
-            return;
-        }
-    }
-    kept.reset();  // the old picture goes before its successor is allocated
-    kept = window.createCompatibleBitmap(width, height);
-    if (kept) {
-        previous_ = memory_->selectBitmap(kept.get());
-    }
-}
-
-KeptPictureSelection::~KeptPictureSelection() {
-    if (previous_ != nullptr) {
-        memory_->selectBitmap(previous_);
+    if (worker_ != nullptr) {
+        worker_->wait();
+    } else if (deferred_) {
+        std::exchange(deferred_, nullptr)();
     }
 }
 

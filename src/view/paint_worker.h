@@ -1,20 +1,14 @@
 #pragma once
 // The second thread of a paint: a thread kept for the life of its owner (so
 // a paint does not pay for starting one) that runs one task at a time beside
-// the calling thread, and the buffers a paint reuses from one paint to the
-// next.
+// the calling thread. A paint without one runs the same tasks on the calling
+// thread.
 
 #include <condition_variable>
 #include <exception>
 #include <functional>
-#include <memory>
 #include <mutex>
 #include <thread>
-#include <vector>
-
-#include "geometry/scene_projection.h"
-#include "render/drawing_surface.h"
-#include "render/scene_drawing.h"
 
 namespace kelpris {
 
@@ -32,16 +26,6 @@ class PaintWorker {
     /// Waits until the task started last has finished; rethrows what it threw.
     void wait();
 
-    // Per-paint buffers, reused so that a paint does not allocate them anew.
-    std::vector<ProjectedVertex> callerProjection;  ///< drawn by the calling thread
-    std::vector<ProjectedVertex> workerProjection;  ///< drawn by the worker thread
-    std::vector<FaceCorners> faces;                 ///< faces in drawing order
-    /// Off-screen pictures kept while their size stays (allocating and
-    /// clearing a window-sized picture costs as much as a simple paint);
-    /// every paint covers them wholly before drawing on them.
-    std::unique_ptr<Bitmap> leftEyePicture;
-    std::unique_ptr<Bitmap> previewPicture;
-
   private:
     void run();
 
@@ -54,40 +38,25 @@ class PaintWorker {
     std::thread thread_;  // last: starts once everything above exists
 };
 
-/// A task on a PaintWorker for the lifetime of the guard: started by the
-/// constructor and always waited for before the guard goes, so that a task
-/// never outlives the data it works on, even when the caller throws.
+/// A task beside the calling thread for the lifetime of the guard. With a
+/// worker it starts at once on the worker's thread and is always waited for
+/// before the guard goes, so that a task never outlives the data it works
+/// on, even when the caller throws. Without one it runs on the calling
+/// thread at join(): the paint is then the same code on one thread, and a
+/// surface sees the calls in the order the code makes them, the task's last.
 class WorkerTask {
   public:
-    WorkerTask(PaintWorker& worker, std::function<void()> task);
+    WorkerTask(PaintWorker* worker, std::function<void()> task);
     ~WorkerTask();
     WorkerTask(const WorkerTask&) = delete;
     WorkerTask& operator=(const WorkerTask&) = delete;
-    /// Waits for the task and rethrows what it threw.
+    /// Waits for the task (or runs it) and rethrows what it threw.
     void join();
 
   private:
-    PaintWorker& worker_;
+    PaintWorker* worker_;
+    std::function<void()> deferred_;  // the task, when there is no worker
     bool joined_ = false;
-};
-
-/// One of the worker's kept pictures selected into a memory surface for the
-/// guard's life: made anew from `window` first when it is missing, of another
-/// size, or not accepted by `memory`. The memory surface gets its previous
-/// bitmap back when the guard goes.
-class KeptPictureSelection {
-  public:
-    KeptPictureSelection(DrawingSurface& window, DrawingSurface* memory,
-                         std::unique_ptr<Bitmap>& kept, std::int32_t width, std::int32_t height);
-    ~KeptPictureSelection();
-    KeptPictureSelection(const KeptPictureSelection&) = delete;
-    KeptPictureSelection& operator=(const KeptPictureSelection&) = delete;
-    /// False when no picture could be made or selected.
-    bool selected() const { return previous_ != nullptr; }
-
-  private:
-    DrawingSurface* memory_;
-    Bitmap* previous_ = nullptr;
 };
 
 }  // namespace kelpris

@@ -1,12 +1,92 @@
 #include "view/report_writer.h"
 
+#include <charconv>
+#include <cstring>
 #include <new>
 #include <utility>
 
+#include "base/file_io.h"
+
 namespace kelpris {
 
+namespace {
+
+/// Characters of the decimal form of v, a sign included.
+constexpr std::size_t decimalLength(std::int64_t v) noexcept {
+    std::size_t n = v < 0 ? 2 : 1;
+    // The magnitude in unsigned arithmetic: -v would overflow for the minimum.
+    std::uint64_t m = v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+    while (m >= 10) {
+        m /= 10;
+        ++n;
+    }
+    return n;
+}
+
+FileStatus writeReportText(const std::filesystem::path& path, const std::string& text) {
+    // A link planted under the report's name is replaced, not followed, so
+    // the report can never overwrite another file. The report is rewritten
+    // on every stereo paint: syncing it each time would cost every paint a
+    // disk flush, and the next paint writes it again anyway.
+    return writeFileAtomically(path, text, LinkPolicy::ReplaceLinks, Durability::Unsynced);
+}
+
+}  // namespace
+
+void formatSortReport(std::span<const std::int32_t> depths, std::string& out) {
+    static constexpr char kHeader[] =
+        "Report vytriedovania stien, obsah struktury TRIEDENE_STENY:\n";
+    static constexpr char kPrefix[] = "tr.stena ";
+    static constexpr char kMiddle[] = " :  ";
+    static constexpr char kEnd[] = " \n";
+    constexpr std::size_t kFixed = (sizeof kPrefix - 1) + (sizeof kMiddle - 1) + (sizeof kEnd - 1);
+    // The exact length first, so that a buffer kept from an earlier report
+    // of about the same size is written over as it is, with no new memory
+    // and no clearing.
+    std::size_t length = sizeof kHeader - 1 + depths.size() * kFixed;
+    std::size_t digitsAtLeast = 1;
+    std::int64_t nextLonger = 10;  // the first position with one more digit
+    for (std::size_t i = 0; i < depths.size(); ++i) {
+        const auto position = static_cast<std::int64_t>(i) + 1;
+        if (position == nextLonger) {
+            ++digitsAtLeast;
+            nextLonger *= 10;
+        }
+        length += digitsAtLeast + decimalLength(depths[i]);
+    }
+    out.resize(length);
+    char* p = out.data();
+    char* const end = out.data() + out.size();
+    std::memcpy(p, kHeader, sizeof kHeader - 1);
+    p += sizeof kHeader - 1;
+    std::int64_t position = 0;
+    for (const std::int32_t depth : depths) {
+        ++position;
+        std::memcpy(p, kPrefix, sizeof kPrefix - 1);
+        p += sizeof kPrefix - 1;
+        p = std::to_chars(p, end, position).ptr;
+        std::memcpy(p, kMiddle, sizeof kMiddle - 1);
+        p += sizeof kMiddle - 1;
+        p = std::to_chars(p, end, depth).ptr;
+        std::memcpy(p, kEnd, sizeof kEnd - 1);
+        p += sizeof kEnd - 1;
+    }
+    out.resize(static_cast<std::size_t>(p - out.data()));  // already exact; kept as a guard
+}
+
+FileStatus writeSortReport(const std::filesystem::path& path,
+                           std::span<const std::int32_t> depths) {
+    try {
+        std::string text;
+        formatSortReport(depths, text);
+        return writeReportText(path, text);
+    } catch (const std::bad_alloc&) {
+        return FileStatus::failure(path.string(), 0, "cannot write: out of memory");
+    }
+}
+
 ReportWriter::ReportWriter(FinishedFn finished, WriteFn write)
-    : write_(write ? std::move(write) : WriteFn(writeSortReport)),
+    : write_(write ? std::move(write) : WriteFn(writeReportText)),
       finished_(std::move(finished)),
       thread_([this] { run(); }) {}
 
@@ -34,11 +114,6 @@ void ReportWriter::submit(std::filesystem::path path, std::vector<std::int32_t> 
     enqueue(Job{std::move(path), std::move(location), std::move(depths)});
 }
 
-void ReportWriter::submit(std::filesystem::path path, std::string text) {
-    std::filesystem::path location = resolved(path);
-    enqueue(Job{std::move(path), std::move(location), std::move(text)});
-}
-
 void ReportWriter::enqueue(Job job) {
     {
         std::lock_guard lock(mutex_);
@@ -60,12 +135,8 @@ std::vector<FileStatus> ReportWriter::takeStatuses() {
 FileStatus ReportWriter::write(const Job& job) {
     FileStatus status;
     try {
-        if (const auto* text = std::get_if<std::string>(&job.content)) {
-            status = write_(job.location, *text);
-        } else {
-            formatSortReportInto(std::get<std::vector<std::int32_t>>(job.content), text_);
-            status = write_(job.location, text_);
-        }
+        formatSortReport(job.depths, text_);
+        status = write_(job.location, text_);
     } catch (const std::bad_alloc&) {
         status = FileStatus::failure(job.location.string(), 0, "cannot write: out of memory");
     }

@@ -1,6 +1,8 @@
 #pragma once
-// Writes sort reports on a thread of its own, so that a paint does not wait
-// for formatting and writing a report that may run to many megabytes.
+// The sort report: the text of a depth order, written to rep_vytr.txt by
+// every stereo paint of a face model, at once or on a thread of its own, so
+// that a paint does not wait for formatting and writing a report that may
+// run to many megabytes.
 //
 // When reports come faster than they can be written, only the latest one
 // waiting is kept: a report that is being written is finished, one that has
@@ -14,14 +16,29 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <thread>
-#include <variant>
 #include <vector>
 
-#include "scene/scena.h"
+#include "base/file_status.h"
 
 namespace kelpris {
+
+/// The report every sort of a face model writes, in the working directory.
+inline constexpr const char* kSortReportFile = "rep_vytr.txt";
+
+/// The text of the report of a depth order, from the depths of its entries
+/// in list order: the header line, then one "tr.stena <position> :  <depth> "
+/// line per entry. Written over `out`, whose memory is reused: a caller
+/// formatting one report after another keeps one buffer.
+void formatSortReport(std::span<const std::int32_t> depths, std::string& out);
+
+/// Formats the report and writes it to `path` atomically. A link or FIFO
+/// planted under the report's name is replaced, never followed or opened.
+/// The status names the file and the system's reason on failure.
+[[nodiscard]] FileStatus writeSortReport(const std::filesystem::path& path,
+                                         std::span<const std::int32_t> depths);
 
 class ReportWriter {
   public:
@@ -31,19 +48,17 @@ class ReportWriter {
     /// taken with takeStatuses; must not call back into the writer.
     using FinishedFn = std::function<void()>;
 
-    /// `write` defaults to writeSortReport.
+    /// `write` defaults to the atomic write writeSortReport makes.
     explicit ReportWriter(FinishedFn finished = {}, WriteFn write = {});
     /// Writes what is still waiting, then ends the thread.
     ~ReportWriter();
     ReportWriter(const ReportWriter&) = delete;
     ReportWriter& operator=(const ReportWriter&) = delete;
 
-    /// A report of these depths, in list order (the text sortFaces writes).
-    /// A relative path is taken from the working directory of the moment, as
-    /// a write at once would take it.
+    /// A report of these depths, in list order (the text writeSortReport
+    /// writes). A relative path is taken from the working directory of the
+    /// moment, as a write at once would take it.
     void submit(std::filesystem::path path, std::vector<std::int32_t> depths);
-    /// A report that is already text.
-    void submit(std::filesystem::path path, std::string text);
 
     /// Waits until every submitted report is written (and its FinishedFn has
     /// returned) or replaced.
@@ -57,7 +72,7 @@ class ReportWriter {
     struct Job {
         std::filesystem::path path;      ///< as given, for the outcome
         std::filesystem::path location;  ///< resolved against the directory at submission
-        std::variant<std::vector<std::int32_t>, std::string> content;
+        std::vector<std::int32_t> depths;
     };
     void enqueue(Job job);
     void run();

@@ -1,6 +1,8 @@
 #pragma once
-// The document side of the view/document pair: the view hands it the one
-// scene so that opening a file can reload that scene in place.
+// The document side of the view/document pair: the view hands it the model
+// it shows, so that the document can save it.
+
+#include <memory>
 
 namespace kelpris {
 
@@ -9,10 +11,9 @@ class Scena;
 class SceneHolder {
   public:
     virtual ~SceneHolder() = default;
-    /// Called by the view on every platform paint (before layout) and when the
-    /// document is attached. `scene` is owned by the view and stays valid until
-    /// the view is destroyed; the holder never deletes it.
-    virtual void setScene(Scena* scene) = 0;
+    /// Called by the view when the document is attached and whenever the
+    /// model shown is replaced. The model is read-only and shared.
+    virtual void setScene(std::shared_ptr<const Scena> scene) = 0;
 };
 
 }  // namespace kelpris

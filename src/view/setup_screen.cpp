@@ -3,18 +3,14 @@
 #include <memory>
 #include <optional>
 #include <span>
-#include <vector>
 
+#include "base/number_text.h"
 #include "geometry/scene_projection.h"
 #include "render/scene_drawing.h"
-#include "scene/number_text.h"
-#include "view/int_math.h"
 #include "view/paint_worker.h"
 #include "view/view_logic.h"
 
 namespace kelpris {
-
-using detail::sat;
 
 namespace {
 
@@ -31,9 +27,9 @@ void drawAxes(DrawingSurface& window, const Matrix4& xf, std::int32_t originX,
     };
     static constexpr std::array<Axis, 3> axes{{{1, 0, 0, "x"}, {0, 1, 0, "y"}, {0, 0, 1, "z"}}};
     for (const Axis& a : axes) {
-        const ParallelPoint from =
+        const Point from =
             xf.projectParallel(-200 * a.x, -200 * a.y, -200 * a.z, kSetupScale, originX, originY);
-        const ParallelPoint to =
+        const Point to =
             xf.projectParallel(200 * a.x, 200 * a.y, 200 * a.z, kSetupScale, originX, originY);
         window.moveTo(from.x, from.y);
         window.lineTo(to.x, to.y);
@@ -44,21 +40,14 @@ void drawAxes(DrawingSurface& window, const Matrix4& xf, std::int32_t originX,
 // "%f" digits with a point whatever LC_NUMERIC the toolkit has set.
 void drawAngleTexts(const ViewState& state, DrawingSurface& window) {
     window.textOut(5, 5, "PITCH(zenit) = " + formatFixed6(state.pitch));
-    window.textOut(5, sat(std::int64_t{state.midY} + 5),
-                   "YAU(azimut) = " + formatFixed6(state.yaw));
+    window.textOut(5, state.layout.midY + 5, "YAU(azimut) = " + formatFixed6(state.yaw));
 }
 
-void drawPreviewEye(ViewState& state, DrawingSurface& memory, std::int32_t eyeSign, DrawMode mode) {
-    projectAllStereo(*state.scene, state.stereoXf, previewParams(state, eyeSign));
-    draw(*state.scene, memory, mode);
-}
-
-void framePreviewBox(const ViewState& state, DrawingSurface& window) {
-    using I64 = std::int64_t;
-    const std::int32_t left = state.previewX;
-    const std::int32_t top = state.previewY;
-    const std::int32_t right = sat(I64{left} + state.previewW);
-    const std::int32_t bottom = sat(I64{top} + state.previewH);
+void framePreviewBox(const Layout& l, DrawingSurface& window) {
+    const std::int32_t left = l.previewX;
+    const std::int32_t top = l.previewY;
+    const std::int32_t right = left + l.previewW;
+    const std::int32_t bottom = top + l.previewH;
     window.moveTo(left, top);
     window.lineTo(right, top);
     window.lineTo(right, bottom);
@@ -66,35 +55,40 @@ void framePreviewBox(const ViewState& state, DrawingSurface& window) {
     window.lineTo(left, top);
 }
 
-void drawBackground(const ViewState& state, DrawingSurface& window) {
+void drawBackground(const Layout& l, DrawingSurface& window) {
     // White, outlined by the fresh surface's black 1-pixel pen.
     ScopedBrush white(window, Brush::white());
-    window.rectangle(0, 0, sat(std::int64_t{state.clientW} + 2), state.clientH);
+    window.rectangle(0, 0, l.clientW + 2, l.clientH);
 }
 
-void drawModelViews(ViewState& state, DrawingSurface& window) {
-    Scena& scene = *state.scene;
-    projectAllParallel(scene, state.planXf, kSetupScale, state.modelX, state.planY);
-    drawSetupView(scene, window);
-    projectAllParallel(scene, state.sideXf, kSetupScale, state.modelX, state.sideY);
-    drawSetupView(scene, window);
+// Both model views, plan view first; returns the side view's projected
+// centre.
+Point drawModelViews(const ViewState& state, DrawingSurface& window, std::span<Point> points) {
+    const Scena& scene = *state.scene;
+    const Layout& l = state.layout;
+    Point centre = projectParallel(scene, state.planXf, kSetupScale, l.modelX, l.planY, points);
+    drawSetupView(scene, points, centre, window);
+    centre = projectParallel(scene, state.sideXf, kSetupScale, l.modelX, l.sideY, points);
+    drawSetupView(scene, points, centre, window);
+    return centre;
 }
 
-void drawMiddleLine(const ViewState& state, DrawingSurface& window) {
-    window.moveTo(0, state.midY);
-    window.lineTo(state.clientW, state.midY);
+void drawMiddleLine(const Layout& l, DrawingSurface& window) {
+    window.moveTo(0, l.midY);
+    window.lineTo(l.clientW, l.midY);
 }
 
 void drawBothAxes(const ViewState& state, DrawingSurface& window) {
+    const Layout& l = state.layout;
     window.setTextColour(kTextColour);  // stays set: later text is red too
     ScopedPen axisPen(window, kAxisPen);
-    drawAxes(window, state.sideXf, state.modelX, state.sideY);
-    drawAxes(window, state.planXf, state.modelX, state.planY);
+    drawAxes(window, state.sideXf, l.modelX, l.sideY);
+    drawAxes(window, state.planXf, l.modelX, l.planY);
 }
 
-// The memory surface of one setup paint. Its first selection keeps the bitmap
-// the surface started with, and that bitmap is selected back when the guard
-// goes, before the pictures selected into it are freed.
+// The memory surface the observer pictures are copied from. Its first
+// selection keeps the bitmap the surface started with, and that bitmap is
+// selected back when the guard goes.
 class MemorySurface {
   public:
     explicit MemorySurface(DrawingSurface& window) : surface_(window.createCompatibleSurface()) {}
@@ -114,49 +108,35 @@ class MemorySurface {
 
 // An empty picture (it could not be loaded) is skipped rather than copying
 // whatever the memory surface happens to hold.
-void drawObservers(const ViewState& state, DrawingSurface& window, MemorySurface& memory) {
-    using I64 = std::int64_t;
+void drawObservers(const ViewState& state, DrawingSurface& window) {
+    const Layout& l = state.layout;
+    MemorySurface memory(window);
     if (state.bmpObserverSide) {
         memory.select(state.bmpObserverSide.get());
-        window.bitBlt(sat(I64{state.clientW} - 140), sat(I64{state.sideY} - 50), 140, 140,
-                      *memory.get(), 0, 0, RasterOp::SrcCopy);
+        window.bitBlt(l.clientW - 140, l.sideY - 50, 140, 140, *memory.get(), 0, 0,
+                      RasterOp::SrcCopy);
     }
     if (state.bmpObserverTop) {
         memory.select(state.bmpObserverTop.get());
-        window.bitBlt(sat(I64{state.clientW} - 90), sat(I64{state.planY} - 70), 70, 140,
-                      *memory.get(), 0, 0, RasterOp::SrcCopy);
+        window.bitBlt(l.clientW - 90, l.planY - 70, 70, 140, *memory.get(), 0, 0,
+                      RasterOp::SrcCopy);
     }
 }
 
 // Green eye, then the red eye over it, on one black picture; faces keep the
 // memory surface's white brush and file order.
-void drawPreview(ViewState& state, DrawingSurface& memory) {
-    {
-        ScopedBrush black(memory, state.brushBlack);
-        memory.rectangle(0, 0, state.previewW, state.previewH);
-    }
-    const DrawMode mode = state.scene->isFaceModel() ? DrawMode::Faces : DrawMode::Edges;
-    ScopedPen eyePen(memory, state.penGreen);
-    drawPreviewEye(state, memory, +1, mode);
-    eyePen.select(state.penRed);
-    drawPreviewEye(state, memory, -1, mode);
-}
-
-// The preview from its own projection buffer, for the worker thread: the
-// same calls on the memory surface as drawPreview.
-void drawPreviewFrom(const ViewState& state, DrawingSurface& memory,
-                     std::span<const FaceCorners> faces, std::vector<ProjectedVertex>& projected) {
-    {
-        ScopedBrush black(memory, state.brushBlack);
-        memory.rectangle(0, 0, state.previewW, state.previewH);
-    }
+void drawPreview(const ViewState& state, DrawingSurface& memory, std::span<Point> points) {
     const Scena& scene = *state.scene;
+    {
+        ScopedBrush black(memory, state.brushBlack);
+        memory.rectangle(0, 0, state.layout.previewW, state.layout.previewH);
+    }
     const auto drawEye = [&](std::int32_t eyeSign) {
-        projectStereoInto(scene, state.stereoXf, previewParams(state, eyeSign), projected);
+        projectStereo(scene, state.stereoXf, previewParams(state, eyeSign), points, {});
         if (scene.isFaceModel()) {
-            drawFaces(faces, projected, memory);
+            drawFaces(scene.faces, points, memory);
         } else {
-            drawEdges(scene, projected, memory);
+            drawEdges(scene.edges, points, memory);
         }
     };
     ScopedPen eyePen(memory, state.penGreen);
@@ -165,107 +145,51 @@ void drawPreviewFrom(const ViewState& state, DrawingSurface& memory,
     drawEye(-1);
 }
 
-// Both model views from one buffer on the calling thread; returns the side
-// view's projected centre, the one the vertices' projection keeps.
-ParallelPoint drawModelViewsFrom(const ViewState& state, DrawingSurface& window,
-                                 std::span<const FaceCorners> faces,
-                                 std::vector<ProjectedVertex>& projected) {
-    const Scena& scene = *state.scene;
-    ParallelPoint centre =
-        projectParallelInto(scene, state.planXf, kSetupScale, state.modelX, state.planY, projected);
-    drawSetupView(scene, faces, projected, centre, window);
-    centre =
-        projectParallelInto(scene, state.sideXf, kSetupScale, state.modelX, state.sideY, projected);
-    drawSetupView(scene, faces, projected, centre, window);
-    return centre;
-}
-
-void drawPicturePlane(const ViewState& state, DrawingSurface& window) {
-    using I64 = std::int64_t;
-    window.moveTo(state.planeX, sat(I64{state.sideY} - 60));
-    window.lineTo(state.planeX, sat(I64{state.sideY} + 60));
-    window.moveTo(state.planeX, sat(I64{state.planY} - 80));
-    window.lineTo(state.planeX, sat(I64{state.planY} + 80));
-}
-
-// The setup screen with the preview drawn on the worker while the calling
-// thread draws everything else, text included, on the window. The preview has
-// a memory surface of its own; the vertices end with the preview's last
-// projection and the centre with the side view's, as in the serial order.
-void drawSetupScreenInParallel(ViewState& state, DrawingSurface& window, PaintWorker& worker) {
-    Scena& scene = *state.scene;
-    std::vector<ProjectedVertex>& views = worker.callerProjection;
-    std::vector<ProjectedVertex>& preview = worker.workerProjection;
-    views.resize(scene.vertices.size());
-    preview.resize(scene.vertices.size());
-    std::vector<FaceCorners>& faces = worker.faces;
-    collectFaceCorners(scene, scene.isFaceModel() ? DrawMode::Faces : DrawMode::Edges, faces);
-
-    MemorySurface previewMemory(window);
-    const KeptPictureSelection previewPicture(window, previewMemory.get(), worker.previewPicture,
-                                              state.previewW, state.previewH);
-    const bool hasPreview = previewPicture.selected();
-    ParallelPoint centre;
-    {
-        WorkerTask task(worker, [&] {
-            if (hasPreview) {
-                drawPreviewFrom(state, *previewMemory.get(), faces, preview);
-            }
-        });
-        drawBackground(state, window);
-        centre = drawModelViewsFrom(state, window, faces, views);
-        drawMiddleLine(state, window);
-        drawBothAxes(state, window);
-        drawAngleTexts(state, window);
-        MemorySurface memory(window);
-        drawObservers(state, window, memory);
-        task.join();
-    }
-    storeProjection(scene, hasPreview ? preview : views);
-    scene.projCentreX = centre.x;
-    scene.projCentreY = centre.y;
-
-    ScopedPen framePen(window, state.penFrame);
-    drawPicturePlane(state, window);
-    if (hasPreview) {
-        window.bitBlt(state.previewX, state.previewY, state.previewW, state.previewH,
-                      *previewMemory.get(), 0, 0, RasterOp::SrcCopy);
-    }
-    framePreviewBox(state, window);
+void drawPicturePlane(const Layout& l, DrawingSurface& window) {
+    window.moveTo(l.planeX, l.sideY - 60);
+    window.lineTo(l.planeX, l.sideY + 60);
+    window.moveTo(l.planeX, l.planY - 80);
+    window.lineTo(l.planeX, l.planY + 80);
 }
 
 }  // namespace
 
-void drawSetupScreen(ViewState& state, DrawingSurface& window, PaintWorker* worker) {
+// The preview is the second task: on the worker, or after everything else
+// the window shows under the frame pen, drawn on its own memory surface.
+void drawSetupScreen(ViewState& state, DrawingSurface& window, PaintBuffers& buffers,
+                     PaintWorker* worker) {
     buildTransforms(state);
-    if (worker != nullptr) {
-        drawSetupScreenInParallel(state, window, *worker);
-        return;
-    }
-    drawBackground(state, window);
-    drawModelViews(state, window);
-    drawMiddleLine(state, window);
-    drawBothAxes(state, window);
-    drawAngleTexts(state, window);
+    const Layout& l = state.layout;
+    const std::size_t vertices = state.scene->vertices.size();
+    buffers.points.resize(vertices);
+    buffers.otherPoints.resize(vertices);
 
-    // Declared before the memory surface, so that the surface has its own
-    // bitmap back before the preview picture is freed.
-    std::unique_ptr<Bitmap> preview;
-    MemorySurface memory(window);
-    drawObservers(state, window, memory);
-    preview = window.createCompatibleBitmap(state.previewW, state.previewH);
-    if (preview) {
-        memory.select(preview.get());
-        drawPreview(state, *memory.get());
+    const std::unique_ptr<DrawingSurface> previewMemory = window.createCompatibleSurface();
+    const KeptPictureSelection previewPicture(window, previewMemory.get(), buffers.previewPicture,
+                                              l.previewW, l.previewH);
+    const bool hasPreview = previewPicture.selected();
+    {
+        WorkerTask preview(worker, [&] {
+            if (hasPreview) {
+                drawPreview(state, *previewMemory, buffers.otherPoints);
+            }
+        });
+        drawBackground(l, window);
+        buffers.centre = drawModelViews(state, window, buffers.points);
+        drawMiddleLine(l, window);
+        drawBothAxes(state, window);
+        drawAngleTexts(state, window);
+        drawObservers(state, window);
+        preview.join();
     }
 
     ScopedPen framePen(window, state.penFrame);
-    drawPicturePlane(state, window);
-    if (preview) {
-        window.bitBlt(state.previewX, state.previewY, state.previewW, state.previewH, *memory.get(),
-                      0, 0, RasterOp::SrcCopy);
+    drawPicturePlane(l, window);
+    if (hasPreview) {
+        window.bitBlt(l.previewX, l.previewY, l.previewW, l.previewH, *previewMemory, 0, 0,
+                      RasterOp::SrcCopy);
     }
-    framePreviewBox(state, window);
+    framePreviewBox(l, window);
 }
 
 }  // namespace kelpris

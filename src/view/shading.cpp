@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "geometry/scene_projection.h"
 #include "view/view_logic.h"
 
 namespace kelpris {
@@ -22,39 +21,8 @@ LitFaceStyle eyeLight(const ViewState& state, Rgb colour) {
     const double z = -(static_cast<double>(p.depthOffset) + p.eyeDistance) / p.scale;
     style.lightZ = std::isfinite(z) ? z : kFarLight;
     style.colour = colour;
-    style.darkerOutline = state.options.outline == LitOutline::Darker;
+    style.darkerOutline = state.options().outline == LitOutline::Darker;
     return style;
-}
-
-void drawShaded(const ViewState& state, DrawingSurface& surface, DrawMode mode, Rgb litColour) {
-    if (!state.scene) {
-        return;
-    }
-    if (state.options.shading == Shading::Flat || mode == DrawMode::Edges) {
-        draw(*state.scene, surface, mode);
-        return;
-    }
-    drawLitFaces(*state.scene, surface, mode, eyeLight(state, litColour));
-}
-
-void drawEyePicture(ViewState& state, DrawingSurface& surface, std::int32_t eyeSign,
-                    const EyeColours& colours) {
-    {
-        ScopedBrush black(surface, state.brushBlack);
-        surface.rectangle(0, 0, state.clientW, state.clientH);
-    }
-    if (!state.scene) {
-        return;
-    }
-    Scena& scene = *state.scene;
-    const bool faces = scene.isFaceModel();
-    ScopedPen pen(surface, Pen{1, colours.line});
-    ScopedBrush brush(surface, Brush::solid(colours.face));
-    projectAllStereo(scene, state.stereoXf, stereoScreenParams(state, eyeSign));
-    if (faces) {
-        scene.orderFaces();
-    }
-    drawShaded(state, surface, faces ? DrawMode::SortedFaces : DrawMode::Edges, colours.line);
 }
 
 }  // namespace kelpris

@@ -1,30 +1,33 @@
 #pragma once
-// The platform-free behaviour of the stereo view: the per-paint layout, the
-// paint routine with its two screens, and the mouse handlers. Everything reads
-// and writes the ViewState it is given (the widget passes viewState()) and
-// draws only through DrawingSurface, so it runs without a window.
+// The platform-free behaviour of the stereo view: the layout, the paint
+// routine with its two screens, and the mouse handlers. Everything reads and
+// writes the ViewState it is given (the widget passes its own) and draws only
+// through DrawingSurface, so it runs without a window.
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
 
+#include "base/result.h"
 #include "geometry/matrix4.h"
 #include "render/drawing_surface.h"
 #include "scene/scena.h"
+#include "view/glasses.h"
+#include "view/paint_buffers.h"
+#include "view/report_writer.h"
 #include "view/view_state.h"
 
 namespace kelpris {
 
 class PaintWorker;
-class ReportWriter;
 
 /// What a paint may use besides the calling thread. Either may be null.
 struct PaintHelpers {
     /// Draws the second picture of a screen (the left eye, the preview) at the
-    /// same time on a second thread. Null: everything on the calling thread,
-    /// in the order the surfaces see calls. The pixels, the vertices' projected
-    /// fields, the projected centre and the sort order come out the same.
+    /// same time on a second thread. Null: the same tasks on the calling
+    /// thread, each where the paint waits for it. The pixels and everything
+    /// the paint leaves in its buffers come out the same.
     PaintWorker* worker = nullptr;
     /// Takes the sort report to write in the background. Null: the report is
     /// written before the paint returns.
@@ -42,11 +45,12 @@ struct PlacementRect {
 /// Lays out the screens from the placement rectangle: clientW = right - 4 -
 /// left, clientH = bottom - 4 - top, modelX = clientW*190/640, sideY =
 /// clientH/4, planY = clientH*3/4, midY = clientH/2, planeX = clientW*350/640,
-/// eyeHalfSep from options.eyeHalfSep (10 unless chosen otherwise), previewW 150, previewH 103,
-/// previewX = planeX - 200, previewY = midY - 51. Integer division truncates toward zero; nothing
-/// is clamped for real sizes (a narrow window gives a negative previewX). Absurd rectangles
-/// saturate at the int32 limits instead of overflowing. Touches no other member: angles, drag flags
-/// and stereoMode keep their values.
+/// eyeHalfSep from the options (10 unless chosen otherwise), previewW 150,
+/// previewH 103, previewX = planeX - 200, previewY = midY - 51. Integer
+/// division truncates toward zero; nothing is clamped for real sizes (a
+/// narrow window gives a negative previewX); absurd sizes are clamped to
+/// kLayoutLimit first. Replaces the layout only: angles, drag flags and
+/// stereoMode keep their values.
 void computeLayout(ViewState& state, const PlacementRect& placement) noexcept;
 
 /// The one-eye projection arguments of the full-window stereo picture for
@@ -65,29 +69,47 @@ StereoParams previewParams(const ViewState& state, std::int32_t eyeSign) noexcep
 /// With no scene the centre is taken as the origin.
 void buildTransforms(ViewState& state) noexcept;
 
+/// What became of the sort report of a paint.
+enum class SortReport {
+    None,       ///< nothing to report: the setup screen, or an edge model
+    Written,    ///< written to the report file before the paint returned
+    Submitted,  ///< handed to the background writer, which tells the outcome
+};
+
 /// Paints the screen chosen by stereoMode (0: setup screen, else the stereo
-/// screen) onto `surface`, a surface of the client area. Uses the layout as it
-/// stands and never changes it. Every pen and brush it selects into `surface`
-/// is put back; the setup screen leaves the text colour red.
+/// screen) onto `surface`, a surface of the client area, with what it
+/// computes in `buffers`. Uses the layout as it stands and never changes it.
+/// Every pen and brush it selects into `surface` is put back; the setup
+/// screen leaves the text colour red. Draws nothing when there is no scene.
 ///
-/// Returns the outcome of writing the sort report when the stereo screen of a
-/// face model ordered its faces (the report goes to `reportPath`), and nothing
-/// otherwise, or when the report went to `helpers.reports`. Draws nothing when
-/// there is no scene.
-[[nodiscard]] std::optional<FileStatus> DrawScreen(
-    ViewState& state, DrawingSurface& surface,
+/// The stereo screen of a face model orders its faces and reports the order
+/// to `reportPath`: through `helpers.reports` when given, else at once. A
+/// report that cannot be written is the failure returned; the picture is
+/// drawn all the same.
+[[nodiscard]] Result<SortReport> DrawScreen(
+    ViewState& state, DrawingSurface& surface, PaintBuffers& buffers,
     const std::filesystem::path& reportPath = kSortReportFile, const PaintHelpers& helpers = {});
 
-/// The setup screen (stereoMode 0); rebuilds the three transforms first.
-void drawSetupScreen(ViewState& state, DrawingSurface& surface, PaintWorker* worker = nullptr);
+/// The setup screen (stereoMode 0); rebuilds the three transforms first. Here
+/// and in drawStereoScreen the state must hold a scene (DrawScreen sees to
+/// it).
+void drawSetupScreen(ViewState& state, DrawingSurface& surface, PaintBuffers& buffers,
+                     PaintWorker* worker = nullptr);
 
 /// The stereo screen: right eye green on black, left eye red on a black
 /// off-screen picture ORed on top, purple frame. Uses stereoXf as the last
-/// setup paint left it. Returns the sort-report outcome for a face model, or
-/// nothing when the report went to `helpers.reports`.
-[[nodiscard]] std::optional<FileStatus> drawStereoScreen(ViewState& state, DrawingSurface& surface,
-                                                         const std::filesystem::path& reportPath,
-                                                         const PaintHelpers& helpers = {});
+/// setup paint left it. Reports the order of a face model as DrawScreen says.
+[[nodiscard]] Result<SortReport> drawStereoScreen(const ViewState& state, DrawingSurface& surface,
+                                                  PaintBuffers& buffers,
+                                                  const std::filesystem::path& reportPath,
+                                                  const PaintHelpers& helpers = {});
+
+/// One eye's stereo-screen picture (`eyeSign` +1 right, -1 left) on its own:
+/// black, then the eye's lines or faces in `colours`, shaded as on screen.
+/// Faces are ordered by depth as a stereo paint orders them; no sort report
+/// is written, as this is not a paint of the screen.
+void drawEyePicture(const ViewState& state, DrawingSurface& surface, PaintBuffers& buffers,
+                    std::int32_t eyeSign, const EyeColours& colours);
 
 /// Angle of the pointer (px, py) seen from the centre (cx, cy), counter-
 /// clockwise on the screen from straight up, in [0, 2*PI): 0 above, PI/2 to
@@ -103,13 +125,12 @@ using RedrawFn = std::function<void()>;
 /// axes of either view's centre), picture plane (within 4 px), yaw square
 /// (below midY, within 119 px of the plan centre), pitch square (above midY,
 /// within 119 px of the side centre); nothing elsewhere. Changes nothing.
+/// Here and in the handlers below, positions beyond kLayoutLimit count as on
+/// it.
 std::optional<DragHandle> hitTest(const ViewState& state, std::int32_t x, std::int32_t y) noexcept;
 
-/// Left press at client (x, y): the first handle hit, in the order preview box
-/// (all bounds inclusive), model handle (within 9 px on both axes of either
-/// view's centre), picture plane (within 4 px), yaw square (below midY, within
-/// 119 px of the plan centre), pitch square (above midY, within 119 px of the
-/// side centre), arms its drag mode. Never clears an armed flag.
+/// Left press at client (x, y): the handle hitTest finds arms its drag mode.
+/// Never clears an armed flag.
 void onLButtonDown(ViewState& state, std::int32_t x, std::int32_t y) noexcept;
 
 /// Pointer move: applies every armed mode in the order yaw, pitch, model,

@@ -4,11 +4,6 @@
 
 namespace kelpris {
 
-ViewState& viewState() {
-    static ViewState state;
-    return state;
-}
-
 namespace {
 
 constexpr double kTwoPi = 2.0 * static_cast<double>(PI);
@@ -49,20 +44,22 @@ float clampPitch(float v) noexcept {
     return v;
 }
 
+void ViewState::setOptions(const ViewOptions& options) noexcept {
+    options_ = options;
+    const StereoColours colours = stereoColours(options_.glasses);
+    penRed = Pen{1, colours.left.line};
+    penGreen = Pen{1, colours.right.line};
+    brushRed = Brush::solid(colours.left.face);
+    brushGreen = Brush::solid(colours.right.face);
+    layout.eyeHalfSep = options_.eyeHalfSep;
+}
+
 void createTools(ViewState& state, DrawingSurface& surface) {
     state.bmpObserverSide = surface.loadBitmap(132);
     state.bmpObserverTop = surface.loadBitmap(133);
-    applyGlasses(state);
+    state.setOptions(state.options());
     state.penFrame = Pen{4, {200, 0, 200}};
     state.brushBlack = Brush::black();
-}
-
-void applyGlasses(ViewState& state) noexcept {
-    const StereoColours colours = stereoColours(state.options.glasses);
-    state.penRed = Pen{1, colours.left.line};
-    state.penGreen = Pen{1, colours.right.line};
-    state.brushRed = Brush::solid(colours.left.face);
-    state.brushGreen = Brush::solid(colours.right.face);
 }
 
 void releaseTools(ViewState& state) noexcept {

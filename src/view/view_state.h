@@ -1,9 +1,8 @@
 #pragma once
-// The program-wide state of the stereo view: the scene it shows, the per-paint
-// layout, the viewing angles, the drag flags, the screen flag, the three view
-// transforms and the drawing tools. There is exactly one instance, reached
-// through viewState(); the logic functions take it by reference so that tests
-// can drive them without a window.
+// The state of one stereo view: the scene it shows, the layout, the viewing
+// angles, the drag flags, the screen flag, the three view transforms, the
+// drawing tools and the viewer options. The view widget owns one and passes
+// it to the paint, the handlers and the menus; tests make their own.
 
 #include <bit>
 #include <cstdint>
@@ -12,6 +11,7 @@
 #include "geometry/matrix4.h"
 #include "render/drawing_surface.h"
 #include "scene/scena.h"
+#include "view/screen.h"
 #include "view/view_options.h"
 
 namespace kelpris {
@@ -20,17 +20,6 @@ namespace kelpris {
 /// 0x40490FD8), slightly below the float nearest to pi. Every angle limit and
 /// angle expression of the view uses it, never a more exact pi.
 inline constexpr float PI = 3.141592f;
-
-/// The screen DrawScreen paints; the numbers are the screen flag's values.
-enum class Screen : std::int32_t {
-    Setup = 0,   ///< side and plan views with the handles (shown first)
-    Stereo = 1,  ///< the whole window as the two-colour picture
-};
-
-/// The other screen: what a double-click switches to.
-constexpr Screen otherScreen(Screen s) noexcept {
-    return s == Screen::Setup ? Screen::Stereo : Screen::Setup;
-}
 
 /// The handles a left press can grab.
 enum class DragHandle : std::uint8_t {
@@ -59,11 +48,27 @@ class DragModes {
     std::uint8_t bits_ = 0;
 };
 
-struct ViewState {
-    /// The one scene; created by the view widget, empty until then.
-    std::unique_ptr<Scena> scene;
+/// How far from the origin, either way, a window coordinate of the layout
+/// may lie: window sizes, pointer positions and dragged positions are
+/// clamped to it where they enter, once, so that every sum and product the
+/// layout, the screens and the handlers form fits in 32 bits. A window of
+/// that size would need terabytes of pixels; no real one comes near it.
+inline constexpr std::int32_t kLayoutLimit = 1 << 22;
 
-    // Layout, recomputed by every platform paint (computeLayout).
+/// `v` clamped into -kLayoutLimit..kLayoutLimit.
+constexpr std::int32_t clampToLayout(std::int64_t v) noexcept {
+    return static_cast<std::int32_t>(v < -kLayoutLimit  ? -kLayoutLimit
+                                     : v > kLayoutLimit ? kLayoutLimit
+                                                        : v);
+}
+
+/// Where the screens' elements are. Every platform paint lays the screens
+/// out afresh from the window size (computeLayout); drags move the model,
+/// the picture plane and the preview box until the next layout. One value,
+/// so that a picture at another size can be laid out and drawn and the
+/// window's layout put back. The positions stay within kLayoutLimit of the
+/// origin (the drawing sizes and offsets added to them are small).
+struct Layout {
     std::int32_t clientW = 0;
     std::int32_t clientH = 0;
     std::int32_t modelX = 0;  ///< model centre x in both setup views (model drag)
@@ -76,6 +81,16 @@ struct ViewState {
     std::int32_t previewH = 0;
     std::int32_t previewX = 0;  ///< preview box left edge (preview drag)
     std::int32_t previewY = 0;  ///< preview box top edge (preview drag)
+    friend constexpr bool operator==(const Layout&, const Layout&) = default;
+};
+
+class ViewState {
+  public:
+    /// The model shown, read-only; shared with the document, which saves it.
+    /// Null draws nothing.
+    std::shared_ptr<const Scena> scene;
+
+    Layout layout;
 
     // Grab offset of a preview drag.
     std::int32_t dragDX = 0;
@@ -93,7 +108,8 @@ struct ViewState {
     Matrix4 sideXf;
     Matrix4 planXf;
 
-    // Drawing tools, created by createTools and released by releaseTools.
+    // Drawing tools: the eye pens and brushes follow the options; the rest
+    // are made by createTools and released by releaseTools.
     Pen penRed;
     Pen penGreen;
     Pen penFrame;
@@ -104,15 +120,19 @@ struct ViewState {
     std::unique_ptr<Bitmap> bmpObserverTop;   ///< 70x140
 
     /// Glasses, shading and eye separation; the defaults change nothing.
-    ViewOptions options;
+    const ViewOptions& options() const noexcept { return options_; }
+    /// Takes `options` together with what follows from them: penRed/brushRed
+    /// (left eye) and penGreen/brushGreen (right eye) get the colours of the
+    /// glasses, and the layout the eye separation. The default options give
+    /// the original colours.
+    void setOptions(const ViewOptions& options) noexcept;
 
     /// True while any drag mode is armed.
     bool dragging() const noexcept { return drags.any(); }
-};
 
-/// The one program-wide view state. It exists before the view is created and
-/// after it is destroyed. Tests reset it with `viewState() = ViewState{}`.
-ViewState& viewState();
+  private:
+    ViewOptions options_;
+};
 
 /// The yaw wrap: while v < 0 add 2*PI; then, if v > 2*PI, subtract 2*PI once;
 /// each step rounded to float. For every value a drag can produce the result
@@ -125,14 +145,11 @@ float wrapAngle(float v) noexcept;
 /// double expressions PI/4 and 3*PI/4 rounded to float). NaN gives PI/2.
 float clampPitch(float v) noexcept;
 
-/// Creates the pens and brushes (the eye colours from options.glasses) and loads the two observer
-/// pictures (132 and 133) through `surface` (any surface of the implementation that will draw
-/// them). A picture that cannot be loaded stays empty.
+/// Creates the pens and brushes (the eye colours from the options) and loads
+/// the two observer pictures (132 and 133) through `surface` (any surface of
+/// the implementation that will draw them). A picture that cannot be loaded
+/// stays empty.
 void createTools(ViewState& state, DrawingSurface& surface);
-
-/// Gives penRed/brushRed (left eye) and penGreen/brushGreen (right eye) the
-/// colours of options.glasses; the default choice gives the original ones.
-void applyGlasses(ViewState& state) noexcept;
 
 /// Releases the observer pictures and resets the pens and brushes.
 void releaseTools(ViewState& state) noexcept;

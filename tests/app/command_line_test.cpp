@@ -8,7 +8,6 @@ namespace kelpris {
 namespace {
 
 using Action = CommandLine::Action;
-using Screen = CommandLine::Screen;
 
 CommandLine parse(std::vector<std::string> args) {
     return parseCommandLine(args);

@@ -60,11 +60,9 @@ class RecordingPrompts final : public Prompts {
 class ShellTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        viewState() = ViewState{};
         QSettings().clear();
         ASSERT_TRUE(files_.isValid());
     }
-    void TearDown() override { viewState() = ViewState{}; }
 
     /// Writes `text` to a scratch file and returns its absolute path.
     QString file(const QString& name, const char* text) {
@@ -91,10 +89,7 @@ class ShellTest : public ::testing::Test {
 /// view, with prompts answered by a RecordingPrompts.
 class AppTest : public ShellTest {
   protected:
-    void TearDown() override {
-        app_.reset();
-        ShellTest::TearDown();
-    }
+    void TearDown() override { app_.reset(); }
 
     /// Starts the application as the command line says; the window is up.
     void startApp(const CommandLine& commandLine = CommandLine{}) {
@@ -108,7 +103,8 @@ class AppTest : public ShellTest {
 
     CMainFrame& frame() { return *app_->mainFrame(); }
     CKELPRDoc& doc() { return app_->document(); }
-    Scena& scene() { return app_->view()->scene(); }
+    const Scena& scene() { return app_->view()->scene(); }
+    ViewState& viewState() { return app_->view()->state(); }
 
     RecordingPrompts* prompts_ = nullptr;
     std::unique_ptr<CKELPRApp> app_;

@@ -144,10 +144,9 @@ TEST_F(FrameTest, shortcutsReachTheirCommandsAndInertKeysDoNothing) {
     EXPECT_EQ(frame().windowTitle(), QStringLiteral("Untitled - KELPRIS"));
 }
 
-TEST_F(FrameTest, openingReplacesTheModelInPlaceAndKeepsAnglesAndScreen) {
+TEST_F(FrameTest, openingReplacesTheModelAndKeepsAnglesAndScreen) {
     EXPECT_EQ(frame().windowTitle(), QStringLiteral("Untitled - KELPRIS"));
-    ASSERT_EQ(doc().scene, &scene()) << "the document refers to the view's scene";
-    Scena* const sceneObject = &scene();
+    ASSERT_EQ(doc().scene.get(), &scene()) << "the document shares the view's scene";
 
     ASSERT_TRUE(frame().openFile(edgeModel()));
     EXPECT_EQ(frame().windowTitle(), QStringLiteral("tetra.dat - KELPRIS"));
@@ -159,12 +158,11 @@ TEST_F(FrameTest, openingReplacesTheModelInPlaceAndKeepsAnglesAndScreen) {
     state.pitch = 1.0f;
     state.stereoMode = Screen::Stereo;
     app_->view()->paintNow();
-    const int layoutPlaneX = state.planeX;
-    state.planeX += 37;  // as a drag leaves it
+    const int layoutPlaneX = state.layout.planeX;
+    state.layout.planeX += 37;  // as a drag leaves it
 
     ASSERT_TRUE(frame().openFile(faceModel()));
-    EXPECT_EQ(&scene(), sceneObject);
-    EXPECT_EQ(doc().scene, sceneObject);
+    EXPECT_EQ(doc().scene.get(), &scene());
     EXPECT_EQ(frame().windowTitle(), QStringLiteral("faces.dat - KELPRIS"));
     EXPECT_NE(scene().faceModel, 0);
     EXPECT_EQ(scene().faceCount, 3);
@@ -175,7 +173,7 @@ TEST_F(FrameTest, openingReplacesTheModelInPlaceAndKeepsAnglesAndScreen) {
     EXPECT_EQ(state.stereoMode, Screen::Stereo);
 
     app_->view()->paintNow();  // the repaint the open schedules
-    EXPECT_EQ(state.planeX, layoutPlaneX) << "dragged positions return to the layout";
+    EXPECT_EQ(state.layout.planeX, layoutPlaneX) << "dragged positions return to the layout";
     EXPECT_TRUE(prompts_->errors.isEmpty());
 }
 
@@ -201,13 +199,13 @@ TEST_F(FrameTest, fileNewKeepsModelAnglesAndScreenAndLaysOutAgain) {
     // to its layout place, even though the drag's own redraw is still pending.
     CKELPRView& view = *app_->view();
     view.paintNow();
-    const int layoutPlaneX = state.planeX;
+    const int layoutPlaneX = state.layout.planeX;
     QTest::mousePress(&view, Qt::LeftButton, {}, QPoint(layoutPlaneX + 2, 12));
     QTest::mouseMove(&view, QPoint(layoutPlaneX - 58, 12));
     QTest::mouseRelease(&view, Qt::LeftButton, {}, QPoint(layoutPlaneX - 58, 12));
-    ASSERT_EQ(state.planeX, layoutPlaneX - 60);
+    ASSERT_EQ(state.layout.planeX, layoutPlaneX - 60);
     frame().action(Command::FileNew).trigger();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return state.planeX == layoutPlaneX; }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return state.layout.planeX == layoutPlaneX; }, 2000));
     EXPECT_EQ(state.yaw, 0.5f);
 }
 

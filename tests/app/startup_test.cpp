@@ -26,8 +26,8 @@ class StartupTest : public ShellTest {
         if (!savedDir_.isEmpty()) {
             QDir::setCurrent(savedDir_);
         }
-        ShellTest::TearDown();
     }
+    ViewState& viewState() { return app_->view()->state(); }
 
     CKELPRApp::Outcome start(std::vector<std::string> args) {
         const CommandLine cl = parseCommandLine(args);
@@ -56,7 +56,7 @@ TEST_F(StartupTest, plainStartShowsTheSetupScreenOfDomDat) {
     ASSERT_TRUE(outcome.runEventLoop);
     EXPECT_TRUE(app_->mainFrame()->isVisible());
     EXPECT_EQ(app_->mainFrame()->windowTitle(), QStringLiteral("Untitled - KELPRIS"));
-    EXPECT_TRUE(app_->view()->startupLoadStatus().ok);
+    EXPECT_TRUE(app_->startupLoadStatus().ok);
     EXPECT_GT(app_->view()->scene().vertexCount, 0);
     EXPECT_EQ(viewState().stereoMode, Screen::Setup);
     EXPECT_EQ(app_->view()->size(), QSize(kWindowDefaultWidth + 4, kWindowDefaultHeight + 4));
@@ -126,7 +126,7 @@ TEST_F(StartupTest, missingDomDatStartsEmptyAndSaysSoOnceWithoutBlocking) {
     QTemporaryDir empty;
     workIn(empty.path());
     ASSERT_TRUE(start({}).runEventLoop);
-    EXPECT_FALSE(app_->view()->startupLoadStatus().ok);
+    EXPECT_FALSE(app_->startupLoadStatus().ok);
     EXPECT_TRUE(app_->view()->scene().vertices.empty());
     ASSERT_EQ(prompts_->notices.size(), 1);
     EXPECT_TRUE(prompts_->notices[0].contains(QStringLiteral("dom.dat")));

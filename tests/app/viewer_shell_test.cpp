@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "app/app.h"
+#include "app/export_menu.h"
 #include "app/main_frame.h"
 #include "app/view_menu.h"
 #include "app/view_settings.h"
@@ -35,6 +36,7 @@ class ViewerShellTest : public AppTest {
         ASSERT_TRUE(QTest::qWaitForWindowActive(&frame()));
     }
     ViewMenu& menu() { return *app_->viewMenu(); }
+    ExportMenu& exportMenu() { return *app_->exportMenu(); }
     CKELPRView& view() { return *app_->view(); }
 };
 
@@ -92,17 +94,16 @@ TEST_F(ViewerShellTest, choicesChangeThePensAndAreRemembered) {
     menu().eyeSeparationAction(4).trigger();
     menu().action(ViewCommand::StatusBar).trigger();
     const ViewState& s = viewState();
-    EXPECT_EQ(s.options.glasses.pair, GlassesPair::AmberBlue);
+    EXPECT_EQ(s.options().glasses.pair, GlassesPair::AmberBlue);
     EXPECT_EQ(s.penRed.colour, (Rgb{0, 0, 255}));  // left eye, swapped to blue
     EXPECT_EQ(s.brushGreen.colour, (Rgb{180, 134, 0}));
     EXPECT_FALSE(frame().statusBar()->isVisible());
     view().paintNow();
-    EXPECT_EQ(s.eyeHalfSep, kEyeHalfSepSteps[4]);
+    EXPECT_EQ(s.layout.eyeHalfSep, kEyeHalfSepSteps[4]);
 
     app_.reset();
-    viewState() = ViewState{};
     start();
-    const ViewOptions& o = viewState().options;
+    const ViewOptions& o = viewState().options();
     EXPECT_EQ(o.glasses.pair, GlassesPair::AmberBlue);
     EXPECT_TRUE(o.glasses.swapEyes);
     EXPECT_EQ(o.shading, Shading::Lit);
@@ -135,8 +136,8 @@ TEST_F(ViewerShellTest, commandLineChoicesWinOverTheSettings) {
     line.viewer.glasses = GlassesPair::GreenMagenta;
     line.viewer.shading = Shading::Lit;
     start(line);
-    EXPECT_EQ(viewState().options.glasses.pair, GlassesPair::GreenMagenta);
-    EXPECT_EQ(viewState().options.shading, Shading::Lit);
+    EXPECT_EQ(viewState().options().glasses.pair, GlassesPair::GreenMagenta);
+    EXPECT_EQ(viewState().options().shading, Shading::Lit);
     EXPECT_EQ(viewState().penRed.colour, (Rgb{0, 150, 0}));
 }
 
@@ -148,27 +149,27 @@ TEST_F(ViewerShellTest, exportsWriteTheWindowsPixelsAndSayWhyTheyFail) {
     QTemporaryDir dir;
     ExportRequest request{dir.filePath(QStringLiteral("screen.png")), {}, shown.size(), false};
     QStringList startFolders;
-    menu().setExportAsker([&](bool, QSize size, const QString& folder) {
+    exportMenu().setAsker([&](bool, QSize size, const QString& folder) {
         EXPECT_EQ(size, shown.size());
         startFolders << folder;
         return std::optional<ExportRequest>(request);
     });
-    menu().action(ViewCommand::ExportPicture).trigger();
+    exportMenu().pictureAction().trigger();
     EXPECT_EQ(QImage(request.path).convertToFormat(QImage::Format_RGB32), shown);
 
     request = {dir.filePath(QStringLiteral("l.png")), dir.filePath(QStringLiteral("r.png")),
                QSize(320, 200), false};
-    menu().action(ViewCommand::ExportPair).trigger();
+    exportMenu().pairAction().trigger();
     EXPECT_EQ(QImage(request.path).size(), QSize(320, 200));
     EXPECT_EQ(QImage(request.rightPath).size(), QSize(320, 200));
     request = {dir.filePath(QStringLiteral("sbs.png")), {}, QSize(320, 200), true};
-    menu().action(ViewCommand::ExportPair).trigger();
+    exportMenu().pairAction().trigger();
     EXPECT_EQ(QImage(request.path).size(), QSize(640, 200));
     EXPECT_EQ(view().currentImage(), shown);  // the window's picture is untouched
     EXPECT_TRUE(prompts_->errors.isEmpty());
 
     request = {QStringLiteral("/nonexistent-dir/x.png"), {}, shown.size(), false};
-    menu().action(ViewCommand::ExportPicture).trigger();
+    exportMenu().pictureAction().trigger();
     ASSERT_EQ(prompts_->errors.size(), 1);
     EXPECT_TRUE(prompts_->errors.front().contains(QStringLiteral("/nonexistent-dir/x.png")));
 
@@ -176,9 +177,8 @@ TEST_F(ViewerShellTest, exportsWriteTheWindowsPixelsAndSayWhyTheyFail) {
     // a failed export is no such place.
     EXPECT_EQ(startFolders, (QStringList{QString(), dir.path(), dir.path(), dir.path()}));
     app_.reset();
-    viewState() = ViewState{};
     start();
-    EXPECT_EQ(menu().exportFolder(), dir.path());
+    EXPECT_EQ(exportMenu().folder(), dir.path());
 }
 
 TEST_F(ViewerShellTest, turntableExportWritesTheFramesAndKeepsTheView) {
@@ -190,11 +190,11 @@ TEST_F(ViewerShellTest, turntableExportWritesTheFramesAndKeepsTheView) {
     QTemporaryDir dir;
     TurntableExportRequest request{dir.filePath(QStringLiteral("spin.gif")),
                                    {QSize(120, 90), 3, 360.0f}};
-    menu().setTurntableAsker([&](QSize size, const QString&) {
+    exportMenu().setTurntableAsker([&](QSize size, const QString&) {
         EXPECT_EQ(size, shown.size());
         return std::optional<TurntableExportRequest>(request);
     });
-    menu().action(ViewCommand::ExportTurntable).trigger();
+    exportMenu().turntableAction().trigger();
     const testing::DecodedGif gif = testing::decodeGif(request.path.toStdString());
     ASSERT_TRUE(gif.error.empty()) << gif.error;
     EXPECT_EQ(gif.frames.size(), 3u);

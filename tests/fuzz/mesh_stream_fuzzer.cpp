@@ -20,7 +20,7 @@ using namespace kelpris;
 using namespace kelpris::mesh;
 
 using fuzz::inRange;
-using fuzz::isVertexOf;
+using fuzz::recordsReferToVertices;
 using fuzz::require;
 
 void checkScene(const Scena& s, const MeshModel& model) {
@@ -32,19 +32,11 @@ void checkScene(const Scena& s, const MeshModel& model) {
     if (model.faceModel) {
         require(s.faceModel != 0 && s.edges.empty(), "a face model");
         require(s.faces.size() == model.recordCount(), "one face per record");
-        for (const Face& f : s.faces) {
-            require(isVertexOf(s, f.corner1) && isVertexOf(s, f.corner2) &&
-                        isVertexOf(s, f.corner3) &&
-                        (f.corner4 == nullptr || isVertexOf(s, f.corner4)),
-                    "face corners are vertices");
-        }
     } else {
         require(s.faceModel == 0 && s.faces.empty(), "an edge model");
         require(s.edges.size() == model.recordCount(), "one edge per record");
-        for (const Edge& e : s.edges) {
-            require(isVertexOf(s, e.end1) && isVertexOf(s, e.end2), "edge ends are vertices");
-        }
     }
+    require(recordsReferToVertices(s), "edge ends and face corners are vertices");
 }
 
 }  // namespace

@@ -22,10 +22,22 @@ inline bool inRange(std::int32_t v) {
     return v >= -1000 && v <= 1000;
 }
 
-/// True when `v` is one of the scene's own vertices.
-inline bool isVertexOf(const Scena& s, const Vertex* v) {
-    return v != nullptr && !s.vertices.empty() && v >= s.vertices.data() &&
-           v < s.vertices.data() + s.vertices.size();
+/// True when every edge end and face corner is one of the scene's own
+/// vertices (a face's fourth corner may be missing).
+inline bool recordsReferToVertices(const Scena& s) {
+    const auto isVertex = [&s](std::uint32_t index) { return index < s.vertices.size(); };
+    for (const Edge& e : s.edges) {
+        if (!isVertex(e.end1) || !isVertex(e.end2)) {
+            return false;
+        }
+    }
+    for (const Face& f : s.faces) {
+        if (!isVertex(f.corner[0]) || !isVertex(f.corner[1]) || !isVertex(f.corner[2]) ||
+            (f.corner[3] != kNoCorner && !isVertex(f.corner[3]))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace kelpris::fuzz

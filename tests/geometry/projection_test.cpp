@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <limits>
+#include <span>
+#include <vector>
 
 #include "geometry/matrix4.h"
 #include "geometry/scene_projection.h"
@@ -129,9 +132,9 @@ TEST(ProjectStereo, truncatesTowardZeroOnBothSides) {
 
 TEST(ProjectParallel, sideViewShowsYToTheRightAndZUp) {
     const Matrix4 m = sideTransform();
-    const ParallelPoint centre = m.projectParallel(kCx, kCy, kCz, 0.2f, 190, 160);
-    const ParallelPoint alongY = m.projectParallel(kCx, kCy + 100, kCz, 0.2f, 190, 160);
-    const ParallelPoint alongZ = m.projectParallel(kCx, kCy, kCz + 100, 0.2f, 190, 160);
+    const Point centre = m.projectParallel(kCx, kCy, kCz, 0.2f, 190, 160);
+    const Point alongY = m.projectParallel(kCx, kCy + 100, kCz, 0.2f, 190, 160);
+    const Point alongZ = m.projectParallel(kCx, kCy, kCz + 100, 0.2f, 190, 160);
     EXPECT_EQ(centre.x, 190);
     EXPECT_EQ(centre.y, 160);
     EXPECT_EQ(alongY.x, 210);
@@ -142,9 +145,9 @@ TEST(ProjectParallel, sideViewShowsYToTheRightAndZUp) {
 
 TEST(ProjectParallel, planViewShowsXUpAndYToTheRight) {
     const Matrix4 m = planTransform();
-    const ParallelPoint centre = m.projectParallel(kCx, kCy, kCz, 0.2f, 190, 480);
-    const ParallelPoint alongX = m.projectParallel(kCx + 100, kCy, kCz, 0.2f, 190, 480);
-    const ParallelPoint alongY = m.projectParallel(kCx, kCy + 100, kCz, 0.2f, 190, 480);
+    const Point centre = m.projectParallel(kCx, kCy, kCz, 0.2f, 190, 480);
+    const Point alongX = m.projectParallel(kCx + 100, kCy, kCz, 0.2f, 190, 480);
+    const Point alongY = m.projectParallel(kCx, kCy + 100, kCz, 0.2f, 190, 480);
     EXPECT_EQ(centre.x, 190);
     EXPECT_EQ(centre.y, 480);
     EXPECT_EQ(alongX.x, 190);
@@ -158,7 +161,7 @@ TEST(ProjectParallel, truncatesTowardZeroOnBothSides) {
     m.m[0][0] = 0.1f;
     m.m[1][1] = 0.1f;
     // x' = -4.9, y' = 4.9 (negated to -4.9 on screen).
-    const ParallelPoint p = m.projectParallel(-49, 49, 0, 1.0f, 100, 200);
+    const Point p = m.projectParallel(-49, 49, 0, 1.0f, 100, 200);
     EXPECT_EQ(p.x, 100 - 4);
     EXPECT_EQ(p.y, 200 - 4);
 }
@@ -241,10 +244,10 @@ TEST(ProjectStereo, hugeValuesSaturateInsteadOfWrapping) {
 TEST(ProjectParallel, hugeValuesSaturateInsteadOfWrapping) {
     Matrix4 m;
     m.translate(kMax, kMin, 0);
-    const ParallelPoint p = m.projectParallel(kMax, kMin, 0, 1e30f, kMax, kMin);
+    const Point p = m.projectParallel(kMax, kMin, 0, 1e30f, kMax, kMin);
     EXPECT_EQ(p.x, kMax);
     EXPECT_EQ(p.y, kMax + kMin);  // -py*scale is +inf -> max, plus min
-    const ParallelPoint q = m.projectParallel(kMin, kMax, 0, -1e30f, kMin, kMax);
+    const Point q = m.projectParallel(kMin, kMax, 0, -1e30f, kMin, kMax);
     EXPECT_EQ(q.x, kMin);
     EXPECT_EQ(q.y, kMax);
     Matrix4 nan;
@@ -262,7 +265,6 @@ Scena sceneWithVertices() {
         v.x = i * 37 - 900;
         v.y = 1000 - i * 41;
         v.z = (i * 53) % 2001 - 1000;
-        v.depth = 12345;
         s.vertices.push_back(v);
     }
     s.vertexCount = 50;
@@ -272,40 +274,46 @@ Scena sceneWithVertices() {
     return s;
 }
 
-TEST(ProjectAll, parallelMatchesSinglePointsZeroesDepthAndPlacesTheCentre) {
-    Scena s = sceneWithVertices();
+TEST(ProjectAll, parallelMatchesSinglePointsAndPlacesTheCentre) {
+    const Scena s = sceneWithVertices();
     const Matrix4 m = sideTransform();
-    projectAllParallel(s, m, 0.2f, 190, 160);
-    for (const Vertex& v : s.vertices) {
-        const ParallelPoint p = m.projectParallel(v.x, v.y, v.z, 0.2f, 190, 160);
-        EXPECT_EQ(v.screenX, p.x);
-        EXPECT_EQ(v.screenY, p.y);
-        EXPECT_EQ(v.depth, 0);
+    std::vector<Point> points(s.vertices.size());
+    const Point centre = projectParallel(s, m, 0.2f, 190, 160, points);
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const Vertex& v = s.vertices[i];
+        EXPECT_EQ(points[i], m.projectParallel(v.x, v.y, v.z, 0.2f, 190, 160));
     }
-    EXPECT_EQ(s.projCentreX, 190);
-    EXPECT_EQ(s.projCentreY, 160);
+    EXPECT_EQ(centre, (Point{190, 160}));
 }
 
-TEST(ProjectAll, stereoMatchesSinglePointsAndKeepsTheProjectedCentre) {
-    Scena s = sceneWithVertices();
-    s.projCentreX = -3;
-    s.projCentreY = -4;
+// Buffers shorter than the vertex list are filled as far as they go and
+// never past their end; depths are written only where asked for.
+TEST(ProjectAll, stereoMatchesSinglePointsWithinTheBuffersGiven) {
+    const Scena s = sceneWithVertices();
     const Matrix4 m = stereoTransform();
-    projectAllParallel(s, m, 0.2f, 0, 0);
-    s.projCentreX = -3;
-    s.projCentreY = -4;
-    projectAllStereo(s, m, previewParams(-1));
-    bool someDepthNonZero = false;
-    for (const Vertex& v : s.vertices) {
-        const StereoPoint p = m.projectStereo(v.x, v.y, v.z, previewParams(-1));
-        EXPECT_EQ(v.screenX, p.x);
-        EXPECT_EQ(v.screenY, p.y);
-        EXPECT_EQ(v.depth, p.depth);
-        someDepthNonZero = someDepthNonZero || v.depth != 0;
+    const StereoParams params = previewParams(-1);
+    struct Case {
+        std::size_t points, depths;
+    };
+    for (const Case c : {Case{50, 50}, Case{50, 0}, Case{50, 20}, Case{30, 50}}) {
+        std::vector<Point> points(c.points + 1, Point{-7, -7});
+        std::vector<std::int32_t> depths(c.depths + 1, -7);
+        projectStereo(s, m, params, std::span(points).first(c.points),
+                      std::span(depths).first(c.depths));
+        bool someDepthNonZero = false;
+        for (std::size_t i = 0; i < c.points; ++i) {
+            const Vertex& v = s.vertices[i];
+            const StereoPoint p = m.projectStereo(v.x, v.y, v.z, params);
+            EXPECT_EQ(points[i], (Point{p.x, p.y})) << i;
+            if (i < c.depths) {
+                EXPECT_EQ(depths[i], p.depth) << i;
+                someDepthNonZero = someDepthNonZero || p.depth != 0;
+            }
+        }
+        EXPECT_EQ(points[c.points], (Point{-7, -7}));
+        EXPECT_EQ(depths[std::min(c.depths, c.points)], -7);
+        EXPECT_EQ(someDepthNonZero, c.depths > 0);
     }
-    EXPECT_TRUE(someDepthNonZero);
-    EXPECT_EQ(s.projCentreX, -3);
-    EXPECT_EQ(s.projCentreY, -4);
 }
 
 TEST(ProjectAll, emptySceneStillProjectsTheCentre) {
@@ -313,11 +321,10 @@ TEST(ProjectAll, emptySceneStillProjectsTheCentre) {
     s.centreX = kCx;
     s.centreY = kCy;
     s.centreZ = kCz + 100;
-    projectAllParallel(s, sideTransform(), 0.2f, 190, 160);
-    EXPECT_EQ(s.projCentreX, 190);
-    EXPECT_EQ(s.projCentreY, 140);
-    projectAllStereo(s, stereoTransform(), previewParams(+1));  // nothing to do, no crash
-    EXPECT_TRUE(s.vertices.empty());
+    std::vector<Point> points(4);
+    EXPECT_EQ(projectParallel(s, sideTransform(), 0.2f, 190, 160, points), (Point{190, 140}));
+    projectStereo(s, stereoTransform(), previewParams(+1), points, {});  // nothing to do
+    EXPECT_EQ(points[0], Point{});
 }
 
 }  // namespace

@@ -56,7 +56,7 @@ TEST_F(ChildTest, AGoodAnswerBecomesTheScene) {
     ASSERT_TRUE(result) << result.error;
     EXPECT_EQ(result.scene.faceCount, 1);
     EXPECT_EQ(result.scene.vertices[1].x, 1000);
-    EXPECT_EQ(result.scene.faces[0].corner4, nullptr);
+    EXPECT_EQ(result.scene.faces[0].corner[3], kNoCorner);
 }
 
 TEST_F(ChildTest, RunningOutOfMemoryIsSaidSo) {

@@ -31,8 +31,7 @@ using testing::matchesGolden;
 using testing::Op;
 using testing::Record;
 using testing::RecordingSurface;
-using testing::sceneAt;
-using testing::sortAs;
+using testing::sceneOf;
 
 constexpr Pen kBlackPen{1, {0, 0, 0}};
 constexpr Pen kYellowPen{5, {255, 255, 0}};
@@ -56,114 +55,85 @@ Op tool(const char* kind, Pen pen, Brush brush) {
 /// A triangle (0), a quadrilateral with two equal corners (1) and a square
 /// overlapping the triangle (2).
 Scena faceScene() {
-    Scena scene = sceneAt({{4, 4},
-                           {30, 6},
-                           {8, 28},
-                           {20, 20},
-                           {40, 20},
-                           {40, 20},
-                           {28, 40},
-                           {14, 12},
-                           {36, 12},
-                           {36, 34},
-                           {14, 34}});
+    Scena scene = sceneOf(11);
     addFace(scene, 0, 1, 2);
     addFace(scene, 3, 4, 5, 6);
     addFace(scene, 7, 8, 9, 10);
-    scene.projCentreX = 22;
-    scene.projCentreY = 22;
     return scene;
 }
+const std::vector<Point> kFacePoints{{4, 4},   {30, 6},  {8, 28},  {20, 20}, {40, 20}, {40, 20},
+                                     {28, 40}, {14, 12}, {36, 12}, {36, 34}, {14, 34}};
+const Point kFaceCentre{22, 22};
 
 Scena houseEdges() {
-    Scena scene = sceneAt({{8, 20}, {36, 20}, {36, 42}, {8, 42}, {22, 6}});
+    Scena scene = sceneOf(5);
     for (const auto& [a, b] :
          std::vector<std::pair<int, int>>{{0, 1}, {1, 2}, {2, 3}, {3, 0}, {0, 4}, {4, 1}, {0, 2}}) {
         addEdge(scene, a, b);
     }
-    scene.projCentreX = 22;
-    scene.projCentreY = 26;
     return scene;
 }
+const std::vector<Point> kHousePoints{{8, 20}, {36, 20}, {36, 42}, {8, 42}, {22, 6}};
+const Point kHouseCentre{22, 26};
 
-TEST(SceneDraw, edgesAreOneMoveAndOneLineEachInChainOrder) {
+/// The faces `order` names, in that order.
+std::vector<Face> gathered(const Scena& scene, const std::vector<std::uint32_t>& order) {
+    std::vector<Face> out(order.size());
+    out.resize(gatherFaces(scene.faces, order, out));
+    return out;
+}
+
+TEST(SceneDraw, edgesAreOneMoveAndOneLineEachInListOrder) {
     const Scena scene = houseEdges();
     RecordingSurface surface{Record::DrawingAndTools};
-    draw(scene, surface, DrawMode::Edges);
+    drawEdges(scene.edges, kHousePoints, surface);
     const std::vector<Op> want{move(8, 20), line(36, 20), move(36, 20), line(36, 42), move(36, 42),
                                line(8, 42), move(8, 42),  line(8, 20),  move(8, 20),  line(22, 6),
                                move(22, 6), line(36, 20), move(8, 20),  line(36, 42)};
     EXPECT_EQ(surface.log(), want);
 }
 
-TEST(SceneDraw, facesInFileOrderKeepFourPointsEvenWithEqualCorners) {
+TEST(SceneDraw, facesInTheOrderGivenKeepFourPointsEvenWithEqualCorners) {
     const Scena scene = faceScene();
     RecordingSurface surface{Record::DrawingAndTools};
-    draw(scene, surface, DrawMode::Faces);
+    drawFaces(scene.faces, kFacePoints, surface);
     const std::vector<Op> want{poly({{4, 4}, {30, 6}, {8, 28}}),
                                poly({{20, 20}, {40, 20}, {40, 20}, {28, 40}}),
                                poly({{14, 12}, {36, 12}, {36, 34}, {14, 34}})};
     EXPECT_EQ(surface.log(), want);
-}
 
-TEST(SceneDraw, sortedModeFollowsTheDepthListAndDrawsNothingBeforeASort) {
-    Scena scene = faceScene();
-    RecordingSurface unsorted{Record::DrawingAndTools};
-    draw(scene, unsorted, DrawMode::SortedFaces);
-    EXPECT_TRUE(unsorted.log().empty());
-
-    sortAs(scene, {2, 0});  // a list may also hold fewer faces than the chain
-    RecordingSurface surface{Record::DrawingAndTools};
-    draw(scene, surface, DrawMode::SortedFaces);
-    const std::vector<Op> want{poly({{14, 12}, {36, 12}, {36, 34}, {14, 34}}),
-                               poly({{4, 4}, {30, 6}, {8, 28}})};
-    EXPECT_EQ(surface.log(), want);
-}
-
-TEST(SceneDraw, modeNotMatchingTheModelDrawsNothing) {
-    const Scena edges = houseEdges();
-    Scena faces = faceScene();
-    sortAs(faces, {0, 1, 2});
-    for (const DrawMode mode : {DrawMode::Faces, DrawMode::SortedFaces}) {
-        RecordingSurface surface{Record::DrawingAndTools};
-        draw(edges, surface, mode);
-        EXPECT_TRUE(surface.log().empty()) << static_cast<int>(mode);
-    }
-    RecordingSurface faceEdges{Record::DrawingAndTools};
-    draw(faces, faceEdges, DrawMode::Edges);
-    EXPECT_TRUE(faceEdges.log().empty());
+    RecordingSurface sorted{Record::DrawingAndTools};
+    drawFaces(gathered(scene, {2, 0}), kFacePoints, sorted);  // an order may name fewer faces
+    EXPECT_EQ(sorted.log(), (std::vector<Op>{want[2], want[0]}));
 }
 
 TEST(SceneDraw, recordsWithMissingVerticesAreSkipped) {
-    Scena scene = sceneAt({{1, 1}, {5, 5}, {9, 1}});
-    scene.edges.push_back({&scene.vertices[0], nullptr});
-    scene.edges.push_back({nullptr, &scene.vertices[1]});
+    Scena scene = sceneOf(4);  // vertex 3 has no window position
+    const std::vector<Point> points{{1, 1}, {5, 5}, {9, 1}};
+    addEdge(scene, 0, 3);
+    addEdge(scene, 3, 1);
     addEdge(scene, 1, 2);
-    scene.faces.push_back({&scene.vertices[0], nullptr, &scene.vertices[2], nullptr});
+    addFace(scene, 0, 3, 2);
     addFace(scene, 0, 1, 2);
-    scene.TRIEDENE_STENY.push_back({0, nullptr});
-    scene.TRIEDENE_STENY.push_back({0, &scene.faces[1]});
+    addFace(scene, 0, 1, 2, 3);
+    scene.faces.push_back(Face{});  // no corners at all
     RecordingSurface surface{Record::DrawingAndTools};
-    draw(scene, surface, DrawMode::Edges);
-    draw(scene, surface, DrawMode::Faces);
-    draw(scene, surface, DrawMode::SortedFaces);
-    const std::vector<Op> want{move(5, 5), line(9, 1), poly({{1, 1}, {5, 5}, {9, 1}}),
-                               poly({{1, 1}, {5, 5}, {9, 1}})};
+    drawEdges(scene.edges, points, surface);
+    drawFaces(scene.faces, points, surface);
+    const std::vector<Op> want{move(5, 5), line(9, 1), poly({{1, 1}, {5, 5}, {9, 1}})};
     EXPECT_EQ(surface.log(), want);
 }
 
 TEST(SceneSetupView, edgeModelIsOutlinedInBlackThenRingedAndToolsRestored) {
-    Scena scene = sceneAt({{3, 4}, {10, 12}});
+    Scena scene = sceneOf(2);
     addEdge(scene, 0, 1);
-    scene.projCentreX = 50;
-    scene.projCentreY = -7;
     RecordingSurface surface{Record::DrawingAndTools};
     const Pen callerPen{2, {1, 2, 3}};
     const Brush callerBrush = Brush::solid({9, 8, 7});
     surface.selectPen(callerPen);
     surface.selectBrush(callerBrush);
     surface.clearLog();
-    drawSetupView(scene, surface);
+    drawSetupView(scene, std::vector<Point>{{3, 4}, {10, 12}}, Point{50, -7}, surface);
     const Brush hollow = Brush::hollowBrush();
     const std::vector<Op> want{
         tool("pen", kBlackPen, callerBrush),
@@ -180,11 +150,10 @@ TEST(SceneSetupView, edgeModelIsOutlinedInBlackThenRingedAndToolsRestored) {
     EXPECT_EQ(surface.brush(), callerBrush);
 }
 
-TEST(SceneSetupView, faceModelShowsFacesInFileOrderAsOutlinesWhateverTheDepthOrder) {
-    Scena scene = faceScene();
-    sortAs(scene, {2, 1, 0});
+TEST(SceneSetupView, faceModelShowsFacesInFileOrderAsOutlines) {
+    const Scena scene = faceScene();
     RecordingSurface surface{Record::DrawingAndTools};
-    drawSetupView(scene, surface);
+    drawSetupView(scene, kFacePoints, kFaceCentre, surface);
     std::vector<Op> polygons;
     for (const Op& c : surface.log()) {
         if (c.kind == "polygon") {
@@ -203,11 +172,9 @@ TEST(SceneSetupView, faceModelShowsFacesInFileOrderAsOutlinesWhateverTheDepthOrd
 TEST(SceneSetupView, ringBoxSaturatesAtTheInt32Limits) {
     constexpr auto kMax = std::numeric_limits<std::int32_t>::max();
     constexpr auto kMin = std::numeric_limits<std::int32_t>::min();
-    Scena scene;
-    scene.projCentreX = kMax;
-    scene.projCentreY = kMin;
+    const Scena scene;
     RecordingSurface surface{Record::DrawingAndTools};
-    drawSetupView(scene, surface);
+    drawSetupView(scene, {}, Point{kMax, kMin}, surface);
     const auto ellipse = std::find_if(surface.log().begin(), surface.log().end(),
                                       [](const Op& c) { return c.kind == "ellipse"; });
     ASSERT_NE(ellipse, surface.log().end());
@@ -259,31 +226,31 @@ void clearBlack(QtImageSurface& surface, int width, int height) {
 }
 
 TEST(SceneDrawPixels, laterFaceCoversEarlierOneInEitherOrder) {
-    Scena scene = sceneAt({{2, 2}, {12, 2}, {12, 12}, {2, 12}, {8, 6}, {18, 6}, {18, 16}, {8, 16}});
+    Scena scene = sceneOf(8);
+    const std::vector<Point> points{{2, 2}, {12, 2}, {12, 12}, {2, 12},
+                                    {8, 6}, {18, 6}, {18, 16}, {8, 16}};
     addFace(scene, 0, 1, 2, 3);
     addFace(scene, 4, 5, 6, 7);
     QtImageSurface fileOrder(20, 20);
     fileOrder.selectBrush(Brush::solid(kGreenFace));
-    draw(scene, fileOrder, DrawMode::Faces);
+    drawFaces(scene.faces, points, fileOrder);
     // (12, 10) is on the first square's right edge, inside the second one.
     EXPECT_EQ(rgbAt(fileOrder.image(), 12, 10), kGreenFace);
     EXPECT_EQ(rgbAt(fileOrder.image(), 8, 10), (Rgb{0, 0, 0}));
 
-    sortAs(scene, {1, 0});
     QtImageSurface sorted(20, 20);
     sorted.selectBrush(Brush::solid(kGreenFace));
-    draw(scene, sorted, DrawMode::SortedFaces);
+    drawFaces(gathered(scene, {1, 0}), points, sorted);
     EXPECT_EQ(rgbAt(sorted.image(), 12, 10), (Rgb{0, 0, 0}));
     EXPECT_EQ(rgbAt(sorted.image(), 8, 10), kGreenFace);
 }
 
 TEST(SceneDrawPixels, setupRingIsYellowHollowAndLeavesThePenForLaterLines) {
-    Scena scene = houseEdges();
     QtImageSurface surface(48, 48);
-    drawSetupView(scene, surface);
+    drawSetupView(houseEdges(), kHousePoints, kHouseCentre, surface);
     const QImage& image = surface.image();
-    const int cx = scene.projCentreX;
-    const int cy = scene.projCentreY;
+    const int cx = kHouseCentre.x;
+    const int cy = kHouseCentre.y;
     EXPECT_EQ(rgbAt(image, cx, cy), (Rgb{255, 255, 255}));
     EXPECT_EQ(rgbAt(image, cx + 4, cy), (Rgb{255, 255, 0}));
     EXPECT_EQ(rgbAt(image, cx - 5, cy), (Rgb{255, 255, 0}));
@@ -301,7 +268,7 @@ TEST(SceneDrawGolden, edgesInRedOnBlack) {
     QtImageSurface surface(48, 48);
     clearBlack(surface, 48, 48);
     ScopedPen pen(surface, Pen{1, kRedLine});
-    draw(houseEdges(), surface, DrawMode::Edges);
+    drawEdges(houseEdges().edges, kHousePoints, surface);
     expectMatchesGolden(surface.image(), "draw_mode0_edges");
 }
 
@@ -310,62 +277,50 @@ TEST(SceneDrawGolden, facesInFileOrderInGreen) {
     clearBlack(surface, 48, 48);
     ScopedPen pen(surface, Pen{1, kGreenLine});
     ScopedBrush brush(surface, Brush::solid(kGreenFace));
-    draw(faceScene(), surface, DrawMode::Faces);
+    drawFaces(faceScene().faces, kFacePoints, surface);
     expectMatchesGolden(surface.image(), "draw_mode1_faces");
 }
 
 TEST(SceneDrawGolden, facesInDepthOrderInRed) {
-    Scena scene = faceScene();
-    sortAs(scene, {2, 1, 0});
     QtImageSurface surface(48, 48);
     clearBlack(surface, 48, 48);
     ScopedPen pen(surface, Pen{1, kRedLine});
     ScopedBrush brush(surface, Brush::solid({180, 0, 0}));
-    draw(scene, surface, DrawMode::SortedFaces);
+    drawFaces(gathered(faceScene(), {2, 1, 0}), kFacePoints, surface);
     expectMatchesGolden(surface.image(), "draw_mode2_sorted");
 }
 
 TEST(SceneDrawGolden, setupViewOfAFaceModel) {
-    Scena scene = faceScene();
     QtImageSurface surface(48, 48);
-    drawSetupView(scene, surface);
+    drawSetupView(faceScene(), kFacePoints, kFaceCentre, surface);
     expectMatchesGolden(surface.image(), "setup_view");
 }
 
 // The depth order gathered in parts, as two threads do it, must be the whole
-// gathering cut at the same places: every split point, faces outside the
-// vertex chain or without an entry skipped the same way, and an output too
-// short stopping the part early.
-TEST(CollectSortedFaceCorners, partsJoinToTheWholeGathering) {
-    Scena scene = testing::faceScene({{0, 0, 0}, {10, 0, 0}, {10, 10, 0}, {0, 10, 0}, {5, 5, 5}},
-                                     {{1, 2, 3}, {1, 3, 4}, {2, 3, 4, 5}, {1, 2, 5}, {3, 4, 5}});
-    Vertex stray{};
-    scene.faces[3].corner2 = &stray;  // not in the chain
-    testing::sortAs(scene, {4, 3, 2, 1, 0, 2});
-    scene.TRIEDENE_STENY.push_back({0, nullptr});
-    scene.TRIEDENE_STENY.push_back({0, &scene.faces[1]});
-
-    std::vector<FaceCorners> whole;
-    collectFaceCorners(scene, DrawMode::SortedFaces, whole);
-    ASSERT_EQ(whole.size(), 6u);
-    const auto same = [](const FaceCorners& a, const FaceCorners& b) {
-        return std::equal(std::begin(a.corner), std::end(a.corner), std::begin(b.corner));
-    };
-    const std::size_t n = scene.TRIEDENE_STENY.size();
-    for (std::size_t split = 0; split <= n + 1; ++split) {
-        std::vector<FaceCorners> parts(n + 2);
-        const std::size_t front = collectSortedFaceCorners(scene, 0, split, parts);
+// gathering cut at the same places: every split point, positions outside the
+// face list skipped the same way, and an output too short stopping the part
+// early.
+TEST(GatherFaces, partsJoinToTheWholeGathering) {
+    const Scena scene =
+        testing::faceScene({{0, 0, 0}, {10, 0, 0}, {10, 10, 0}, {0, 10, 0}, {5, 5, 5}},
+                           {{1, 2, 3}, {1, 3, 4}, {2, 3, 4, 5}, {1, 2, 5}, {3, 4, 5}});
+    const std::vector<std::uint32_t> order{4, 3, 2, 1, 0, 2, 5, kNoCorner, 1};
+    const std::vector<Face> whole = gathered(scene, order);
+    ASSERT_EQ(whole.size(), 7u);
+    EXPECT_EQ(whole[0], scene.faces[4]);
+    EXPECT_EQ(whole[6], scene.faces[1]);
+    const std::span<const std::uint32_t> all(order);
+    for (std::size_t split = 0; split <= order.size(); ++split) {
+        std::vector<Face> parts(order.size());
+        const std::size_t front = gatherFaces(scene.faces, all.first(split), parts);
         const std::size_t back =
-            collectSortedFaceCorners(scene, split, n + 5, std::span(parts).subspan(front));
-        ASSERT_EQ(front + back, whole.size()) << split;
-        for (std::size_t i = 0; i < whole.size(); ++i) {
-            EXPECT_TRUE(same(parts[i], whole[i])) << "split " << split << " face " << i;
-        }
+            gatherFaces(scene.faces, all.subspan(split), std::span(parts).subspan(front));
+        parts.resize(front + back);
+        EXPECT_EQ(parts, whole) << "split " << split;
     }
-    std::vector<FaceCorners> two(2);
-    EXPECT_EQ(collectSortedFaceCorners(scene, 0, n, two), 2u);
-    EXPECT_TRUE(same(two[1], whole[1]));
-    EXPECT_EQ(collectSortedFaceCorners(scene, 3, 2, two), 0u);
+    std::vector<Face> two(2);
+    EXPECT_EQ(gatherFaces(scene.faces, order, two), 2u);
+    EXPECT_EQ(two[1], whole[1]);
 }
 
 }  // namespace

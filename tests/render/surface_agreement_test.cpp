@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <vector>
 
 #include "geometry/matrix4.h"
@@ -27,12 +28,18 @@ constexpr Rgb kRed{215, 0, 0};
 
 const std::filesystem::path kBunny = testing::kSourceDir / "data" / "samples" / "bunny.dat";
 
+struct ProjectedModel {
+    Scena scene;
+    std::vector<Point> points;  ///< window position of each vertex
+};
+
 /// The bunny projected for the right eye at `scale` pixels per unit onto a
 /// w x h window; a large scale throws many faces far off the window.
-Scena projectedBunny(float scale, int w, int h) {
-    Scena scene;
+ProjectedModel projectedBunny(float scale, int w, int h) {
+    ProjectedModel out;
+    Scena& scene = out.scene;
     if (!scene.load(kBunny).ok) {
-        return scene;
+        return out;
     }
     Matrix4 transform;
     transform.translate(-scene.centreX, -scene.centreY, -scene.centreZ);
@@ -46,16 +53,17 @@ Scena projectedBunny(float scale, int w, int h) {
     eye.scale = scale;
     eye.originX = w / 2;
     eye.originY = h / 2;
-    projectAllStereo(scene, transform, eye);
-    return scene;
+    out.points.resize(scene.vertices.size());
+    projectStereo(scene, transform, eye, out.points, {});
+    return out;
 }
 
-std::array<Point, 4> cornersOf(const Face& face, std::size_t& count) {
+std::array<Point, 4> cornersOf(const Face& face, std::span<const Point> points,
+                               std::size_t& count) {
     std::array<Point, 4> corners{};
-    const std::array<const Vertex*, 4> v{face.corner1, face.corner2, face.corner3, face.corner4};
-    count = face.corner4 != nullptr ? 4 : 3;
+    count = face.cornerCount();
     for (std::size_t i = 0; i < count; ++i) {
-        corners[i] = Point{v[i]->screenX, v[i]->screenY};
+        corners[i] = points[face.corner[i]];
     }
     return corners;
 }
@@ -76,21 +84,21 @@ TEST(SurfaceAgreement, bunnyFacesAndEdgesMatchTheBareRasteriser) {
     constexpr int w = 320;
     constexpr int h = 240;
     for (const float scale : {0.3f, 3.0f}) {
-        const Scena scene = projectedBunny(scale, w, h);
+        const auto [scene, points] = projectedBunny(scale, w, h);
         if (scene.faces.empty()) {
             GTEST_SKIP() << "no bunny sample at " << kBunny;
         }
         QtImageSurface surface(w, h);
         surface.selectPen(Pen{1, kLine});
         surface.selectBrush(Brush::solid(kFace));
-        draw(scene, surface, DrawMode::Faces);
+        drawFaces(scene.faces, points, surface);
 
         std::vector<Pixel> buffer(static_cast<std::size_t>(w) * h, 0xFFFFFFFF);
         const PixelView view{buffer.data(), w, h, w};
         const Pixel fill = toPixel(kFace);
         for (const Face& face : scene.faces) {
             std::size_t count = 0;
-            const auto corners = cornersOf(face, count);
+            const auto corners = cornersOf(face, points, count);
             raster::polygon(view, std::span<const Point>(corners.data(), count), &fill,
                             toPixel(kLine));
         }
@@ -103,7 +111,7 @@ TEST(SurfaceAgreement, bunnyFacesAndEdgesMatchTheBareRasteriser) {
         surface.selectPen(Pen{1, kRed});
         for (const Face& face : scene.faces) {
             std::size_t count = 0;
-            const auto corners = cornersOf(face, count);
+            const auto corners = cornersOf(face, points, count);
             surface.moveTo(corners[0].x, corners[0].y);
             surface.lineTo(corners[1].x, corners[1].y);
             raster::line(view, corners[0], corners[1], toPixel(kRed));
@@ -126,16 +134,11 @@ TEST(SurfaceAgreement, facesDrawnAtOnceMatchFaceByFacePolygons) {
                            {Pen{1, kRed}, Brush::hollowBrush()},
                            {Pen{3, kRed}, Brush::solid(kFace)}};
     for (const float scale : {0.3f, 3.0f}) {
-        const Scena scene = projectedBunny(scale, w, h);
+        const auto [scene, projected] = projectedBunny(scale, w, h);
         if (scene.faces.empty()) {
             GTEST_SKIP() << "no bunny sample at " << kBunny;
         }
-        std::vector<ProjectedVertex> projected;
-        for (const Vertex& v : scene.vertices) {
-            projected.push_back({v.screenX, v.screenY, v.depth});
-        }
-        std::vector<FaceCorners> faces;
-        collectFaceCorners(scene, DrawMode::Faces, faces);
+        std::vector<Face> faces = scene.faces;
         faces[faces.size() / 2].corner[1] = static_cast<std::uint32_t>(projected.size());
         for (const Tools& t : tools) {
             QtImageSurface atOnce(w, h);
@@ -145,15 +148,14 @@ TEST(SurfaceAgreement, facesDrawnAtOnceMatchFaceByFacePolygons) {
             QtImageSurface oneByOne(w, h);
             oneByOne.selectPen(t.pen);
             oneByOne.selectBrush(t.brush);
-            for (std::size_t k = 0; k < faces.size(); ++k) {
-                const FaceCorners& f = faces[k];
-                const std::size_t count = f.corner[3] == kNoCorner ? 3 : 4;
+            for (const Face& f : faces) {
+                const std::size_t count = f.cornerCount();
                 std::array<Point, 4> corners{};
                 bool known = true;
                 for (std::size_t i = 0; i < count; ++i) {
                     known = known && f.corner[i] < projected.size();
                     if (known) {
-                        corners[i] = Point{projected[f.corner[i]].x, projected[f.corner[i]].y};
+                        corners[i] = projected[f.corner[i]];
                     }
                 }
                 if (known) {

@@ -1,4 +1,4 @@
-// Vertex lookup by number and the model centre.
+// The model centre and releasing a scene.
 
 #include <gtest/gtest.h>
 
@@ -70,31 +70,15 @@ TEST(CentreTest, staysDefinedWhenCountDisagreesWithChain) {
     EXPECT_EQ(s.centreX, 50000000);
 }
 
-TEST(VertexAtTest, mapsNumbersLikeTheWalkFromTheHead) {
-    Scena s = sceneWithX({10, 20, 30});
-    EXPECT_EQ(s.vertexAt(1), &s.vertices[0]);
-    EXPECT_EQ(s.vertexAt(0), &s.vertices[0]);
-    EXPECT_EQ(s.vertexAt(std::numeric_limits<std::int32_t>::min()), &s.vertices[0]);
-    EXPECT_EQ(s.vertexAt(3), &s.vertices[2]);
-    EXPECT_EQ(s.vertexAt(4), nullptr);
-    EXPECT_EQ(s.vertexAt(std::numeric_limits<std::int32_t>::max()), nullptr);
-
-    Scena empty;
-    EXPECT_EQ(empty.vertexAt(1), nullptr);
-    EXPECT_EQ(empty.vertexAt(-1), nullptr);
-}
-
 TEST(ClearTest, releasesRecordsAndKeepsModeAndCentre) {
     Scena s = sceneWithX({4, 8});
     s.faceModel = 1;
-    s.faces.push_back({&s.vertices[0], &s.vertices[1], &s.vertices[0], nullptr});
+    s.faces.push_back(Face{{0, 1, 0, kNoCorner}});
     s.faceCount = 1;
-    s.TRIEDENE_STENY.push_back({0, &s.faces[0]});
     s.computeCentre();
     s.clear();
     EXPECT_TRUE(s.vertices.empty());
     EXPECT_TRUE(s.faces.empty());
-    EXPECT_TRUE(s.TRIEDENE_STENY.empty());
     EXPECT_EQ(s.vertexCount, 0);
     EXPECT_EQ(s.faceCount, 0);
     EXPECT_EQ(s.faceModel, 1);

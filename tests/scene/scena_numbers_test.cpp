@@ -52,7 +52,7 @@ TEST(NumberScanTest, readsIntegersInEveryBaseWithTheirTokenLength) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         const auto r = scanInt(c.text);
-        ASSERT_EQ(r.result, ScanResult::ok);
+        ASSERT_EQ(r.result, ScanResult::Ok);
         EXPECT_EQ(r.value, c.value);
         EXPECT_EQ(static_cast<std::size_t>(r.next - c.text), c.length);
     }
@@ -63,22 +63,22 @@ TEST(NumberScanTest, refusesBrokenAndOversizedIntegers) {
         const char* text;
         ScanResult result;
     } cases[] = {
-        {"", ScanResult::none},
-        {"-", ScanResult::none},
-        {"+ 1", ScanResult::none},
-        {"x1", ScanResult::none},
-        {".5", ScanResult::none},
-        {"0x", ScanResult::malformed},
-        {"0xg", ScanResult::malformed},
-        {"-0X ", ScanResult::malformed},
-        {"08", ScanResult::malformed},
-        {"0179", ScanResult::malformed},
-        {"2147483648", ScanResult::outOfRange},
-        {"-2147483649", ScanResult::outOfRange},
-        {"0x100000000", ScanResult::outOfRange},  // would wrap to 0
-        {"0xFFFFFFFF", ScanResult::outOfRange},   // would wrap to -1
-        {"037777777777", ScanResult::outOfRange},
-        {"99999999999999999999999999", ScanResult::outOfRange},
+        {"", ScanResult::None},
+        {"-", ScanResult::None},
+        {"+ 1", ScanResult::None},
+        {"x1", ScanResult::None},
+        {".5", ScanResult::None},
+        {"0x", ScanResult::Malformed},
+        {"0xg", ScanResult::Malformed},
+        {"-0X ", ScanResult::Malformed},
+        {"08", ScanResult::Malformed},
+        {"0179", ScanResult::Malformed},
+        {"2147483648", ScanResult::OutOfRange},
+        {"-2147483649", ScanResult::OutOfRange},
+        {"0x100000000", ScanResult::OutOfRange},  // would wrap to 0
+        {"0xFFFFFFFF", ScanResult::OutOfRange},   // would wrap to -1
+        {"037777777777", ScanResult::OutOfRange},
+        {"99999999999999999999999999", ScanResult::OutOfRange},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -114,7 +114,7 @@ TEST(NumberScanTest, readsRealTokensLikeScanf) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         const auto r = scanFloat(c.text);
-        ASSERT_EQ(r.result, ScanResult::ok);
+        ASSERT_EQ(r.result, ScanResult::Ok);
         EXPECT_EQ(std::bit_cast<std::uint32_t>(r.value), std::bit_cast<std::uint32_t>(c.value));
         EXPECT_EQ(static_cast<std::size_t>(r.next - c.text), c.length);
     }
@@ -125,26 +125,26 @@ TEST(NumberScanTest, refusesBrokenAndNonFiniteReals) {
         const char* text;
         ScanResult result;
     } cases[] = {
-        {"", ScanResult::none},
-        {".", ScanResult::none},
-        {"-", ScanResult::none},
-        {"e5", ScanResult::none},
-        {"in", ScanResult::none},
-        {"1e", ScanResult::malformed},
-        {"1e+", ScanResult::malformed},
-        {"2.5Ex", ScanResult::malformed},
-        {"0x", ScanResult::malformed},
-        {"0x.p1", ScanResult::malformed},
-        {"0x1p", ScanResult::malformed},
-        {"inf", ScanResult::notFinite},
-        {"-Infinity", ScanResult::notFinite},
-        {"nan(123)", ScanResult::notFinite},
-        {"NAN", ScanResult::notFinite},
-        {"3.4028236e38", ScanResult::outOfRange},  // rounds past the largest float
-        {"-1e39", ScanResult::outOfRange},
-        {"1e99999999999", ScanResult::outOfRange},
-        {"0x1p128", ScanResult::outOfRange},
-        {"123456789012345678901234567890123456789012345", ScanResult::outOfRange},
+        {"", ScanResult::None},
+        {".", ScanResult::None},
+        {"-", ScanResult::None},
+        {"e5", ScanResult::None},
+        {"in", ScanResult::None},
+        {"1e", ScanResult::Malformed},
+        {"1e+", ScanResult::Malformed},
+        {"2.5Ex", ScanResult::Malformed},
+        {"0x", ScanResult::Malformed},
+        {"0x.p1", ScanResult::Malformed},
+        {"0x1p", ScanResult::Malformed},
+        {"inf", ScanResult::NotFinite},
+        {"-Infinity", ScanResult::NotFinite},
+        {"nan(123)", ScanResult::NotFinite},
+        {"NAN", ScanResult::NotFinite},
+        {"3.4028236e38", ScanResult::OutOfRange},  // rounds past the largest float
+        {"-1e39", ScanResult::OutOfRange},
+        {"1e99999999999", ScanResult::OutOfRange},
+        {"0x1p128", ScanResult::OutOfRange},
+        {"123456789012345678901234567890123456789012345", ScanResult::OutOfRange},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -179,10 +179,10 @@ TEST(NumberScanTest, roundsRealsExactlyLikeStrtof) {
         const float expected = std::strtof(text.c_str(), nullptr);
         const auto r = scanFloat(text);
         if (std::isinf(expected)) {
-            EXPECT_EQ(r.result, ScanResult::outOfRange);
+            EXPECT_EQ(r.result, ScanResult::OutOfRange);
             continue;
         }
-        ASSERT_EQ(r.result, ScanResult::ok);
+        ASSERT_EQ(r.result, ScanResult::Ok);
         ASSERT_EQ(std::bit_cast<std::uint32_t>(r.value), std::bit_cast<std::uint32_t>(expected));
         ASSERT_EQ(r.next, text.data() + text.size());
     }

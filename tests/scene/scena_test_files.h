@@ -27,7 +27,6 @@ class SceneFileTest : public ::testing::Test {
         EXPECT_TRUE(s.vertices.empty());
         EXPECT_TRUE(s.edges.empty());
         EXPECT_TRUE(s.faces.empty());
-        EXPECT_TRUE(s.TRIEDENE_STENY.empty());
         EXPECT_EQ(s.vertexCount, 0);
         EXPECT_EQ(s.edgeCount, 0);
         EXPECT_EQ(s.faceCount, 0);

@@ -33,14 +33,8 @@ class SceneWriterTest : public ::testing::Test {
         EXPECT_TRUE(st.ok) << st.message();
         return s;
     }
-    static std::vector<std::size_t> numbers(const Scena& s, const Face& f) {
-        std::vector<std::size_t> out;
-        for (const Vertex* v : {f.corner1, f.corner2, f.corner3, f.corner4}) {
-            if (v != nullptr) {
-                out.push_back(static_cast<std::size_t>(v - s.vertices.data()) + 1);
-            }
-        }
-        return out;
+    static std::vector<std::uint32_t> numbers(const Face& f) {
+        return {f.corner, f.corner + f.cornerCount()};
     }
     static void expectSameScene(const Scena& a, const Scena& b) {
         EXPECT_EQ(a.faceModel, b.faceModel);
@@ -55,12 +49,11 @@ class SceneWriterTest : public ::testing::Test {
         }
         ASSERT_EQ(a.edges.size(), b.edges.size());
         for (std::size_t i = 0; i < a.edges.size(); ++i) {
-            EXPECT_EQ(a.edges[i].end1 - a.vertices.data(), b.edges[i].end1 - b.vertices.data());
-            EXPECT_EQ(a.edges[i].end2 - a.vertices.data(), b.edges[i].end2 - b.vertices.data());
+            EXPECT_EQ(a.edges[i], b.edges[i]) << "edge " << i;
         }
         ASSERT_EQ(a.faces.size(), b.faces.size());
         for (std::size_t i = 0; i < a.faces.size(); ++i) {
-            EXPECT_EQ(numbers(a, a.faces[i]), numbers(b, b.faces[i])) << "face " << i;
+            EXPECT_EQ(numbers(a.faces[i]), numbers(b.faces[i])) << "face " << i;
         }
         EXPECT_EQ(a.centreX, b.centreX);
         EXPECT_EQ(a.centreY, b.centreY);
@@ -138,8 +131,8 @@ TEST_F(SceneWriterTest, countsDisagreeingWithTheChainsAreWrittenAsTheRecords) {
     s.faceModel = 0;
     s.vertexCount = 9;  // stale: only two vertices present
     s.edgeCount = 5;
-    s.vertices = {{1000, 0, 0, 0, 0, 0}, {0, 1000, 0, 0, 0, 0}};
-    s.edges = {{&s.vertices[0], &s.vertices[1]}};
+    s.vertices = {{1000, 0, 0}, {0, 1000, 0}};
+    s.edges = {{0, 1}};
     std::ostringstream text;
     ASSERT_EQ(formatScene(s, text), "");
     EXPECT_EQ(text.str(), "0\n2 1\n1000 0 0\n0 1000 0\n1 2\n");
@@ -160,17 +153,16 @@ TEST_F(SceneWriterTest, refusesScenesThatCannotBeAValidFile) {
     noFaces.vertices.resize(1);
     EXPECT_NE(formatScene(noFaces, text), "");
 
-    Vertex stranger;
     Scena foreign;
     foreign.vertices.resize(2);
-    foreign.edges = {{&foreign.vertices[0], &stranger}};
+    foreign.edges = {{0, 2}};
     EXPECT_NE(formatScene(foreign, text), "");
 
-    Scena nullCorner;
-    nullCorner.faceModel = 1;
-    nullCorner.vertices.resize(3);
-    nullCorner.faces = {{&nullCorner.vertices[0], nullptr, &nullCorner.vertices[2], nullptr}};
-    EXPECT_NE(formatScene(nullCorner, text), "");
+    Scena missingCorner;
+    missingCorner.faceModel = 1;
+    missingCorner.vertices.resize(3);
+    missingCorner.faces = {Face{{0, kNoCorner, 2, kNoCorner}}};
+    EXPECT_NE(formatScene(missingCorner, text), "");
 
     EXPECT_EQ(text.str(), "") << "a refused scene writes nothing";
     EXPECT_FALSE(fs::exists(out));

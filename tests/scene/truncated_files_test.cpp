@@ -65,9 +65,8 @@ std::vector<std::size_t> prefixLengths(std::size_t size) {
     return out;
 }
 
-bool isVertexOf(const Scena& s, const Vertex* v) {
-    return v != nullptr && !s.vertices.empty() && v >= s.vertices.data() &&
-           v < s.vertices.data() + s.vertices.size();
+bool isVertexOf(const Scena& s, std::uint32_t index) {
+    return index < s.vertices.size();
 }
 
 // Empty string when the scene is a consistent model, else what is wrong.
@@ -88,8 +87,9 @@ std::string inconsistency(const Scena& s) {
         }
     }
     for (const Face& f : s.faces) {
-        if (!isVertexOf(s, f.corner1) || !isVertexOf(s, f.corner2) || !isVertexOf(s, f.corner3) ||
-            (f.corner4 != nullptr && !isVertexOf(s, f.corner4))) {
+        if (!isVertexOf(s, f.corner[0]) || !isVertexOf(s, f.corner[1]) ||
+            !isVertexOf(s, f.corner[2]) ||
+            (f.corner[3] != kNoCorner && !isVertexOf(s, f.corner[3]))) {
             return "face corner is not a vertex";
         }
     }
@@ -100,8 +100,8 @@ std::string inconsistency(const Scena& s) {
 }
 
 bool isEmpty(const Scena& s) {
-    return s.vertices.empty() && s.edges.empty() && s.faces.empty() && s.TRIEDENE_STENY.empty() &&
-           s.vertexCount == 0 && s.edgeCount == 0 && s.faceCount == 0;
+    return s.vertices.empty() && s.edges.empty() && s.faces.empty() && s.vertexCount == 0 &&
+           s.edgeCount == 0 && s.faceCount == 0;
 }
 
 TEST(TruncatedFiles, everyPrefixOfEveryBundledModelLoadsOrIsRefusedCleanly) {

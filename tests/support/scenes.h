@@ -8,7 +8,6 @@
 #include <utility>
 #include <vector>
 
-#include "render/drawing_surface.h"
 #include "scene/scena.h"
 
 namespace kelpris::testing {
@@ -17,42 +16,28 @@ struct V3 {
     std::int32_t x, y, z;
 };
 
-/// A scene whose vertices have the given window positions; the model
-/// coordinates do not matter to drawing.
-inline Scena sceneAt(const std::vector<Point>& screen) {
+/// A scene of `count` vertices at the origin, for tests whose window
+/// positions come from a projection buffer of their own.
+inline Scena sceneOf(std::size_t count) {
     Scena scene;
-    for (const Point p : screen) {
-        Vertex v;
-        v.screenX = p.x;
-        v.screenY = p.y;
-        scene.vertices.push_back(v);
-    }
-    scene.vertexCount = static_cast<std::int32_t>(screen.size());
+    scene.vertices.resize(count);
+    scene.vertexCount = static_cast<std::int32_t>(count);
     return scene;
 }
 
-/// Adds an edge between vertices `a` and `b` (0-based). Add every vertex
-/// first: the edge points into the vertex list.
+/// Adds an edge between vertices `a` and `b` (0-based).
 inline void addEdge(Scena& scene, int a, int b) {
-    scene.edges.push_back({&scene.vertices[a], &scene.vertices[b]});
+    scene.edges.push_back({static_cast<std::uint32_t>(a), static_cast<std::uint32_t>(b)});
     scene.edgeCount = static_cast<std::int32_t>(scene.edges.size());
 }
 
 /// Adds a face of 3 corners, or 4 when `d` is given (0-based), and makes the
 /// scene a face model.
 inline void addFace(Scena& scene, int a, int b, int c, int d = -1) {
-    Vertex* const fourth = d < 0 ? nullptr : &scene.vertices[d];
-    scene.faces.push_back({&scene.vertices[a], &scene.vertices[b], &scene.vertices[c], fourth});
+    const auto at = [](int i) { return static_cast<std::uint32_t>(i); };
+    scene.faces.push_back(Face{{at(a), at(b), at(c), d < 0 ? kNoCorner : at(d)}});
     scene.faceCount = static_cast<std::int32_t>(scene.faces.size());
     scene.faceModel = 1;
-}
-
-/// Sets the depth order to the faces numbered in `order` (0-based).
-inline void sortAs(Scena& scene, const std::vector<int>& order) {
-    scene.TRIEDENE_STENY.clear();
-    for (const int i : order) {
-        scene.TRIEDENE_STENY.push_back({0, &scene.faces[i]});
-    }
 }
 
 /// An edge model; `links` are pairs of 1-based vertex numbers.
@@ -60,10 +45,11 @@ inline Scena edgeScene(std::initializer_list<V3> pts,
                        std::initializer_list<std::pair<int, int>> links) {
     Scena s;
     for (const V3& p : pts) {
-        s.vertices.push_back(Vertex{p.x, p.y, p.z, 0, 0, 0});
+        s.vertices.push_back(Vertex{p.x, p.y, p.z});
     }
     for (auto [a, b] : links) {
-        s.edges.push_back(Edge{&s.vertices[a - 1], &s.vertices[b - 1]});
+        s.edges.push_back(
+            Edge{static_cast<std::uint32_t>(a - 1), static_cast<std::uint32_t>(b - 1)});
     }
     s.vertexCount = static_cast<std::int32_t>(s.vertices.size());
     s.edgeCount = static_cast<std::int32_t>(s.edges.size());
@@ -77,14 +63,13 @@ inline Scena faceScene(std::initializer_list<V3> pts,
     Scena s;
     s.faceModel = 1;
     for (const V3& p : pts) {
-        s.vertices.push_back(Vertex{p.x, p.y, p.z, 0, 0, 0});
+        s.vertices.push_back(Vertex{p.x, p.y, p.z});
     }
     for (const auto& f : faces) {
         Face face;
-        Vertex** corners[4] = {&face.corner1, &face.corner2, &face.corner3, &face.corner4};
-        int i = 0;
+        std::size_t i = 0;
         for (int n : f) {
-            *corners[i++] = &s.vertices[n - 1];
+            face.corner[i++] = static_cast<std::uint32_t>(n - 1);
         }
         s.faces.push_back(face);
     }
@@ -118,17 +103,15 @@ inline Scena heightField(int cols, int rows, int spacing) {
             const double h = 150.0 * std::sin(c * 0.11) * std::cos(r * 0.07);
             s.vertices.push_back(Vertex{c * spacing - cols * spacing / 2,
                                         static_cast<std::int32_t>(h),
-                                        r * spacing - rows * spacing / 2, 0, 0, 0});
+                                        r * spacing - rows * spacing / 2});
         }
     }
-    const auto v = [&](int r, int c) {
-        return &s.vertices[static_cast<std::size_t>(r * (cols + 1) + c)];
-    };
+    const auto v = [&](int r, int c) { return static_cast<std::uint32_t>(r * (cols + 1) + c); };
     s.faces.reserve(static_cast<std::size_t>(2 * cols * rows));
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < cols; ++c) {
-            s.faces.push_back({v(r, c), v(r, c + 1), v(r + 1, c + 1), nullptr});
-            s.faces.push_back({v(r, c), v(r + 1, c + 1), v(r + 1, c), nullptr});
+            s.faces.push_back(Face{{v(r, c), v(r, c + 1), v(r + 1, c + 1), kNoCorner}});
+            s.faces.push_back(Face{{v(r, c), v(r + 1, c + 1), v(r + 1, c), kNoCorner}});
         }
     }
     s.vertexCount = static_cast<std::int32_t>(s.vertices.size());

@@ -1,5 +1,5 @@
-// Both screens drawn on the Qt surface, checked by probing pixels, and a
-// golden picture of each screen for the default model.
+// Both screens drawn on the Qt surface, checked by probing pixels. Golden
+// pictures of whole screens are in tests/pictures.
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,6 @@
 #include <memory>
 #include <string>
 
-#include "golden.h"
-#include "paths.h"
 #include "pixels.h"
 #include "render/qt/qt_surface.h"
 #include "scenes.h"
@@ -32,20 +30,21 @@ class PicturesTest : public ::testing::Test {
     }
 
     QImage paint(Scena scene, Screen screen, int w = 640, int h = 480) {
-        s.scene = std::make_unique<Scena>(std::move(scene));
+        s.scene = std::make_shared<const Scena>(std::move(scene));
         computeLayout(s, {0, 0, w + 4, h + 4});
         s.stereoMode = Screen::Setup;
+        PaintBuffers buffers;
         {
             QtImageSurface setup(w, h);
-            static_cast<void>(DrawScreen(s, setup));  // builds the stereo transform
+            EXPECT_TRUE(DrawScreen(s, setup, buffers));  // builds the stereo transform
             if (screen == Screen::Setup) {
                 return setup.image();
             }
         }
         s.stereoMode = screen;
         QtImageSurface stereo(w, h);
-        const auto report = DrawScreen(s, stereo);
-        EXPECT_TRUE(!report || report->ok) << report->message();
+        const Result<SortReport> report = DrawScreen(s, stereo, buffers);
+        EXPECT_TRUE(report) << report.message();
         return stereo.image();
     }
 };
@@ -141,21 +140,6 @@ TEST_F(PicturesTest, narrowWindowDrawsWithoutFault) {
         EXPECT_EQ(paint(squareFace(), Screen::Setup, w, 120).width(), w);
         EXPECT_EQ(paint(squareFace(), Screen::Stereo, w, 120).width(), w);
     }
-}
-
-// Golden pictures of the default model at 640 x 480; regenerate with
-// KELPRIS_UPDATE_GOLDEN=1 and look at the result.
-void compareWithGolden(const QImage& actual, const char* name) {
-    EXPECT_TRUE(matchesGolden(actual, std::string("tests/view/golden/") + name));
-}
-
-TEST_F(PicturesTest, defaultModelMatchesTheGoldenPictures) {
-    Scena dom;
-    ASSERT_TRUE(dom.load(kSourceDir / "data" / "dom.dat"));
-    compareWithGolden(paint(std::move(dom), Screen::Setup), "setup_dom_640x480.png");
-    Scena again;
-    ASSERT_TRUE(again.load(kSourceDir / "data" / "dom.dat"));
-    compareWithGolden(paint(std::move(again), Screen::Stereo), "stereo_dom_640x480.png");
 }
 
 }  // namespace

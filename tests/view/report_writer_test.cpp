@@ -1,24 +1,51 @@
-// The background report writer: the latest report wins over ones not yet
-// started, flush and the destructor wait for everything submitted, every
-// finished write's outcome is handed over once, and the text is what the
-// synchronous sort writes. A blocking write function holds the writer at a
-// known point, so nothing here depends on timing.
+// The sort report: its text, the atomic write at once, and the background
+// writer, where the latest report wins over ones not yet started, flush and
+// the destructor wait for everything submitted, every finished write's
+// outcome is handed over once, and the file is the one a write at once
+// gives. A blocking write function holds the writer at a known point, so
+// nothing here depends on timing.
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <condition_variable>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <mutex>
 #include <string>
 #include <vector>
 
-#include "scene/scena.h"
+#include "scratch_dir.h"
 #include "view/report_writer.h"
 
 namespace kelpris {
 namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kHeader = "Report vytriedovania stien, obsah struktury TRIEDENE_STENY:\n";
+
+std::string readFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The depths a report's text lists, comma separated: what a test submitted.
+std::string depthsIn(const std::string& text) {
+    std::string out;
+    std::size_t at = text.find(" :  ");
+    while (at != std::string::npos) {
+        const std::size_t end = text.find(' ', at + 4);
+        out += (out.empty() ? "" : ",") + text.substr(at + 4, end - at - 4);
+        at = text.find(" :  ", end);
+    }
+    return out;
+}
 
 // Records every write; while `hold` is set the first write waits for
 // release() after saying it has started.
@@ -29,13 +56,14 @@ class GatedWrites {
     ReportWriter::WriteFn fn() {
         return [this](const std::filesystem::path& path, const std::string& text) {
             std::unique_lock lock(mutex_);
-            written_.push_back(path.filename().string() + "=" + text);
+            written_.push_back(path.filename().string() + "=" + depthsIn(text));
             paths_.push_back(path);
             ++started_;
             changed_.notify_all();
             changed_.wait(lock, [this] { return !hold_; });
-            return text == "fail" ? FileStatus::failure(path.string(), 0, "cannot write: no")
-                                  : FileStatus::success(path.string());
+            return path.filename() == "fail"
+                       ? FileStatus::failure(path.string(), 0, "cannot write: no")
+                       : FileStatus::success(path.string());
         };
     }
     void waitForStart(int n) {
@@ -70,11 +98,11 @@ class GatedWrites {
 TEST(ReportWriterTest, theLatestWaitingReportReplacesEarlierOnes) {
     GatedWrites writes(true);
     ReportWriter writer({}, writes.fn());
-    writer.submit("a", std::string("1"));
+    writer.submit("a", std::vector<std::int32_t>{1});
     writes.waitForStart(1);  // "1" is being written and will be finished
-    writer.submit("a", std::string("2"));
-    writer.submit("a", std::string("3"));
-    writer.submit("b", std::string("4"));  // the latest, whatever its path
+    writer.submit("a", std::vector<std::int32_t>{2});
+    writer.submit("a", std::vector<std::int32_t>{3});
+    writer.submit("b", std::vector<std::int32_t>{4});  // the latest, whatever its path
     writes.release();
     writer.flush();
     EXPECT_EQ(writes.written(), (std::vector<std::string>{"a=1", "b=4"}));
@@ -89,8 +117,8 @@ TEST(ReportWriterTest, outcomesKeepTheirOrderAndFailures) {
     GatedWrites writes(false);
     int finished = 0;
     ReportWriter writer([&finished] { ++finished; }, writes.fn());
-    for (const char* text : {"ok", "fail", "ok"}) {
-        writer.submit("r", std::string(text));
+    for (const char* name : {"ok", "fail", "ok"}) {
+        writer.submit(name, std::vector<std::int32_t>{7});
         writer.flush();  // each one written before the next comes
     }
     const std::vector<FileStatus> statuses = writer.takeStatuses();
@@ -105,9 +133,9 @@ TEST(ReportWriterTest, destructionWritesWhatIsStillWaiting) {
     GatedWrites writes(true);
     {
         ReportWriter writer({}, writes.fn());
-        writer.submit("a", std::string("1"));
+        writer.submit("a", std::vector<std::int32_t>{1});
         writes.waitForStart(1);
-        writer.submit("a", std::string("2"));
+        writer.submit("a", std::vector<std::int32_t>{2});
         writes.release();
     }
     EXPECT_EQ(writes.written(), (std::vector<std::string>{"a=1", "a=2"}));
@@ -122,9 +150,9 @@ TEST(ReportWriterTest, relativePathsAreTakenWhenSubmitted) {
     GatedWrites writes(true);
     ReportWriter writer({}, writes.fn());
     fs::current_path(first);
-    writer.submit("x", std::string("1"));
+    writer.submit("x", std::vector<std::int32_t>{1});
     writes.waitForStart(1);
-    writer.submit("rel.txt", std::string("2"));
+    writer.submit("rel.txt", std::vector<std::int32_t>{2});
     fs::current_path(before == first ? fs::path("/") : before);
     writes.release();
     writer.flush();
@@ -140,23 +168,11 @@ TEST(ReportWriterTest, flushWithNothingSubmittedReturns) {
     EXPECT_TRUE(writer.takeStatuses().empty());
 }
 
-// Depths handed to the writer give the very file the synchronous sort writes.
-TEST(ReportWriterTest, depthsBecomeTheSortReportText) {
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / "kelpris_report_writer_test";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    Scena scene;
-    scene.faceModel = 1;
-    scene.vertices = {{0, 0, 0, 0, 0, -7}, {0, 0, 0, 0, 0, 5}, {0, 0, 0, 0, 0, 2147483647}};
-    for (Vertex* a : {&scene.vertices[0], &scene.vertices[1], &scene.vertices[2]}) {
-        scene.faces.push_back({a, a, a, nullptr});
-    }
-    ASSERT_TRUE(scene.sortFaces(dir / "sync.txt"));
-    std::vector<std::int32_t> depths;
-    for (const SortedFace& e : scene.TRIEDENE_STENY) {
-        depths.push_back(e.depth);
-    }
+// Depths handed to the writer give the very file a write at once gives.
+TEST(ReportWriterTest, theBackgroundFileIsTheOneWrittenAtOnce) {
+    const testing::ScratchDir dir;
+    const std::vector<std::int32_t> depths{2147483647, 5, -7};
+    ASSERT_TRUE(writeSortReport(dir / "sync.txt", depths));
     {
         ReportWriter writer;
         writer.submit(dir / "async.txt", depths);
@@ -167,14 +183,97 @@ TEST(ReportWriterTest, depthsBecomeTheSortReportText) {
             EXPECT_TRUE(s.ok) << s.message();
         }
     }
-    auto read = [](const std::filesystem::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
+    EXPECT_EQ(readFile(dir / "async.txt"), readFile(dir / "sync.txt"));
+    EXPECT_EQ(readFile(dir / "empty.txt"), kHeader);
+}
+
+TEST(SortReportTest, listsTheEntriesInOrderAndReplacesAnOldReport) {
+    const testing::ScratchDir dir;
+    const fs::path report = dir / "rep_vytr.txt";
+    ASSERT_TRUE(
+        writeSortReport(report, std::vector<std::int32_t>{250, 0, -3, -3, -2147483647 - 1}));
+    EXPECT_EQ(readFile(report), std::string(kHeader) +
+                                    "tr.stena 1 :  250 \n"
+                                    "tr.stena 2 :  0 \n"
+                                    "tr.stena 3 :  -3 \n"
+                                    "tr.stena 4 :  -3 \n"
+                                    "tr.stena 5 :  -2147483648 \n");
+    ASSERT_TRUE(writeSortReport(report, std::vector<std::int32_t>{42}));
+    EXPECT_EQ(readFile(report), std::string(kHeader) + "tr.stena 1 :  42 \n");
+    ASSERT_TRUE(writeSortReport(report, {}));
+    EXPECT_EQ(readFile(report), kHeader);
+}
+
+TEST(SortReportTest, anUnwritableReportSaysWhy) {
+    const testing::ScratchDir dir;
+    const struct {
+        fs::path path;
+        int err;
+    } cases[] = {{dir.path(), EISDIR}, {dir / "missing" / "rep_vytr.txt", ENOENT}};
+    for (const auto& c : cases) {
+        const FileStatus st = writeSortReport(c.path, std::vector<std::int32_t>{1, 3, 2});
+        EXPECT_FALSE(st.ok);
+        EXPECT_EQ(st.path, c.path.string());
+        EXPECT_NE(st.reason.find(std::strerror(c.err)), std::string::npos) << st.reason;
+    }
+}
+
+TEST(SortReportTest, whateverIsPlantedUnderTheReportNameIsReplacedNotFollowedOrOpened) {
+    const testing::ScratchDir dir;
+    const fs::path report = dir / "rep_vytr.txt";
+    const fs::path elsewhere = dir / "precious.txt";
+    const struct Case {
+        const char* what;
+        void (*plant)(const fs::path& report, const fs::path& elsewhere);
+    } cases[] = {
+        {"link to a file", [](const fs::path& r, const fs::path& e) { fs::create_symlink(e, r); }},
+        {"dangling link",
+         [](const fs::path& r, const fs::path&) {
+             fs::create_symlink("/nonexistent/kelpris-target", r);
+         }},
+        // No reader: opening it for writing would block for ever.
+        {"FIFO", [](const fs::path& r, const fs::path&) { ASSERT_EQ(mkfifo(r.c_str(), 0600), 0); }},
     };
-    EXPECT_EQ(read(dir / "async.txt"), read(dir / "sync.txt"));
-    EXPECT_EQ(read(dir / "empty.txt"),
-              "Report vytriedovania stien, obsah struktury TRIEDENE_STENY:\n");
-    std::filesystem::remove_all(dir);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::ofstream(elsewhere) << "keep me\n";
+        fs::remove(report);
+        c.plant(report, elsewhere);
+        const FileStatus status = writeSortReport(report, std::vector<std::int32_t>{1, 3, 2});
+        ASSERT_TRUE(status.ok) << status.message();
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(report)));
+        EXPECT_EQ(readFile(report).rfind(kHeader, 0), 0u);
+        EXPECT_EQ(readFile(elsewhere), "keep me\n");
+    }
+}
+
+// The report formatted into a kept buffer is the report line by line, whatever
+// the buffer held before (empty, longer, shorter), across the places where
+// positions and depths gain a digit and at the int32 limits.
+TEST(SortReportTest, formattedIntoAKeptBufferLineByLine) {
+    constexpr auto kLow = std::numeric_limits<std::int32_t>::min();
+    constexpr auto kHigh = std::numeric_limits<std::int32_t>::max();
+    std::vector<std::int32_t> long120;
+    for (int i = 0; i < 120; ++i) {
+        long120.push_back(i * 97 - 5000);
+    }
+    const std::vector<std::vector<std::int32_t>> lists = {
+        {}, {0}, {kLow, kHigh, -1, 9, 10, -9, -10, 99, 100, -100}, long120, {7, 7}};
+    std::string kept;
+    for (const std::string& before : {std::string(), std::string(5000, 'x'), std::string(3, 'y')}) {
+        for (const auto& depths : lists) {
+            std::string want = kHeader;
+            for (std::size_t i = 0; i < depths.size(); ++i) {
+                want += "tr.stena " + std::to_string(i + 1) + " :  " + std::to_string(depths[i]) +
+                        " \n";
+            }
+            std::string fresh = before;
+            formatSortReport(depths, fresh);
+            EXPECT_EQ(fresh, want) << depths.size() << " entries over " << before.size();
+            formatSortReport(depths, kept);  // one buffer through every list
+            EXPECT_EQ(kept, want);
+        }
+    }
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <bit>
 #include <climits>
 #include <cmath>
+#include <cstdlib>
+#include <utility>
 
 #include "view/view_logic.h"
 #include "view/view_state.h"
@@ -29,15 +31,13 @@ struct Counter {
 
 TEST(ViewStateTest, startsOnTheSetupScreenLookingHorizontally) {
     EXPECT_EQ(std::bit_cast<std::uint32_t>(PI), 0x40490FD8u);
-    ViewState& s = viewState();
-    s = ViewState{};
-    EXPECT_EQ(&s, &viewState());
+    const ViewState s;
     EXPECT_EQ(s.pitch, 1.570796f);
     EXPECT_EQ(s.yaw, 0.0f);
     EXPECT_EQ(s.stereoMode, Screen::Setup);
     EXPECT_FALSE(s.dragging());
-    EXPECT_EQ(s.clientW, 0);
-    EXPECT_EQ(s.previewW, 0);
+    EXPECT_EQ(s.layout.clientW, 0);
+    EXPECT_EQ(s.layout.previewW, 0);
     for (int r = 0; r < 4; ++r) {
         for (int c = 0; c < 4; ++c) {
             EXPECT_EQ(s.stereoXf.m[r][c], r == c ? 1.0f : 0.0f);
@@ -49,50 +49,53 @@ TEST(ViewStateTest, startsOnTheSetupScreenLookingHorizontally) {
 TEST(LayoutTest, placementRectanglesGiveTheDocumentedPositions) {
     ViewState a;
     computeLayout(a, {0, 0, 644, 484});
-    EXPECT_EQ(a.clientW, 640);
-    EXPECT_EQ(a.clientH, 480);
-    EXPECT_EQ(a.modelX, 190);
-    EXPECT_EQ(a.sideY, 120);
-    EXPECT_EQ(a.planY, 360);
-    EXPECT_EQ(a.midY, 240);
-    EXPECT_EQ(a.planeX, 350);
-    EXPECT_EQ(a.eyeHalfSep, 10);
-    EXPECT_EQ(a.previewW, 150);
-    EXPECT_EQ(a.previewH, 103);
-    EXPECT_EQ(a.previewX, 150);
-    EXPECT_EQ(a.previewY, 189);
+    EXPECT_EQ(a.layout.clientW, 640);
+    EXPECT_EQ(a.layout.clientH, 480);
+    EXPECT_EQ(a.layout.modelX, 190);
+    EXPECT_EQ(a.layout.sideY, 120);
+    EXPECT_EQ(a.layout.planY, 360);
+    EXPECT_EQ(a.layout.midY, 240);
+    EXPECT_EQ(a.layout.planeX, 350);
+    EXPECT_EQ(a.layout.eyeHalfSep, 10);
+    EXPECT_EQ(a.layout.previewW, 150);
+    EXPECT_EQ(a.layout.previewH, 103);
+    EXPECT_EQ(a.layout.previewX, 150);
+    EXPECT_EQ(a.layout.previewY, 189);
 
     ViewState b;
     computeLayout(b, {20, 30, 1024, 735});  // only the size matters
-    EXPECT_EQ(b.clientW, 1000);
-    EXPECT_EQ(b.clientH, 701);
-    EXPECT_EQ(b.modelX, 296);
-    EXPECT_EQ(b.sideY, 175);
-    EXPECT_EQ(b.planY, 525);
-    EXPECT_EQ(b.midY, 350);
-    EXPECT_EQ(b.planeX, 546);
-    EXPECT_EQ(b.previewX, 346);
-    EXPECT_EQ(b.previewY, 299);
+    EXPECT_EQ(b.layout.clientW, 1000);
+    EXPECT_EQ(b.layout.clientH, 701);
+    EXPECT_EQ(b.layout.modelX, 296);
+    EXPECT_EQ(b.layout.sideY, 175);
+    EXPECT_EQ(b.layout.planY, 525);
+    EXPECT_EQ(b.layout.midY, 350);
+    EXPECT_EQ(b.layout.planeX, 546);
+    EXPECT_EQ(b.layout.previewX, 346);
+    EXPECT_EQ(b.layout.previewY, 299);
 
     ViewState c;
     computeLayout(c, {0, 0, 304, 204});
-    EXPECT_EQ(c.planeX, 164);
-    EXPECT_EQ(c.previewX, -36);  // not clamped
+    EXPECT_EQ(c.layout.planeX, 164);
+    EXPECT_EQ(c.layout.previewX, -36);  // not clamped
 }
 
-TEST(LayoutTest, absurdRectanglesSaturateWithoutOverflow) {
+TEST(LayoutTest, absurdRectanglesAreClampedOnce) {
     ViewState s;
     computeLayout(s, {INT_MIN, INT_MIN, INT_MAX, INT_MAX});
-    EXPECT_EQ(s.clientW, INT_MAX);
-    EXPECT_EQ(s.modelX, static_cast<std::int32_t>(std::int64_t{INT_MAX} * 190 / 640));
-    EXPECT_EQ(s.planY, static_cast<std::int32_t>(std::int64_t{INT_MAX} * 3 / 4));
+    EXPECT_EQ(s.layout.clientW, kLayoutLimit);
+    EXPECT_EQ(s.layout.modelX, kLayoutLimit * 190 / 640);
+    EXPECT_EQ(s.layout.planY, kLayoutLimit * 3 / 4);
     computeLayout(s, {INT_MAX, INT_MAX, INT_MIN, INT_MIN});
-    EXPECT_EQ(s.clientW, INT_MIN);
-    EXPECT_EQ(s.planeX, static_cast<std::int32_t>(std::int64_t{INT_MIN} * 350 / 640));
-    EXPECT_EQ(s.previewX, s.planeX - 200);
+    EXPECT_EQ(s.layout.clientW, -kLayoutLimit);
+    EXPECT_EQ(s.layout.planeX, -kLayoutLimit * 350 / 640);
+    EXPECT_EQ(s.layout.previewX, s.layout.planeX - 200);
+    computeLayout(s, {0, 0, 10004, 30004});  // the largest the program's options ask for
+    EXPECT_EQ(s.layout.clientW, 10000);
+    EXPECT_EQ(s.layout.planeX, 5468);
     computeLayout(s, {0, 0, 0, 0});  // an empty window
-    EXPECT_EQ(s.clientW, -4);
-    EXPECT_EQ(s.modelX, -1);
+    EXPECT_EQ(s.layout.clientW, -4);
+    EXPECT_EQ(s.layout.modelX, -1);
 }
 
 TEST(LayoutTest, keepsAnglesFlagsAndScreen) {
@@ -101,15 +104,15 @@ TEST(LayoutTest, keepsAnglesFlagsAndScreen) {
     s.pitch = 1.0f;
     s.stereoMode = Screen::Stereo;
     s.drags.arm(DragHandle::Plane);
-    s.planeX = 10;
-    s.modelX = 20;
-    s.previewX = 30;
-    s.previewY = 40;
+    s.layout.planeX = 10;
+    s.layout.modelX = 20;
+    s.layout.previewX = 30;
+    s.layout.previewY = 40;
     computeLayout(s, {0, 0, 644, 484});
-    EXPECT_EQ(s.planeX, 350);
-    EXPECT_EQ(s.modelX, 190);
-    EXPECT_EQ(s.previewX, 150);
-    EXPECT_EQ(s.previewY, 189);
+    EXPECT_EQ(s.layout.planeX, 350);
+    EXPECT_EQ(s.layout.modelX, 190);
+    EXPECT_EQ(s.layout.previewX, 150);
+    EXPECT_EQ(s.layout.previewY, 189);
     EXPECT_EQ(s.yaw, 1.25f);
     EXPECT_EQ(s.pitch, 1.0f);
     EXPECT_EQ(s.stereoMode, Screen::Stereo);
@@ -150,8 +153,8 @@ TEST(ProjectionArgumentsTest, previewUsesSetupPixels) {
     EXPECT_EQ(p.originX, 75);
     EXPECT_EQ(p.originY, 51);
     // A dragged plane and model change the distances at the next paint.
-    s.planeX = 400;
-    s.modelX = 100;
+    s.layout.planeX = 400;
+    s.layout.modelX = 100;
     EXPECT_EQ(previewParams(s, 1).depthOffset, 300);
     EXPECT_EQ(stereoScreenParams(s, 1).depthOffset, static_cast<int>(300 * 4.2666669));
 }
@@ -288,7 +291,7 @@ TEST_F(MouseTest, picturePlaneReachesFourPixelsAtAnyHeight) {
     EXPECT_EQ(armed(), 0);
     // Five pixels off a plane dragged near the model goes on to the yaw test.
     s = laidOut(640, 480);
-    s.planeX = 250;
+    s.layout.planeX = 250;
     press(255, 300);
     EXPECT_FALSE(s.drags.armed(DragHandle::Plane));
     EXPECT_TRUE(s.drags.armed(DragHandle::Yaw));
@@ -353,29 +356,52 @@ TEST_F(MouseTest, modelDragJumpsToThePointer) {
     press(185, 120);
     ASSERT_TRUE(s.drags.armed(DragHandle::Model));
     move(300, 50);
-    EXPECT_EQ(s.modelX, 300);
+    EXPECT_EQ(s.layout.modelX, 300);
     EXPECT_EQ(redraws.calls, 1);
 }
 
 TEST_F(MouseTest, planeDragStopsEightyPixelsFromTheRightOnly) {
     press(350, 10);
     move(600, 10);
-    EXPECT_EQ(s.planeX, 560);
+    EXPECT_EQ(s.layout.planeX, 560);
     move(560, 10);
-    EXPECT_EQ(s.planeX, 560);
+    EXPECT_EQ(s.layout.planeX, 560);
     move(0, 10);
-    EXPECT_EQ(s.planeX, 0);
+    EXPECT_EQ(s.layout.planeX, 0);
     move(-50, 10);
-    EXPECT_EQ(s.planeX, -50);
+    EXPECT_EQ(s.layout.planeX, -50);
 }
 
 TEST_F(MouseTest, previewDragKeepsTheGrabOffset) {
     press(160, 200);
     move(20, 30);
-    EXPECT_EQ(s.previewX, 10);
-    EXPECT_EQ(s.previewY, 19);
-    move(INT_MIN, INT_MIN);  // saturates instead of overflowing
-    EXPECT_EQ(s.previewX, INT_MIN);
+    EXPECT_EQ(s.layout.previewX, 10);
+    EXPECT_EQ(s.layout.previewY, 19);
+    move(INT_MIN, INT_MIN);  // clamped instead of overflowing
+    EXPECT_EQ(s.layout.previewX, -kLayoutLimit);
+}
+
+// Pointer positions anywhere in the int32 range, with every handle armed and
+// grabbed again and again, keep the layout within its limit; with the
+// sanitizers a single overflowing sum would fail here.
+TEST_F(MouseTest, extremePointerPositionsKeepTheLayoutWithinItsLimit) {
+    for (int round = 0; round < 8; ++round) {
+        for (const auto& [x, y] : {std::pair{INT_MIN, INT_MIN},
+                                   {INT_MAX, INT_MAX},
+                                   {INT_MAX, INT_MIN},
+                                   {INT_MIN, INT_MAX}}) {
+            press(x, y);
+            press(s.layout.previewX, s.layout.previewY);
+            press(s.layout.modelX, s.layout.sideY);
+            press(s.layout.planeX, 0);
+            move(x, y);
+            onLButtonUp(s, x, y);
+        }
+    }
+    const Layout& l = s.layout;
+    for (const std::int32_t v : {l.previewX, l.previewY, l.modelX, l.planeX}) {
+        EXPECT_LE(std::abs(v), kLayoutLimit);
+    }
 }
 
 TEST_F(MouseTest, angleModesTurnAboutTheCentreBeforeTheModelMoves) {
@@ -385,7 +411,7 @@ TEST_F(MouseTest, angleModesTurnAboutTheCentreBeforeTheModelMoves) {
     EXPECT_TRUE(s.drags.armed(DragHandle::Yaw));
     move(130, 360);
     EXPECT_EQ(s.yaw, static_cast<float>(kPi / 2));  // about x = 190, not 130
-    EXPECT_EQ(s.modelX, 130);
+    EXPECT_EQ(s.layout.modelX, 130);
     EXPECT_EQ(redraws.calls, 1);  // one redraw per move
 }
 
@@ -394,7 +420,7 @@ TEST_F(MouseTest, moveWithNothingArmedChangesAndDrawsNothing) {
     move(200, 200);
     EXPECT_EQ(redraws.calls, 0);
     EXPECT_EQ(s.yaw, before.yaw);
-    EXPECT_EQ(s.modelX, before.modelX);
+    EXPECT_EQ(s.layout.modelX, before.layout.modelX);
 }
 
 TEST_F(MouseTest, releaseAndDoubleClickDisarmEverything) {
@@ -431,9 +457,9 @@ TEST_F(MouseTest, nextLayoutPutsDraggedPositionsBackButKeepsAngles) {
     onLButtonUp(s, 160, 60);
     const float yaw = s.yaw;
     const float pitch = s.pitch;
-    EXPECT_EQ(s.planeX, 500);
+    EXPECT_EQ(s.layout.planeX, 500);
     computeLayout(s, {0, 0, 644, 484});
-    EXPECT_EQ(s.planeX, 350);
+    EXPECT_EQ(s.layout.planeX, 350);
     EXPECT_EQ(s.yaw, yaw);
     EXPECT_EQ(s.pitch, pitch);
     EXPECT_NE(s.yaw, 0.0f);

@@ -81,14 +81,14 @@ TEST(ViewKeyTest, tabSwitchesLikeADoubleClickAndHomeResets) {
 
     s.yaw = 2.0f;
     s.pitch = 1.0f;
-    s.modelX = 5;
+    s.layout.modelX = 5;
     s.drags.arm(DragHandle::Model);
     EXPECT_EQ(onViewKey(s, ViewKey::Home, false), KeyEffect::LayOut);
     EXPECT_EQ(s.yaw, 0.0f);
     EXPECT_EQ(s.pitch, PI / 2);
     EXPECT_FALSE(s.dragging());
     computeLayout(s, PlacementRect{0, 0, 644, 484});  // what the caller's paint does
-    EXPECT_EQ(s.modelX, 190);
+    EXPECT_EQ(s.layout.modelX, 190);
 }
 
 TEST(SpinTest, advancesTheAzimuthWithTheWrap) {
@@ -180,6 +180,23 @@ TEST(GlassesTest, defaultIsTheOriginalRedGreen) {
     EXPECT_EQ(s.penFrame, (Pen{4, {200, 0, 200}}));
 }
 
+// Whatever follows from the options changes with them, and only with them.
+TEST(GlassesTest, settingOptionsRefreshesTheEyeToolsAndTheSeparation) {
+    ViewState s = laidOut(640, 480);
+    ViewOptions options;
+    options.glasses = {GlassesPair::RedBlue, true, 0};
+    options.eyeHalfSep = 15;
+    s.setOptions(options);
+    const StereoColours colours = stereoColours(options.glasses);
+    EXPECT_EQ(s.penRed, (Pen{1, colours.left.line}));
+    EXPECT_EQ(s.brushGreen, Brush::solid(colours.right.face));
+    EXPECT_EQ(s.layout.eyeHalfSep, 15);
+    EXPECT_EQ(s.layout.planeX, 350);  // the rest of the layout stays
+    s.setOptions({});
+    EXPECT_EQ(s.penRed, (Pen{1, {215, 0, 0}}));
+    EXPECT_EQ(s.layout.eyeHalfSep, kDefaultEyeHalfSep);
+}
+
 TEST(GlassesTest, swapExchangesTheEyesAndNamesRoundTrip) {
     for (GlassesPair pair : kAllGlassesPairs) {
         const StereoColours plain = stereoColours({pair, false, 0});
@@ -237,8 +254,9 @@ TEST(ParallaxTest, matchesAHandComputedCase) {
 TEST(ParallaxTest, pointsAtTheEyeAreCountedApart) {
     ViewState s = laidOut(640, 480);
     // 2000 units in front: depth 160 - 400 = -240, beyond the eye at -215.
-    s.scene = std::make_unique<Scena>(faceScene({{0, 0, 0}, {0, 2000, 0}, {1, 0, 0}}, {}));
-    s.scene->centreX = s.scene->centreY = s.scene->centreZ = 0;
+    Scena scene = faceScene({{0, 0, 0}, {0, 2000, 0}, {1, 0, 0}}, {});
+    scene.centreX = scene.centreY = scene.centreZ = 0;
+    s.scene = std::make_shared<const Scena>(std::move(scene));
     buildTransforms(s);
     const ParallaxRange r =
         parallaxRange(*s.scene, s.stereoXf, previewParams(s, +1), previewParams(s, -1));
@@ -302,18 +320,18 @@ TEST(LitFacesTest, lightFollowsTheCosine) {
     style.lightX = 30;
     style.lightY = 1000;
     style.lightZ = 30;
-    EXPECT_NEAR(faceLight(scene.faces[0], style), 1.0, 1e-9);
+    EXPECT_NEAR(faceLight(scene, scene.faces[0], style), 1.0, 1e-9);
     style.lightY = -1000;  // from behind: both sides lit alike
-    EXPECT_NEAR(faceLight(scene.faces[0], style), 1.0, 1e-9);
+    EXPECT_NEAR(faceLight(scene, scene.faces[0], style), 1.0, 1e-9);
     style.lightX = 1030;  // at 45 degrees
     style.lightY = 1000;
-    EXPECT_NEAR(faceLight(scene.faces[0], style),
+    EXPECT_NEAR(faceLight(scene, scene.faces[0], style),
                 kAmbientLight + (1 - kAmbientLight) * std::sqrt(0.5), 1e-9);
     style.lightY = 0;  // edge on
-    EXPECT_NEAR(faceLight(scene.faces[0], style), kAmbientLight, 1e-9);
+    EXPECT_NEAR(faceLight(scene, scene.faces[0], style), kAmbientLight, 1e-9);
 
     Scena flat = faceScene({{0, 0, 0}, {100, 0, 0}, {200, 0, 0}}, {{1, 2, 3}});
-    EXPECT_EQ(faceLight(flat.faces[0], style), kAmbientLight);  // no normal
+    EXPECT_EQ(faceLight(flat, flat.faces[0], style), kAmbientLight);  // no normal
     EXPECT_EQ(shade({200, 100, 0}, 0.5), (Rgb{100, 50, 0}));
     EXPECT_EQ(shade({200, 100, 0}, std::nan("")), (Rgb{0, 0, 0}));
 }
@@ -322,14 +340,17 @@ TEST(LitFacesTest, stereoScreenKeepsFlatPenAndBrushUnlessLit) {
     for (const Shading shading : {Shading::Flat, Shading::Lit}) {
         for (const LitOutline outline : {LitOutline::Darker, LitOutline::None}) {
             ViewState s = laidOut(640, 480);
-            s.options.shading = shading;
-            s.options.outline = outline;
+            ViewOptions options;
+            options.shading = shading;
+            options.outline = outline;
+            s.setOptions(options);
             std::vector<Op> log;
             RecordingSurface window(log, "window");
             createTools(s, window);
             s.scene = std::make_unique<Scena>(testing::squareFace());
             buildTransforms(s);
-            (void)drawStereoScreen(s, window, "/nonexistent-dir/report.txt");
+            PaintBuffers buffers;
+            EXPECT_FALSE(drawStereoScreen(s, window, buffers, "/nonexistent-dir/report.txt"));
             int polygons = 0;
             for (const Op& op : log) {
                 if (op.kind != "polygon") {

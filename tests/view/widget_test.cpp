@@ -27,11 +27,11 @@ namespace {
 using namespace kelpris::testing;
 
 struct RecordingDocument final : SceneHolder {
-    void setScene(Scena* s) override {
-        scene = s;
+    void setScene(std::shared_ptr<const Scena> s) override {
+        scene = std::move(s);
         ++calls;
     }
-    Scena* scene = nullptr;
+    std::shared_ptr<const Scena> scene;
     int calls = 0;
 };
 
@@ -41,15 +41,13 @@ class WidgetTest : public ::testing::Test {
     std::unique_ptr<CKELPRView> view;
 
     void SetUp() override {
-        viewState() = ViewState{};
-        scratch.copyIn(kSourceDir / "data" / "dom.dat", "dom.dat");
         view = std::make_unique<CKELPRView>();
         view->resize(644, 484);
+        Scena dom;
+        ASSERT_TRUE(dom.load(kSourceDir / "data" / "dom.dat"));
+        view->replaceScene(std::move(dom));
     }
-    void TearDown() override {
-        view.reset();
-        viewState() = ViewState{};
-    }
+    ViewState& state() { return view->state(); }
     void showView() {
         view->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
@@ -59,47 +57,34 @@ class WidgetTest : public ::testing::Test {
     static QPoint w(int x, int y) { return QPoint(x + 2, y + 2); }
 };
 
-TEST_F(WidgetTest, constructionLoadsTheDefaultModelAndTools) {
-    EXPECT_TRUE(view->startupLoadStatus().ok);
-    EXPECT_GT(view->scene().vertexCount, 0);
-    EXPECT_EQ(&view->scene(), viewState().scene.get());
-    EXPECT_TRUE(viewState().bmpObserverSide);
-    EXPECT_EQ(viewState().penFrame.width, 4);
-    EXPECT_EQ(view->contentsRect().size(), QSize(640, 480));
-    view.reset();
-    EXPECT_FALSE(viewState().scene);  // released with the view
-    EXPECT_FALSE(viewState().bmpObserverSide);
+TEST_F(WidgetTest, aNewViewHasAnEmptySceneAndItsToolsAndPaints) {
+    CKELPRView fresh;
+    fresh.resize(644, 484);
+    EXPECT_TRUE(fresh.scene().vertices.empty());
+    EXPECT_TRUE(fresh.state().bmpObserverSide);
+    EXPECT_EQ(fresh.state().penFrame.width, 4);
+    EXPECT_EQ(fresh.contentsRect().size(), QSize(640, 480));
+    EXPECT_EQ(fresh.paintNow().size(), QSize(640, 480));
 }
 
-TEST_F(WidgetTest, missingDefaultModelIsReportedAndTheViewStillPaints) {
-    view.reset();
-    std::filesystem::remove("dom.dat");
-    view = std::make_unique<CKELPRView>();
-    view->resize(644, 484);
-    EXPECT_FALSE(view->startupLoadStatus().ok);
-    EXPECT_FALSE(view->startupLoadStatus().message().empty());
-    const QImage img = view->paintNow();
-    EXPECT_EQ(img.size(), QSize(640, 480));
-}
-
-TEST_F(WidgetTest, paintNowLaysOutAndHandsTheSceneToTheDocument) {
+TEST_F(WidgetTest, paintNowLaysOutAndTheDocumentGetsTheModel) {
     RecordingDocument doc;
     view->setDocument(&doc);
-    EXPECT_EQ(doc.scene, &view->scene());  // valid before the first paint
+    EXPECT_EQ(doc.scene.get(), &view->scene());
     EXPECT_EQ(doc.calls, 1);
     const QImage img = view->paintNow();
-    EXPECT_EQ(doc.calls, 2);
+    EXPECT_EQ(doc.calls, 1);  // a paint changes nothing the document holds
     ASSERT_EQ(img.size(), QSize(640, 480));
-    EXPECT_EQ(viewState().clientW, 640);
-    EXPECT_EQ(viewState().planeX, 350);
+    EXPECT_EQ(state().layout.clientW, 640);
+    EXPECT_EQ(state().layout.planeX, 350);
     EXPECT_EQ(rgbAt(img, 350, 100), kFrame);
     EXPECT_EQ(view->currentImage(), img);
     view->setDocument(nullptr);
-    view->paintNow();
-    EXPECT_EQ(doc.calls, 2);
+    view->replaceScene(squareFace());
+    EXPECT_EQ(doc.calls, 1);
     // A picture handed out stays as it was when the next paint differs.
     const QImage before = img.copy();
-    viewState().stereoMode = Screen::Stereo;
+    state().stereoMode = Screen::Stereo;
     const QImage stereo = view->paintNow();
     EXPECT_TRUE(img == before);
     EXPECT_FALSE(stereo == before);
@@ -108,18 +93,18 @@ TEST_F(WidgetTest, paintNowLaysOutAndHandsTheSceneToTheDocument) {
 TEST_F(WidgetTest, tinyViewDrawsNothingAndDoesNotFail) {
     view->resize(3, 3);
     EXPECT_TRUE(view->paintNow().isNull());
-    EXPECT_EQ(viewState().clientW, -1);
+    EXPECT_EQ(state().layout.clientW, -1);
 }
 
 TEST_F(WidgetTest, draggingTheYawHandleTurnsThePlanView) {
     showView();
     const QImage before = view->currentImage();
     QTest::mousePress(view.get(), Qt::LeftButton, {}, w(190, 300));
-    EXPECT_TRUE(viewState().drags.armed(DragHandle::Yaw));
+    EXPECT_TRUE(state().drags.armed(DragHandle::Yaw));
     QTest::mouseMove(view.get(), w(130, 360));
-    EXPECT_EQ(viewState().yaw, static_cast<float>(static_cast<double>(PI) / 2));
+    EXPECT_EQ(state().yaw, static_cast<float>(static_cast<double>(PI) / 2));
     QTest::mouseRelease(view.get(), Qt::LeftButton, {}, w(130, 360));
-    EXPECT_FALSE(viewState().drags.armed(DragHandle::Yaw));
+    EXPECT_FALSE(state().drags.armed(DragHandle::Yaw));
     const QImage after = view->currentImage();
     EXPECT_NE(after.copy(0, 250, 500, 230), before.copy(0, 250, 500, 230));  // the plan view
 }
@@ -128,11 +113,11 @@ TEST_F(WidgetTest, doubleClickShowsTheOtherScreenAtOnce) {
     showView();
     EXPECT_EQ(rgbAt(view->currentImage(), 450, 20), kWhite);
     QTest::mouseDClick(view.get(), Qt::LeftButton, {}, w(600, 20));
-    EXPECT_EQ(viewState().stereoMode, Screen::Stereo);
+    EXPECT_EQ(state().stereoMode, Screen::Stereo);
     EXPECT_EQ(rgbAt(view->currentImage(), 1, 240), kFrame);
     EXPECT_EQ(rgbAt(view->currentImage(), 450, 20), kBlack);
     QTest::mouseDClick(view.get(), Qt::LeftButton, {}, w(600, 20));
-    EXPECT_EQ(viewState().stereoMode, Screen::Setup);
+    EXPECT_EQ(state().stereoMode, Screen::Setup);
     EXPECT_EQ(rgbAt(view->currentImage(), 450, 20), kWhite);
 }
 
@@ -140,14 +125,14 @@ TEST_F(WidgetTest, mouseRedrawShowsTheDraggedPlaneWithoutLayingOut) {
     showView();
     QTest::mousePress(view.get(), Qt::LeftButton, {}, w(350, 10));
     QTest::mouseMove(view.get(), w(420, 10));
-    EXPECT_EQ(viewState().planeX, 420);
+    EXPECT_EQ(state().layout.planeX, 420);
     EXPECT_EQ(rgbAt(view->currentImage(), 420, 100), kFrame);
     view->repaint();  // shows the freshly drawn buffer
-    EXPECT_EQ(viewState().planeX, 420);
+    EXPECT_EQ(state().layout.planeX, 420);
     EXPECT_EQ(rgbAt(view->currentImage(), 420, 100), kFrame);
     QTest::mouseRelease(view.get(), Qt::LeftButton, {}, w(420, 10));
     view->repaint();  // any other paint is the platform's: lays out again
-    EXPECT_EQ(viewState().planeX, 350);
+    EXPECT_EQ(state().layout.planeX, 350);
     EXPECT_EQ(rgbAt(view->currentImage(), 420, 100), kWhite);
 }
 
@@ -158,48 +143,47 @@ TEST_F(WidgetTest, resizeLaysOutAgainAndKeepsTheAngles) {
     QTest::mouseRelease(view.get(), Qt::LeftButton, {}, w(130, 360));
     QTest::mousePress(view.get(), Qt::LeftButton, {}, w(350, 10));
     QTest::mouseMove(view.get(), w(400, 10));
-    const float yaw = viewState().yaw;
+    const float yaw = state().yaw;
     view->resize(1004, 705);
     view->repaint();
-    EXPECT_EQ(viewState().clientW, 1000);
-    EXPECT_EQ(viewState().planeX, 546);
-    EXPECT_EQ(viewState().yaw, yaw);
+    EXPECT_EQ(state().layout.clientW, 1000);
+    EXPECT_EQ(state().layout.planeX, 546);
+    EXPECT_EQ(state().yaw, yaw);
     EXPECT_EQ(view->currentImage().size(), QSize(1000, 701));
     QTest::mouseRelease(view.get(), Qt::LeftButton, {}, w(400, 10));
 }
 
-TEST_F(WidgetTest, replacedSceneIsTheSameObjectAndLaysOutAgain) {
+TEST_F(WidgetTest, replacedSceneGoesToTheDocumentAndLaysOutAgain) {
     RecordingDocument doc;
     view->setDocument(&doc);
     showView();
-    Scena* const before = &view->scene();
-    viewState().planeX = 500;
-    viewState().yaw = 1.0f;
-    viewState().stereoMode = Screen::Stereo;
+    state().layout.planeX = 500;
+    state().yaw = 1.0f;
+    state().stereoMode = Screen::Stereo;
     view->replaceScene(squareFace());
-    EXPECT_EQ(&view->scene(), before);
-    EXPECT_EQ(doc.scene, before);
+    EXPECT_EQ(doc.scene.get(), &view->scene());
+    EXPECT_EQ(doc.calls, 2);
     EXPECT_EQ(view->scene().faceModel, 1);
     QApplication::processEvents();
     view->repaint();
-    EXPECT_EQ(viewState().planeX, 350);
-    EXPECT_EQ(viewState().yaw, 1.0f);
-    EXPECT_EQ(viewState().stereoMode, Screen::Stereo);
+    EXPECT_EQ(state().layout.planeX, 350);
+    EXPECT_EQ(state().yaw, 1.0f);
+    EXPECT_EQ(state().stereoMode, Screen::Stereo);
     EXPECT_EQ(rgbAt(view->currentImage(), 1, 240), kFrame);
     // The transforms follow the new model's centre at once, with no setup
     // paint in between: its face is in the middle of the stereo picture.
     EXPECT_EQ(rgbAt(view->currentImage(), 320, 240), kFacesOverlap);
     ViewState rebuilt;
-    rebuilt.scene = std::make_unique<Scena>(squareFace());
+    rebuilt.scene = std::make_shared<const Scena>(squareFace());
     rebuilt.yaw = 1.0f;
     buildTransforms(rebuilt);
-    EXPECT_EQ(std::memcmp(&rebuilt.stereoXf, &viewState().stereoXf, sizeof(Matrix4)), 0);
+    EXPECT_EQ(std::memcmp(&rebuilt.stereoXf, &state().stereoXf, sizeof(Matrix4)), 0);
 }
 
 TEST_F(WidgetTest, sortReportFailureIsSignalledOncePerRun) {
     QSignalSpy spy(view.get(), &CKELPRView::sortReportFailed);
     view->replaceScene(squareFace());
-    viewState().stereoMode = Screen::Stereo;
+    state().stereoMode = Screen::Stereo;
     std::filesystem::create_directory(kSortReportFile);  // cannot be written as a file
     view->paintNow();
     view->paintNow();
@@ -215,13 +199,13 @@ TEST_F(WidgetTest, sortReportFailureIsSignalledOncePerRun) {
 }
 
 TEST_F(WidgetTest, stoppedTurntableLeavesTheFileAndTheViewAsTheyWere) {
-    viewState().yaw = 1.25f;
+    state().yaw = 1.25f;
     const QImage shown = view->paintNow();
     const std::filesystem::path gif = scratch.path() / "spin.gif";
     std::ofstream(gif) << "an older animation";
     int told = 0;
     const std::optional<FileStatus> outcome =
-        writeTurntable({QSize(64, 48), 5, 360.0f}, gif, [&told](int done, int total) {
+        writeTurntable(*view, {QSize(64, 48), 5, 360.0f}, gif, [&told](int done, int total) {
             ++told;
             EXPECT_EQ(total, 5);
             return done < 2;  // Cancel during the second frame
@@ -230,10 +214,10 @@ TEST_F(WidgetTest, stoppedTurntableLeavesTheFileAndTheViewAsTheyWere) {
     EXPECT_EQ(told, 2);
     std::ifstream in(gif);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "an older animation");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.path()), {}), 2);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.path()), {}), 1);
     // The frames were drawn at other sizes and azimuths; the view's are kept.
-    EXPECT_EQ(viewState().yaw, 1.25f);
-    EXPECT_EQ(viewState().clientW, 640);
+    EXPECT_EQ(state().yaw, 1.25f);
+    EXPECT_EQ(state().layout.clientW, 640);
     EXPECT_EQ(view->paintNow(), shown);
 }
 

@@ -86,8 +86,8 @@ class QtImageSurface final : public DrawingSurface {
     void lineTo(std::int32_t x, std::int32_t y) override;
     /// Fewer than 3 points draw nothing; points past the fourth are ignored.
     void polygon(std::span<const Point> points) override;
-    /// True while the pen is 1 pixel wide (painting begins if it has not).
-    bool polygonRaster(PolygonRaster& out) override;
+    /// Straight into the pixels while the pen is 1 pixel wide.
+    void polygons(std::span<const Face> faces, std::span<const Point> points) override;
     void ellipse(std::int32_t left, std::int32_t top, std::int32_t right,
                  std::int32_t bottom) override;
     void rectangle(std::int32_t left, std::int32_t top, std::int32_t right,

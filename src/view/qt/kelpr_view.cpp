@@ -7,8 +7,6 @@
 #include "render/qt/qt_surface.h"
 #include "view/paint_worker.h"
 #include "view/report_writer.h"
-#include "view/view_logic.h"
-#include "view/view_state.h"
 
 namespace kelpris {
 
@@ -31,48 +29,39 @@ CKELPRView::CKELPRView(QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     connect(&spinTimer_, &QTimer::timeout, this, &CKELPRView::spinOnce);
 
-    ViewState& state = viewState();
-    state.scene = std::make_unique<Scena>();
-    startupStatus_ = state.scene->load("dom.dat");
-    buildTransforms(state);
+    state_.scene = std::make_shared<const Scena>();
+    buildTransforms(state_);
     QtImageSurface toolSurface(1, 1);
-    createTools(state, toolSurface);
+    createTools(state_, toolSurface);
 }
 
 CKELPRView::~CKELPRView() {
     // Writes the last report and ends the writer's thread while this object
     // is whole; a delivery it queued is dropped with the object.
     reports_.reset();
-    ViewState& state = viewState();
-    releaseTools(state);
-    state.scene.reset();
 }
 
-Scena& CKELPRView::scene() {
-    ViewState& state = viewState();
-    if (!state.scene) {
-        state.scene = std::make_unique<Scena>();
-    }
-    return *state.scene;
-}
-
-const FileStatus& CKELPRView::startupLoadStatus() const {
-    return startupStatus_;
+const Scena& CKELPRView::scene() const {
+    static const Scena kNone;
+    return state_.scene ? *state_.scene : kNone;
 }
 
 void CKELPRView::setDocument(SceneHolder* document) {
     document_ = document;
     if (document_ != nullptr) {
-        document_->setScene(&scene());
+        document_->setScene(state_.scene);
     }
 }
 
 void CKELPRView::replaceScene(Scena&& fresh) {
-    scene() = std::move(fresh);
+    state_.scene = std::make_shared<const Scena>(std::move(fresh));
     // The transforms include the translation by the model centre; without this
     // the stereo screen would show a new model round the old one's centre
     // until the next setup paint.
-    buildTransforms(viewState());
+    buildTransforms(state_);
+    if (document_ != nullptr) {
+        document_->setScene(state_.scene);
+    }
     updateView();
 }
 
@@ -95,8 +84,9 @@ void CKELPRView::flushReports() {
 }
 
 void CKELPRView::deliverReportStatuses() {
-    for (const FileStatus& status : reports_->takeStatuses()) {
-        noteSortStatus(status);
+    for (FileStatus& status : reports_->takeStatuses()) {
+        noteSortReport(status ? Result<SortReport>(SortReport::Written)
+                              : Result<SortReport>(std::move(status)));
     }
 }
 
@@ -105,18 +95,15 @@ QImage CKELPRView::currentImage() const {
 }
 
 void CKELPRView::layOutAndDraw() {
-    if (document_ != nullptr) {
-        document_->setScene(&scene());
-    }
     // The outer rectangle in the parent's coordinates; only its size matters.
     const PlacementRect placement{x(), y(), x() + width(), y() + height()};
-    ViewState& state = viewState();
-    computeLayout(state, placement);
+    computeLayout(state_, placement);
     layoutPending_ = false;
-    if (backBuffer_.width() != state.clientW || backBuffer_.height() != state.clientH) {
+    const Layout& l = state_.layout;
+    if (backBuffer_.width() != l.clientW || backBuffer_.height() != l.clientH) {
         backBuffer_ = QImage();
-        if (state.clientW > 0 && state.clientH > 0) {
-            backBuffer_ = QImage(state.clientW, state.clientH, QImage::Format_RGB32);
+        if (l.clientW > 0 && l.clientH > 0) {
+            backBuffer_ = QImage(l.clientW, l.clientH, QImage::Format_RGB32);
         }
     }
     drawBuffer();
@@ -126,12 +113,12 @@ void CKELPRView::drawBuffer() {
     if (backBuffer_.isNull()) {
         return;  // nothing to draw on: empty client area or no paint yet
     }
-    std::optional<FileStatus> status;
+    Result<SortReport> report = SortReport::None;
     {
         QtImageSurface surface(backBuffer_);
-        status = DrawScreen(viewState(), surface, kSortReportFile, {worker_.get(), reports_.get()});
+        report = DrawScreen(state_, surface, buffers_, kSortReportFile, paintHelpers());
     }
-    noteSortStatus(status);
+    noteSortReport(report);
     deliverReportStatuses();
     emit pictureDrawn();
 }
@@ -142,15 +129,14 @@ void CKELPRView::redrawNow() {
     update();
 }
 
-void CKELPRView::noteSortStatus(const std::optional<FileStatus>& status) {
-    if (!status) {
-        return;
-    }
-    if (status->ok) {
+void CKELPRView::noteSortReport(const Result<SortReport>& report) {
+    if (!report) {
+        if (!sortFailing_) {
+            sortFailing_ = true;
+            emit sortReportFailed(QString::fromStdString(report.message()));
+        }
+    } else if (*report == SortReport::Written) {
         sortFailing_ = false;
-    } else if (!sortFailing_) {
-        sortFailing_ = true;
-        emit sortReportFailed(QString::fromStdString(status->message()));
     }
 }
 
@@ -191,7 +177,7 @@ void CKELPRView::mousePressEvent(QMouseEvent* event) {
     setSpinning(false);
     if (event->button() == Qt::LeftButton) {
         const QPoint p = clientPoint(*event);
-        onLButtonDown(viewState(), p.x(), p.y());
+        onLButtonDown(state_, p.x(), p.y());
     }
 }
 
@@ -199,7 +185,7 @@ void CKELPRView::mouseMoveEvent(QMouseEvent* event) {
     QFrame::mouseMoveEvent(event);
     event->accept();
     const QPoint p = clientPoint(*event);
-    onMouseMove(viewState(), p.x(), p.y(), [this] { redrawNow(); });
+    onMouseMove(state_, p.x(), p.y(), [this] { redrawNow(); });
     showPointerShape(p);
 }
 
@@ -208,7 +194,7 @@ void CKELPRView::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
     if (event->button() == Qt::LeftButton) {
         const QPoint p = clientPoint(*event);
-        onLButtonUp(viewState(), p.x(), p.y());
+        onLButtonUp(state_, p.x(), p.y());
     }
 }
 
@@ -217,7 +203,7 @@ void CKELPRView::mouseDoubleClickEvent(QMouseEvent* event) {
     event->accept();
     if (event->button() == Qt::LeftButton) {
         const QPoint p = clientPoint(*event);
-        onLButtonDblClk(viewState(), p.x(), p.y(), [this] { redrawNow(); });
+        onLButtonDblClk(state_, p.x(), p.y(), [this] { redrawNow(); });
     }
 }
 

@@ -1,7 +1,9 @@
 #pragma once
-// The one view of the main window: shows the program-wide ViewState through
-// the platform-free view logic, drawing into an off-screen back buffer that
-// paintEvent shows inside a 2-pixel frame.
+// The one view of the main window: owns the view's state (ViewState), the
+// buffers its paints compute into, the paint's second thread and the
+// background report writer, and shows the state through the platform-free
+// view logic, drawing into an off-screen back buffer that paintEvent shows
+// inside a 2-pixel frame.
 //
 // Two kinds of redraw are kept apart. A paint the platform asks for (shown,
 // resized, uncovered, scene replaced, any plain update()) hands the scene to
@@ -12,6 +14,7 @@
 
 #include <QFrame>
 #include <QImage>
+#include <QSize>
 #include <QString>
 #include <QTimer>
 #include <memory>
@@ -19,38 +22,45 @@
 
 #include "scene/scena.h"
 #include "view/keys.h"
+#include "view/paint_buffers.h"
 #include "view/scene_holder.h"
+#include "view/view_logic.h"
+#include "view/view_state.h"
 
 namespace kelpris {
 
 class PaintWorker;
-class ReportWriter;
+
+/// Which eye's picture.
+enum class Eye { Left, Right };
 
 class CKELPRView : public QFrame {
     Q_OBJECT
 
   public:
-    /// Creates the scene in viewState().scene, loads "dom.dat" from the
-    /// working directory into it (the outcome is kept, see
-    /// startupLoadStatus), and creates the pens, brushes and observer
+    /// Starts with an empty scene and creates the pens, brushes and observer
     /// pictures. The drawing area (contentsRect) is width-4 x height-4.
     explicit CKELPRView(QWidget* parent = nullptr);
-    /// Releases the drawing tools, then the scene.
+    /// Writes the reports still waiting, then releases everything.
     ~CKELPRView() override;
 
-    /// The one scene, owned by this view through viewState().
-    Scena& scene();
+    /// The view's state. Drivers (the start-up, tests) may set the angles
+    /// and the screen here; options change through setOptions, the model
+    /// through replaceScene.
+    ViewState& state() { return state_; }
+    const ViewState& state() const { return state_; }
+    /// The model shown; an empty one when the state holds none.
+    const Scena& scene() const;
+    /// What the latest paint of the window computed.
+    const PaintBuffers& paintBuffers() const { return buffers_; }
 
-    /// The outcome of loading dom.dat at construction.
-    const FileStatus& startupLoadStatus() const;
-
-    /// Attaches the document. It receives the scene now (so it is valid before
-    /// the first open) and again on every platform paint. May be null.
+    /// Attaches the document, which receives the model now and whenever it
+    /// is replaced. May be null.
     void setDocument(SceneHolder* document);
 
-    /// Move-assigns `fresh` into the existing scene object (the document keeps
-    /// its reference), rebuilds the view transforms round its centre (so the
-    /// stereo screen shows it centred at once) and calls updateView().
+    /// Shows `fresh` in place of the model shown: rebuilds the view
+    /// transforms round its centre (so the stereo screen shows it centred at
+    /// once), hands it to the document and calls updateView().
     void replaceScene(Scena&& fresh);
 
     /// The update that follows File New or Open: schedules a platform paint,
@@ -59,11 +69,11 @@ class CKELPRView : public QFrame {
     /// screen shown stay.
     void updateView();
 
-    /// Does synchronously what a platform paint does (scene to the document,
-    /// layout from the current geometry, draw into the back buffer), waits
-    /// for the sort report (see flushReports) and returns the clientW x
-    /// clientH picture, which later paints leave as it is; null when the
-    /// drawing area is empty. Works without the widget being shown.
+    /// Does synchronously what a platform paint does (layout from the
+    /// current geometry, draw into the back buffer), waits for the sort
+    /// report (see flushReports) and returns the clientW x clientH picture,
+    /// which later paints leave as it is; null when the drawing area is
+    /// empty. Works without the widget being shown.
     QImage paintNow();
 
     /// Waits until every sort report of the paints so far is written, and
@@ -72,6 +82,26 @@ class CKELPRView : public QFrame {
 
     /// The back buffer as last drawn (null before the first paint).
     QImage currentImage() const;
+
+    // Pictures for writing to files (picture_export.cpp). Drawing at another
+    // size lays the screens out for that size and then puts the window's
+    // layout and transforms back as they were.
+
+    /// The screen shown, drawn afresh at `size` (a drawing area, clientW x
+    /// clientH) with a layout for that size, as a paint of the screen: the
+    /// stereo screen of a face model writes the sort report, and a failure
+    /// to write it is signalled as for any paint. Null for an empty size.
+    QImage renderScreenAt(QSize size);
+    /// The screen shown as a paint draws it after the azimuth has been
+    /// turned to `yaw` (as a view key or a turntable step turns it, the
+    /// transforms rebuilt), laid out for `size` as renderScreenAt does.
+    /// Afterwards the azimuth, the layout and the transforms are as they
+    /// were. Every frame of a turntable animation is drawn here.
+    QImage renderScreenAtYaw(QSize size, float yaw);
+    /// One eye's stereo-screen picture in grey on black. Without a size, at
+    /// the window's layout as it stands (what the window's stereo screen
+    /// shows); with one, laid out for that size.
+    QImage renderEye(Eye eye, std::optional<QSize> size = std::nullopt);
 
     // Keyboard control, turntable and options (kelpr_view_controls.cpp).
 
@@ -82,9 +112,9 @@ class CKELPRView : public QFrame {
     /// any key or a click on the view stops it.
     void setSpinning(bool on);
     bool isSpinning() const { return spinTimer_.isActive(); }
-    /// After viewState().options changed: new eye colours, then a platform
-    /// paint (the eye separation is applied by the layout).
-    void applyOptions();
+    /// New options with what follows from them (eye colours, eye
+    /// separation), then a platform paint.
+    void setOptions(const ViewOptions& options);
 
   signals:
     /// A stereo paint of a face model could not write the sort report. Sent
@@ -110,19 +140,23 @@ class CKELPRView : public QFrame {
     void spinOnce();
     void showPointerShape(const QPoint& client);
 
-    /// Scene to the document, layout, draw into the back buffer.
+    /// Layout, then draw into the back buffer.
     void layOutAndDraw();
     /// DrawScreen into the back buffer as laid out; no layout.
     void drawBuffer();
     /// The mouse redraw: draw now, then show the buffer without a layout.
     void redrawNow();
-    void noteSortStatus(const std::optional<FileStatus>& status);
+    /// What became of a paint's sort report: a failure is signalled once per
+    /// run of failures.
+    void noteSortReport(const Result<SortReport>& report);
     /// Takes the outcomes of the background report writes finished so far.
     void deliverReportStatuses();
+    PaintHelpers paintHelpers() const { return {worker_.get(), reports_.get()}; }
     QPoint clientPoint(const QMouseEvent& event) const;
 
+    ViewState state_;
+    PaintBuffers buffers_;
     QImage backBuffer_;
-    FileStatus startupStatus_;
     SceneHolder* document_ = nullptr;
     bool layoutPending_ = true;  // resize/show/new scene: the next paint lays out
     bool bufferFresh_ = false;   // a mouse redraw drew the buffer: just show it

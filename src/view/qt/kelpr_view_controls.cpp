@@ -5,7 +5,6 @@
 #include <QEvent>
 
 #include "view/qt/kelpr_view.h"
-#include "view/view_state.h"
 
 namespace kelpris {
 
@@ -31,7 +30,7 @@ Qt::CursorShape cursorFor(PointerShape shape) {
 
 void CKELPRView::applyKey(ViewKey key, bool fine) {
     setSpinning(false);
-    if (onViewKey(viewState(), key, fine) == KeyEffect::LayOut) {
+    if (onViewKey(state_, key, fine) == KeyEffect::LayOut) {
         updateView();
     } else {
         redrawNow();
@@ -53,7 +52,7 @@ void CKELPRView::setSpinning(bool on) {
 }
 
 void CKELPRView::spinOnce() {
-    spinStep(viewState(), kSpinStep);
+    spinStep(state_, kSpinStep);
     redrawNow();
 }
 
@@ -66,17 +65,16 @@ bool CKELPRView::eventFilter(QObject* watched, QEvent* event) {
     return QFrame::eventFilter(watched, event);
 }
 
-void CKELPRView::applyOptions() {
-    applyGlasses(viewState());
+void CKELPRView::setOptions(const ViewOptions& options) {
+    state_.setOptions(options);
     updateView();
 }
 
 void CKELPRView::showPointerShape(const QPoint& client) {
-    const ViewState& state = viewState();
-    if (state.dragging()) {
+    if (state_.dragging()) {
         return;  // keeps the shape of the handle being dragged
     }
-    const PointerShape shape = pointerShapeAt(state, client.x(), client.y());
+    const PointerShape shape = pointerShapeAt(state_, client.x(), client.y());
     if (shape == PointerShape::Arrow) {
         unsetCursor();
     } else {

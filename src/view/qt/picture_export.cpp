@@ -1,3 +1,6 @@
+// The view's pictures for files: the screen or one eye at the window's
+// layout or at another size.
+
 #include "view/qt/picture_export.h"
 
 #include <QFile>
@@ -6,52 +9,37 @@
 
 #include "render/qt/png_encoding.h"
 #include "render/qt/qt_surface.h"
+#include "view/qt/kelpr_view.h"
 #include "view/shading.h"
-#include "view/view_logic.h"
-#include "view/view_state.h"
 
 namespace kelpris {
 
 namespace {
 
-// The parts of the state a layout and a setup paint write, and the azimuth a
-// turntable frame turns.
-class LayoutKeeper {
+// The window's layout, the transforms a setup paint rebuilds and the azimuth
+// a turntable frame turns, put back when the guard goes.
+class KeptLayout {
   public:
-    explicit LayoutKeeper(ViewState& state)
+    explicit KeptLayout(ViewState& state)
         : state_(state),
-          ints_{state.clientW,  state.clientH,  state.modelX,   state.sideY,
-                state.planY,    state.midY,     state.planeX,   state.eyeHalfSep,
-                state.previewW, state.previewH, state.previewX, state.previewY},
+          layout_(state.layout),
           yaw_(state.yaw),
           stereo_(state.stereoXf),
           side_(state.sideXf),
           plan_(state.planXf) {}
-    ~LayoutKeeper() {
-        ViewState& s = state_;
-        s.clientW = ints_[0];
-        s.clientH = ints_[1];
-        s.modelX = ints_[2];
-        s.sideY = ints_[3];
-        s.planY = ints_[4];
-        s.midY = ints_[5];
-        s.planeX = ints_[6];
-        s.eyeHalfSep = ints_[7];
-        s.previewW = ints_[8];
-        s.previewH = ints_[9];
-        s.previewX = ints_[10];
-        s.previewY = ints_[11];
-        s.yaw = yaw_;
-        s.stereoXf = stereo_;
-        s.sideXf = side_;
-        s.planXf = plan_;
+    ~KeptLayout() {
+        state_.layout = layout_;
+        state_.yaw = yaw_;
+        state_.stereoXf = stereo_;
+        state_.sideXf = side_;
+        state_.planXf = plan_;
     }
-    LayoutKeeper(const LayoutKeeper&) = delete;
-    LayoutKeeper& operator=(const LayoutKeeper&) = delete;
+    KeptLayout(const KeptLayout&) = delete;
+    KeptLayout& operator=(const KeptLayout&) = delete;
 
   private:
     ViewState& state_;
-    std::int32_t ints_[12];
+    Layout layout_;
     float yaw_;
     Matrix4 stereo_;
     Matrix4 side_;
@@ -62,52 +50,56 @@ void layOutFor(ViewState& state, QSize size) {
     computeLayout(state, PlacementRect{0, 0, size.width() + 4, size.height() + 4});
 }
 
-QImage blankImage(const ViewState& state) {
-    if (state.clientW <= 0 || state.clientH <= 0) {
+QImage blankImage(const Layout& layout) {
+    if (layout.clientW <= 0 || layout.clientH <= 0) {
         return {};
     }
-    return QImage(state.clientW, state.clientH, QImage::Format_RGB32);
+    return QImage(layout.clientW, layout.clientH, QImage::Format_RGB32);
 }
 
-QImage drawEye(ViewState& state, Eye eye) {
-    QImage image = blankImage(state);
+QImage drawEye(const ViewState& state, Eye eye) {
+    QImage image = blankImage(state.layout);
     if (!image.isNull()) {
         QtImageSurface surface(image);
-        drawEyePicture(state, surface, eye == Eye::Right ? +1 : -1, kGreyEye);
+        PaintBuffers buffers;
+        drawEyePicture(state, surface, buffers, eye == Eye::Right ? +1 : -1, kGreyEye);
     }
     return image;
 }
 
 }  // namespace
 
-QImage renderScreenAt(QSize size) {
-    ViewState& state = viewState();
-    const LayoutKeeper keep(state);
-    layOutFor(state, size);
-    QImage image = blankImage(state);
+// Its own buffers, so that the window's kept pictures keep the window's size.
+QImage CKELPRView::renderScreenAt(QSize size) {
+    const KeptLayout keep(state_);
+    layOutFor(state_, size);
+    QImage image = blankImage(state_.layout);
     if (!image.isNull()) {
-        QtImageSurface surface(image);
-        (void)DrawScreen(state, surface);
+        Result<SortReport> report = SortReport::None;
+        {
+            QtImageSurface surface(image);
+            PaintBuffers buffers;
+            report = DrawScreen(state_, surface, buffers, kSortReportFile, paintHelpers());
+        }
+        noteSortReport(report);
     }
     return image;
 }
 
-QImage renderScreenAtYaw(QSize size, float yaw) {
-    ViewState& state = viewState();
-    const LayoutKeeper keep(state);
-    state.yaw = yaw;
-    buildTransforms(state);
+QImage CKELPRView::renderScreenAtYaw(QSize size, float yaw) {
+    const KeptLayout keep(state_);
+    state_.yaw = yaw;
+    buildTransforms(state_);
     return renderScreenAt(size);
 }
 
-QImage renderEye(Eye eye, std::optional<QSize> size) {
-    ViewState& state = viewState();
+QImage CKELPRView::renderEye(Eye eye, std::optional<QSize> size) {
     if (!size) {
-        return drawEye(state, eye);
+        return drawEye(state_, eye);
     }
-    const LayoutKeeper keep(state);
-    layOutFor(state, *size);
-    return drawEye(state, eye);
+    const KeptLayout keep(state_);
+    layOutFor(state_, *size);
+    return drawEye(state_, eye);
 }
 
 QImage sideBySide(const QImage& left, const QImage& right) {
@@ -123,17 +115,12 @@ QImage sideBySide(const QImage& left, const QImage& right) {
     return both;
 }
 
-std::optional<QString> writePng(const QImage& image, const QString& path) {
+FileStatus writePng(const QImage& image, const QString& path) {
     if (image.isNull()) {
-        return QStringLiteral("%1: there is no picture to write").arg(path);
+        return FileStatus::failure(path.toStdString(), 0, "there is no picture to write");
     }
     // The name's bytes as the dialog gave them, unchanged to the system call.
-    const FileStatus written =
-        writePngFile(image, std::filesystem::path(QFile::encodeName(path).toStdString()));
-    if (!written) {
-        return QString::fromStdString(written.message());
-    }
-    return std::nullopt;
+    return writePngFile(image, std::filesystem::path(QFile::encodeName(path).toStdString()));
 }
 
 }  // namespace kelpris

@@ -8,7 +8,7 @@
 
 #include "base/file_io.h"
 #include "render/gif_animation.h"
-#include "view/qt/picture_export.h"
+#include "view/qt/kelpr_view.h"
 #include "view/view_state.h"
 
 namespace kelpris {
@@ -53,13 +53,13 @@ class FrameIndexer {
 
 }  // namespace
 
-std::optional<FileStatus> writeTurntable(const TurntableRequest& request,
+std::optional<FileStatus> writeTurntable(CKELPRView& view, const TurntableRequest& request,
                                          const std::filesystem::path& path,
                                          const TurntableProgress& progress) {
     const auto failed = [&path](const std::string& reason) {
         return FileStatus::failure(path.string(), 0, reason);
     };
-    const ViewState& state = viewState();
+    const ViewState& state = view.state();
     const FrameIndexer indexer(state);
     const std::vector<float> angles = turntableAngles(state.yaw, request.frames, request.degrees);
     const int delay = turntableFrameDelay(request.frames, request.degrees);
@@ -71,7 +71,8 @@ std::optional<FileStatus> writeTurntable(const TurntableRequest& request,
     const int total = static_cast<int>(angles.size());
     IndexedPicture frame;
     for (int k = 0; k < total; ++k) {
-        const QImage picture = renderScreenAtYaw(request.size, angles[static_cast<std::size_t>(k)]);
+        const QImage picture =
+            view.renderScreenAtYaw(request.size, angles[static_cast<std::size_t>(k)]);
         if (picture.isNull()) {
             return failed("there is not enough memory to draw the frames");
         }

@@ -14,6 +14,8 @@
 
 namespace kelpris {
 
+class CKELPRView;
+
 struct TurntableRequest {
     QSize size;                        ///< drawing area of every frame
     int frames = 36;                   ///< 1..kMaxTurntableFrames
@@ -24,13 +26,14 @@ struct TurntableRequest {
 /// the export.
 using TurntableProgress = std::function<bool(int done, int total)>;
 
-/// Draws the frames of `request` for the screen, options and angles of the
-/// view as they stand (each frame as a paint draws it, see
-/// renderScreenAtYaw), encodes them and writes the GIF to `path` with the
+/// Draws the frames of `request` for the screen, options and angles of
+/// `view` as they stand (each frame as a paint draws it, see
+/// CKELPRView::renderScreenAtYaw), encodes them and writes the GIF to `path` with the
 /// atomic file writer. The view is left as it was. Returns the outcome of the
 /// write, or nothing when `progress` stopped the export; a stopped or failed
 /// export leaves no file and an existing one as it was.
-[[nodiscard]] std::optional<FileStatus> writeTurntable(const TurntableRequest& request,
+[[nodiscard]] std::optional<FileStatus> writeTurntable(CKELPRView& view,
+                                                       const TurntableRequest& request,
                                                        const std::filesystem::path& path,
                                                        const TurntableProgress& progress = {});
 

@@ -2,7 +2,7 @@
 // Numbers as text for the screen and for files, independent of the locale.
 // The GUI toolkit sets the C library's locale from the environment, so
 // "%f" would print "1,570796" under a German LC_NUMERIC; these always use a
-// point. Header-only so every layer can reach it.
+// point.
 
 #include <array>
 #include <charconv>

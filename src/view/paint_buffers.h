@@ -1,0 +1,64 @@
+#pragma once
+// What one paint computes, in buffers its caller owns: the paint writes its
+// results here instead of into the model (which stays read-only) and reuses
+// the memory from one paint to the next, so that a paint of the same model
+// at the same size allocates nothing. After a paint the buffers hold what
+// that paint computed.
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "geometry/point.h"
+#include "render/drawing_surface.h"
+#include "scene/depth_order.h"
+#include "scene/scena.h"
+
+namespace kelpris {
+
+struct PaintBuffers {
+    /// Window positions of the vertices (element i for vertex i) drawn by
+    /// the calling thread: the side view (last) on the setup screen, the
+    /// right eye on the stereo screen.
+    std::vector<Point> points;
+    /// Those drawn by the paint's second task: the preview's left eye on the
+    /// setup screen, the left eye on the stereo screen.
+    std::vector<Point> otherPoints;
+    /// Depths of the vertices in the stereo screen's projection, the same
+    /// for both eyes.
+    std::vector<std::int32_t> depths;
+    /// Window position of the model centre in the side view.
+    Point centre;
+    /// The depth order of the latest stereo paint of a face model.
+    DepthOrder order;
+    /// That order's faces copied in drawing order.
+    std::vector<Face> faces;
+    /// Brightness of each of `faces` when faces are lit.
+    std::vector<double> lights;
+    /// Off-screen pictures kept while their size stays (allocating and
+    /// clearing a window-sized picture costs as much as a simple paint);
+    /// every paint covers them wholly before drawing on them.
+    std::unique_ptr<Bitmap> leftEyePicture;
+    std::unique_ptr<Bitmap> previewPicture;
+};
+
+/// One of the kept pictures selected into a memory surface for the guard's
+/// life: made anew from `window` first when it is missing, of another size,
+/// or not accepted by `memory`. The memory surface gets its previous bitmap
+/// back when the guard goes.
+class KeptPictureSelection {
+  public:
+    KeptPictureSelection(DrawingSurface& window, DrawingSurface* memory,
+                         std::unique_ptr<Bitmap>& kept, std::int32_t width, std::int32_t height);
+    ~KeptPictureSelection();
+    KeptPictureSelection(const KeptPictureSelection&) = delete;
+    KeptPictureSelection& operator=(const KeptPictureSelection&) = delete;
+    /// False when no picture could be made or selected.
+    bool selected() const { return previous_ != nullptr; }
+
+  private:
+    DrawingSurface* memory_;
+    Bitmap* previous_ = nullptr;
+};
+
+}  // namespace kelpris
