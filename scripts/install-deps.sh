@@ -9,7 +9,7 @@ packages=(
   build-essential cmake g++ clang libclang-rt-dev
   # CMake gives clang's builds (the fuzzers) llvm-ar where it is installed.
   llvm
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev libgif-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev
   fonts-dejavu-core xvfb xauth locales clang-format
   # libassimp-dev's CMake files link zlib's libz.so without depending on

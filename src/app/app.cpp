@@ -27,6 +27,7 @@
 #include "view/depth_readout.h"
 #include "view/qt/kelpr_view.h"
 #include "view/qt/picture_export.h"
+#include "view/qt/turntable_export.h"
 #include "view/view_logic.h"
 
 namespace kelpris {
@@ -188,7 +189,7 @@ bool CKELPRApp::openCommandLineFile(const CommandLine& commandLine, std::ostream
         return true;
     }
     const QByteArray path = bytesOf(*commandLine.file);
-    if (!commandLine.renderPath && mesh::isImportedModel(fsPath(path))) {
+    if (!commandLine.writesPictures() && mesh::isImportedModel(fsPath(path))) {
         if (const FileStatus readable = checkRegularFile(fsPath(path)); !readable) {
             err << "kelpris: " << readable.message() << '\n';
             return false;
@@ -203,8 +204,7 @@ bool CKELPRApp::openCommandLineFile(const CommandLine& commandLine, std::ostream
         messages.fileOpened = true;
         return true;
     }
-    if (commandLine.renderPath || commandLine.viewer.rendersEyes() ||
-        !checkRegularFile(fsPath(path))) {
+    if (commandLine.writesPictures() || !checkRegularFile(fsPath(path))) {
         err << "kelpris: " << status.message() << '\n';
         return false;
     }
@@ -251,7 +251,7 @@ CKELPRApp::Outcome CKELPRApp::initInstance(const CommandLine& commandLine, std::
         err << "kelpris: note: " << settings_.problem().toLocal8Bit().constData()
             << "; running with the default settings, which are not saved\n";
     }
-    const bool rendering = commandLine.renderPath.has_value() || commandLine.viewer.rendersEyes();
+    const bool rendering = commandLine.writesPictures();
     createWindows(rendering);
     // --up holds for this run; only a choice in the View menu is remembered.
     frame_->setUpAxis(commandLine.up.value_or(storedUpAxis(settings_)));
@@ -317,7 +317,24 @@ CKELPRApp::Outcome CKELPRApp::render(const CommandLine& commandLine, std::ostrea
             return {false, 1};
         }
     }
+    if (viewer.turntable && !writeTurntableFile(*viewer.turntable, image.size(), err)) {
+        return {false, 1};
+    }
     return {false, 0};
+}
+
+bool CKELPRApp::writeTurntableFile(const TurntableFlags& flags, QSize size, std::ostream& err) {
+    const TurntableRequest request{size, flags.frames, flags.degrees};
+    const std::optional<FileStatus> written =
+        writeTurntable(*view_, request, fsPath(bytesOf(flags.path)));
+    // The frames were paints too: paint the view as it stands once more, so
+    // that the sort report describes the picture at the starting azimuth.
+    static_cast<void>(view_->paintNow());
+    if (written && !*written) {
+        err << "kelpris: " << written->message() << '\n';
+        return false;
+    }
+    return true;
 }
 
 void CKELPRApp::onAppAbout() {
@@ -385,8 +402,7 @@ int runKelpris(int argc, char** argv) {
     }
 
     // --render needs no display.
-    if ((commandLine.renderPath || commandLine.viewer.rendersEyes()) &&
-        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    if (commandLine.writesPictures() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication application(argc, argv);

@@ -4,6 +4,7 @@
 // without a window.
 
 #include <QObject>
+#include <QSize>
 #include <memory>
 #include <ostream>
 
@@ -53,10 +54,11 @@ class CKELPRApp : public QObject {
     /// view, shows dom.dat from the working directory in it, then opens FILE
     /// if given and applies the angles and the screen.
     ///
-    /// With --render: paints without a window, writes the PNG and returns
-    /// {false, 0}; any failure (FILE not readable or broken, PNG not
-    /// writable) returns {false, 1} with the reason on `err` and no PNG.
-    /// Without --render: a FILE that cannot be read returns {false, 1} with
+    /// With --render (or another picture option): paints without a window,
+    /// writes the pictures and returns {false, 0}; any failure (FILE not
+    /// readable or broken, a picture not writable) returns {false, 1} with
+    /// the reason on `err` and no such picture.
+    /// Without them: a FILE that cannot be read returns {false, 1} with
     /// the reason on `err` and no window; otherwise the window is shown,
     /// a broken FILE or a missing dom.dat is told to the user once it is up,
     /// and {true, 0} is returned. A FILE read through the importer loads in
@@ -100,6 +102,9 @@ class CKELPRApp : public QObject {
     void showMainWindow(const CommandLine& commandLine);
     void showStartupMessages(const StartupMessages& messages);
     Outcome render(const CommandLine& commandLine, std::ostream& err);
+    /// --render-turntable at the drawing area `size`; false (with the
+    /// reason on `err`) when the GIF cannot be written.
+    bool writeTurntableFile(const TurntableFlags& flags, QSize size, std::ostream& err);
     /// The options from the settings (not when rendering, so pictures
     /// written from the command line never depend on them) and the command
     /// line; then, for a window, the View menu, File > Export and Help >

@@ -76,7 +76,7 @@ struct RawLine {
 /// as the parser would take the next argument as its value instead.
 std::optional<CommandLine> emptyInlineValue(const std::vector<std::string>& options) {
     for (const std::string& arg : options) {
-        for (const char* name : {"--render=", "--render-sbs=", "--info="}) {
+        for (const char* name : {"--render=", "--render-sbs=", "--info=", "--render-turntable="}) {
             if (arg == name) {
                 return failed(arg.substr(0, arg.size() - 1) + " needs a file name");
             }
@@ -84,8 +84,8 @@ std::optional<CommandLine> emptyInlineValue(const std::vector<std::string>& opti
         if (arg.rfind("--swap-eyes=", 0) == 0) {
             return failed("option '--swap-eyes' takes no value");
         }
-        for (const char* name :
-             {"--size=", "--yaw=", "--pitch=", "--screen=", "--up=", "--glasses=", "--shading="}) {
+        for (const char* name : {"--size=", "--yaw=", "--pitch=", "--screen=", "--up=",
+                                 "--glasses=", "--shading=", "--frames=", "--degrees="}) {
             if (arg == name) {
                 return failed("invalid " + arg.substr(0, arg.size() - 1) + " '': empty value");
             }
@@ -142,6 +142,7 @@ constexpr PictureOutput kPictureOutputs[] = {
     {"--render", ".png"},
     {"--render-pair", ".png"},
     {"--render-sbs", ".png"},
+    {"--render-turntable", ".gif"},
 };
 
 bool endsWithIgnoringCase(std::string_view name, std::string_view ending) {
@@ -224,6 +225,9 @@ RawViewerFlags viewerFlags(const RawLine& raw) {
     flags.shading = raw.value("--shading");
     flags.renderSbs = raw.value("--render-sbs");
     flags.infoFile = raw.value("--info");
+    flags.turntable = raw.value("--render-turntable");
+    flags.frames = raw.value("--frames");
+    flags.degrees = raw.value("--degrees");
     if (raw.renderPair->count() > 0) {
         flags.renderPair = raw.renderPair->results();
     }
@@ -315,8 +319,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     // Unknown options and file names are collected, not thrown, and sorted
     // out by takeFile().
     cli.allow_extras(true);
-    for (const char* name : {"--size", "--yaw", "--pitch", "--screen", "--render", "--up",
-                             "--glasses", "--shading", "--render-sbs", "--info"}) {
+    for (const char* name :
+         {"--size", "--yaw", "--pitch", "--screen", "--render", "--up", "--glasses", "--shading",
+          "--render-sbs", "--info", "--render-turntable", "--frames", "--degrees"}) {
         raw.options.push_back({name, cli.add_option(name)->expected(1)->multi_option_policy(
                                          CLI::MultiOptionPolicy::Throw)});
     }

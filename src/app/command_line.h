@@ -2,7 +2,8 @@
 // The program's command line:
 //   kelpris [--size WxH] [--yaw RADIANS] [--pitch RADIANS]
 //           [--screen setup|stereo] [--up x|y|z|auto] [--render PNG] [FILE]
-// plus --help and --version. Platform-free so it can be tested on its own.
+// plus the viewer's options (viewer_flags.h), --help and --version. Platform-free so it can be
+// tested on its own.
 
 #include <optional>
 #include <string>
@@ -34,7 +35,10 @@ struct CommandLine {
     std::optional<mesh::UpAxis> up;  ///< for models whose file states none
     std::optional<std::string> renderPath;
     std::optional<std::string> file;
-    ViewerFlags viewer;  ///< glasses, shading, eye pictures, --info
+    ViewerFlags viewer;  ///< glasses, shading, eye pictures, turntable, --info
+
+    /// Whether pictures are written without a window.
+    bool writesPictures() const { return renderPath.has_value() || viewer.writesPictures(); }
 };
 
 /// Parses the arguments that follow the program name, as the raw bytes the

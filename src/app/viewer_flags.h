@@ -8,9 +8,17 @@
 #include <utility>
 #include <vector>
 
+#include "view/turntable.h"
 #include "view/view_options.h"
 
 namespace kelpris {
+
+/// --render-turntable OUT --frames N [--degrees D]
+struct TurntableFlags {
+    std::string path;
+    int frames = 0;
+    float degrees = kFullTurnDegrees;
+};
 
 struct ViewerFlags {
     std::optional<GlassesPair> glasses;                             ///< --glasses
@@ -19,9 +27,12 @@ struct ViewerFlags {
     std::optional<std::pair<std::string, std::string>> renderPair;  ///< --render-pair L R
     std::optional<std::string> renderSbs;                           ///< --render-sbs OUT
     std::optional<std::string> infoFile;                            ///< --info FILE
+    std::optional<TurntableFlags> turntable;                        ///< --render-turntable
 
-    /// Whether a picture is to be written without a window.
+    /// Whether an eye picture is to be written without a window.
     bool rendersEyes() const { return renderPair.has_value() || renderSbs.has_value(); }
+    /// Whether any of these pictures is to be written without a window.
+    bool writesPictures() const { return rendersEyes() || turntable.has_value(); }
 };
 
 /// The values as given on the command line, before checking.
@@ -31,6 +42,9 @@ struct RawViewerFlags {
     std::optional<std::vector<std::string>> renderPair;
     std::optional<std::string> renderSbs;
     std::optional<std::string> infoFile;
+    std::optional<std::string> turntable;
+    std::optional<std::string> frames;
+    std::optional<std::string> degrees;
     bool swapEyes = false;
 };
 

@@ -50,8 +50,8 @@ TEST_F(FrameTest, menusHaveTheExactItemsStatesAndKeys) {
 
     EXPECT_EQ(visibleItems(frame().fileMenu()),
               (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...", "-",
-                           "Export P&icture...", "Export Stereo &Pair...", "-", "Recent File", "-",
-                           "E&xit"}));
+                           "Export P&icture...", "Export Stereo &Pair...", "Export &Turntable...",
+                           "-", "Recent File", "-", "E&xit"}));
     EXPECT_EQ(visibleItems(frame().editMenu()), (QStringList{"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X",
                                                              "&Copy\tCtrl+C", "&Paste\tCtrl+V"}));
     EXPECT_EQ(visibleItems(frame().helpMenu()),
@@ -242,11 +242,11 @@ TEST_F(FrameTest, recentListKeepsFourNewestFirstAndReopensThroughTheSameOperatio
     const QStringList expected{paths[4], paths[3], paths[2], paths[1]};
     EXPECT_EQ(app_->recentFiles().entries(), expected);
     EXPECT_FALSE(frame().action(Command::RecentPlaceholder).isVisible());
-    EXPECT_EQ(
-        visibleItems(frame().fileMenu()),
-        (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...", "-",
-                     "Export P&icture...", "Export Stereo &Pair...", "-", "&1 " + expected[0],
-                     "&2 " + expected[1], "&3 " + expected[2], "&4 " + expected[3], "-", "E&xit"}));
+    EXPECT_EQ(visibleItems(frame().fileMenu()),
+              (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...", "-",
+                           "Export P&icture...", "Export Stereo &Pair...", "Export &Turntable...",
+                           "-", "&1 " + expected[0], "&2 " + expected[1], "&3 " + expected[2],
+                           "&4 " + expected[3], "-", "E&xit"}));
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(frame().recentAction(i).statusTip(), QStringLiteral("Open this document"));
     }

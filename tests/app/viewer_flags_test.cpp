@@ -26,6 +26,18 @@ TEST(ViewerFlagsTest, optionsAreParsedAndChecked) {
     ASSERT_EQ(info.action, CommandLine::Action::Run) << info.error;
     EXPECT_EQ(info.viewer.infoFile, "m.dat");
     EXPECT_FALSE(info.file);
+
+    const CommandLine turn =
+        parseCommandLine({"--render-turntable=t.gif", "--frames", "12", "--degrees=90.5"});
+    ASSERT_EQ(turn.action, CommandLine::Action::Run) << turn.error;
+    ASSERT_TRUE(turn.viewer.turntable);
+    EXPECT_EQ(turn.viewer.turntable->path, "t.gif");
+    EXPECT_EQ(turn.viewer.turntable->frames, 12);
+    EXPECT_EQ(turn.viewer.turntable->degrees, 90.5f);
+    EXPECT_TRUE(turn.writesPictures());
+    EXPECT_EQ(parseCommandLine({"--render-turntable", "t.gif", "--frames", "1000"})
+                  .viewer.turntable->degrees,
+              360.0f);
 }
 
 TEST(ViewerFlagsTest, badValuesAreRefusedWithAReason) {
@@ -48,7 +60,19 @@ TEST(ViewerFlagsTest, badValuesAreRefusedWithAReason) {
         {{"--render", "keep.dat"}, "invalid --render 'keep.dat': a picture name must end in .png"},
         {{"--render-sbs=s.png.dat"}, "invalid --render-sbs"},
         {{"--render", ".png"}, "invalid --render"},
+        {{"--render-turntable", "spin.png", "--frames", "2"}, "must end in .gif"},
         {{"--glasses", "red-blue", "--glasses", "red-cyan"}, "given twice"},
+        {{"--render-turntable", "t.gif"}, "needs --frames"},
+        {{"--frames", "12"}, "goes with --render-turntable"},
+        {{"--degrees", "90"}, "goes with --render-turntable"},
+        {{"--render-turntable="}, "needs a file name"},
+        {{"--render-turntable", "t.gif", "--frames", "0"}, "invalid --frames '0'"},
+        {{"--render-turntable", "t.gif", "--frames", "1001"}, "invalid --frames"},
+        {{"--render-turntable", "t.gif", "--frames", "3x"}, "invalid --frames"},
+        {{"--render-turntable", "t.gif", "--frames", "3", "--degrees", "0"}, "invalid --degrees"},
+        {{"--render-turntable", "t.gif", "--frames", "3", "--degrees", "360.1"},
+         "invalid --degrees"},
+        {{"--render-turntable", "t.gif", "--frames", "3", "--degrees", "nan"}, "invalid --degrees"},
     };
     for (const Case& c : cases) {
         const CommandLine line = parseCommandLine(c.args);

@@ -19,8 +19,11 @@
 #include "app/main_frame.h"
 #include "app/view_menu.h"
 #include "app/view_settings.h"
+#include "gif_frames.h"
+#include "render/gif_animation.h"
 #include "shell_fixture.h"
 #include "view/qt/kelpr_view.h"
+#include "view/turntable.h"
 
 namespace kelpris::test {
 namespace {
@@ -178,6 +181,30 @@ TEST_F(ViewerShellTest, exportsWriteTheWindowsPixelsAndSayWhyTheyFail) {
     EXPECT_EQ(exportMenu().folder(), dir.path());
 }
 
+TEST_F(ViewerShellTest, turntableExportWritesTheFramesAndKeepsTheView) {
+    start();
+    QTest::keyClick(&frame(), Qt::Key_Tab);  // the stereo screen
+    view().repaint();
+    const QImage shown = view().currentImage();
+    const float yaw = viewState().yaw;
+    QTemporaryDir dir;
+    TurntableExportRequest request{dir.filePath(QStringLiteral("spin.gif")),
+                                   {QSize(120, 90), 3, 360.0f}};
+    exportMenu().setTurntableAsker([&](QSize size, const QString&) {
+        EXPECT_EQ(size, shown.size());
+        return std::optional<TurntableExportRequest>(request);
+    });
+    exportMenu().turntableAction().trigger();
+    const testing::DecodedGif gif = testing::decodeGif(request.path.toStdString());
+    ASSERT_TRUE(gif.error.empty()) << gif.error;
+    EXPECT_EQ(gif.frames.size(), 3u);
+    EXPECT_EQ(gif.frames.front().size(), QSize(120, 90));
+    EXPECT_EQ(viewState().yaw, yaw);
+    view().repaint();
+    EXPECT_EQ(view().currentImage(), shown);
+    EXPECT_TRUE(prompts_->errors.isEmpty());
+}
+
 TEST_F(ViewerShellTest, statusLineFollowsTheModelAndTheAngles) {
     start();  // dom.dat is in the working directory
     view().repaint();
@@ -333,6 +360,12 @@ TEST_F(ViewerCliTest, eyePicturesAndGlassesFromTheCommandLine) {
     EXPECT_EQ(both.copy(0, 0, 300, 200), left);
     EXPECT_EQ(both.copy(300, 0, 300, 200), right);
     EXPECT_NE(left, right);
+    // A model read through the importer is loaded before the pictures are drawn.
+    EXPECT_EQ(
+        run({QStringLiteral("--render-sbs"), path("bunny.png"), QStringLiteral("--size"),
+             QStringLiteral("300x200"), QStringLiteral(KELPRIS_DATA_DIR "/samples/bunny.stl")}),
+        0);
+    EXPECT_NE(QImage(path("bunny.png")), both);
 
     EXPECT_EQ(
         run({QStringLiteral("--glasses"), QStringLiteral("red-blue"), QStringLiteral("--screen"),
@@ -356,6 +389,80 @@ TEST_F(ViewerCliTest, eyePicturesAndGlassesFromTheCommandLine) {
     EXPECT_EQ(run({QStringLiteral("--render-pair"), path("l2.png"), path("dom.dat")}), 2);
     EXPECT_EQ(QFileInfo(path("dom.dat")).size(), modelSize);
     EXPECT_FALSE(QFile::exists(path("l2.png")));
+}
+
+// Each frame of the animation is the picture --render draws at the frame's
+// azimuth after the palette: the fixed one of the eyes' levels on the stereo
+// screen, one of the frame's own colours on the setup screen.
+TEST_F(ViewerCliTest, turntableFramesAreTheScreenAtTheirAzimuths) {
+    ASSERT_TRUE(QFile::copy(QStringLiteral(KELPRIS_DATA_DIR "/dom.dat"), path("dom.dat")));
+    const QString teapot = QStringLiteral(KELPRIS_DATA_DIR "/samples/teapot.obj");
+    const QStringList stereo = {
+        QStringLiteral("--size"),    QStringLiteral("160x120"),   QStringLiteral("--screen"),
+        QStringLiteral("stereo"),    QStringLiteral("--glasses"), QStringLiteral("red-cyan"),
+        QStringLiteral("--shading"), QStringLiteral("lit"),       teapot};
+    const QStringList setup = {QStringLiteral("--size"), QStringLiteral("200x150")};
+    struct Case {
+        QStringList options;
+        int frames;
+        float degrees;
+        std::vector<int> compared;
+        bool stereo;
+    };
+    const Case cases[] = {
+        {stereo, 4, 90.0f, {0, 3}, true},
+        {setup, 2, 360.0f, {1}, false},
+    };
+    const StereoPalette palette(stereoColours({GlassesPair::RedCyan, false, 0}), Rgb{200, 0, 200});
+    for (const Case& c : cases) {
+        QString out;
+        QString err;
+        ASSERT_EQ(run(c.options + QStringList{QStringLiteral("--yaw"), QStringLiteral("6"),
+                                              QStringLiteral("--render-turntable"), path("t.gif"),
+                                              QStringLiteral("--frames"), QString::number(c.frames),
+                                              QStringLiteral("--degrees"),
+                                              QString::number(double(c.degrees))},
+                      &out, &err),
+                  0)
+            << err.toStdString();
+        EXPECT_TRUE(out.isEmpty() && err.isEmpty()) << err.toStdString();
+        const testing::DecodedGif gif = testing::decodeGif(path("t.gif").toStdString());
+        ASSERT_TRUE(gif.error.empty()) << gif.error;
+        ASSERT_EQ(gif.frames.size(), static_cast<std::size_t>(c.frames));
+        EXPECT_TRUE(gif.loopsForever);
+        EXPECT_EQ(gif.delays,
+                  std::vector<int>(gif.frames.size(), turntableFrameDelay(c.frames, c.degrees)));
+        const std::vector<float> angles = turntableAngles(6.0f, c.frames, c.degrees);
+        for (int k : c.compared) {
+            const QString yaw = QString::number(double(angles[k]), 'g', 9);
+            ASSERT_EQ(run(c.options + QStringList{QStringLiteral("--yaw"), yaw,
+                                                  QStringLiteral("--render"), path("r.png")}),
+                      0);
+            QImage want = QImage(path("r.png")).convertToFormat(QImage::Format_RGB32);
+            const PixelView pixels{reinterpret_cast<Pixel*>(want.bits()), want.width(),
+                                   want.height(), want.bytesPerLine() / 4};
+            IndexedPicture indexed;
+            if (c.stereo) {
+                indexed.palette = palette.colours();
+                palette.quantise(pixels, indexed.indices);
+            } else {
+                indexed = indexedPicture(pixels);
+            }
+            for (int i = 0; i < want.width() * want.height(); ++i) {
+                const Rgb q = indexed.palette.at(indexed.indices.at(static_cast<std::size_t>(i)));
+                want.setPixel(i % want.width(), i / want.width(), qRgb(q.r, q.g, q.b));
+            }
+            EXPECT_EQ(gif.frames[static_cast<std::size_t>(k)], want) << "frame " << k;
+        }
+    }
+    // A file that cannot be written is told, and nothing is left behind.
+    QString err;
+    EXPECT_EQ(run({QStringLiteral("--render-turntable"), path("none/t.gif"),
+                   QStringLiteral("--frames"), QStringLiteral("2")},
+                  nullptr, &err),
+              1);
+    EXPECT_TRUE(err.contains(path("none/t.gif"))) << err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(path("none")));
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <memory>
 
 #include "paths.h"
@@ -14,6 +16,7 @@
 #include "scenes.h"
 #include "scratch_dir.h"
 #include "view/qt/kelpr_view.h"
+#include "view/qt/turntable_export.h"
 #include "view/scene_holder.h"
 #include "view/view_logic.h"
 #include "view/view_state.h"
@@ -193,6 +196,29 @@ TEST_F(WidgetTest, sortReportFailureIsSignalledOncePerRun) {
     std::filesystem::create_directory(kSortReportFile);
     view->paintNow();
     EXPECT_EQ(spy.count(), 2);
+}
+
+TEST_F(WidgetTest, stoppedTurntableLeavesTheFileAndTheViewAsTheyWere) {
+    state().yaw = 1.25f;
+    const QImage shown = view->paintNow();
+    const std::filesystem::path gif = scratch.path() / "spin.gif";
+    std::ofstream(gif) << "an older animation";
+    int told = 0;
+    const std::optional<FileStatus> outcome =
+        writeTurntable(*view, {QSize(64, 48), 5, 360.0f}, gif, [&told](int done, int total) {
+            ++told;
+            EXPECT_EQ(total, 5);
+            return done < 2;  // Cancel during the second frame
+        });
+    EXPECT_FALSE(outcome);
+    EXPECT_EQ(told, 2);
+    std::ifstream in(gif);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "an older animation");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.path()), {}), 1);
+    // The frames were drawn at other sizes and azimuths; the view's are kept.
+    EXPECT_EQ(state().yaw, 1.25f);
+    EXPECT_EQ(state().layout.clientW, 640);
+    EXPECT_EQ(view->paintNow(), shown);
 }
 
 }  // namespace

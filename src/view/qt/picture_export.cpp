@@ -16,18 +16,20 @@ namespace kelpris {
 
 namespace {
 
-// The window's layout and the transforms a setup paint rebuilds, put back
-// when the guard goes.
+// The window's layout, the transforms a setup paint rebuilds and the azimuth
+// a turntable frame turns, put back when the guard goes.
 class KeptLayout {
   public:
     explicit KeptLayout(ViewState& state)
         : state_(state),
           layout_(state.layout),
+          yaw_(state.yaw),
           stereo_(state.stereoXf),
           side_(state.sideXf),
           plan_(state.planXf) {}
     ~KeptLayout() {
         state_.layout = layout_;
+        state_.yaw = yaw_;
         state_.stereoXf = stereo_;
         state_.sideXf = side_;
         state_.planXf = plan_;
@@ -38,6 +40,7 @@ class KeptLayout {
   private:
     ViewState& state_;
     Layout layout_;
+    float yaw_;
     Matrix4 stereo_;
     Matrix4 side_;
     Matrix4 plan_;
@@ -81,6 +84,13 @@ QImage CKELPRView::renderScreenAt(QSize size) {
         noteSortReport(report);
     }
     return image;
+}
+
+QImage CKELPRView::renderScreenAtYaw(QSize size, float yaw) {
+    const KeptLayout keep(state_);
+    state_.yaw = yaw;
+    buildTransforms(state_);
+    return renderScreenAt(size);
 }
 
 QImage CKELPRView::renderEye(Eye eye, std::optional<QSize> size) {
