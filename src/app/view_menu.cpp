@@ -43,6 +43,8 @@ ViewMenu::ViewMenu(CMainFrame& frame, CKELPRView& view, CKELPRDoc& document,
     frame_.statusBar()->addPermanentWidget(readout_);
     frame_.statusBar()->setVisible(statusBarShown_);
     connect(&view_, &CKELPRView::pictureDrawn, this, &ViewMenu::updateReadout);
+    // At once, not with the picture: the angles are read as the keys turn.
+    connect(&view_, &CKELPRView::viewChanged, this, &ViewMenu::updateReadout);
     connect(&view_, &CKELPRView::spinningChanged, &action(ViewCommand::Spin), &QAction::setChecked);
     connect(&document_, &CKELPRDoc::documentOpened, this, [this](const QByteArray& path) {
         modelName_ = QFileInfo(shownName(path)).fileName();

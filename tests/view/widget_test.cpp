@@ -221,5 +221,57 @@ TEST_F(WidgetTest, stoppedTurntableLeavesTheFileAndTheViewAsTheyWere) {
     EXPECT_EQ(view->paintNow(), shown);
 }
 
+// Moves and key repeats queued behind one another are answered by one draw,
+// which shows what drawing after each of them would have shown at the end.
+TEST_F(WidgetTest, queuedMovesAndKeyRepeatsAreAnsweredByOneDraw) {
+    CKELPRView oneByOne;
+    oneByOne.resize(644, 484);
+    Scena dom;
+    ASSERT_TRUE(dom.load(kSourceDir / "data" / "dom.dat"));
+    oneByOne.replaceScene(std::move(dom));
+    oneByOne.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&oneByOne));
+    oneByOne.repaint();
+    showView();
+    const QPoint path[] = {w(150, 340), w(140, 350), w(130, 360), w(120, 330)};
+    auto moveTo = [](QPoint p) {
+        return std::make_unique<QMouseEvent>(QEvent::MouseMove, QPointF(p), QPointF(p),
+                                             Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    };
+    QTest::mousePress(view.get(), Qt::LeftButton, {}, w(190, 300));
+    QTest::mousePress(&oneByOne, Qt::LeftButton, {}, w(190, 300));
+    QApplication::processEvents();
+    QSignalSpy drawn(view.get(), &CKELPRView::pictureDrawn);
+    auto letThePaintCome = [&] {  // the platform paces its paints
+        for (int i = 0; i < 100 && drawn.count() == 0; ++i) {
+            QTest::qWait(5);
+        }
+        QTest::qWait(20);  // and no second one follows
+    };
+    for (const QPoint& p : path) {
+        QCoreApplication::postEvent(view.get(), moveTo(p).release());  // Qt takes it
+        QApplication::sendEvent(&oneByOne, moveTo(p).get());
+        oneByOne.currentImage();
+    }
+    letThePaintCome();
+    EXPECT_EQ(drawn.count(), 1);
+    EXPECT_EQ(state().yaw, oneByOne.state().yaw);
+    EXPECT_EQ(view->currentImage(), oneByOne.currentImage());
+
+    QTest::mouseRelease(view.get(), Qt::LeftButton, {}, path[3]);
+    QTest::mouseRelease(&oneByOne, Qt::LeftButton, {}, path[3]);
+    QTest::qWait(20);
+    drawn.clear();
+    for (int i = 0; i < 3; ++i) {  // repeats are steps: every one counts
+        view->applyKey(ViewKey::Right, false);
+        oneByOne.applyKey(ViewKey::Right, false);
+        oneByOne.currentImage();
+    }
+    letThePaintCome();
+    EXPECT_EQ(drawn.count(), 1);
+    EXPECT_EQ(state().yaw, oneByOne.state().yaw);
+    EXPECT_EQ(view->currentImage(), oneByOne.currentImage());
+}
+
 }  // namespace
 }  // namespace kelpris

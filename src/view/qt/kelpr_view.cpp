@@ -90,7 +90,8 @@ void CKELPRView::deliverReportStatuses() {
     }
 }
 
-QImage CKELPRView::currentImage() const {
+QImage CKELPRView::currentImage() {
+    drawPendingRedraw();
     return backBuffer_;
 }
 
@@ -99,6 +100,11 @@ void CKELPRView::layOutAndDraw() {
     const PlacementRect placement{x(), y(), x() + width(), y() + height()};
     computeLayout(state_, placement);
     layoutPending_ = false;
+    if (redrawPending_) {
+        // This draw answers the waiting redraw; the paint only shows it.
+        redrawPending_ = false;
+        bufferFresh_ = true;
+    }
     const Layout& l = state_.layout;
     if (backBuffer_.width() != l.clientW || backBuffer_.height() != l.clientH) {
         backBuffer_ = QImage();
@@ -124,9 +130,17 @@ void CKELPRView::drawBuffer() {
 }
 
 void CKELPRView::redrawNow() {
-    drawBuffer();
-    bufferFresh_ = true;
+    redrawPending_ = true;
     update();
+    emit viewChanged();
+}
+
+void CKELPRView::drawPendingRedraw() {
+    if (redrawPending_) {
+        redrawPending_ = false;
+        drawBuffer();
+        bufferFresh_ = true;
+    }
 }
 
 void CKELPRView::noteSortReport(const Result<SortReport>& report) {
@@ -142,6 +156,7 @@ void CKELPRView::noteSortReport(const Result<SortReport>& report) {
 
 void CKELPRView::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);  // the frame
+    drawPendingRedraw();
     // Anything but a pure show of a buffer drawn by a drag is a platform paint.
     if (layoutPending_ || !bufferFresh_ || backBuffer_.isNull()) {
         layOutAndDraw();
@@ -172,6 +187,7 @@ QPoint CKELPRView::clientPoint(const QMouseEvent& event) const {
 // parent, so the view accepts them again afterwards.
 
 void CKELPRView::mousePressEvent(QMouseEvent* event) {
+    drawPendingRedraw();
     QFrame::mousePressEvent(event);
     event->accept();
     setSpinning(false);
@@ -190,6 +206,7 @@ void CKELPRView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void CKELPRView::mouseReleaseEvent(QMouseEvent* event) {
+    drawPendingRedraw();
     QFrame::mouseReleaseEvent(event);
     event->accept();
     if (event->button() == Qt::LeftButton) {
@@ -199,6 +216,7 @@ void CKELPRView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void CKELPRView::mouseDoubleClickEvent(QMouseEvent* event) {
+    drawPendingRedraw();
     QFrame::mouseDoubleClickEvent(event);
     event->accept();
     if (event->button() == Qt::LeftButton) {

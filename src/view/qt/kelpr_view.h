@@ -11,6 +11,12 @@
 // draws. A redraw from a drag or a double-click draws at once with the
 // positions as they stand (no layout) and then only shows the buffer, so a
 // dragged position lasts until the next platform paint.
+//
+// A drag's or key's redraw is drawn by the paint that shows it, not by the
+// event itself: moves and key repeats queued behind one another each update
+// the state, and one draw answers them all. Whatever reads the picture or
+// ends the drag (currentImage, a press, a release, a double-click) draws a
+// pending redraw first, so it sees what drawing each event at once gave.
 
 #include <QFrame>
 #include <QImage>
@@ -80,8 +86,9 @@ class CKELPRView : public QFrame {
     /// signals a failure among them at once.
     void flushReports();
 
-    /// The back buffer as last drawn (null before the first paint).
-    QImage currentImage() const;
+    /// The back buffer as last drawn (null before the first paint), with a
+    /// pending drag or key redraw drawn first.
+    QImage currentImage();
 
     // Pictures for writing to files (picture_export.cpp). Drawing at another
     // size lays the screens out for that size and then puts the window's
@@ -122,6 +129,9 @@ class CKELPRView : public QFrame {
     void sortReportFailed(const QString& message);
     /// The picture was drawn anew (any paint or redraw).
     void pictureDrawn();
+    /// A drag or key changed what is shown; its picture follows with the
+    /// next paint.
+    void viewChanged();
     /// The turntable started or stopped.
     void spinningChanged(bool on);
 
@@ -144,8 +154,11 @@ class CKELPRView : public QFrame {
     void layOutAndDraw();
     /// DrawScreen into the back buffer as laid out; no layout.
     void drawBuffer();
-    /// The mouse redraw: draw now, then show the buffer without a layout.
+    /// The mouse and key redraw: the next paint draws without a layout and
+    /// shows the buffer.
     void redrawNow();
+    /// Draws a redraw still waiting for its paint.
+    void drawPendingRedraw();
     /// What became of a paint's sort report: a failure is signalled once per
     /// run of failures.
     void noteSortReport(const Result<SortReport>& report);
@@ -158,8 +171,9 @@ class CKELPRView : public QFrame {
     PaintBuffers buffers_;
     QImage backBuffer_;
     SceneHolder* document_ = nullptr;
-    bool layoutPending_ = true;  // resize/show/new scene: the next paint lays out
-    bool bufferFresh_ = false;   // a mouse redraw drew the buffer: just show it
+    bool layoutPending_ = true;   // resize/show/new scene: the next paint lays out
+    bool redrawPending_ = false;  // a mouse or key redraw waits for the next paint
+    bool bufferFresh_ = false;    // a mouse or key redraw drew the buffer: just show it
     bool sortFailing_ = false;
     std::unique_ptr<PaintWorker> worker_;
     std::unique_ptr<ReportWriter> reports_;  // reset first by the destructor

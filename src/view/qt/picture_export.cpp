@@ -71,6 +71,7 @@ QImage drawEye(const ViewState& state, Eye eye) {
 
 // Its own buffers, so that the window's kept pictures keep the window's size.
 QImage CKELPRView::renderScreenAt(QSize size) {
+    drawPendingRedraw();  // the window's sort report before this one
     const KeptLayout keep(state_);
     layOutFor(state_, size);
     QImage image = blankImage(state_.layout);
@@ -87,6 +88,7 @@ QImage CKELPRView::renderScreenAt(QSize size) {
 }
 
 QImage CKELPRView::renderScreenAtYaw(QSize size, float yaw) {
+    drawPendingRedraw();  // at the window's own azimuth
     const KeptLayout keep(state_);
     state_.yaw = yaw;
     buildTransforms(state_);
