@@ -5,6 +5,7 @@
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QMenuBar>
 #include <QScreen>
 #include <QSlider>
@@ -207,6 +208,8 @@ void ViewMenu::buildShadingMenu(QMenu* shading) {
     choice(modes, ViewCommand::ShadingLit, QStringLiteral("&Lit"),
            [](ViewOptions& o) { o.shading = Shading::Lit; });
     shading->addSeparator();
+    choice(outlines, ViewCommand::OutlineAsShaded, QStringLiteral("&Outlines as Shaded"),
+           [](ViewOptions& o) { o.outline = LitOutline::AsShaded; });
     choice(outlines, ViewCommand::OutlineDarker, QStringLiteral("&Darker Outlines"),
            [](ViewOptions& o) { o.outline = LitOutline::Darker; });
     choice(outlines, ViewCommand::OutlineNone, QStringLiteral("&No Outlines"),
@@ -219,6 +222,7 @@ void ViewMenu::syncChecks() {
     action(ViewCommand::SwapEyes).setChecked(o.glasses.swapEyes);
     action(ViewCommand::ShadingFlat).setChecked(o.shading == Shading::Flat);
     action(ViewCommand::ShadingLit).setChecked(o.shading == Shading::Lit);
+    action(ViewCommand::OutlineAsShaded).setChecked(o.outline == LitOutline::AsShaded);
     action(ViewCommand::OutlineDarker).setChecked(o.outline == LitOutline::Darker);
     action(ViewCommand::OutlineNone).setChecked(o.outline == LitOutline::None);
     for (std::size_t i = 0; i < kEyeHalfSepSteps.size(); ++i) {
@@ -248,7 +252,16 @@ void ViewMenu::askEyeBalance() {
                                            "as bright as the other)")
                                 .arg(kMaxEyeBalance),
                             &dialog));
-    form->addRow(slider);
+    // The value beside the slider, wide enough for the largest so the slider
+    // keeps its length as the number changes.
+    auto* shown = new QLabel(QString::number(slider->value()), &dialog);
+    shown->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    shown->setMinimumWidth(shown->fontMetrics().horizontalAdvance(QString::number(kMaxEyeBalance)));
+    connect(slider, &QSlider::valueChanged, shown, qOverload<int>(&QLabel::setNum));
+    auto* row = new QHBoxLayout;
+    row->addWidget(slider);
+    row->addWidget(shown);
+    form->addRow(row);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);

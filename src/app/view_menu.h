@@ -40,6 +40,7 @@ enum class ViewCommand {
     EyeBalance,
     ShadingFlat,
     ShadingLit,
+    OutlineAsShaded,
     OutlineDarker,
     OutlineNone,
     Count,

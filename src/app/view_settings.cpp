@@ -1,6 +1,9 @@
 #include "app/view_settings.h"
 
 #include <algorithm>
+#include <array>
+#include <string_view>
+#include <utility>
 
 namespace kelpris {
 
@@ -10,6 +13,37 @@ constexpr const char* kGroup = "View";
 
 std::string keyText(QSettings& settings, const char* key) {
     return settings.value(QString::fromLatin1(key)).toString().toStdString();
+}
+
+constexpr std::array<std::pair<LitOutline, std::string_view>, 3> kOutlineNames{{
+    {LitOutline::AsShaded, "shaded"},
+    {LitOutline::Darker, "darker"},
+    {LitOutline::None, "none"},
+}};
+
+std::string_view outlineName(LitOutline outline) {
+    for (const auto& [value, name] : kOutlineNames) {
+        if (value == outline) {
+            return name;
+        }
+    }
+    return kOutlineNames.front().second;
+}
+
+// Earlier versions kept "darker" or "none" under "outline", and "darker" was
+// the default, which flat faces drew in the eye's line colour: it reads back
+// as outlines as shaded, so nobody's flat pictures change.
+LitOutline loadOutline(QSettings& settings) {
+    if (!settings.contains(QStringLiteral("outlines"))) {
+        return keyText(settings, "outline") == "none" ? LitOutline::None : LitOutline::AsShaded;
+    }
+    const std::string stored = keyText(settings, "outlines");
+    for (const auto& [value, name] : kOutlineNames) {
+        if (name == stored) {
+            return value;
+        }
+    }
+    return LitOutline::AsShaded;
 }
 
 }  // namespace
@@ -27,9 +61,7 @@ ViewOptions loadViewOptions(QSettings& settings) {
     if (const auto shading = shadingFromName(keyText(settings, "shading"))) {
         options.shading = *shading;
     }
-    if (keyText(settings, "outline") == "none") {
-        options.outline = LitOutline::None;
-    }
+    options.outline = loadOutline(settings);
     const int sep =
         settings.value(QStringLiteral("eyeHalfSeparation"), kDefaultEyeHalfSep).toInt(&ok);
     if (ok && std::find(kEyeHalfSepSteps.begin(), kEyeHalfSepSteps.end(), sep) !=
@@ -53,9 +85,8 @@ void saveViewOptions(QSettings& settings, const ViewOptions& options, bool statu
     settings.setValue(QStringLiteral("swapEyes"), options.glasses.swapEyes);
     settings.setValue(QStringLiteral("eyeBalance"), options.glasses.eyeBalance);
     settings.setValue(QStringLiteral("shading"), text(shadingName(options.shading)));
-    settings.setValue(QStringLiteral("outline"), options.outline == LitOutline::None
-                                                     ? QStringLiteral("none")
-                                                     : QStringLiteral("darker"));
+    settings.setValue(QStringLiteral("outlines"), text(outlineName(options.outline)));
+    settings.remove(QStringLiteral("outline"));
     settings.setValue(QStringLiteral("eyeHalfSeparation"), options.eyeHalfSep);
     settings.setValue(QStringLiteral("statusBar"), statusBarShown);
     settings.endGroup();

@@ -21,8 +21,20 @@ LitFaceStyle eyeLight(const ViewState& state, Rgb colour) {
     const double z = -(static_cast<double>(p.depthOffset) + p.eyeDistance) / p.scale;
     style.lightZ = std::isfinite(z) ? z : kFarLight;
     style.colour = colour;
-    style.darkerOutline = state.options().outline == LitOutline::Darker;
+    style.darkerOutline = state.options().outline != LitOutline::None;
     return style;
+}
+
+Pen flatOutlinePen(LitOutline outline, const Pen& line, Rgb fill) {
+    switch (outline) {
+        case LitOutline::AsShaded:
+            return line;
+        case LitOutline::Darker:
+            return Pen{line.width, shade(fill, kOutlineShade)};
+        case LitOutline::None:
+            return Pen{line.width, fill};
+    }
+    return line;
 }
 
 }  // namespace kelpris

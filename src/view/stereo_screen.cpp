@@ -99,6 +99,9 @@ void drawEye(const ViewState& state, DrawingSurface& surface, const EyeTools& ey
         drawLitFaces(faces.front, points, faces.frontLights, surface, style);
         drawLitFaces(faces.back, points, faces.backLights, surface, style);
     } else {
+        if (state.options().outline != LitOutline::AsShaded) {
+            pen.select(flatOutlinePen(state.options().outline, eye.pen, eye.brush.colour));
+        }
         drawFaces(faces.front, points, surface);
         drawFaces(faces.back, points, surface);
     }

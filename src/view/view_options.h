@@ -16,9 +16,11 @@ enum class Shading : std::uint8_t {
     Lit,   ///< the eye's colour scaled by a light at the eye
 };
 
+/// How faces on the stereo screen are outlined, in either shading.
 enum class LitOutline : std::uint8_t {
-    Darker,  ///< outlines a little darker than the lit fill
-    None,    ///< outlines in the fill colour, so none shows
+    AsShaded,  ///< flat: the eye's line colour; lit: a little darker than the fill
+    Darker,    ///< outlines a little darker than the fill
+    None,      ///< outlines in the fill colour, so none shows
 };
 
 /// Half the distance between the observer's eyes in setup-screen pixels,
@@ -30,7 +32,7 @@ inline constexpr std::array<std::int32_t, 5> kEyeHalfSepSteps{6, 8, 10, 12, 15};
 struct ViewOptions {
     GlassesChoice glasses;
     Shading shading = Shading::Flat;
-    LitOutline outline = LitOutline::Darker;
+    LitOutline outline = LitOutline::AsShaded;
     std::int32_t eyeHalfSep = kDefaultEyeHalfSep;
 };
 

@@ -127,6 +127,22 @@ TEST_F(ViewerShellTest, damagedSettingsGiveTheDefaults) {
     EXPECT_EQ(loadViewOptions(settings).glasses.eyeBalance, kMaxEyeBalance);
 }
 
+// The old key's "darker" was everyone's default, drawn as the shading has it;
+// the new key keeps each of the three choices.
+TEST_F(ViewerShellTest, outlineSettingsReadOldAndNewKeys) {
+    QSettings settings;
+    settings.setValue(QStringLiteral("View/outline"), QStringLiteral("darker"));
+    EXPECT_EQ(loadViewOptions(settings).outline, LitOutline::AsShaded);
+    settings.setValue(QStringLiteral("View/outline"), QStringLiteral("none"));
+    EXPECT_EQ(loadViewOptions(settings).outline, LitOutline::None);
+    for (const LitOutline outline : {LitOutline::Darker, LitOutline::AsShaded, LitOutline::None}) {
+        ViewOptions options;
+        options.outline = outline;
+        saveViewOptions(settings, options, true);
+        EXPECT_EQ(loadViewOptions(settings).outline, outline);
+    }
+}
+
 TEST_F(ViewerShellTest, commandLineChoicesWinOverTheSettings) {
     {
         QSettings settings;

@@ -336,49 +336,71 @@ TEST(LitFacesTest, lightFollowsTheCosine) {
     EXPECT_EQ(shade({200, 100, 0}, std::nan("")), (Rgb{0, 0, 0}));
 }
 
-TEST(LitFacesTest, stereoScreenKeepsFlatPenAndBrushUnlessLit) {
-    for (const Shading shading : {Shading::Flat, Shading::Lit}) {
-        for (const LitOutline outline : {LitOutline::Darker, LitOutline::None}) {
-            ViewState s = laidOut(640, 480);
-            ViewOptions options;
-            options.shading = shading;
-            options.outline = outline;
-            s.setOptions(options);
-            std::vector<Op> log;
-            RecordingSurface window(log, "window");
-            createTools(s, window);
-            s.scene = std::make_unique<Scena>(testing::squareFace());
-            buildTransforms(s);
-            PaintBuffers buffers;
-            EXPECT_FALSE(drawStereoScreen(s, window, buffers, "/nonexistent-dir/report.txt"));
-            int polygons = 0;
-            for (const Op& op : log) {
-                if (op.kind != "polygon") {
-                    continue;
-                }
-                ++polygons;
-                const bool left = op.surface == "memory";
-                const Pen flatPen = left ? s.penRed : s.penGreen;
-                const Brush flatBrush = left ? s.brushRed : s.brushGreen;
-                if (shading == Shading::Flat) {
-                    EXPECT_EQ(op.pen, flatPen);
-                    EXPECT_EQ(op.brush, flatBrush);
-                } else {
-                    // Square seen face on from the eye: nearly full light.
-                    const Rgb full = flatPen.colour;
-                    EXPECT_GE(luminance(op.brush.colour), 0.9 * luminance(full));
-                    EXPECT_LE(luminance(op.brush.colour), luminance(full));
-                    if (outline == LitOutline::None) {
-                        EXPECT_EQ(op.pen.colour, op.brush.colour);
-                    } else {
-                        EXPECT_EQ(op.pen.colour, shade(op.brush.colour, kOutlineShade));
-                    }
-                }
+// Each outline choice in each shading on a one-face model: the outline
+// against the fill. Outlines as shaded keep the flat look's own pen and brush.
+TEST(LitFacesTest, outlineChoicesHoldInBothShadings) {
+    enum class Expect { EyePens, Darker, Equal };
+    struct Case {
+        Shading shading;
+        LitOutline outline;
+        Expect expect;
+    };
+    const Case cases[] = {
+        {Shading::Flat, LitOutline::AsShaded, Expect::EyePens},
+        {Shading::Flat, LitOutline::Darker, Expect::Darker},
+        {Shading::Flat, LitOutline::None, Expect::Equal},
+        {Shading::Lit, LitOutline::AsShaded, Expect::Darker},
+        {Shading::Lit, LitOutline::Darker, Expect::Darker},
+        {Shading::Lit, LitOutline::None, Expect::Equal},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << shadingName(c.shading) << " outline " << static_cast<int>(c.outline));
+        ViewState s = laidOut(640, 480);
+        ViewOptions options;
+        options.shading = c.shading;
+        options.outline = c.outline;
+        s.setOptions(options);
+        std::vector<Op> log;
+        RecordingSurface window(log, "window");
+        createTools(s, window);
+        s.scene = std::make_unique<Scena>(testing::squareFace());
+        buildTransforms(s);
+        PaintBuffers buffers;
+        EXPECT_FALSE(drawStereoScreen(s, window, buffers, "/nonexistent-dir/report.txt"));
+        int polygons = 0;
+        for (const Op& op : log) {
+            if (op.kind != "polygon") {
+                continue;
             }
-            EXPECT_EQ(polygons, 2);
-            EXPECT_EQ(window.pen(), (Pen{1, {0, 0, 0}}));  // put back
-            EXPECT_EQ(window.brush(), Brush::white());
+            ++polygons;
+            const bool left = op.surface == "memory";
+            const Pen flatPen = left ? s.penRed : s.penGreen;
+            const Brush flatBrush = left ? s.brushRed : s.brushGreen;
+            if (c.shading == Shading::Flat) {
+                EXPECT_EQ(op.brush, flatBrush);
+            } else {
+                // Square seen face on from the eye: nearly full light.
+                const Rgb full = flatPen.colour;
+                EXPECT_GE(luminance(op.brush.colour), 0.9 * luminance(full));
+                EXPECT_LE(luminance(op.brush.colour), luminance(full));
+            }
+            switch (c.expect) {
+                case Expect::EyePens:
+                    EXPECT_EQ(op.pen, flatPen);
+                    break;
+                case Expect::Darker:
+                    EXPECT_EQ(op.pen.colour, shade(op.brush.colour, kOutlineShade));
+                    EXPECT_LT(luminance(op.pen.colour), luminance(op.brush.colour));
+                    break;
+                case Expect::Equal:
+                    EXPECT_EQ(op.pen.colour, op.brush.colour);
+                    break;
+            }
         }
+        EXPECT_EQ(polygons, 2);
+        EXPECT_EQ(window.pen(), (Pen{1, {0, 0, 0}}));  // put back
+        EXPECT_EQ(window.brush(), Brush::white());
     }
 }
 
