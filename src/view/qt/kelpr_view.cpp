@@ -156,10 +156,13 @@ void CKELPRView::noteSortReport(const Result<SortReport>& report) {
 
 void CKELPRView::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);  // the frame
-    drawPendingRedraw();
-    // Anything but a pure show of a buffer drawn by a drag is a platform paint.
-    if (layoutPending_ || !bufferFresh_ || backBuffer_.isNull()) {
+    // Anything but the show of a drag's or key's redraw is a platform paint,
+    // whose draw also answers a redraw still waiting (drawing it first would
+    // only be drawn over).
+    if (layoutPending_ || backBuffer_.isNull() || !(bufferFresh_ || redrawPending_)) {
         layOutAndDraw();
+    } else {
+        drawPendingRedraw();
     }
     bufferFresh_ = false;
     if (!backBuffer_.isNull()) {
