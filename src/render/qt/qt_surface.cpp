@@ -13,8 +13,6 @@
 #include <cstdint>
 #include <utility>
 
-#include "render/face_polygons.h"
-
 namespace kelpris {
 
 namespace {
@@ -281,9 +279,7 @@ void QtImageSurface::polygons(std::span<const Face> faces, std::span<const Point
     const Pixel fill = toPixel(brush_.colour);
     const Pixel* brush = brush_.hollow ? nullptr : &fill;
     const Pixel outline = toPixel(pen_.colour);
-    forEachFacePolygon(faces, points, [&](std::size_t, std::span<const Point> corners) {
-        raster::polygon(view, corners, brush, outline);
-    });
+    raster::polygons(view, faces, points, brush, outline);
 }
 
 void QtImageSurface::ellipse(std::int32_t left, std::int32_t top, std::int32_t right,
