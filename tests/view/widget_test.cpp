@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -94,6 +95,48 @@ TEST_F(WidgetTest, tinyViewDrawsNothingAndDoesNotFail) {
     view->resize(3, 3);
     EXPECT_TRUE(view->paintNow().isNull());
     EXPECT_EQ(state().layout.clientW, -1);
+}
+
+// The wheel and the middle drag reach the framing through the widget's own
+// client coordinates, and each redraws; the setup screen ignores the wheel.
+// A fitted view is fitted again when resized, until the hand moves it.
+TEST_F(WidgetTest, wheelZoomsAndMiddleDragPansTheStereoScreen) {
+    showView();
+    const auto wheel = [&](QPoint at, int notches) {
+        QWheelEvent event(at, view->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view.get(), &event);
+    };
+    wheel(w(320, 240), 1);
+    EXPECT_EQ(state().framing.zoom, 1.0);
+
+    state().stereoMode = Screen::Stereo;
+    const QImage plain = view->paintNow().copy();
+    wheel(w(320, 240), 4);
+    EXPECT_DOUBLE_EQ(state().framing.zoom, 2.0);
+    EXPECT_EQ(state().framing.panX, 0.0);  // about the origin itself
+    const QImage zoomed = view->currentImage().copy();
+    EXPECT_NE(zoomed, plain);
+
+    QTest::mousePress(view.get(), Qt::MiddleButton, {}, w(100, 100));
+    QTest::mouseMove(view.get(), w(130, 90));
+    QTest::mouseRelease(view.get(), Qt::MiddleButton, {}, w(130, 90));
+    EXPECT_EQ(state().framing.panX, 30.0);
+    EXPECT_EQ(state().framing.panY, -10.0);
+    EXPECT_NE(view->currentImage(), zoomed);
+
+    view->fitToWindow();
+    view->paintNow();
+    const double fitted = state().framing.zoom;
+    EXPECT_TRUE(state().framing.fitted);
+    view->resize(404, 484);
+    view->paintNow();
+    EXPECT_LT(state().framing.zoom, fitted);
+    wheel(w(10, 10), -1);
+    const double moved = state().framing.zoom;
+    view->resize(644, 484);
+    view->paintNow();
+    EXPECT_EQ(state().framing.zoom, moved);
 }
 
 TEST_F(WidgetTest, draggingTheYawHandleTurnsThePlanView) {
