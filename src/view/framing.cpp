@@ -147,6 +147,37 @@ void centreAt(Framing& f, double zoom, double middleX, double middleY) noexcept 
     f.panY = clampPan(-f.zoom * middleY);
 }
 
+// The zoom and pan of the fit, with the model at its depth: as large as the
+// size and the comfort allow, the picture's middle in the screen's middle,
+// then shrunk while truncation leaves a pixel on the frame or the depth a
+// little strong.
+void zoomToFill(ViewState& s, const DepthRange& depth) noexcept {
+    Framing& f = s.framing;
+    const Layout& l = s.layout;
+    const Extent whole = measurePicture(s);
+    if (!whole.any()) {
+        return;
+    }
+    const double middleX = (static_cast<double>(whole.left) + whole.right) / 2.0 - l.clientW / 2;
+    const double middleY = (static_cast<double>(whole.top) + whole.bottom) / 2.0 - l.clientH / 2;
+    const double parallax = smoothParallax(depth, s);
+    const double comfortZoom =
+        parallax > 0.0 ? comfortLimit(l) / parallax : std::numeric_limits<double>::infinity();
+    // A small picture's extent is coarse at zoom 1: measured once more at
+    // the first estimate, the size is taken from there.
+    centreAt(f, std::min(sizeZoom(whole, 1.0, l), comfortZoom), middleX, middleY);
+    const Extent estimate = measurePicture(s);
+    if (estimate.any()) {
+        centreAt(f, std::min(sizeZoom(estimate, f.zoom, l), comfortZoom), middleX, middleY);
+    }
+    for (int tries = 0; tries < kShrinkTries && f.zoom > kMinZoom; ++tries) {
+        if (clearOfFrame(measurePicture(s), l) && comfortable(s)) {
+            return;
+        }
+        centreAt(f, f.zoom * kShrinkStep, middleX, middleY);
+    }
+}
+
 }  // namespace
 
 std::int32_t panPixels(double pan) noexcept {
@@ -173,29 +204,7 @@ void fitFraming(ViewState& s) noexcept {
     const DepthRange depth = modelDepthRange(s);
     f.modelDepth = depthThroughMiddle(depth, l);
     l.modelX = clampToLayout(std::int64_t{l.planeX} - f.modelDepth);
-
-    const Extent whole = measurePicture(s);
-    if (!whole.any()) {
-        return;
-    }
-    const double middleX = (static_cast<double>(whole.left) + whole.right) / 2.0 - l.clientW / 2;
-    const double middleY = (static_cast<double>(whole.top) + whole.bottom) / 2.0 - l.clientH / 2;
-    const double parallax = smoothParallax(depth, s);
-    const double comfortZoom =
-        parallax > 0.0 ? comfortLimit(l) / parallax : std::numeric_limits<double>::infinity();
-    // Truncation makes a small picture's extent coarse: measure once more
-    // at the first estimate and take the size from there.
-    centreAt(f, std::min(sizeZoom(whole, 1.0, l), comfortZoom), middleX, middleY);
-    const Extent estimate = measurePicture(s);
-    if (estimate.any()) {
-        centreAt(f, std::min(sizeZoom(estimate, f.zoom, l), comfortZoom), middleX, middleY);
-    }
-    for (int tries = 0; tries < kShrinkTries && f.zoom > kMinZoom; ++tries) {
-        if (clearOfFrame(measurePicture(s), l) && comfortable(s)) {
-            return;
-        }
-        centreAt(f, f.zoom * kShrinkStep, middleX, middleY);
-    }
+    zoomToFill(s, depth);
 }
 
 void reframeAfterLayout(ViewState& s) noexcept {
