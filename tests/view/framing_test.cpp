@@ -1,6 +1,6 @@
 // The stereo screen's framing: the fit against models whose answer is known
-// by hand, the wheel zoom about the pointer, the middle-drag pan, and what
-// a later layout keeps of them.
+// by hand, the wheel zoom about the pointer, and what a later layout keeps
+// of them. The widget tests drive the middle-drag pan.
 
 #include <gtest/gtest.h>
 
@@ -173,20 +173,6 @@ TEST(FramingTest, wheelZoomKeepsThePointUnderThePointer) {
     EXPECT_FALSE(startPan(s, 0, 0));
 }
 
-TEST(FramingTest, middleDragMovesThePictureWithThePointer) {
-    ViewState s = stereoState(box({-500, -500, -500}, {500, 500, 500}), 800, 600, false);
-    const Picture before = picture(s);
-    EXPECT_FALSE(panTo(s, 50, 50));  // no drag yet
-    ASSERT_TRUE(startPan(s, 100, 100));
-    EXPECT_TRUE(panTo(s, 130, 80));
-    EXPECT_TRUE(panTo(s, 137, 91));
-    endPan(s);
-    EXPECT_FALSE(panTo(s, 500, 500));
-    const Picture after = picture(s);
-    EXPECT_EQ(after.left - before.left, 37);
-    EXPECT_EQ(after.top - before.top, -9);
-}
-
 // The layout runs at every platform paint and resets the model's position:
 // the fit's depth must survive it, a resize must fit again until the hand
 // moves the picture, and Home returns to the fit.
@@ -215,15 +201,6 @@ TEST(FramingTest, layoutKeepsTheFitAndRefitsOnResizeUntilMovedByHand) {
     computeLayout(s, PlacementRect{0, 0, 1284, 804});
     EXPECT_EQ(s.framing.zoom, wideZoom);
     EXPECT_FALSE(s.framing.movedByHand);
-}
-
-TEST(FramingTest, homeWithoutAFitReturnsToTheFilesPlacement) {
-    ViewState s = stereoState(box({-500, -500, -500}, {500, 500, 500}), 640, 480, false);
-    ASSERT_TRUE(zoomAt(s, 10, 10, 2.0));
-    static_cast<void>(onViewKey(s, ViewKey::Home, false));
-    EXPECT_EQ(s.framing.zoom, 1.0);
-    EXPECT_EQ(s.framing.panX, 0.0);
-    EXPECT_FALSE(s.framing.fitted);
 }
 
 }  // namespace
