@@ -6,7 +6,8 @@
 #     column inside the frame, and the model spans at least 35% of the width
 #     or the height (scripts/measure-picture.py);
 #   - `--info` calls its depth comfortable;
-#   - OBJ, PLY and OFF are y up, STL and 3MF z up;
+#   - OBJ, PLY and OFF are y up, STL and 3MF z up in `--info`, and the
+#     picture is the one drawn with `--up` set to the axis `--info` names;
 #   - a model of faces is lit (the picture has many shades).
 # Then the same for tests/data/cube_centred.dat with --fit, which must also
 # keep the flat colours of a scene file.
@@ -74,6 +75,11 @@ check() {
         up=$(sed -n -E 's/^up axis: ([xyz]).*/\1/p' <<<"$info" | head -n1)
         want=$(expected_up "$model")
         [ -z "$want" ] || [ "$up" = "$want" ] || problems+=("up ${up:-?} not $want")
+        if [ -n "$up" ] && { ! run_viewer --render "$scratch/up.png" --screen stereo \
+            --size "$size" --up "$up" "$@" "$model" >/dev/null 2>&1 ||
+            ! cmp -s "$picture" "$scratch/up.png"; }; then
+            problems+=("drawn other than --up $up")
+        fi
         colours=$(grep -o -E '[0-9]+ colours' <<<"$measured" | cut -d' ' -f1)
         if grep -q '^model: faces' <<<"$info" && [ -n "$shading" ]; then
             local seen=flat
