@@ -46,7 +46,7 @@ mesh::UpAxis storedUpAxis(const SettingsAccess& access) {
         settings ? settings->value(QString::fromLatin1(kUpAxisKey)).toByteArray() : QByteArray();
     return mesh::parseUpAxis(
                std::string_view(text.constData(), static_cast<std::size_t>(text.size())))
-        .value_or(mesh::UpAxis::z);
+        .value_or(mesh::UpAxis::automatic);
 }
 
 void storeUpAxis(const SettingsAccess& access, mesh::UpAxis axis) {

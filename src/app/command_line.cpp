@@ -368,8 +368,9 @@ std::string usageText() {
            "  --pitch RADIANS   starting zenith angle, clamped into [pi/4, 3*pi/4]\n"
            "  --screen S        start on the setup (default) or the stereo screen\n"
            "  --up x|y|z|auto   the axis that points up in models whose file does not\n"
-           "                    say (default z, or the last choice in View > Up Axis);\n"
-           "                    auto takes the format's custom (STL z; OBJ, PLY, OFF y)\n"
+           "                    say (default auto, or the last choice in View > Up\n"
+           "                    Axis); auto takes the format's custom (STL z; OBJ, PLY,\n"
+           "                    OFF y)\n"
            "  --render PNG      draw the screen into PNG without opening a window\n" +
            std::string(kViewerUsage) +
            "  --help            show this text\n"
