@@ -141,7 +141,9 @@ void CKELPRApp::createWindows(bool rendering) {
     view->setDocument(&document_);
     view_ = view.get();
     frame_->setView(view.release());
-    document_.setSceneSink([this](Scena&& fresh) { view_->replaceScene(std::move(fresh)); });
+    document_.setSceneSink([this](Scena&& fresh, ModelSource source) {
+        view_->replaceScene(std::move(fresh), source);
+    });
     loadStartupModel();
     connect(frame_.get(), &CMainFrame::aboutRequested, this, &CKELPRApp::onAppAbout);
     // A picture or report written from the command line is no opening by the

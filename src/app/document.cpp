@@ -31,11 +31,13 @@ FileStatus CKELPRDoc::adoptLoaded(const QByteArray& path, Result<mesh::LoadedMod
         return loaded.status();
     }
     if (sink_) {
-        sink_(std::move(loaded->scene));
+        sink_(std::move(loaded->scene),
+              loaded->imported ? ModelSource::Imported : ModelSource::SceneFile);
     } else {
         scene = std::make_shared<const Scena>(std::move(loaded->scene));
     }
     imported_ = loaded->imported;
+    upAxis_ = loaded->imported ? std::optional(loaded->up) : std::nullopt;
     setPath(path);
     emit documentOpened(path_);
     if (const std::string note = mesh::conversionNote(loaded->counts); !note.empty()) {

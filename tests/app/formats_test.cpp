@@ -72,14 +72,20 @@ class FormatsTest : public AppTest {
     }
 };
 
-TEST_F(FormatsTest, everySampleFormatOpensInTheWindowAndJoinsTheRecentList) {
+// With the automatic choices (the defaults) each format opens upright by its
+// custom and imported meshes are lit and turned by a drag on the stereo
+// screen, while a scene file keeps the flat faces and the unseen handles.
+TEST_F(FormatsTest, everySampleFormatOpensInTheWindowWithItsAutomaticChoices) {
+    using mesh::UpAxis;
     const struct {
         const char* file;
         std::int32_t faceModel, vertices, records;
+        std::optional<UpAxis> up;
     } cases[] = {
-        {"bunny.stl", 1, 1839, 3674},   {"teapot.obj", 1, 529, 992}, {"teapot.gltf", 1, 529, 992},
-        {"teapot.glb", 1, 529, 992},    {"teapot.3mf", 1, 529, 992}, {"house_faces.ply", 1, 71, 48},
-        {"house_edges.obj", 0, 58, 59},
+        {"bunny.stl", 1, 1839, 3674, UpAxis::z},   {"teapot.obj", 1, 529, 992, UpAxis::y},
+        {"teapot.gltf", 1, 529, 992, UpAxis::y},   {"teapot.glb", 1, 529, 992, UpAxis::y},
+        {"teapot.3mf", 1, 529, 992, UpAxis::z},    {"house_faces.ply", 1, 71, 48, UpAxis::y},
+        {"house_edges.obj", 0, 58, 59, UpAxis::y}, {"teapot.dat", 1, 792, 992, std::nullopt},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
@@ -87,7 +93,11 @@ TEST_F(FormatsTest, everySampleFormatOpensInTheWindowAndJoinsTheRecentList) {
         EXPECT_EQ(scene().faceModel, c.faceModel);
         EXPECT_EQ(scene().vertexCount, c.vertices);
         EXPECT_EQ(c.faceModel ? scene().faceCount : scene().edgeCount, c.records);
-        EXPECT_TRUE(doc().isImported());
+        EXPECT_EQ(doc().isImported(), c.up.has_value());
+        EXPECT_EQ(doc().upAxis(), c.up);
+        const ViewState& state = viewState();
+        EXPECT_EQ(state.shading(), c.up ? Shading::Lit : Shading::Flat);
+        EXPECT_EQ(state.stereoMouse(), c.up ? StereoMouse::TurnModel : StereoMouse::SetupHandles);
         EXPECT_EQ(frame().windowTitle(),
                   QString::fromLatin1(c.file) + QStringLiteral(" - KELPRIS"));
         EXPECT_EQ(app_->recentFiles().entries().value(0), sample(c.file));

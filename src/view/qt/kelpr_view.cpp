@@ -53,8 +53,9 @@ void CKELPRView::setDocument(SceneHolder* document) {
     }
 }
 
-void CKELPRView::replaceScene(Scena&& fresh) {
+void CKELPRView::replaceScene(Scena&& fresh, ModelSource source) {
     state_.scene = std::make_shared<const Scena>(std::move(fresh));
+    state_.modelSource = source;
     // The transforms include the translation by the model centre; without this
     // the stereo screen would show a new model round the old one's centre
     // until the next setup paint.

@@ -64,10 +64,11 @@ class CKELPRView : public QFrame {
     /// is replaced. May be null.
     void setDocument(SceneHolder* document);
 
-    /// Shows `fresh` in place of the model shown: rebuilds the view
-    /// transforms round its centre (so the stereo screen shows it centred at
-    /// once), hands it to the document and calls updateView().
-    void replaceScene(Scena&& fresh);
+    /// Shows `fresh`, read from `source`, in place of the model shown:
+    /// rebuilds the view transforms round its centre (so the stereo screen
+    /// shows it centred at once), takes the automatic options for its
+    /// source, hands it to the document and calls updateView().
+    void replaceScene(Scena&& fresh, ModelSource source = ModelSource::SceneFile);
 
     /// The update that follows File New or Open: schedules a platform paint,
     /// which lays out again even if a drag has just drawn the buffer, so

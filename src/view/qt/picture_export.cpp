@@ -24,12 +24,16 @@ class KeptLayout {
         : state_(state),
           layout_(state.layout),
           yaw_(state.yaw),
+          transformYaw_(state.transformYaw),
+          transformPitch_(state.transformPitch),
           stereo_(state.stereoXf),
           side_(state.sideXf),
           plan_(state.planXf) {}
     ~KeptLayout() {
         state_.layout = layout_;
         state_.yaw = yaw_;
+        state_.transformYaw = transformYaw_;
+        state_.transformPitch = transformPitch_;
         state_.stereoXf = stereo_;
         state_.sideXf = side_;
         state_.planXf = plan_;
@@ -41,6 +45,8 @@ class KeptLayout {
     ViewState& state_;
     Layout layout_;
     float yaw_;
+    float transformYaw_;
+    float transformPitch_;
     Matrix4 stereo_;
     Matrix4 side_;
     Matrix4 plan_;
