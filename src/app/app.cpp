@@ -142,7 +142,7 @@ void CKELPRApp::createWindows(bool rendering) {
     view_ = view.get();
     frame_->setView(view.release());
     document_.setSceneSink([this](Scena&& fresh, ModelSource source) {
-        view_->replaceScene(std::move(fresh), source);
+        showScene(std::move(fresh), source == ModelSource::Imported);
     });
     loadStartupModel();
     connect(frame_.get(), &CMainFrame::aboutRequested, this, &CKELPRApp::onAppAbout);
@@ -155,10 +155,18 @@ void CKELPRApp::createWindows(bool rendering) {
             [this](mesh::UpAxis axis) { storeUpAxis(settings_, axis); });
 }
 
+void CKELPRApp::showScene(Scena&& scene, bool imported) {
+    view_->replaceScene(std::move(scene),
+                        imported ? ModelSource::Imported : ModelSource::SceneFile);
+    if (opensFitted(fitOnOpen_, imported)) {
+        view_->fitToWindow();
+    }
+}
+
 void CKELPRApp::loadStartupModel() {
     Scena scene;
     startupStatus_ = scene.load("dom.dat");
-    view_->replaceScene(std::move(scene));
+    showScene(std::move(scene), false);
 }
 
 QMetaObject::Connection CKELPRApp::reportSortFailures(bool rendering, std::ostream& err) {
@@ -254,6 +262,7 @@ CKELPRApp::Outcome CKELPRApp::initInstance(const CommandLine& commandLine, std::
             << "; running with the default settings, which are not saved\n";
     }
     const bool rendering = commandLine.writesPictures();
+    fitOnOpen_ = commandLine.fit;
     createWindows(rendering);
     // --up holds for this run; only a choice in the View menu is remembered.
     frame_->setUpAxis(commandLine.up.value_or(storedUpAxis(settings_)));
@@ -360,6 +369,9 @@ int printSceneInfo(const CommandLine& commandLine, std::ostream& out, std::ostre
     }
     if (commandLine.pitch) {
         state.pitch = clampPitch(*commandLine.pitch);
+    }
+    if (opensFitted(commandLine.fit, loaded->imported)) {
+        requestFit(state.framing);
     }
     out << sceneInfo(state, path, commandLine.width.value_or(kRenderDefaultWidth),
                      commandLine.height.value_or(kRenderDefaultHeight));

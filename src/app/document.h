@@ -55,7 +55,8 @@ class CKELPRDoc : public QObject, public SceneHolder {
     [[nodiscard]] FileStatus adoptLoaded(const QByteArray& path,
                                          Result<mesh::LoadedModel>&& loaded);
 
-    /// Whether the model shown was read through the importer.
+    /// Whether the model shown was read through the importer; already set
+    /// for the new model when the sink receives it.
     bool isImported() const { return imported_; }
     /// The axis that was up in the file the model shown was imported from;
     /// none when it was read from a scene file.

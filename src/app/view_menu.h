@@ -1,6 +1,6 @@
 #pragma once
-// The View menu and what hangs off it: full screen, the view keys, the
-// turntable, what a drag does on the stereo screen, glasses, eye balance,
+// The View menu and what hangs off it: full screen, the fit, the view keys,
+// the turntable, what a drag does on the stereo screen, glasses, eye balance,
 // eye separation, shading, the status bar with the depth readout. Every
 // choice is kept in the settings.
 
@@ -27,6 +27,7 @@ enum class ViewCommand {
     FullScreen,
     LeaveFullScreen,  ///< Esc while in full screen; no menu item
     StatusBar,
+    Fit,
     TurnLeft,
     TurnRight,
     TiltUp,

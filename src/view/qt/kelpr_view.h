@@ -67,8 +67,15 @@ class CKELPRView : public QFrame {
     /// Shows `fresh`, read from `source`, in place of the model shown:
     /// rebuilds the view transforms round its centre (so the stereo screen
     /// shows it centred at once), takes the automatic options for its
-    /// source, hands it to the document and calls updateView().
+    /// source, drops the framing of the model before (zoom 1, no pan, placed
+    /// as its file places it; see fitToWindow), hands it to the document and
+    /// calls updateView().
     void replaceScene(Scena&& fresh, ModelSource source = ModelSource::SceneFile);
+
+    /// View > Fit: the model framed by the fit at the window's size (from the
+    /// next layout on, which this asks for), and fitted again on a resize
+    /// until it is zoomed, panned or dragged.
+    void fitToWindow();
 
     /// The update that follows File New or Open: schedules a platform paint,
     /// which lays out again even if a drag has just drawn the buffer, so
@@ -144,6 +151,7 @@ class CKELPRView : public QFrame {
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 

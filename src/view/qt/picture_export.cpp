@@ -16,13 +16,15 @@ namespace kelpris {
 
 namespace {
 
-// The window's layout, the transforms a setup paint rebuilds and the azimuth
-// a turntable frame turns, put back when the guard goes.
+// The window's layout and framing (a fitted one is fitted again at another
+// size), the transforms a setup paint rebuilds and the azimuth a turntable
+// frame turns, put back when the guard goes.
 class KeptLayout {
   public:
     explicit KeptLayout(ViewState& state)
         : state_(state),
           layout_(state.layout),
+          framing_(state.framing),
           yaw_(state.yaw),
           transformYaw_(state.transformYaw),
           transformPitch_(state.transformPitch),
@@ -31,6 +33,7 @@ class KeptLayout {
           plan_(state.planXf) {}
     ~KeptLayout() {
         state_.layout = layout_;
+        state_.framing = framing_;
         state_.yaw = yaw_;
         state_.transformYaw = transformYaw_;
         state_.transformPitch = transformPitch_;
@@ -44,6 +47,7 @@ class KeptLayout {
   private:
     ViewState& state_;
     Layout layout_;
+    Framing framing_;
     float yaw_;
     float transformYaw_;
     float transformPitch_;
