@@ -205,6 +205,9 @@ void CKELPRView::mousePressEvent(QMouseEvent* event) {
     const QPoint p = clientPoint(*event);
     if (event->button() == Qt::LeftButton) {
         onLButtonDown(state_, p.x(), p.y());
+        if (state_.drags.armed(DragHandle::Turn)) {
+            setCursor(Qt::ClosedHandCursor);
+        }
     } else if (event->button() == Qt::MiddleButton && startPan(state_, p.x(), p.y())) {
         setCursor(Qt::ClosedHandCursor);
     }
@@ -228,6 +231,7 @@ void CKELPRView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         const QPoint p = clientPoint(*event);
         onLButtonUp(state_, p.x(), p.y());
+        showPointerShape(p);  // the open hand again after a turn
     } else if (event->button() == Qt::MiddleButton && state_.framing.panning) {
         endPan(state_);
         showPointerShape(clientPoint(*event));
