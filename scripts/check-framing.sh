@@ -8,9 +8,10 @@
 #   - `--info` calls its depth comfortable;
 #   - OBJ, PLY and OFF are y up, STL and 3MF z up in `--info`, and the
 #     picture is the one drawn with `--up` set to the axis `--info` names;
-#   - a model of faces is lit (the picture has many shades).
-# Then the same for tests/data/cube_centred.dat with --fit, which must also
-# keep the flat colours of a scene file.
+#   - a model of faces is drawn lit (the picture is the one drawn with
+#     `--shading lit`).
+# Then the same for tests/data/cube_centred.dat with --fit, which must be
+# drawn flat, as scene files are.
 #
 #   scripts/check-framing.sh MODEL_DIR [KELPRIS]
 #
@@ -31,7 +32,6 @@ kelpris=$(realpath "${2:-$root/build/src/app/kelpris}")
 [ -x "$kelpris" ] || { echo "$0: no viewer at $kelpris" >&2; exit 2; }
 
 size=1280x800
-lit_colours=16 # flat shading draws a handful of colours, lit shading many more
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 pictures=${KEEP_PICTURES:-$scratch/pictures}
@@ -68,7 +68,7 @@ check() {
     if [ ${#problems[@]} -eq 0 ]; then
         measured=$(python3 "$root/scripts/measure-picture.py" "$picture") ||
             problems+=("picture ${measured%%:*}")
-        local depth up want colours parallax
+        local depth up want parallax
         parallax=$(grep -o -m1 -E 'parallax [-+0-9.]+ px' <<<"$info" || echo "no parallax")
         depth=$(grep -o -m1 -E 'too strong|strong|comfortable' <<<"$info" || echo "no verdict")
         [ "$depth" = comfortable ] || problems+=("depth $depth")
@@ -80,11 +80,11 @@ check() {
             ! cmp -s "$picture" "$scratch/up.png"; }; then
             problems+=("drawn other than --up $up")
         fi
-        colours=$(grep -o -E '[0-9]+ colours' <<<"$measured" | cut -d' ' -f1)
-        if grep -q '^model: faces' <<<"$info" && [ -n "$shading" ]; then
-            local seen=flat
-            [ "${colours:-0}" -le "$lit_colours" ] || seen=lit
-            [ "$seen" = "$shading" ] || problems+=("$seen, not $shading")
+        if grep -q '^model: faces' <<<"$info" && [ -n "$shading" ] &&
+            { ! run_viewer --render "$scratch/shading.png" --screen stereo --size "$size" \
+                --shading "$shading" "$@" "$model" >/dev/null 2>&1 ||
+                ! cmp -s "$picture" "$scratch/shading.png"; }; then
+            problems+=("not drawn $shading")
         fi
         measured="${measured#*: } | $parallax, depth $depth | up ${up:-?}"
     fi
