@@ -110,8 +110,10 @@ class CKELPRView : public QFrame {
     /// The screen shown as a paint draws it after the azimuth has been
     /// turned to `yaw` (as a view key or a turntable step turns it, the
     /// transforms rebuilt), laid out for `size` as renderScreenAt does.
-    /// Afterwards the azimuth, the layout and the transforms are as they
-    /// were. Every frame of a turntable animation is drawn here.
+    /// A fitted model keeps the fit made for `size` at the window's own
+    /// azimuth. Afterwards the azimuth, the layout, the framing and the
+    /// transforms are as they were. Every frame of a turntable animation is
+    /// drawn here.
     QImage renderScreenAtYaw(QSize size, float yaw);
     /// One eye's stereo-screen picture in grey on black. Without a size, at
     /// the window's layout as it stands (what the window's stereo screen

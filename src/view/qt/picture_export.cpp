@@ -100,6 +100,9 @@ QImage CKELPRView::renderScreenAt(QSize size) {
 QImage CKELPRView::renderScreenAtYaw(QSize size, float yaw) {
     drawPendingRedraw();  // at the window's own azimuth
     const KeptLayout keep(state_);
+    // A fitted model is fitted for this size at the window's azimuth, the
+    // animation's first, and every frame keeps that fit as the model turns.
+    layOutFor(state_, size);
     state_.yaw = yaw;
     buildTransforms(state_);
     return renderScreenAt(size);
