@@ -49,10 +49,10 @@ struct ViewAngles {
 /// The angles after a turning drag moved the pointer by (dx, dy) pixels in a
 /// window `width` pixels wide: a full turn per width on both axes, right
 /// raising the azimuth as the Right key does and down raising the zenith as
-/// the Down key does, so the model's front follows the pointer. Each angle changes as a
-/// key changes it, with the step the motion gives; the zenith in at most two
-/// steps of at most PI/4, since one larger step could wrap past 0 and land
-/// on the far limit. A width of 0 or less turns nothing.
+/// the Down key does, so the model's front follows the pointer. Each angle
+/// changes as a key changes it, with the step the motion gives; the zenith
+/// in at most two steps of at most PI/4, since one larger step could wrap
+/// past 0 and land on the far limit. A width of 0 or less turns nothing.
 ViewAngles dragTurn(ViewAngles from, std::int32_t dx, std::int32_t dy, std::int32_t width) noexcept;
 
 /// Pointer shapes that tell what a press would grab.
