@@ -13,6 +13,7 @@
 #include <QTest>
 #include <functional>
 #include <sstream>
+#include <tuple>
 
 #include "app/app.h"
 #include "app/export_menu.h"
@@ -118,28 +119,43 @@ TEST_F(ViewerShellTest, damagedSettingsGiveTheDefaults) {
     QSettings settings;
     settings.setValue(QStringLiteral("View/glasses"), QStringLiteral("purple-plaid"));
     settings.setValue(QStringLiteral("View/eyeBalance"), QStringLiteral("lots"));
-    settings.setValue(QStringLiteral("View/shading"), 7);
+    settings.setValue(QStringLiteral("View/shadingChoice"), 7);
+    settings.setValue(QStringLiteral("View/stereoMouse"), QStringLiteral("paw"));
     settings.setValue(QStringLiteral("View/eyeHalfSeparation"), 11);
     EXPECT_EQ(loadViewOptions(settings).glasses, GlassesChoice{});
-    EXPECT_EQ(loadViewOptions(settings).shading, Shading::Flat);
+    EXPECT_EQ(loadViewOptions(settings).shading, Shading::Automatic);
+    EXPECT_EQ(loadViewOptions(settings).stereoMouse, StereoMouse::Automatic);
     EXPECT_EQ(loadViewOptions(settings).eyeHalfSep, kDefaultEyeHalfSep);
     settings.setValue(QStringLiteral("View/eyeBalance"), 5000);
     EXPECT_EQ(loadViewOptions(settings).glasses.eyeBalance, kMaxEyeBalance);
 }
 
-// The old key's "darker" was everyone's default, drawn as the shading has it;
-// the new key keeps each of the three choices.
-TEST_F(ViewerShellTest, outlineSettingsReadOldAndNewKeys) {
+// The old outline key's "darker" and the old shading key's "flat" were
+// everyone's defaults, read back as what draws scene files the same; the new
+// keys keep each choice.
+TEST_F(ViewerShellTest, outlineAndShadingSettingsReadOldAndNewKeys) {
     QSettings settings;
     settings.setValue(QStringLiteral("View/outline"), QStringLiteral("darker"));
+    settings.setValue(QStringLiteral("View/shading"), QStringLiteral("flat"));
     EXPECT_EQ(loadViewOptions(settings).outline, LitOutline::AsShaded);
+    EXPECT_EQ(loadViewOptions(settings).shading, Shading::Automatic);
     settings.setValue(QStringLiteral("View/outline"), QStringLiteral("none"));
+    settings.setValue(QStringLiteral("View/shading"), QStringLiteral("lit"));
     EXPECT_EQ(loadViewOptions(settings).outline, LitOutline::None);
-    for (const LitOutline outline : {LitOutline::Darker, LitOutline::AsShaded, LitOutline::None}) {
+    EXPECT_EQ(loadViewOptions(settings).shading, Shading::Lit);
+    for (const auto& [outline, shading, mouse] :
+         {std::tuple{LitOutline::Darker, Shading::Flat, StereoMouse::TurnModel},
+          std::tuple{LitOutline::AsShaded, Shading::Automatic, StereoMouse::SetupHandles},
+          std::tuple{LitOutline::None, Shading::Lit, StereoMouse::Automatic}}) {
         ViewOptions options;
         options.outline = outline;
+        options.shading = shading;
+        options.stereoMouse = mouse;
         saveViewOptions(settings, options, true);
-        EXPECT_EQ(loadViewOptions(settings).outline, outline);
+        const ViewOptions loaded = loadViewOptions(settings);
+        EXPECT_EQ(loaded.outline, outline);
+        EXPECT_EQ(loaded.shading, shading);
+        EXPECT_EQ(loaded.stereoMouse, mouse);
     }
 }
 
@@ -347,12 +363,19 @@ TEST_F(ViewerCliTest, infoPrintsTheModelAndItsParallax) {
     EXPECT_TRUE(out.contains(QStringLiteral("\nbounding box: "))) << out.toStdString();
     EXPECT_TRUE(out.contains(QStringLiteral("\nstereo screen 800x600: parallax ")))
         << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("\nframing: as the file places it, zoom 1\n")))
+        << out.toStdString();
 
-    // Other formats go through the importer, as every other way of opening does.
-    EXPECT_EQ(run({QStringLiteral("--info"), QStringLiteral(KELPRIS_DATA_DIR "/samples/bunny.stl")},
-                  &out),
-              0);
+    // Other formats go through the importer, as every other way of opening
+    // does, and are fitted unless --no-fit keeps the import's placement.
+    const QString bunny = QStringLiteral(KELPRIS_DATA_DIR "/samples/bunny.stl");
+    EXPECT_EQ(run({QStringLiteral("--info"), bunny, QStringLiteral("--size=1280x800")}, &out), 0);
     EXPECT_TRUE(out.contains(QStringLiteral("model: faces, 1839 vertices, 3674 faces")))
+        << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral(" px: comfortable\nframing: fitted, zoom ")))
+        << out.toStdString();
+    EXPECT_EQ(run({QStringLiteral("--info"), bunny, QStringLiteral("--no-fit")}, &out), 0);
+    EXPECT_TRUE(out.contains(QStringLiteral("framing: as the file places it")))
         << out.toStdString();
 
     QString err;
@@ -413,10 +436,13 @@ TEST_F(ViewerCliTest, eyePicturesAndGlassesFromTheCommandLine) {
 TEST_F(ViewerCliTest, turntableFramesAreTheScreenAtTheirAzimuths) {
     ASSERT_TRUE(QFile::copy(QStringLiteral(KELPRIS_DATA_DIR "/dom.dat"), path("dom.dat")));
     const QString teapot = QStringLiteral(KELPRIS_DATA_DIR "/samples/teapot.obj");
-    const QStringList stereo = {
-        QStringLiteral("--size"),    QStringLiteral("160x120"),   QStringLiteral("--screen"),
-        QStringLiteral("stereo"),    QStringLiteral("--glasses"), QStringLiteral("red-cyan"),
-        QStringLiteral("--shading"), QStringLiteral("lit"),       teapot};
+    // Not fitted: a fit is made at the starting azimuth and kept while the
+    // model turns, whereas each --render below would fit at its own.
+    const QStringList stereo = {QStringLiteral("--size"),    QStringLiteral("160x120"),
+                                QStringLiteral("--screen"),  QStringLiteral("stereo"),
+                                QStringLiteral("--glasses"), QStringLiteral("red-cyan"),
+                                QStringLiteral("--shading"), QStringLiteral("lit"),
+                                QStringLiteral("--no-fit"),  teapot};
     const QStringList setup = {QStringLiteral("--size"), QStringLiteral("200x150")};
     struct Case {
         QStringList options;
