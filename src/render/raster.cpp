@@ -424,16 +424,18 @@ void fillPolygon(PixelView view, std::span<const Point> corners, Pixel colour) {
     }
 }
 
-namespace {
-
-/// polygon() of 3 or 4 corners whose box is known.
-void polygonInBox(const PixelView& view, std::span<const Point> corners, const CornerBox& box,
-                  const Pixel* fill, Pixel outline) {
+void polygon(PixelView view, std::span<const Point> corners, const Pixel* fill, Pixel outline) {
+    if (view.empty() || corners.size() < 3) {
+        return;
+    }
+    const std::size_t count = std::min<std::size_t>(corners.size(), 4);
+    const auto used = corners.first(count);
+    const CornerBox box = boxOf(used);
     if (outsideView(view, box)) {
         return;
     }
     if (withinTwoPixels(view, box)) {
-        for (const Point p : corners) {
+        for (const Point p : used) {
             put(view, p.x, p.y, outline);
         }
         return;
@@ -441,67 +443,14 @@ void polygonInBox(const PixelView& view, std::span<const Point> corners, const C
     if (fill != nullptr) {
         fillPolygon(view, corners, *fill);
     }
-    const std::size_t count = corners.size();
-    if (std::all_of(corners.begin(), corners.end(), [&](Point p) { return inside(view, p); })) {
+    if (std::all_of(used.begin(), used.end(), [&](Point p) { return inside(view, p); })) {
         for (std::size_t i = 0; i < count; ++i) {  // the common case, checked once
-            lineInside(view, corners[i], corners[i + 1 < count ? i + 1 : 0], outline);
+            lineInside(view, used[i], used[i + 1 < count ? i + 1 : 0], outline);
         }
         return;
     }
     for (std::size_t i = 0; i < count; ++i) {
-        line(view, corners[i], corners[i + 1 < count ? i + 1 : 0], outline);
-    }
-}
-
-}  // namespace
-
-void polygon(PixelView view, std::span<const Point> corners, const Pixel* fill, Pixel outline) {
-    if (view.empty() || corners.size() < 3) {
-        return;
-    }
-    const auto used = corners.first(std::min<std::size_t>(corners.size(), 4));
-    polygonInBox(view, used, boxOf(used), fill, outline);
-}
-
-void polygons(PixelView view, std::span<const Face> faces, std::span<const Point> points,
-              const Pixel* fill, Pixel outline) {
-    if (view.empty() || points.empty()) {
-        return;
-    }
-    // The walk of forEachFacePolygon (face_polygons.h), written out so that
-    // a face within two pixels costs a few loads, compares and stores.
-    constexpr std::size_t kLookAhead = 16;
-    const std::size_t n = points.size();
-    const Point* at = points.data();
-    for (std::size_t k = 0; k < faces.size(); ++k) {
-        // Clamped rather than tested: a missing corner fetches the last
-        // point, which costs nothing.
-        if (k + kLookAhead < faces.size()) {
-            for (const std::uint32_t c : faces[k + kLookAhead].corner) {
-                __builtin_prefetch(&at[std::min<std::size_t>(c, n - 1)]);
-            }
-        }
-        const std::uint32_t* c = faces[k].corner;
-        const bool quad = c[3] != kNoCorner;
-        if (c[0] >= n || c[1] >= n || c[2] >= n || (quad && c[3] >= n)) {
-            continue;
-        }
-        // A triangle's third corner stands in for the missing fourth: the
-        // box is the same, and drawing that pixel twice changes nothing.
-        const std::array<Point, 4> corners{at[c[0]], at[c[1]], at[c[2]], at[quad ? c[3] : c[2]]};
-        const CornerBox box{
-            std::min(std::min(corners[0].x, corners[1].x), std::min(corners[2].x, corners[3].x)),
-            std::min(std::min(corners[0].y, corners[1].y), std::min(corners[2].y, corners[3].y)),
-            std::max(std::max(corners[0].x, corners[1].x), std::max(corners[2].x, corners[3].x)),
-            std::max(std::max(corners[0].y, corners[1].y), std::max(corners[2].y, corners[3].y))};
-        if (withinTwoPixels(view, box)) {
-            for (const Point p : corners) {
-                put(view, p.x, p.y, outline);
-            }
-        } else {
-            polygonInBox(view, std::span<const Point>(corners.data(), quad ? 4 : 3), box, fill,
-                         outline);
-        }
+        line(view, used[i], used[i + 1 < count ? i + 1 : 0], outline);
     }
 }
 

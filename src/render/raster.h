@@ -49,13 +49,6 @@ void fillPolygon(PixelView view, std::span<const Point> corners, Pixel colour);
 /// Fill (unless `fill` is null) and then the closed 1-pixel outline.
 void polygon(PixelView view, std::span<const Point> corners, const Pixel* fill, Pixel outline);
 
-/// polygon() for each face of `faces` whose corners all have a position in
-/// `points` (element i for vertex i), in order. The faces of a large model
-/// are mostly no more than two pixels across; those are drawn here without
-/// a call per face.
-void polygons(PixelView view, std::span<const Face> faces, std::span<const Point> points,
-              const Pixel* fill, Pixel outline);
-
 /// Fills columns left .. right-1 and rows top .. bottom-1 (given in any order).
 void fillBox(PixelView view, std::int32_t left, std::int32_t top, std::int32_t right,
              std::int32_t bottom, Pixel colour);

@@ -167,9 +167,8 @@ void sizeProjections(const Scena& scene, PaintBuffers& buffers) {
 
 }  // namespace
 
-// The left eye is the second task's to draw: both eyes are projected
-// together, half of the vertices on each thread, then the left eye is drawn
-// beside the right one. The right eye's depths order the faces; the
+// The left eye is the second task each time: projected beside the right
+// eye, then drawn beside it. The right eye's depths order the faces; the
 // depth of a vertex does not depend on the eye, so its order serves both.
 Result<SortReport> drawStereoScreen(const ViewState& state, DrawingSurface& window,
                                     PaintBuffers& buffers, const std::filesystem::path& reportPath,
@@ -183,22 +182,21 @@ Result<SortReport> drawStereoScreen(const ViewState& state, DrawingSurface& wind
     const KeptPictureSelection picture(window, memory.get(), buffers.leftEyePicture, l.clientW,
                                        l.clientH);
     const bool leftEye = picture.selected();
+    Block leftReach;
     {
-        // Both eyes in one pass, each thread taking half of the vertices.
-        const StereoPairBuffers eyes{buffers.points, buffers.otherPoints, buffers.depths};
-        const StereoParams params = stereoScreenParams(state, +1);
-        const std::size_t half = scene.vertices.size() / 2;
         WorkerTask project(worker, [&] {
             if (leftEye) {
                 fillBlack(state, *memory);
+                projectStereo(scene, state.stereoXf, stereoScreenParams(state, -1),
+                              buffers.otherPoints, {});
+                leftReach = reachOf(buffers.otherPoints, state.penRed.width, l);
             }
-            projectStereoPair(scene, state.stereoXf, params, eyes, half, scene.vertices.size());
         });
         fillBlack(state, window);
-        projectStereoPair(scene, state.stereoXf, params, eyes, 0, half);
+        projectStereo(scene, state.stereoXf, stereoScreenParams(state, +1), buffers.points,
+                      buffers.depths);
         project.join();
     }
-    const Block leftReach = leftEye ? reachOf(buffers.otherPoints, state.penRed.width, l) : Block{};
 
     const bool faceModel = scene.isFaceModel();
     const FaceParts faces = faceModel ? orderAndGather(state, buffers, worker) : FaceParts{};

@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <utility>
 
+#include "render/face_polygons.h"
+
 namespace kelpris {
 
 namespace {
@@ -279,7 +281,9 @@ void QtImageSurface::polygons(std::span<const Face> faces, std::span<const Point
     const Pixel fill = toPixel(brush_.colour);
     const Pixel* brush = brush_.hollow ? nullptr : &fill;
     const Pixel outline = toPixel(pen_.colour);
-    raster::polygons(view, faces, points, brush, outline);
+    forEachFacePolygon(faces, points, [&](std::size_t, std::span<const Point> corners) {
+        raster::polygon(view, corners, brush, outline);
+    });
 }
 
 void QtImageSurface::ellipse(std::int32_t left, std::int32_t top, std::int32_t right,
