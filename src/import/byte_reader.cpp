@@ -133,6 +133,21 @@ std::string_view ByteReader::word() {
     return word;
 }
 
+std::string_view ByteReader::wordOnLine() {
+    for (;;) {
+        while (pos_ < end_ && buffer_[pos_] != '\n' && isBlank(buffer_[pos_])) {
+            ++pos_;
+        }
+        if (pos_ < end_ || !fill(1)) {
+            break;
+        }
+    }
+    if (pos_ >= end_ || buffer_[pos_] == '\n') {
+        return {};
+    }
+    return word();
+}
+
 std::string_view ByteReader::restOfLine() {
     line_.clear();
     wordLine_ = lineNow_;

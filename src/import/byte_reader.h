@@ -60,6 +60,9 @@ class ByteReader {
     /// The next word, skipping blanks and line breaks; empty at the end. A
     /// word of kMaxWord bytes or more is cut there (see wordTooLong()).
     std::string_view word();
+    /// The next word if the current line holds one more, else empty (the
+    /// line break stays for word() to pass).
+    std::string_view wordOnLine();
     /// The rest of the current line, without its line break (at most
     /// kMaxWord bytes of it; the rest is skipped); it stays until the next
     /// call of restOfLine.
