@@ -75,17 +75,12 @@ class OffReader {
         if (builder_.holdsNothing() && !builder_.addEveryPosition()) {
             return failure(0, builder_.message());
         }
-        std::optional<MeshModel> model = builder_.finish();
-        if (!model) {
-            return failure(0, builder_.message());
-        }
-        return std::move(*model);
+        return finishModel(builder_, name_);
     }
 
   private:
     FileStatus failure(std::uint64_t line, std::string reason) const {
-        return FileStatus::failure(
-            name_, static_cast<int>(std::min<std::uint64_t>(line, INT32_MAX)), std::move(reason));
+        return readerFailure(name_, line, std::move(reason));
     }
 
     // The first word of the next record, past blank lines and comments;

@@ -172,17 +172,12 @@ class PlyReader {
         if (FileStatus status = addPending(); !status) {
             return status;
         }
-        std::optional<MeshModel> model = builder_.finish();
-        if (!model) {
-            return failure(0, builder_.message());
-        }
-        return std::move(*model);
+        return finishModel(builder_, name_);
     }
 
   private:
     FileStatus failure(std::uint64_t line, std::string reason) const {
-        return FileStatus::failure(
-            name_, static_cast<int>(std::min<std::uint64_t>(line, INT32_MAX)), std::move(reason));
+        return readerFailure(name_, line, std::move(reason));
     }
 
     // --- Header ---------------------------------------------------------

@@ -6,6 +6,7 @@
 
 #include <bit>
 #include <cstring>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,25 @@ TEST(MeshReaders, BinaryAndTextStlGiveTheSameModel) {
     }
 }
 
+// A file that must read as these records with these counts.
+struct ModelCase {
+    const char* name;
+    std::string file;
+    bool faceModel;
+    std::vector<std::uint32_t> corners;
+    ConversionCounts counts;
+};
+
+void expectModels(Reader reader, std::span<const ModelCase> cases) {
+    for (const ModelCase& c : cases) {
+        const Result<MeshModel> model = readBytes(reader, c.file);
+        ASSERT_TRUE(model) << c.name << ": " << model.message();
+        EXPECT_EQ(model->faceModel, c.faceModel) << c.name;
+        EXPECT_EQ(model->corners, c.corners) << c.name;
+        EXPECT_EQ(model->counts, c.counts) << c.name;
+    }
+}
+
 // The same five vertices and faces (a quad, a pentagon, a triangle) in
 // every PLY encoding, with properties and elements the reader skips.
 std::string ply(const char* format, bool facesFirst = false) {
@@ -170,14 +190,7 @@ TEST(MeshReaders, PlyPointsLinesAndStrips) {
         "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\n"
         "property float y\nproperty float z\n";
     const std::string points = "0 0 0\n1 0 0\n0 1 0\n0 0 1\n";
-    struct Case {
-        const char* name;
-        std::string file;
-        bool faceModel;
-        std::vector<std::uint32_t> corners;
-        ConversionCounts counts;
-    };
-    const Case cases[] = {
+    const ModelCase cases[] = {
         {"points alone", head + "end_header\n" + points, false, {0, 0, 1, 1, 2, 2, 3, 3}, {}},
         {"no faces in a face element",
          head + "element face 0\nproperty list uchar int vertex_indices\nend_header\n" + points,
@@ -209,13 +222,7 @@ TEST(MeshReaders, PlyPointsLinesAndStrips) {
          {0, 1, 2, kNoCorner},
          {0, 0, 0, 0, 2}},
     };
-    for (const Case& c : cases) {
-        const Result<MeshModel> model = readBytes(Reader::ply, c.file);
-        ASSERT_TRUE(model) << c.name << ": " << model.message();
-        EXPECT_EQ(model->faceModel, c.faceModel) << c.name;
-        EXPECT_EQ(model->corners, c.corners) << c.name;
-        EXPECT_EQ(model->counts, c.counts) << c.name;
-    }
+    expectModels(Reader::ply, cases);
 }
 
 // One pyramid (a quad and four triangles) in the spellings OFF allows, and
@@ -245,16 +252,9 @@ TEST(MeshReaders, OffVariantsPointsAndDroppedFaces) {
         EXPECT_EQ(other->corners, plain->corners) << file;
     }
 
-    struct Case {
-        const char* name;
-        std::string file;
-        bool faceModel;
-        std::vector<std::uint32_t> corners;
-        ConversionCounts counts;
-    };
     const std::string head = "OFF\n4 ";
     const std::string four = "0 0 0\n1 0 0\n0 1 0\n0 0 1\n";
-    const Case cases[] = {
+    const ModelCase cases[] = {
         {"points alone", head + "0 0\n" + four, false, {0, 0, 1, 1, 2, 2, 3, 3}, {}},
         {"faces naming missing vertices are dropped",
          head + "3 0\n" + four + "3 0 1 4\n3 0 -1 2\n3 0 1 2\n",
@@ -272,13 +272,7 @@ TEST(MeshReaders, OffVariantsPointsAndDroppedFaces) {
          {0, 1, 2, 3},
          {}},
     };
-    for (const Case& c : cases) {
-        const Result<MeshModel> model = readBytes(Reader::off, c.file);
-        ASSERT_TRUE(model) << c.name << ": " << model.message();
-        EXPECT_EQ(model->faceModel, c.faceModel) << c.name;
-        EXPECT_EQ(model->corners, c.corners) << c.name;
-        EXPECT_EQ(model->counts, c.counts) << c.name;
-    }
+    expectModels(Reader::off, cases);
 }
 
 TEST(MeshReaders, BrokenFilesAreRefusedWithTheReasonAndLine) {
