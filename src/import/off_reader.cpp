@@ -94,11 +94,15 @@ class OffReader {
         return word;
     }
 
-    // The next word of the current record's line; empty where the line or a
-    // comment ends it.
+    // The next word of the current record's line; empty where the line
+    // ends. A comment ends it too, and is passed over.
     std::string_view onLine() {
         const std::string_view word = in_.wordOnLine();
-        return word.starts_with('#') ? std::string_view() : word;
+        if (!word.starts_with('#')) {
+            return word;
+        }
+        in_.restOfLine();
+        return {};
     }
 
     FileStatus readHeader(OffCounts& counts) {

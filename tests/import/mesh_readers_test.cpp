@@ -238,6 +238,7 @@ TEST(MeshReaders, OffVariantsPointsAndDroppedFaces) {
     const std::string same[] = {
         "# made by hand\nOFF 5 5\n\n" + points + "# faces\n" + faces,
         "5 5 0\n" + points + faces,
+        "OFF # a pyramid\n5 # vertices\n5\n" + points + faces,
         "COFF\n5 5 0\n0 0 0 1 0 0 1\n4 0 0 1 0 0 1\n4 4 0 0 1 0 1\n0 4 0 0 1 0 1\n"
         "2 1.5 3 0 0 1 1\n4 0 1 2 3 255 0 0\n3 0 1 4 # red\n3 1 2 4 0.5 0.5 0.5 1\n"
         "3 2 3 4.0\n3 3 0 4\n",
