@@ -18,7 +18,8 @@ __extension__ typedef __int128 I128;
 
 constexpr I64 kI64Max = std::numeric_limits<I64>::max();
 
-void put(const PixelView& view, I64 x, I64 y, Pixel colour) {
+template <typename T>
+void put(const BasicPixelView<T>& view, I64 x, I64 y, T colour) {
     view.row(static_cast<std::int32_t>(y))[x] = colour;
 }
 
@@ -47,21 +48,24 @@ constexpr I64 kWide = 4;
 
 /// n pixels from p: the faces of a model are mostly a few pixels across, so
 /// short runs stay a plain loop; long ones (a background, a near face) are
-/// stored four pixels at a time.
-[[gnu::always_inline]] inline void fillPixels(Pixel* p, I64 n, Pixel colour) {
+/// stored four pixels at a time, or as a block of bytes in a plane.
+template <typename T>
+[[gnu::always_inline]] inline void fillPixels(T* p, I64 n, T colour) {
     if (n < 4 * kWide) {
         for (I64 i = 0; i < n; ++i) {
             p[i] = colour;
         }
-        return;
+    } else if constexpr (sizeof(T) == 1) {
+        std::memset(p, colour, static_cast<std::size_t>(n));
+    } else {
+        const Pixel4 wide{colour, colour, colour, colour};
+        I64 i = 0;
+        for (; i + kWide <= n; i += kWide) {
+            std::memcpy(p + i, &wide, sizeof wide);
+        }
+        // The last four again, overlapping: same colour, so no tail loop.
+        std::memcpy(p + n - kWide, &wide, sizeof wide);
     }
-    const Pixel4 wide{colour, colour, colour, colour};
-    I64 i = 0;
-    for (; i + kWide <= n; i += kWide) {
-        std::memcpy(p + i, &wide, sizeof wide);
-    }
-    // The last four again, overlapping: same colour, so no tail loop.
-    std::memcpy(p + n - kWide, &wide, sizeof wide);
 }
 
 /// to[i] |= from[i] for i in [0, n), front to back, four pixels at a time;
@@ -83,8 +87,9 @@ void orPixels(Pixel* to, const Pixel* from, I64 n) {
 }
 
 /// Columns [from, to) of row y, clipped to the view.
-[[gnu::always_inline]] inline void span(const PixelView& view, I64 y, I64 from, I64 to,
-                                        Pixel colour) {
+template <typename T>
+[[gnu::always_inline]] inline void span(const BasicPixelView<T>& view, I64 y, I64 from, I64 to,
+                                        T colour) {
     from = std::max<I64>(from, 0);
     to = std::min<I64>(to, view.width);
     if (from < to) {
@@ -145,8 +150,9 @@ struct EdgeWalk {
 }
 
 /// Rows [from, to) crossed by exactly two edges: inside between them.
-[[gnu::always_inline]] inline void fillBand2(const PixelView& view, I64 from, I64 to,
-                                             EdgeWalk& first, EdgeWalk& second, Pixel colour) {
+template <typename T>
+[[gnu::always_inline]] inline void fillBand2(const BasicPixelView<T>& view, I64 from, I64 to,
+                                             EdgeWalk& first, EdgeWalk& second, T colour) {
     EdgeWalk a = first;  // locals, so that they stay in registers
     EdgeWalk b = second;
     for (I64 y = from; y < to; ++y) {
@@ -160,8 +166,9 @@ struct EdgeWalk {
 
 /// Rows [from, to) crossed by four edges (a self-intersecting quad): inside
 /// from the first crossing to the second and from the third to the fourth.
-[[gnu::always_inline]] inline void fillBand4(const PixelView& view, I64 from, I64 to,
-                                             std::array<EdgeWalk*, 4>& edges, Pixel colour) {
+template <typename T>
+[[gnu::always_inline]] inline void fillBand4(const BasicPixelView<T>& view, I64 from, I64 to,
+                                             std::array<EdgeWalk*, 4>& edges, T colour) {
     for (I64 y = from; y < to; ++y) {
         const I64 a = std::min(edges[0]->x, edges[1]->x);
         const I64 b = std::max(edges[0]->x, edges[1]->x);
@@ -180,8 +187,9 @@ struct EdgeWalk {
 /// A triangle: the edge from the top corner to the bottom one on one side,
 /// the two others in turn on the other. Everything stays in locals (no edge
 /// table in memory), which matters for the many small faces of a model.
-void fillTriangle(const PixelView& view, Point a, Point b, Point c, I64 firstRow, I64 lastRow,
-                  Pixel colour) {
+template <typename T>
+void fillTriangle(const BasicPixelView<T>& view, Point a, Point b, Point c, I64 firstRow,
+                  I64 lastRow, T colour) {
     if (b.y < a.y) {
         std::swap(a, b);
     }
@@ -203,14 +211,16 @@ void fillTriangle(const PixelView& view, Point a, Point b, Point c, I64 firstRow
     }
 }
 
-[[gnu::always_inline]] inline bool inside(const PixelView& view, Point p) {
+template <typename T>
+[[gnu::always_inline]] inline bool inside(const BasicPixelView<T>& view, Point p) {
     return p.x >= 0 && p.x < view.width && p.y >= 0 && p.y < view.height;
 }
 
 /// A line with both ends in the view, the common case: no clipping and no
 /// checks on the way. The same steps as the general case below.
-[[gnu::always_inline]] inline void lineInside(const PixelView& view, Point from, Point to,
-                                              Pixel colour) {
+template <typename T>
+[[gnu::always_inline]] inline void lineInside(const BasicPixelView<T>& view, Point from, Point to,
+                                              T colour) {
     const I64 dx = I64{to.x} - from.x;
     const I64 dy = I64{to.y} - from.y;
     const I64 adx = dx >= 0 ? dx : -dx;
@@ -253,7 +263,9 @@ struct CornerBox {
     return box;
 }
 
-[[gnu::always_inline]] inline bool outsideView(const PixelView& view, const CornerBox& box) {
+template <typename T>
+[[gnu::always_inline]] inline bool outsideView(const BasicPixelView<T>& view,
+                                               const CornerBox& box) {
     return box.right < 0 || box.bottom < 0 || box.left >= view.width || box.top >= view.height;
 }
 
@@ -262,14 +274,15 @@ struct CornerBox {
 /// could cover is a corner (the only whole points of such a shape), and each
 /// outline edge joins neighbouring pixels, so it is just its two ends: the
 /// corners in the outline colour are the whole drawing.
-[[gnu::always_inline]] inline bool withinTwoPixels(const PixelView& view, const CornerBox& box) {
+template <typename T>
+[[gnu::always_inline]] inline bool withinTwoPixels(const BasicPixelView<T>& view,
+                                                   const CornerBox& box) {
     return box.left >= 0 && box.top >= 0 && box.right < view.width && box.bottom < view.height &&
            box.right - box.left <= 1 && box.bottom - box.top <= 1;
 }
 
-}  // namespace
-
-void line(PixelView view, Point from, Point to, Pixel colour) {
+template <typename T>
+void lineIn(BasicPixelView<T> view, Point from, Point to, T colour) {
     if (view.empty()) {
         return;
     }
@@ -355,7 +368,8 @@ void line(PixelView view, Point from, Point to, Pixel colour) {
     }
 }
 
-void fillPolygon(PixelView view, std::span<const Point> corners, Pixel colour) {
+template <typename T>
+void fillPolygonIn(BasicPixelView<T> view, std::span<const Point> corners, T colour) {
     if (view.empty() || corners.size() < 3) {
         return;
     }
@@ -424,7 +438,8 @@ void fillPolygon(PixelView view, std::span<const Point> corners, Pixel colour) {
     }
 }
 
-void polygon(PixelView view, std::span<const Point> corners, const Pixel* fill, Pixel outline) {
+template <typename T>
+void polygonIn(BasicPixelView<T> view, std::span<const Point> corners, const T* fill, T outline) {
     if (view.empty() || corners.size() < 3) {
         return;
     }
@@ -441,7 +456,7 @@ void polygon(PixelView view, std::span<const Point> corners, const Pixel* fill, 
         return;
     }
     if (fill != nullptr) {
-        fillPolygon(view, corners, *fill);
+        fillPolygonIn(view, corners, *fill);
     }
     if (std::all_of(used.begin(), used.end(), [&](Point p) { return inside(view, p); })) {
         for (std::size_t i = 0; i < count; ++i) {  // the common case, checked once
@@ -450,12 +465,13 @@ void polygon(PixelView view, std::span<const Point> corners, const Pixel* fill, 
         return;
     }
     for (std::size_t i = 0; i < count; ++i) {
-        line(view, used[i], used[i + 1 < count ? i + 1 : 0], outline);
+        lineIn(view, used[i], used[i + 1 < count ? i + 1 : 0], outline);
     }
 }
 
-void fillBox(PixelView view, std::int32_t left, std::int32_t top, std::int32_t right,
-             std::int32_t bottom, Pixel colour) {
+template <typename T>
+void fillBoxIn(BasicPixelView<T> view, std::int32_t left, std::int32_t top, std::int32_t right,
+               std::int32_t bottom, T colour) {
     if (view.empty()) {
         return;
     }
@@ -468,8 +484,9 @@ void fillBox(PixelView view, std::int32_t left, std::int32_t top, std::int32_t r
     }
 }
 
-void rectangle(PixelView view, std::int32_t left, std::int32_t top, std::int32_t right,
-               std::int32_t bottom, const Pixel* fill, Pixel outline) {
+template <typename T>
+void rectangleIn(BasicPixelView<T> view, std::int32_t left, std::int32_t top, std::int32_t right,
+                 std::int32_t bottom, const T* fill, T outline) {
     if (right < left) {
         std::swap(left, right);
     }
@@ -480,14 +497,89 @@ void rectangle(PixelView view, std::int32_t left, std::int32_t top, std::int32_t
         return;
     }
     if (fill != nullptr) {
-        fillBox(view, left, top, right, bottom, *fill);
+        fillBoxIn(view, left, top, right, bottom, *fill);
     }
     // right - 1 and bottom - 1 cannot overflow: right > left, bottom > top.
-    fillBox(view, left, top, right, top + 1, outline);
-    fillBox(view, left, bottom - 1, right, bottom, outline);
-    fillBox(view, left, top, left + 1, bottom, outline);
-    fillBox(view, right - 1, top, right, bottom, outline);
+    fillBoxIn(view, left, top, right, top + 1, outline);
+    fillBoxIn(view, left, bottom - 1, right, bottom, outline);
+    fillBoxIn(view, left, top, left + 1, bottom, outline);
+    fillBoxIn(view, right - 1, top, right, bottom, outline);
 }
+
+}  // namespace
+
+void line(PixelView view, Point from, Point to, Pixel colour) {
+    lineIn(view, from, to, colour);
+}
+void line(PlaneView view, Point from, Point to, std::uint8_t colour) {
+    lineIn(view, from, to, colour);
+}
+
+void fillPolygon(PixelView view, std::span<const Point> corners, Pixel colour) {
+    fillPolygonIn(view, corners, colour);
+}
+void fillPolygon(PlaneView view, std::span<const Point> corners, std::uint8_t colour) {
+    fillPolygonIn(view, corners, colour);
+}
+
+void polygon(PixelView view, std::span<const Point> corners, const Pixel* fill, Pixel outline) {
+    polygonIn(view, corners, fill, outline);
+}
+void polygon(PlaneView view, std::span<const Point> corners, const std::uint8_t* fill,
+             std::uint8_t outline) {
+    polygonIn(view, corners, fill, outline);
+}
+
+void fillBox(PixelView view, std::int32_t left, std::int32_t top, std::int32_t right,
+             std::int32_t bottom, Pixel colour) {
+    fillBoxIn(view, left, top, right, bottom, colour);
+}
+void fillBox(PlaneView view, std::int32_t left, std::int32_t top, std::int32_t right,
+             std::int32_t bottom, std::uint8_t colour) {
+    fillBoxIn(view, left, top, right, bottom, colour);
+}
+
+void rectangle(PixelView view, std::int32_t left, std::int32_t top, std::int32_t right,
+               std::int32_t bottom, const Pixel* fill, Pixel outline) {
+    rectangleIn(view, left, top, right, bottom, fill, outline);
+}
+void rectangle(PlaneView view, std::int32_t left, std::int32_t top, std::int32_t right,
+               std::int32_t bottom, const std::uint8_t* fill, std::uint8_t outline) {
+    rectangleIn(view, left, top, right, bottom, fill, outline);
+}
+
+namespace {
+
+/// A block transfer clipped to both pictures: source rows [top, bottom) and
+/// columns [left, right) land shifted by (shiftX, shiftY) in the target.
+struct ClippedBlock {
+    I64 left = 0;
+    I64 top = 0;
+    I64 right = 0;
+    I64 bottom = 0;
+    I64 shiftX = 0;
+    I64 shiftY = 0;
+
+    bool empty() const { return left >= right || top >= bottom; }
+};
+
+// Clip the source block to the source, then to the target, moving the other
+// block along.
+ClippedBlock clipBlock(std::int32_t targetWidth, std::int32_t targetHeight, std::int32_t x,
+                       std::int32_t y, std::int32_t width, std::int32_t height,
+                       std::int32_t sourceWidth, std::int32_t sourceHeight, std::int32_t srcX,
+                       std::int32_t srcY) {
+    ClippedBlock b;
+    b.shiftX = I64{x} - srcX;
+    b.shiftY = I64{y} - srcY;
+    b.left = std::max({I64{srcX}, I64{0}, -b.shiftX});
+    b.top = std::max({I64{srcY}, I64{0}, -b.shiftY});
+    b.right = std::min({I64{srcX} + width, I64{sourceWidth}, targetWidth - b.shiftX});
+    b.bottom = std::min({I64{srcY} + height, I64{sourceHeight}, targetHeight - b.shiftY});
+    return b;
+}
+
+}  // namespace
 
 void transfer(PixelView target, std::int32_t x, std::int32_t y, std::int32_t width,
               std::int32_t height, PixelView source, std::int32_t srcX, std::int32_t srcY,
@@ -495,26 +587,20 @@ void transfer(PixelView target, std::int32_t x, std::int32_t y, std::int32_t wid
     if (target.empty() || source.empty() || width < 1 || height < 1) {
         return;
     }
-    // Clip the source block to the source, then to the target, moving the
-    // other block along.
-    const I64 shiftX = I64{x} - srcX;
-    const I64 shiftY = I64{y} - srcY;
-    const I64 left = std::max({I64{srcX}, I64{0}, -shiftX});
-    const I64 top = std::max({I64{srcY}, I64{0}, -shiftY});
-    const I64 right = std::min({I64{srcX} + width, I64{source.width}, target.width - shiftX});
-    const I64 bottom = std::min({I64{srcY} + height, I64{source.height}, target.height - shiftY});
-    if (left >= right || top >= bottom) {
+    const ClippedBlock b = clipBlock(target.width, target.height, x, y, width, height, source.width,
+                                     source.height, srcX, srcY);
+    if (b.empty()) {
         return;
     }
-    const I64 columns = right - left;
+    const I64 columns = b.right - b.left;
     // Within one image, walk rows (and, for OR, columns) so that each source
     // pixel is read before the transfer overwrites it.
-    const bool upwards = target.pixels == source.pixels && shiftY > 0;
-    const bool leftwards = target.pixels == source.pixels && shiftX > 0;
-    for (I64 k = 0; k < bottom - top; ++k) {
-        const I64 row = upwards ? bottom - 1 - k : top + k;
-        const Pixel* from = source.row(static_cast<std::int32_t>(row)) + left;
-        Pixel* to = target.row(static_cast<std::int32_t>(row + shiftY)) + left + shiftX;
+    const bool upwards = target.pixels == source.pixels && b.shiftY > 0;
+    const bool leftwards = target.pixels == source.pixels && b.shiftX > 0;
+    for (I64 k = 0; k < b.bottom - b.top; ++k) {
+        const I64 row = upwards ? b.bottom - 1 - k : b.top + k;
+        const Pixel* from = source.row(static_cast<std::int32_t>(row)) + b.left;
+        Pixel* to = target.row(static_cast<std::int32_t>(row + b.shiftY)) + b.left + b.shiftX;
         if (op == BlockOp::Copy) {
             std::memmove(to, from, static_cast<std::size_t>(columns) * sizeof(Pixel));
         } else if (leftwards) {
@@ -523,6 +609,34 @@ void transfer(PixelView target, std::int32_t x, std::int32_t y, std::int32_t wid
             }
         } else {
             orPixels(to, from, columns);
+        }
+    }
+}
+
+void transfer(PixelView target, std::int32_t x, std::int32_t y, std::int32_t width,
+              std::int32_t height, PlaneView source, Channel channel, std::int32_t srcX,
+              std::int32_t srcY, BlockOp op) {
+    if (target.empty() || source.empty() || width < 1 || height < 1) {
+        return;
+    }
+    const ClippedBlock b = clipBlock(target.width, target.height, x, y, width, height, source.width,
+                                     source.height, srcX, srcY);
+    if (b.empty()) {
+        return;
+    }
+    const int shift = channelShift(channel);
+    const I64 columns = b.right - b.left;
+    for (I64 row = b.top; row < b.bottom; ++row) {
+        const std::uint8_t* from = source.row(static_cast<std::int32_t>(row)) + b.left;
+        Pixel* to = target.row(static_cast<std::int32_t>(row + b.shiftY)) + b.left + b.shiftX;
+        if (op == BlockOp::Copy) {
+            for (I64 c = 0; c < columns; ++c) {
+                to[c] = 0xFF000000u | (Pixel{from[c]} << shift);
+            }
+        } else {
+            for (I64 c = 0; c < columns; ++c) {
+                to[c] |= Pixel{from[c]} << shift;
+            }
         }
     }
 }
