@@ -100,12 +100,16 @@ Mesh heightField(int cols, int rows) {
 // A ring of `around` x `across` quads, each split in two: radius 600 to the
 // tube's centre line, tube radius 250 (scaled by 10 so that rounding to
 // whole numbers does not join neighbouring vertices), its axis tilted 20
-// degrees from the view axis, so that the ring fits the stereo screen and
-// shows both its hole and the faces behind one another.
+// degrees from the view axis, so that it shows both its hole and faces
+// behind one another. The loader scales the largest coordinate to 1000,
+// which would make the ring several screens wide: the ring stands 2300 away
+// from the origin along the view axis, so that it is scaled to fit the
+// stereo screen (the view centres it again).
 Mesh torus(int around, int across) {
     constexpr double kPi = 3.14159265358979323846;
     const double tiltCos = std::cos(20.0 * kPi / 180.0);
     const double tiltSin = std::sin(20.0 * kPi / 180.0);
+    constexpr std::int64_t kAway = 23000;
     Mesh m;
     for (int i = 0; i < around; ++i) {
         const double u = 2.0 * kPi * i / around;
@@ -114,9 +118,9 @@ Mesh torus(int around, int across) {
             const double ring = 6000.0 + 2500.0 * std::cos(v);
             const double y = 2500.0 * std::sin(v);
             const double z = ring * std::sin(u);
-            m.xyz.insert(m.xyz.end(),
-                         {std::llround(ring * std::cos(u)), std::llround(y * tiltCos - z * tiltSin),
-                          std::llround(y * tiltSin + z * tiltCos)});
+            m.xyz.insert(m.xyz.end(), {std::llround(ring * std::cos(u)),
+                                       std::llround(y * tiltCos - z * tiltSin) + kAway,
+                                       std::llround(y * tiltSin + z * tiltCos)});
         }
     }
     const auto v = [&](int i, int j) { return (i % around) * across + (j % across); };
