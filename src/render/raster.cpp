@@ -45,25 +45,50 @@ std::pair<I64, I64> floorDivMod(I128 n, I64 d) {
 // Four pixels at a time, moved through memcpy so that no alignment is assumed.
 using Pixel4 = Pixel __attribute__((vector_size(16)));
 constexpr I64 kWide = 4;
+// Sixteen bytes of a plane, filled at once or widened to sixteen pixels (a
+// window's worth of pixels is merged in every stereo paint).
+using Bytes16 = std::uint8_t __attribute__((vector_size(16)));
+using Pixels16 = Pixel __attribute__((vector_size(64)));
+constexpr I64 kBytesWide = 16;
 
-/// n pixels from p: the faces of a model are mostly a few pixels across, so
-/// short runs stay a plain loop; long ones (a background, a near face) are
-/// stored four pixels at a time, or as a block of bytes in a plane.
+/// n pixels from p, written as a few stores that may overlap (same colour,
+/// so overlaps do no harm): the faces of a model are mostly a few pixels
+/// across, and a loop per pixel spends its time on the branch that ends it.
+/// Long runs (a background, a near face) go four pixels at a time, or as a
+/// block of bytes in a plane.
 template <typename T>
 [[gnu::always_inline]] inline void fillPixels(T* p, I64 n, T colour) {
-    if (n < 4 * kWide) {
-        for (I64 i = 0; i < n; ++i) {
-            p[i] = colour;
+    if (n < 4) {
+        if (n > 0) {  // 1 to 3 pixels: the first, the middle and the last
+            p[0] = colour;
+            p[n / 2] = colour;
+            p[n - 1] = colour;
         }
-    } else if constexpr (sizeof(T) == 1) {
-        std::memset(p, colour, static_cast<std::size_t>(n));
+        return;
+    }
+    if constexpr (sizeof(T) == 1) {
+        if (n > 32) {
+            std::memset(p, colour, static_cast<std::size_t>(n));
+            return;
+        }
+        const auto store = [p, n]<typename Word>(Word word) {
+            std::memcpy(p, &word, sizeof word);
+            std::memcpy(p + n - static_cast<I64>(sizeof word), &word, sizeof word);
+        };
+        if (n >= 16) {
+            store(Bytes16{} + colour);
+        } else if (n >= 8) {
+            store(std::uint64_t{colour} * 0x0101010101010101u);
+        } else {
+            store(std::uint32_t{colour} * 0x01010101u);
+        }
     } else {
         const Pixel4 wide{colour, colour, colour, colour};
         I64 i = 0;
         for (; i + kWide <= n; i += kWide) {
             std::memcpy(p + i, &wide, sizeof wide);
         }
-        // The last four again, overlapping: same colour, so no tail loop.
+        // The last four again, overlapping: no tail loop.
         std::memcpy(p + n - kWide, &wide, sizeof wide);
     }
 }
@@ -83,6 +108,36 @@ void orPixels(Pixel* to, const Pixel* from, I64 n) {
     }
     for (; i < n; ++i) {
         to[i] |= from[i];
+    }
+}
+
+/// to[i] = opaque black with from[i] in the channel at `shift`, i in [0, n).
+void expandBytes(Pixel* to, const std::uint8_t* from, I64 n, int shift) {
+    I64 i = 0;
+    for (; i + kBytesWide <= n; i += kBytesWide) {
+        Bytes16 bytes;
+        std::memcpy(&bytes, from + i, sizeof bytes);
+        const Pixels16 pixels = (__builtin_convertvector(bytes, Pixels16) << shift) | 0xFF000000u;
+        std::memcpy(to + i, &pixels, sizeof pixels);
+    }
+    for (; i < n; ++i) {
+        to[i] = 0xFF000000u | (Pixel{from[i]} << shift);
+    }
+}
+
+/// to[i] |= from[i] in the channel at `shift`, i in [0, n).
+void orBytes(Pixel* to, const std::uint8_t* from, I64 n, int shift) {
+    I64 i = 0;
+    for (; i + kBytesWide <= n; i += kBytesWide) {
+        Bytes16 bytes;
+        std::memcpy(&bytes, from + i, sizeof bytes);
+        Pixels16 pixels;
+        std::memcpy(&pixels, to + i, sizeof pixels);
+        pixels |= __builtin_convertvector(bytes, Pixels16) << shift;
+        std::memcpy(to + i, &pixels, sizeof pixels);
+    }
+    for (; i < n; ++i) {
+        to[i] |= Pixel{from[i]} << shift;
     }
 }
 
@@ -219,8 +274,8 @@ template <typename T>
 /// A line with both ends in the view, the common case: no clipping and no
 /// checks on the way. The same steps as the general case below.
 template <typename T>
-[[gnu::always_inline]] inline void lineInside(const BasicPixelView<T>& view, Point from, Point to,
-                                              T colour) {
+[[gnu::always_inline]] inline void lineWalk(const BasicPixelView<T>& view, Point from, Point to,
+                                            T colour) {
     const I64 dx = I64{to.x} - from.x;
     const I64 dy = I64{to.y} - from.y;
     const I64 adx = dx >= 0 ? dx : -dx;
@@ -243,6 +298,69 @@ template <typename T>
         const I64 carry = -static_cast<I64>(rem >= den);
         rem -= den & carry;
         index += majorDelta + (minorDelta & carry);
+    }
+}
+
+/// The pixels of a line whose ends lie at most kShortReach pixels apart
+/// both ways, relative to its start (in no particular order).
+constexpr std::int32_t kShortReach = 7;
+constexpr std::int32_t kShortSide = 2 * kShortReach + 1;
+
+struct ShortLine {
+    std::uint8_t count = 0;
+    std::array<std::int8_t, kShortReach + 1> x{};
+    std::array<std::int8_t, kShortReach + 1> y{};
+};
+
+using ShortLines = std::array<ShortLine, kShortSide * kShortSide>;
+
+/// Every short line walked once (a line's pixels do not change when it moves
+/// by whole pixels), so the table draws exactly what the walk would.
+ShortLines makeShortLines() {
+    ShortLines table{};
+    for (std::int32_t dy = -kShortReach; dy <= kShortReach; ++dy) {
+        for (std::int32_t dx = -kShortReach; dx <= kShortReach; ++dx) {
+            std::array<std::uint8_t, kShortSide * kShortSide> cells{};
+            const PlaneView block{cells.data(), kShortSide, kShortSide, kShortSide};
+            lineWalk(block, Point{kShortReach, kShortReach},
+                     Point{kShortReach + dx, kShortReach + dy}, std::uint8_t{1});
+            ShortLine& line =
+                table[static_cast<std::size_t>((dy + kShortReach) * kShortSide + dx + kShortReach)];
+            for (std::int32_t k = 0; k < kShortSide * kShortSide; ++k) {
+                if (cells[static_cast<std::size_t>(k)] != 0) {
+                    line.x[line.count] = static_cast<std::int8_t>(k % kShortSide - kShortReach);
+                    line.y[line.count] = static_cast<std::int8_t>(k / kShortSide - kShortReach);
+                    ++line.count;
+                }
+            }
+            // The rest repeat the last pixel, so that every line stores the
+            // same number of times: no branch on its length to mispredict.
+            for (std::size_t k = line.count; k < line.x.size(); ++k) {
+                line.x[k] = line.x[line.count - 1];
+                line.y[k] = line.y[line.count - 1];
+            }
+        }
+    }
+    return table;
+}
+
+/// A line with both ends in the view. The outlines of a large model's faces
+/// are short: their pixels come from a table, with no walk step by step.
+template <typename T>
+[[gnu::always_inline]] inline void lineInside(const BasicPixelView<T>& view, Point from, Point to,
+                                              T colour) {
+    const std::int32_t dx = to.x - from.x;  // both ends in the view: no overflow
+    const std::int32_t dy = to.y - from.y;
+    if (dx < -kShortReach || dx > kShortReach || dy < -kShortReach || dy > kShortReach) {
+        lineWalk(view, from, to, colour);
+        return;
+    }
+    static const ShortLines table = makeShortLines();
+    const ShortLine& line =
+        table[static_cast<std::size_t>((dy + kShortReach) * kShortSide + dx + kShortReach)];
+    T* const start = view.row(from.y) + from.x;
+    for (std::size_t k = 0; k < line.x.size(); ++k) {
+        start[line.y[k] * view.stride + line.x[k]] = colour;
     }
 }
 
@@ -438,6 +556,76 @@ void fillPolygonIn(BasicPixelView<T> view, std::span<const Point> corners, T col
     }
 }
 
+/// What a triangle with its corners among a 4 x 4 block of pixels covers:
+/// bit 4 * row + column of the block for each pixel its fill and its
+/// outline cover.
+struct SmallTriangle {
+    std::uint16_t fill = 0;
+    std::uint16_t outline = 0;
+};
+
+constexpr std::int32_t kSmallSide = 4;
+using SmallTriangles = std::array<SmallTriangle, 1 << 12>;
+
+/// The corners of entry k: corner i at column bits 4i..4i+1, row bits
+/// 4i+2..4i+3 of k.
+constexpr Point smallCorner(std::size_t k, int i) {
+    const auto cell = static_cast<std::int32_t>((k >> (4 * i)) & 15);
+    return {cell & 3, cell >> 2};
+}
+
+/// Every triangle within a 4 x 4 block drawn once by the general code (the
+/// pixel rules do not change when a shape moves by whole pixels), so the
+/// table draws exactly what that code would.
+SmallTriangles makeSmallTriangles() {
+    SmallTriangles table{};
+    for (std::size_t k = 0; k < table.size(); ++k) {
+        const std::array<Point, 3> c{smallCorner(k, 0), smallCorner(k, 1), smallCorner(k, 2)};
+        const auto covered = [](const std::array<std::uint8_t, 16>& cells) {
+            std::uint16_t bits = 0;
+            for (std::size_t i = 0; i < cells.size(); ++i) {
+                bits = static_cast<std::uint16_t>(bits | (cells[i] != 0 ? 1u << i : 0u));
+            }
+            return bits;
+        };
+        std::array<std::uint8_t, 16> cells{};
+        const PlaneView block{cells.data(), kSmallSide, kSmallSide, kSmallSide};
+        fillPolygonIn(block, c, std::uint8_t{1});
+        table[k].fill = covered(cells);
+        cells = {};
+        for (std::size_t i = 0; i < c.size(); ++i) {
+            lineWalk(block, c[i], c[(i + 1) % c.size()], std::uint8_t{1});
+        }
+        table[k].outline = covered(cells);
+    }
+    return table;
+}
+
+/// The faces of a large model seen whole are mostly triangles a few pixels
+/// across: one table lookup instead of a fill and three lines.
+template <typename T>
+[[gnu::always_inline]] inline void drawSmallTriangle(const BasicPixelView<T>& view,
+                                                     std::span<const Point> corners,
+                                                     const CornerBox& box, const T* fill,
+                                                     T outline) {
+    static const SmallTriangles table = makeSmallTriangles();
+    const auto cell = [&box](Point p) {
+        return static_cast<std::size_t>((p.x - box.left) | ((p.y - box.top) << 2));
+    };
+    const SmallTriangle t = table[cell(corners[0]) | cell(corners[1]) << 4 | cell(corners[2]) << 8];
+    const unsigned outlineBits = t.outline;
+    const unsigned fillBits = fill != nullptr ? t.fill & ~outlineBits : 0u;
+    T* row = view.row(box.top) + box.left;
+    for (std::int32_t r = 0; r <= box.bottom - box.top; ++r, row += view.stride) {
+        for (unsigned o = (outlineBits >> (4 * r)) & 15u; o != 0; o &= o - 1) {
+            row[__builtin_ctz(o)] = outline;
+        }
+        for (unsigned f = (fillBits >> (4 * r)) & 15u; f != 0; f &= f - 1) {
+            row[__builtin_ctz(f)] = *fill;
+        }
+    }
+}
+
 template <typename T>
 void polygonIn(BasicPixelView<T> view, std::span<const Point> corners, const T* fill, T outline) {
     if (view.empty() || corners.size() < 3) {
@@ -449,6 +637,13 @@ void polygonIn(BasicPixelView<T> view, std::span<const Point> corners, const T* 
     if (outsideView(view, box)) {
         return;
     }
+    const bool allInside =
+        box.left >= 0 && box.top >= 0 && box.right < view.width && box.bottom < view.height;
+    if (count == 3 && allInside && box.right - box.left < kSmallSide &&
+        box.bottom - box.top < kSmallSide) {
+        drawSmallTriangle(view, used, box, fill, outline);
+        return;
+    }
     if (withinTwoPixels(view, box)) {
         for (const Point p : used) {
             put(view, p.x, p.y, outline);
@@ -456,9 +651,15 @@ void polygonIn(BasicPixelView<T> view, std::span<const Point> corners, const T* 
         return;
     }
     if (fill != nullptr) {
-        fillPolygonIn(view, corners, *fill);
+        if (count == 3 && allInside) {  // fillPolygonIn's clipping is not needed
+            if (box.top < box.bottom) {
+                fillTriangle(view, used[0], used[1], used[2], box.top, box.bottom - 1, *fill);
+            }
+        } else {
+            fillPolygonIn(view, corners, *fill);
+        }
     }
-    if (std::all_of(used.begin(), used.end(), [&](Point p) { return inside(view, p); })) {
+    if (allInside) {
         for (std::size_t i = 0; i < count; ++i) {  // the common case, checked once
             lineInside(view, used[i], used[i + 1 < count ? i + 1 : 0], outline);
         }
@@ -630,13 +831,9 @@ void transfer(PixelView target, std::int32_t x, std::int32_t y, std::int32_t wid
         const std::uint8_t* from = source.row(static_cast<std::int32_t>(row)) + b.left;
         Pixel* to = target.row(static_cast<std::int32_t>(row + b.shiftY)) + b.left + b.shiftX;
         if (op == BlockOp::Copy) {
-            for (I64 c = 0; c < columns; ++c) {
-                to[c] = 0xFF000000u | (Pixel{from[c]} << shift);
-            }
+            expandBytes(to, from, columns, shift);
         } else {
-            for (I64 c = 0; c < columns; ++c) {
-                to[c] |= Pixel{from[c]} << shift;
-            }
+            orBytes(to, from, columns, shift);
         }
     }
 }
