@@ -4,6 +4,8 @@
 // bunny sample (when present) and a generated 100,000-triangle height field.
 // The stereo paint of a face model includes the depth sort and the report.
 //
+// BM_Fit_100kFaces times the fit that a resize of a fitted model runs.
+//
 // `--model FILE` and `--size WxH` (default 1920x1080) add SetupScreen_Model
 // and StereoScreen_Model: one paint of each screen of that file at that size.
 #include <benchmark/benchmark.h>
@@ -115,6 +117,20 @@ void BM_SetupScreen_100kFaces(benchmark::State& st) {
 void BM_StereoScreen_100kFaces(benchmark::State& st) {
     paintScreen(st, kelpris::testing::heightField(250, 200, 8), kelpris::Screen::Stereo);
 }
+
+// The fit a resize of a fitted model runs before its paint: the layout at
+// 1920 x 1080 with the framing due, for the 100,000-triangle height field.
+void BM_Fit_100kFaces(benchmark::State& st) {
+    kelpris::ViewState view;
+    view.scene = std::make_shared<const Scena>(kelpris::testing::heightField(250, 200, 8));
+    kelpris::buildTransforms(view);
+    for (auto _ : st) {
+        kelpris::requestFit(view.framing);
+        kelpris::computeLayout(view, {0, 0, 1924, 1084});
+        benchmark::DoNotOptimize(view.framing.zoom);
+    }
+}
+BENCHMARK(BM_Fit_100kFaces)->Unit(benchmark::kMillisecond);
 
 BENCHMARK(BM_SetupScreen_Bunny)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_StereoScreen_Bunny)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -141,7 +141,8 @@ void CKELPRApp::createWindows(bool rendering) {
     view->setDocument(&document_);
     view_ = view.get();
     frame_->setView(view.release());
-    document_.setSceneSink([this](Scena&& fresh) { view_->replaceScene(std::move(fresh)); });
+    document_.setSceneSink(
+        [this](Scena&& fresh) { showScene(std::move(fresh), document_.isImported()); });
     loadStartupModel();
     connect(frame_.get(), &CMainFrame::aboutRequested, this, &CKELPRApp::onAppAbout);
     // A picture or report written from the command line is no opening by the
@@ -153,10 +154,17 @@ void CKELPRApp::createWindows(bool rendering) {
             [this](mesh::UpAxis axis) { storeUpAxis(settings_, axis); });
 }
 
+void CKELPRApp::showScene(Scena&& scene, bool imported) {
+    view_->replaceScene(std::move(scene));
+    if (opensFitted(fitOnOpen_, imported)) {
+        view_->fitToWindow();
+    }
+}
+
 void CKELPRApp::loadStartupModel() {
     Scena scene;
     startupStatus_ = scene.load("dom.dat");
-    view_->replaceScene(std::move(scene));
+    showScene(std::move(scene), false);
 }
 
 QMetaObject::Connection CKELPRApp::reportSortFailures(bool rendering, std::ostream& err) {
@@ -252,6 +260,7 @@ CKELPRApp::Outcome CKELPRApp::initInstance(const CommandLine& commandLine, std::
             << "; running with the default settings, which are not saved\n";
     }
     const bool rendering = commandLine.writesPictures();
+    fitOnOpen_ = commandLine.fit;
     createWindows(rendering);
     // --up holds for this run; only a choice in the View menu is remembered.
     frame_->setUpAxis(commandLine.up.value_or(storedUpAxis(settings_)));
@@ -358,6 +367,9 @@ int printSceneInfo(const CommandLine& commandLine, std::ostream& out, std::ostre
     }
     if (commandLine.pitch) {
         state.pitch = clampPitch(*commandLine.pitch);
+    }
+    if (opensFitted(commandLine.fit, loaded->imported)) {
+        requestFit(state.framing);
     }
     out << sceneInfo(state, path, commandLine.width.value_or(kRenderDefaultWidth),
                      commandLine.height.value_or(kRenderDefaultHeight));

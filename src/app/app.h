@@ -113,7 +113,11 @@ class CKELPRApp : public QObject {
     void saveRecentFiles() const;
     void saveViewOptions() const;
 
+    /// Shows a loaded model in the view, fitted when fitOnOpen_ says so.
+    void showScene(Scena&& scene, bool imported);
+
     std::unique_ptr<Prompts> prompts_;
+    FitOnOpen fitOnOpen_ = FitOnOpen::Imported;  ///< --fit, --no-fit
     FileStatus startupStatus_;
     SettingsAccess settings_;  ///< checked at start-up
     CKELPRDoc document_;

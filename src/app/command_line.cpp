@@ -60,6 +60,8 @@ struct RawLine {
     std::vector<NamedOption> options;  ///< --size, --yaw, --pitch, --screen, --render, --up, ...
     CLI::Option* renderPair = nullptr;
     CLI::Option* swapEyes = nullptr;
+    CLI::Option* fit = nullptr;
+    CLI::Option* noFit = nullptr;
 
     /// The one value given for `name`, if the option was given.
     std::optional<std::string> value(std::string_view name) const {
@@ -81,8 +83,10 @@ std::optional<CommandLine> emptyInlineValue(const std::vector<std::string>& opti
                 return failed(arg.substr(0, arg.size() - 1) + " needs a file name");
             }
         }
-        if (arg.rfind("--swap-eyes=", 0) == 0) {
-            return failed("option '--swap-eyes' takes no value");
+        for (const char* flag : {"--swap-eyes", "--fit", "--no-fit"}) {
+            if (arg.rfind(std::string(flag) + "=", 0) == 0) {
+                return failed("option '" + std::string(flag) + "' takes no value");
+            }
         }
         for (const char* name : {"--size=", "--yaw=", "--pitch=", "--screen=", "--up=",
                                  "--glasses=", "--shading=", "--frames=", "--degrees="}) {
@@ -261,6 +265,14 @@ CommandLine interpret(const RawLine& raw) {
             interpretViewerFlags(viewerFlags(raw), result.viewer)) {
         return failed(*viewerProblem);
     }
+    if (raw.fit->count() > 0 && raw.noFit->count() > 0) {
+        return failed("--fit and --no-fit cannot both be given");
+    }
+    if (raw.fit->count() > 0) {
+        result.fit = FitOnOpen::Always;
+    } else if (raw.noFit->count() > 0) {
+        result.fit = FitOnOpen::Never;
+    }
     return result;
 }
 
@@ -329,6 +341,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
                          ->expected(2)
                          ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
     raw.swapEyes = cli.add_flag("--swap-eyes")->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    raw.fit = cli.add_flag("--fit")->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    raw.noFit = cli.add_flag("--no-fit")->multi_option_policy(CLI::MultiOptionPolicy::Throw);
     try {
         // CLI11 takes its arguments last first.
         std::vector<std::string> reversed(options.rbegin(), options.rend());
@@ -370,6 +384,10 @@ std::string usageText() {
            "  --up x|y|z|auto   the axis that points up in models whose file does not\n"
            "                    say (default z, or the last choice in View > Up Axis);\n"
            "                    auto takes the format's custom (STL z; OBJ, PLY, OFF y)\n"
+           "  --fit             frame every model to fill the stereo screen at a\n"
+           "                    comfortable depth (default: only models that are not\n"
+           "                    scene files, which are drawn as their file places them)\n"
+           "  --no-fit          frame no model: keep the import's placement\n"
            "  --render PNG      draw the screen into PNG without opening a window\n" +
            std::string(kViewerUsage) +
            "  --help            show this text\n"

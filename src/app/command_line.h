@@ -1,7 +1,8 @@
 #pragma once
 // The program's command line:
 //   kelpris [--size WxH] [--yaw RADIANS] [--pitch RADIANS]
-//           [--screen setup|stereo] [--up x|y|z|auto] [--render PNG] [FILE]
+//           [--screen setup|stereo] [--up x|y|z|auto] [--fit|--no-fit]
+//           [--render PNG] [FILE]
 // plus the viewer's options (viewer_flags.h), --help and --version. Platform-free so it can be
 // tested on its own.
 
@@ -13,6 +14,7 @@
 #include "app/version.h"
 #include "app/viewer_flags.h"
 #include "import/mesh_builder.h"
+#include "view/framing.h"
 #include "view/screen.h"
 
 namespace kelpris {
@@ -27,12 +29,13 @@ struct CommandLine {
     Action action = Action::Run;
     std::string error;  ///< what was wrong, when action is Error
 
-    std::optional<int> width;        ///< drawing area (clientW), with `height`
-    std::optional<int> height;       ///< drawing area (clientH), with `width`
-    std::optional<float> yaw;        ///< as given; the caller wraps it
-    std::optional<float> pitch;      ///< as given; the caller clamps it
-    Screen screen = Screen::Setup;   ///< the screen shown first
-    std::optional<mesh::UpAxis> up;  ///< for models whose file states none
+    std::optional<int> width;             ///< drawing area (clientW), with `height`
+    std::optional<int> height;            ///< drawing area (clientH), with `width`
+    std::optional<float> yaw;             ///< as given; the caller wraps it
+    std::optional<float> pitch;           ///< as given; the caller clamps it
+    Screen screen = Screen::Setup;        ///< the screen shown first
+    std::optional<mesh::UpAxis> up;       ///< for models whose file states none
+    FitOnOpen fit = FitOnOpen::Imported;  ///< --fit: every model, --no-fit: none
     std::optional<std::string> renderPath;
     std::optional<std::string> file;
     ViewerFlags viewer;  ///< glasses, shading, eye pictures, turntable, --info

@@ -30,12 +30,13 @@ FileStatus CKELPRDoc::adoptLoaded(const QByteArray& path, Result<mesh::LoadedMod
     if (!loaded) {
         return loaded.status();
     }
+    // Before the sink, which may ask how the model was read.
+    imported_ = loaded->imported;
     if (sink_) {
         sink_(std::move(loaded->scene));
     } else {
         scene = std::make_shared<const Scena>(std::move(loaded->scene));
     }
-    imported_ = loaded->imported;
     setPath(path);
     emit documentOpened(path_);
     if (const std::string note = mesh::conversionNote(loaded->counts); !note.empty()) {

@@ -52,7 +52,8 @@ class CKELPRDoc : public QObject, public SceneHolder {
     [[nodiscard]] FileStatus adoptLoaded(const QByteArray& path,
                                          Result<mesh::LoadedModel>&& loaded);
 
-    /// Whether the model shown was read through the importer.
+    /// Whether the model shown was read through the importer; already set
+    /// for the new model when the sink receives it.
     bool isImported() const { return imported_; }
 
     /// File New: the model stays; only the document becomes untitled.

@@ -106,6 +106,10 @@ void ViewMenu::buildViewMenu() {
     connect(bar, &QAction::toggled, this, &ViewMenu::setStatusBarShown);
     menu_->addSeparator();
 
+    // The whole model inside the stereo screen at a comfortable depth; also
+    // where Home returns once used.
+    connect(add(menu_, ViewCommand::Fit, QStringLiteral("F&it\tF"), QKeySequence(Qt::Key_F)),
+            &QAction::triggered, &view_, &CKELPRView::fitToWindow);
     buildKeysMenu(menu_->addMenu(QStringLiteral("&Turn")));
     QAction* spin = add(menu_, ViewCommand::Spin, QStringLiteral("S&pin"));
     spin->setCheckable(true);

@@ -1,6 +1,6 @@
 #pragma once
-// The View menu and what hangs off it: full screen, the view keys, the
-// turntable, glasses, eye balance, eye separation, shading, the status bar
+// The View menu and what hangs off it: full screen, the fit, the view keys,
+// the turntable, glasses, eye balance, eye separation, shading, the status bar
 // with the depth readout. Every choice is kept in the settings.
 
 #include <QAction>
@@ -25,6 +25,7 @@ enum class ViewCommand {
     FullScreen,
     LeaveFullScreen,  ///< Esc while in full screen; no menu item
     StatusBar,
+    Fit,
     TurnLeft,
     TurnRight,
     TiltUp,

@@ -162,19 +162,26 @@ std::string sceneInfo(ViewState& state, std::string_view fileName, std::int32_t 
                           " %" PRId32 " %" PRId32 "\n",
                           lo.x, lo.y, lo.z, hi.x, hi.y, hi.z);
     }
-    computeLayout(state, PlacementRect{0, 0, clientW + 4, clientH + 4});
+    // The transforms first: a framing due to be fitted is fitted by the layout.
     buildTransforms(state);
+    computeLayout(state, PlacementRect{0, 0, clientW + 4, clientH + 4});
     const ParallaxRange range = stereoScreenParallax(state);
     text += formatted("stereo screen %" PRId32 "x%" PRId32 ": ", clientW, clientH);
     if (range.empty()) {
-        text += "parallax: none\n";
+        text += "parallax: none";
     } else {
-        text +=
-            formatted("parallax %+" PRId32 "..%+" PRId32 " px\n", range.nearest, range.farthest);
+        text += formatted("parallax %+" PRId32 "..%+" PRId32 " px", range.nearest, range.farthest);
     }
+    if (!range.empty() || range.behindEye > 0) {
+        // Judged on a screen as wide as this stereo screen.
+        const ScreenMetrics screen{static_cast<double>(clientW), 0.0};
+        text += ": " + std::string(comfortText(judgeParallax(range, screen)));
+    }
+    text += "\n";
     if (range.behindEye > 0) {
         text += formatted("points behind the eye: %" PRId32 "\n", range.behindEye);
     }
+    text += "framing: " + framingText(state.framing) + "\n";
     return text;
 }
 

@@ -68,9 +68,11 @@ std::string depthReadout(const ViewState& state, std::string_view fileName,
 /// The status line after "NAME | ", for a caller that shortens the name.
 std::string depthReadoutDetails(const ViewState& state, const ScreenMetrics& screen);
 
-/// The model report of `kelpris --info`: counts, centre, bounding box and the
+/// The model report of `kelpris --info`: counts, centre, bounding box, the
 /// parallax on a stereo screen of clientW x clientH at the default layout and
-/// the state's angles. `state` holds the scene; its layout is replaced.
+/// the state's angles with its verdict for a screen of that width, and the
+/// framing (fitted when the state's framing asks for a fit). `state` holds
+/// the scene; its layout and transforms are replaced.
 std::string sceneInfo(ViewState& state, std::string_view fileName, std::int32_t clientW,
                       std::int32_t clientH);
 

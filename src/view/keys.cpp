@@ -33,6 +33,7 @@ KeyEffect onViewKey(ViewState& s, ViewKey key, bool fine) noexcept {
             s.drags.clear();
             s.yaw = 0.0f;
             s.pitch = PI / 2;
+            returnToFraming(s.framing);
             buildTransforms(s);
             return KeyEffect::LayOut;
     }

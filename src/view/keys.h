@@ -35,7 +35,8 @@ enum class KeyEffect : std::uint8_t {
 /// and rebuild the transforms so the stereo screen turns too. Tab disarms the
 /// drags and switches the screen as a double-click does. Home sets yaw 0 and
 /// pitch PI/2 and disarms the drags; the layout it asks for puts the dragged
-/// positions back.
+/// positions back, and a zoom or pan back to the fit of a fitted model or
+/// to zoom 1 without a pan (returnToFraming).
 KeyEffect onViewKey(ViewState& state, ViewKey key, bool fine) noexcept;
 
 /// Pointer shapes that tell what a press would grab.

@@ -23,6 +23,7 @@ void computeLayout(ViewState& state, const PlacementRect& placement) noexcept {
     l.previewH = 103;
     l.previewX = l.planeX - 50 - l.previewW;
     l.previewY = l.midY - l.previewH / 2;
+    reframeAfterLayout(state);
 }
 
 StereoParams previewParams(const ViewState& state, std::int32_t eyeSign) noexcept {
@@ -45,7 +46,9 @@ StereoParams stereoScreenParams(const ViewState& state, std::int32_t eyeSign) no
     const Layout& l = state.layout;
     const float e =
         static_cast<float>(static_cast<double>(l.clientW) / static_cast<double>(l.previewW));
-    const double ed = e;
+    // The framing's zoom magnifies every distance with the picture, so the
+    // picture grows about its origin; zoom 1 changes no bit.
+    const double ed = static_cast<double>(e) * state.framing.zoom;
     const StereoParams preview = previewParams(state, eyeSign);
     StereoParams p;
     p.depthOffset = truncToInt32(static_cast<double>(preview.depthOffset) * ed);
@@ -53,8 +56,8 @@ StereoParams stereoScreenParams(const ViewState& state, std::int32_t eyeSign) no
     p.eyeShift = truncToInt32(static_cast<double>(l.eyeHalfSep) * ed);
     p.eyeSign = eyeSign;
     p.scale = static_cast<float>(ed * static_cast<double>(0.2f));
-    p.originX = l.clientW / 2;
-    p.originY = l.clientH / 2;
+    p.originX = l.clientW / 2 + panPixels(state.framing.panX);
+    p.originY = l.clientH / 2 + panPixels(state.framing.panY);
     return p;
 }
 

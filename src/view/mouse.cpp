@@ -105,6 +105,9 @@ void onMouseMove(ViewState& s, std::int32_t x, std::int32_t y, const RedrawFn& r
     if (s.drags.armed(DragHandle::Model)) {
         l.modelX = x;
     }
+    if (s.drags.armed(DragHandle::Model) || s.drags.armed(DragHandle::Plane)) {
+        s.framing.movedByHand = true;  // a resize keeps what the hand set
+    }
     if (s.drags.armed(DragHandle::Plane)) {
         l.planeX = std::min(x, l.clientW - 80);
     }

@@ -49,14 +49,18 @@ struct PlacementRect {
 /// previewH 103, previewX = planeX - 200, previewY = midY - 51. Integer
 /// division truncates toward zero; nothing is clamped for real sizes (a
 /// narrow window gives a negative previewX); absurd sizes are clamped to
-/// kLayoutLimit first. Replaces the layout only: angles, drag flags and
-/// stereoMode keep their values.
+/// kLayoutLimit first. Then the framing is re-applied (reframeAfterLayout:
+/// a fitted model is put back at its depth, or fitted again at a new size;
+/// the default framing changes nothing). Replaces the layout only: angles,
+/// drag flags and stereoMode keep their values.
 void computeLayout(ViewState& state, const PlacementRect& placement) noexcept;
 
 /// The one-eye projection arguments of the full-window stereo picture for
 /// `eyeSign` (+1 right/green, -1 left/red): the preview geometry enlarged by
 /// E = float(clientW / (double)previewW), distances truncated toward zero,
-/// scale float(E * 0.2f), origin (clientW/2, clientH/2).
+/// scale float(E * 0.2f), origin (clientW/2, clientH/2). The framing's zoom
+/// multiplies E (in double) and its pan moves the origin; the default
+/// framing gives exactly these values.
 StereoParams stereoScreenParams(const ViewState& state, std::int32_t eyeSign) noexcept;
 
 /// The projection arguments of the preview box for `eyeSign`, in setup-screen

@@ -11,6 +11,7 @@
 #include "geometry/matrix4.h"
 #include "render/drawing_surface.h"
 #include "scene/scena.h"
+#include "view/framing.h"
 #include "view/screen.h"
 #include "view/view_options.h"
 
@@ -91,6 +92,9 @@ class ViewState {
     std::shared_ptr<const Scena> scene;
 
     Layout layout;
+    /// Zoom and pan of the stereo screen, and the fit's model depth; the
+    /// default leaves the stereo screen as the layout alone draws it.
+    Framing framing;
 
     // Grab offset of a preview drag.
     std::int32_t dragDX = 0;

@@ -22,10 +22,14 @@ TEST(ViewerFlagsTest, optionsAreParsedAndChecked) {
     EXPECT_EQ(line.viewer.renderSbs, "s.PNG");
     EXPECT_EQ(line.file, "model.dat");
 
-    const CommandLine info = parseCommandLine({"--info", "m.dat", "--size", "800x600"});
+    EXPECT_EQ(line.fit, FitOnOpen::Imported);
+
+    const CommandLine info = parseCommandLine({"--info", "m.dat", "--size", "800x600", "--fit"});
     ASSERT_EQ(info.action, CommandLine::Action::Run) << info.error;
     EXPECT_EQ(info.viewer.infoFile, "m.dat");
     EXPECT_FALSE(info.file);
+    EXPECT_EQ(info.fit, FitOnOpen::Always);
+    EXPECT_EQ(parseCommandLine({"--no-fit", "m.stl"}).fit, FitOnOpen::Never);
 
     const CommandLine turn =
         parseCommandLine({"--render-turntable=t.gif", "--frames", "12", "--degrees=90.5"});
@@ -55,6 +59,8 @@ TEST(ViewerFlagsTest, badValuesAreRefusedWithAReason) {
         {{"--info", "a.dat", "b.dat"}, "--info takes its own FILE"},
         {{"--swap-eyes", "--swap-eyes"}, "given twice"},
         {{"--swap-eyes=yes"}, "takes no value"},
+        {{"--fit", "--no-fit"}, "cannot both be given"},
+        {{"--no-fit=1"}, "takes no value"},
         // A picture is never written over a file of another kind.
         {{"--render-pair", "l.png", "t.dat"}, "invalid --render-pair 't.dat': a picture name must"},
         {{"--render", "keep.dat"}, "invalid --render 'keep.dat': a picture name must end in .png"},

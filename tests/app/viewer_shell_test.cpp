@@ -347,12 +347,19 @@ TEST_F(ViewerCliTest, infoPrintsTheModelAndItsParallax) {
     EXPECT_TRUE(out.contains(QStringLiteral("\nbounding box: "))) << out.toStdString();
     EXPECT_TRUE(out.contains(QStringLiteral("\nstereo screen 800x600: parallax ")))
         << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("\nframing: as the file places it, zoom 1\n")))
+        << out.toStdString();
 
-    // Other formats go through the importer, as every other way of opening does.
-    EXPECT_EQ(run({QStringLiteral("--info"), QStringLiteral(KELPRIS_DATA_DIR "/samples/bunny.stl")},
-                  &out),
-              0);
+    // Other formats go through the importer, as every other way of opening
+    // does, and are fitted unless --no-fit keeps the import's placement.
+    const QString bunny = QStringLiteral(KELPRIS_DATA_DIR "/samples/bunny.stl");
+    EXPECT_EQ(run({QStringLiteral("--info"), bunny, QStringLiteral("--size=1280x800")}, &out), 0);
     EXPECT_TRUE(out.contains(QStringLiteral("model: faces, 1839 vertices, 3674 faces")))
+        << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral(" px: comfortable\nframing: fitted, zoom ")))
+        << out.toStdString();
+    EXPECT_EQ(run({QStringLiteral("--info"), bunny, QStringLiteral("--no-fit")}, &out), 0);
+    EXPECT_TRUE(out.contains(QStringLiteral("framing: as the file places it")))
         << out.toStdString();
 
     QString err;
@@ -413,10 +420,13 @@ TEST_F(ViewerCliTest, eyePicturesAndGlassesFromTheCommandLine) {
 TEST_F(ViewerCliTest, turntableFramesAreTheScreenAtTheirAzimuths) {
     ASSERT_TRUE(QFile::copy(QStringLiteral(KELPRIS_DATA_DIR "/dom.dat"), path("dom.dat")));
     const QString teapot = QStringLiteral(KELPRIS_DATA_DIR "/samples/teapot.obj");
-    const QStringList stereo = {
-        QStringLiteral("--size"),    QStringLiteral("160x120"),   QStringLiteral("--screen"),
-        QStringLiteral("stereo"),    QStringLiteral("--glasses"), QStringLiteral("red-cyan"),
-        QStringLiteral("--shading"), QStringLiteral("lit"),       teapot};
+    // Not fitted: a fit is made at the starting azimuth and kept while the
+    // model turns, whereas each --render below would fit at its own.
+    const QStringList stereo = {QStringLiteral("--size"),    QStringLiteral("160x120"),
+                                QStringLiteral("--screen"),  QStringLiteral("stereo"),
+                                QStringLiteral("--glasses"), QStringLiteral("red-cyan"),
+                                QStringLiteral("--shading"), QStringLiteral("lit"),
+                                QStringLiteral("--no-fit"),  teapot};
     const QStringList setup = {QStringLiteral("--size"), QStringLiteral("200x150")};
     struct Case {
         QStringList options;

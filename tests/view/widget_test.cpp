@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -94,6 +95,40 @@ TEST_F(WidgetTest, tinyViewDrawsNothingAndDoesNotFail) {
     view->resize(3, 3);
     EXPECT_TRUE(view->paintNow().isNull());
     EXPECT_EQ(state().layout.clientW, -1);
+}
+
+// The wheel and the middle drag reach the framing through the widget's own
+// client coordinates, and each redraws; the setup screen ignores the wheel.
+TEST_F(WidgetTest, wheelZoomsAndMiddleDragPansTheStereoScreen) {
+    showView();
+    const auto wheel = [&](QPoint at, int notches) {
+        QWheelEvent event(at, view->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view.get(), &event);
+    };
+    wheel(w(320, 240), 1);
+    EXPECT_EQ(state().framing.zoom, 1.0);
+
+    state().stereoMode = Screen::Stereo;
+    const QImage plain = view->paintNow().copy();
+    wheel(w(320, 240), 4);
+    EXPECT_DOUBLE_EQ(state().framing.zoom, 2.0);
+    EXPECT_EQ(state().framing.panX, 0.0);  // about the origin itself
+    const QImage zoomed = view->currentImage().copy();
+    EXPECT_NE(zoomed, plain);
+
+    QTest::mousePress(view.get(), Qt::MiddleButton, {}, w(100, 100));
+    QTest::mouseMove(view.get(), w(130, 90));
+    QTest::mouseRelease(view.get(), Qt::MiddleButton, {}, w(130, 90));
+    EXPECT_EQ(state().framing.panX, 30.0);
+    EXPECT_EQ(state().framing.panY, -10.0);
+    EXPECT_NE(view->currentImage(), zoomed);
+
+    // Home: a model drawn as its file places it goes back to zoom 1.
+    view->applyKey(ViewKey::Home, false);
+    view->paintNow();
+    EXPECT_EQ(state().framing.zoom, 1.0);
+    EXPECT_EQ(state().framing.panX, 0.0);
 }
 
 TEST_F(WidgetTest, draggingTheYawHandleTurnsThePlanView) {

@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 #include <memory>
 
 #include "render/qt/qt_surface.h"
@@ -55,6 +56,7 @@ void CKELPRView::setDocument(SceneHolder* document) {
 
 void CKELPRView::replaceScene(Scena&& fresh) {
     state_.scene = std::make_shared<const Scena>(std::move(fresh));
+    state_.framing = Framing{};
     // The transforms include the translation by the model centre; without this
     // the stereo screen would show a new model round the old one's centre
     // until the next setup paint.
@@ -62,6 +64,11 @@ void CKELPRView::replaceScene(Scena&& fresh) {
     if (document_ != nullptr) {
         document_->setScene(state_.scene);
     }
+    updateView();
+}
+
+void CKELPRView::fitToWindow() {
+    requestFit(state_.framing);
     updateView();
 }
 
@@ -194,9 +201,11 @@ void CKELPRView::mousePressEvent(QMouseEvent* event) {
     QFrame::mousePressEvent(event);
     event->accept();
     setSpinning(false);
+    const QPoint p = clientPoint(*event);
     if (event->button() == Qt::LeftButton) {
-        const QPoint p = clientPoint(*event);
         onLButtonDown(state_, p.x(), p.y());
+    } else if (event->button() == Qt::MiddleButton && startPan(state_, p.x(), p.y())) {
+        setCursor(Qt::ClosedHandCursor);
     }
 }
 
@@ -205,6 +214,9 @@ void CKELPRView::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
     const QPoint p = clientPoint(*event);
     onMouseMove(state_, p.x(), p.y(), [this] { redrawNow(); });
+    if (panTo(state_, p.x(), p.y())) {
+        redrawNow();
+    }
     showPointerShape(p);
 }
 
@@ -215,6 +227,9 @@ void CKELPRView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         const QPoint p = clientPoint(*event);
         onLButtonUp(state_, p.x(), p.y());
+    } else if (event->button() == Qt::MiddleButton && state_.framing.panning) {
+        endPan(state_);
+        showPointerShape(clientPoint(*event));
     }
 }
 
@@ -225,6 +240,20 @@ void CKELPRView::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         const QPoint p = clientPoint(*event);
         onLButtonDblClk(state_, p.x(), p.y(), [this] { redrawNow(); });
+    }
+}
+
+// The wheel zooms the stereo screen about the pointer; elsewhere it goes to
+// the default handling.
+void CKELPRView::wheelEvent(QWheelEvent* event) {
+    constexpr double kNotch = 120.0;  // angleDelta of one wheel notch
+    const QPoint p = event->position().toPoint() - contentsRect().topLeft();
+    const double notches = event->angleDelta().y() / kNotch;
+    if (zoomAt(state_, p.x(), p.y(), notches)) {
+        event->accept();
+        redrawNow();
+    } else {
+        QFrame::wheelEvent(event);
     }
 }
 

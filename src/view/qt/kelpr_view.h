@@ -66,8 +66,15 @@ class CKELPRView : public QFrame {
 
     /// Shows `fresh` in place of the model shown: rebuilds the view
     /// transforms round its centre (so the stereo screen shows it centred at
-    /// once), hands it to the document and calls updateView().
+    /// once), drops the framing of the model before (zoom 1, no pan, placed
+    /// as its file places it; see fitToWindow), hands it to the document and
+    /// calls updateView().
     void replaceScene(Scena&& fresh);
+
+    /// View > Fit: the model framed by the fit at the window's size (from the
+    /// next layout on, which this asks for), and fitted again on a resize
+    /// until it is zoomed, panned or dragged.
+    void fitToWindow();
 
     /// The update that follows File New or Open: schedules a platform paint,
     /// which lays out again even if a drag has just drawn the buffer, so
@@ -102,8 +109,10 @@ class CKELPRView : public QFrame {
     /// The screen shown as a paint draws it after the azimuth has been
     /// turned to `yaw` (as a view key or a turntable step turns it, the
     /// transforms rebuilt), laid out for `size` as renderScreenAt does.
-    /// Afterwards the azimuth, the layout and the transforms are as they
-    /// were. Every frame of a turntable animation is drawn here.
+    /// A fitted model keeps the fit made for `size` at the window's own
+    /// azimuth. Afterwards the azimuth, the layout, the framing and the
+    /// transforms are as they were. Every frame of a turntable animation is
+    /// drawn here.
     QImage renderScreenAtYaw(QSize size, float yaw);
     /// One eye's stereo-screen picture in grey on black. Without a size, at
     /// the window's layout as it stands (what the window's stereo screen
@@ -143,6 +152,7 @@ class CKELPRView : public QFrame {
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 

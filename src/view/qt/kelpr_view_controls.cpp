@@ -71,7 +71,7 @@ void CKELPRView::setOptions(const ViewOptions& options) {
 }
 
 void CKELPRView::showPointerShape(const QPoint& client) {
-    if (state_.dragging()) {
+    if (state_.dragging() || state_.framing.panning) {
         return;  // keeps the shape of the handle being dragged
     }
     const PointerShape shape = pointerShapeAt(state_, client.x(), client.y());

@@ -16,19 +16,22 @@ namespace kelpris {
 
 namespace {
 
-// The window's layout, the transforms a setup paint rebuilds and the azimuth
-// a turntable frame turns, put back when the guard goes.
+// The window's layout and framing (a fitted one is fitted again at another
+// size), the transforms a setup paint rebuilds and the azimuth a turntable
+// frame turns, put back when the guard goes.
 class KeptLayout {
   public:
     explicit KeptLayout(ViewState& state)
         : state_(state),
           layout_(state.layout),
+          framing_(state.framing),
           yaw_(state.yaw),
           stereo_(state.stereoXf),
           side_(state.sideXf),
           plan_(state.planXf) {}
     ~KeptLayout() {
         state_.layout = layout_;
+        state_.framing = framing_;
         state_.yaw = yaw_;
         state_.stereoXf = stereo_;
         state_.sideXf = side_;
@@ -40,6 +43,7 @@ class KeptLayout {
   private:
     ViewState& state_;
     Layout layout_;
+    Framing framing_;
     float yaw_;
     Matrix4 stereo_;
     Matrix4 side_;
@@ -90,6 +94,9 @@ QImage CKELPRView::renderScreenAt(QSize size) {
 QImage CKELPRView::renderScreenAtYaw(QSize size, float yaw) {
     drawPendingRedraw();  // at the window's own azimuth
     const KeptLayout keep(state_);
+    // A fitted model is fitted for this size at the window's azimuth, the
+    // animation's first, and every frame keeps that fit as the model turns.
+    layOutFor(state_, size);
     state_.yaw = yaw;
     buildTransforms(state_);
     return renderScreenAt(size);
