@@ -765,18 +765,21 @@ struct ClippedBlock {
 };
 
 // Clip the source block to the source, then to the target, moving the other
-// block along.
-ClippedBlock clipBlock(std::int32_t targetWidth, std::int32_t targetHeight, std::int32_t x,
-                       std::int32_t y, std::int32_t width, std::int32_t height,
-                       std::int32_t sourceWidth, std::int32_t sourceHeight, std::int32_t srcX,
+// block along. Empty when either picture is, or the block covers no pixel.
+template <typename S>
+ClippedBlock clipBlock(const PixelView& target, std::int32_t x, std::int32_t y, std::int32_t width,
+                       std::int32_t height, const BasicPixelView<S>& source, std::int32_t srcX,
                        std::int32_t srcY) {
     ClippedBlock b;
+    if (target.empty() || source.empty() || width < 1 || height < 1) {
+        return b;
+    }
     b.shiftX = I64{x} - srcX;
     b.shiftY = I64{y} - srcY;
     b.left = std::max({I64{srcX}, I64{0}, -b.shiftX});
     b.top = std::max({I64{srcY}, I64{0}, -b.shiftY});
-    b.right = std::min({I64{srcX} + width, I64{sourceWidth}, targetWidth - b.shiftX});
-    b.bottom = std::min({I64{srcY} + height, I64{sourceHeight}, targetHeight - b.shiftY});
+    b.right = std::min({I64{srcX} + width, I64{source.width}, target.width - b.shiftX});
+    b.bottom = std::min({I64{srcY} + height, I64{source.height}, target.height - b.shiftY});
     return b;
 }
 
@@ -785,11 +788,7 @@ ClippedBlock clipBlock(std::int32_t targetWidth, std::int32_t targetHeight, std:
 void transfer(PixelView target, std::int32_t x, std::int32_t y, std::int32_t width,
               std::int32_t height, PixelView source, std::int32_t srcX, std::int32_t srcY,
               BlockOp op) {
-    if (target.empty() || source.empty() || width < 1 || height < 1) {
-        return;
-    }
-    const ClippedBlock b = clipBlock(target.width, target.height, x, y, width, height, source.width,
-                                     source.height, srcX, srcY);
+    const ClippedBlock b = clipBlock(target, x, y, width, height, source, srcX, srcY);
     if (b.empty()) {
         return;
     }
@@ -817,11 +816,7 @@ void transfer(PixelView target, std::int32_t x, std::int32_t y, std::int32_t wid
 void transfer(PixelView target, std::int32_t x, std::int32_t y, std::int32_t width,
               std::int32_t height, PlaneView source, Channel channel, std::int32_t srcX,
               std::int32_t srcY, BlockOp op) {
-    if (target.empty() || source.empty() || width < 1 || height < 1) {
-        return;
-    }
-    const ClippedBlock b = clipBlock(target.width, target.height, x, y, width, height, source.width,
-                                     source.height, srcX, srcY);
+    const ClippedBlock b = clipBlock(target, x, y, width, height, source, srcX, srcY);
     if (b.empty()) {
         return;
     }
