@@ -408,7 +408,7 @@ template <typename T>
 }
 
 template <typename T>
-void lineIn(BasicPixelView<T> view, Point from, Point to, T colour) {
+void lineIn(const BasicPixelView<T>& view, Point from, Point to, T colour) {
     if (view.empty()) {
         return;
     }
@@ -495,7 +495,7 @@ void lineIn(BasicPixelView<T> view, Point from, Point to, T colour) {
 }
 
 template <typename T>
-void fillPolygonIn(BasicPixelView<T> view, std::span<const Point> corners, T colour) {
+void fillPolygonIn(const BasicPixelView<T>& view, std::span<const Point> corners, T colour) {
     if (view.empty() || corners.size() < 3) {
         return;
     }
@@ -635,7 +635,8 @@ template <typename T>
 }
 
 template <typename T>
-void polygonIn(BasicPixelView<T> view, std::span<const Point> corners, const T* fill, T outline) {
+void polygonIn(const BasicPixelView<T>& view, std::span<const Point> corners, const T* fill,
+               T outline) {
     if (view.empty() || corners.size() < 3) {
         return;
     }
@@ -680,8 +681,8 @@ void polygonIn(BasicPixelView<T> view, std::span<const Point> corners, const T* 
 }
 
 template <typename T>
-void fillBoxIn(BasicPixelView<T> view, std::int32_t left, std::int32_t top, std::int32_t right,
-               std::int32_t bottom, T colour) {
+void fillBoxIn(const BasicPixelView<T>& view, std::int32_t left, std::int32_t top,
+               std::int32_t right, std::int32_t bottom, T colour) {
     if (view.empty()) {
         return;
     }
@@ -695,8 +696,8 @@ void fillBoxIn(BasicPixelView<T> view, std::int32_t left, std::int32_t top, std:
 }
 
 template <typename T>
-void rectangleIn(BasicPixelView<T> view, std::int32_t left, std::int32_t top, std::int32_t right,
-                 std::int32_t bottom, const T* fill, T outline) {
+void rectangleIn(const BasicPixelView<T>& view, std::int32_t left, std::int32_t top,
+                 std::int32_t right, std::int32_t bottom, const T* fill, T outline) {
     if (right < left) {
         std::swap(left, right);
     }
