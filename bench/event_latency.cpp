@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -36,36 +37,57 @@ namespace {
 
 using namespace kelpris;
 
-// Times the end of every paint of the view and counts its drawn pictures.
+// Times every picture the window shows: the end of the window's flush to
+// the window system after a paint of the view, and the end of each draw.
 class PaintClock : public QObject {
   public:
-    explicit PaintClock(CKELPRView& view) : view_(view) {
+    PaintClock(CKELPRView& view, QWidget& window) : view_(view), window_(window) {
         view.installEventFilter(this);
-        connect(&view, &CKELPRView::pictureDrawn, this, [this] { ++drawn; });
+        window.installEventFilter(this);
+        connect(&view, &CKELPRView::pictureDrawn, this, [this] {
+            ++drawn;
+            lastDrawnNs = clock.nsecsElapsed();
+        });
     }
     qint64 lastShownNs = 0;
+    qint64 lastDrawnNs = 0;
+    qint64 paintStartNs = 0;
     int shown = 0;
     int drawn = 0;
     QElapsedTimer clock;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched != &view_ || event->type() != QEvent::Paint) {
-            return false;
+        if (watched == &view_ && event->type() == QEvent::Paint) {
+            viewPainted_ = true;
+            paintStartNs = clock.nsecsElapsed();
+        } else if (watched == &window_ && event->type() == QEvent::UpdateRequest) {
+            // The window paints what is due and flushes it; then the
+            // picture is with the window system.
+            static_cast<QObject&>(window_).event(event);
+            if (viewPainted_) {
+                viewPainted_ = false;
+                lastShownNs = clock.nsecsElapsed();
+                ++shown;
+            }
+            return true;
         }
-        // Paint first, then read the clock: the picture is in the window.
-        static_cast<QObject&>(view_).event(event);
-        lastShownNs = clock.nsecsElapsed();
-        ++shown;
-        return true;
+        return false;
     }
 
   private:
     CKELPRView& view_;
+    QWidget& window_;
+    bool viewPainted_ = false;
 };
 
 struct Totals {
     std::vector<double> latenciesMs;
+    // The answering picture's stages: from the last event of the burst to the
+    // start of the paint, the draw, and from the end of the draw to the
+    // picture shown.
+    std::vector<double> waitMs, drawMs, showMs;
+    double cpuMs = 0;  // the process's CPU time, all threads
     int events = 0;
     int drawn = 0;
     int drawnAfter = 0;  // pictures drawn after the last event was answered
@@ -82,9 +104,12 @@ double percentile(std::vector<double> v, double q) {
 void print(const char* what, const Totals& t) {
     std::printf(
         "%-6s events %4d  pictures drawn %4d  after the last %d  "
-        "event-to-picture median %6.1f ms  max %6.1f ms\n",
+        "event-to-picture median %5.1f ms  max %5.1f ms\n"
+        "       medians: wait %4.1f ms  draw %4.1f ms  show %4.1f ms  "
+        "CPU per picture %5.1f ms\n",
         what, t.events, t.drawn, t.drawnAfter, percentile(t.latenciesMs, 0.5),
-        percentile(t.latenciesMs, 1.0));
+        percentile(t.latenciesMs, 1.0), percentile(t.waitMs, 0.5), percentile(t.drawMs, 0.5),
+        percentile(t.showMs, 0.5), t.drawn > 0 ? t.cpuMs / t.drawn : 0.0);
 }
 
 // Queues `burst` events through `post`, then runs the loop until a paint
@@ -103,7 +128,17 @@ void runBurst(PaintClock& clock, int burst, Post post, Totals& totals) {
     for (qint64 t : arrived) {
         totals.latenciesMs.push_back(static_cast<double>(clock.lastShownNs - t) / 1e6);
     }
+    auto ms = [](qint64 from, qint64 to) { return static_cast<double>(to - from) / 1e6; };
+    totals.waitMs.push_back(ms(arrived.back(), clock.paintStartNs));
+    totals.drawMs.push_back(ms(clock.paintStartNs, clock.lastDrawnNs));
+    totals.showMs.push_back(ms(clock.lastDrawnNs, clock.lastShownNs));
     totals.events += burst;
+}
+
+double processCpuMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
 }
 
 void settle(PaintClock& clock, Totals& totals) {
@@ -152,7 +187,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     QTest::qWait(300);
-    PaintClock clock(view);
+    PaintClock clock(view, *app.mainFrame());
     clock.clock.start();
 
     // Drag the yaw handle round the model centre.
@@ -166,6 +201,7 @@ int main(int argc, char** argv) {
     QApplication::sendEvent(&view, &press);
     Totals drag;
     const int drawnBefore = clock.drawn;
+    double cpuBefore = processCpuMs();
     int step = 0;
     for (int b = 0; b < bursts; ++b) {
         runBurst(
@@ -181,6 +217,7 @@ int main(int argc, char** argv) {
             drag);
     }
     drag.drawn = clock.drawn - drawnBefore;
+    drag.cpuMs = processCpuMs() - cpuBefore;
     settle(clock, drag);
     QMouseEvent release(QEvent::MouseButtonRelease, at(0.02 * step),
                         view.mapToGlobal(at(0.02 * step)), Qt::LeftButton, Qt::NoButton,
@@ -195,6 +232,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     const int keysBefore = clock.drawn;
+    cpuBefore = processCpuMs();
     for (int b = 0; b < bursts; ++b) {
         runBurst(
             clock, perBurst,
@@ -202,6 +240,7 @@ int main(int argc, char** argv) {
             keys);
     }
     keys.drawn = clock.drawn - keysBefore;
+    keys.cpuMs = processCpuMs() - cpuBefore;
     settle(clock, keys);
 
     std::printf("%s (%zu faces), %dx%d stereo, %d bursts of %d, azimuth now %.3f\n", argv[1],
