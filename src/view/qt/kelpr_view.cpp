@@ -138,8 +138,21 @@ void CKELPRView::drawBuffer() {
 
 void CKELPRView::redrawNow() {
     redrawPending_ = true;
-    update();
+    if (!showQueued_) {
+        // Queued behind the events already waiting, so that one draw answers
+        // them all; a lone event is drawn as soon as it is handled, without
+        // waiting for the platform's next paint.
+        showQueued_ = true;
+        QMetaObject::invokeMethod(this, &CKELPRView::showRedraw, Qt::QueuedConnection);
+    }
     emit viewChanged();
+}
+
+void CKELPRView::showRedraw() {
+    showQueued_ = false;
+    if (redrawPending_ || bufferFresh_) {
+        repaint(contentsRect());  // draws and shows at once; nothing when hidden
+    }
 }
 
 void CKELPRView::drawPendingRedraw() {

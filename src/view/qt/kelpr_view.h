@@ -165,8 +165,12 @@ class CKELPRView : public QFrame {
     /// DrawScreen into the back buffer as laid out; no layout.
     void drawBuffer();
     /// The mouse and key redraw: the next paint draws without a layout and
-    /// shows the buffer.
+    /// shows the buffer. That paint comes once the events queued so far have
+    /// been handled (showRedraw).
     void redrawNow();
+    /// Paints a redraw that is still waiting, or a buffer drawn but not yet
+    /// shown.
+    void showRedraw();
     /// Draws a redraw still waiting for its paint.
     void drawPendingRedraw();
     /// What became of a paint's sort report: a failure is signalled once per
@@ -184,6 +188,7 @@ class CKELPRView : public QFrame {
     bool layoutPending_ = true;   // resize/show/new scene: the next paint lays out
     bool redrawPending_ = false;  // a mouse or key redraw waits for the next paint
     bool bufferFresh_ = false;    // a mouse or key redraw drew the buffer: just show it
+    bool showQueued_ = false;     // showRedraw is queued behind the waiting events
     bool sortFailing_ = false;
     std::unique_ptr<PaintWorker> worker_;
     std::unique_ptr<ReportWriter> reports_;  // reset first by the destructor
