@@ -136,10 +136,12 @@ class CKELPRView : public QFrame {
     /// A stereo paint of a face model could not write the sort report. Sent
     /// once per run of failures: again only after a successful write.
     void sortReportFailed(const QString& message);
-    /// The picture was drawn anew (any paint or redraw).
+    /// The picture was drawn anew (any paint or redraw); for a drag's or
+    /// key's redraw, once the picture is shown.
     void pictureDrawn();
     /// A drag or key changed what is shown; its picture follows with the
-    /// next paint.
+    /// next paint. Told once for the events one picture answers, at the
+    /// first of them; pictureDrawn follows when the last is shown.
     void viewChanged();
     /// The turntable started or stopped.
     void spinningChanged(bool on);
@@ -189,6 +191,8 @@ class CKELPRView : public QFrame {
     bool redrawPending_ = false;  // a mouse or key redraw waits for the next paint
     bool bufferFresh_ = false;    // a mouse or key redraw drew the buffer: just show it
     bool showQueued_ = false;     // showRedraw is queued behind the waiting events
+    bool showingRedraw_ = false;  // inside showRedraw's paint
+    bool drawnForShow_ = false;   // that paint drew: pictureDrawn follows it
     bool sortFailing_ = false;
     std::unique_ptr<PaintWorker> worker_;
     std::unique_ptr<ReportWriter> reports_;  // reset first by the destructor
