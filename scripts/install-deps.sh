@@ -18,6 +18,8 @@ packages=(
   # The man page is made from --help; scripts/package.sh needs `file` for
   # CPack to find the programs whose libraries become the package's Depends.
   help2man file
+  # The framing checker's picture measure and its test are Python.
+  python3
 )
 
 if [ "${1:-}" = "--list" ]; then

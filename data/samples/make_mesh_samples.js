@@ -2,13 +2,14 @@
 // Writes the sample models in mesh formats from the bundled scene files, so
 // that every format the importer reads has a small real model to try:
 //   bunny.stl          binary STL, the bunny scaled by 0.0873 (z up)
-//   teapot.obj         OBJ triangles, the teapot / 64 (z up; exact decimals)
+//   teapot.obj         OBJ triangles, the teapot / 64 (y up, as OBJ files
+//                      usually are; exact decimals)
 //   teapot.gltf        glTF 2.0 with an embedded buffer, the same floats as
 //                      teapot.obj but y up and front +z, as glTF has it
 //   teapot.glb         the same glTF as one binary file
 //   teapot.3mf         3MF (z up), the same floats as teapot.obj
-//   house_faces.ply    binary little-endian PLY with the house's quads
-//   house_edges.obj    OBJ lines of the wireframe house (an edge model)
+//   house_faces.ply    binary little-endian PLY with the house's quads (y up)
+//   house_edges.obj    OBJ lines of the wireframe house (an edge model, y up)
 //
 // Usage: node data/samples/make_mesh_samples.js   (deterministic)
 'use strict';
@@ -35,6 +36,10 @@ function readScene(file) {
 }
 
 const f32 = (v) => Math.fround(v);
+// Y up with the front towards +z, as glTF, OBJ and PLY files usually are: the
+// viewer turns (x, y, z) into (-x, z, y), so the z-up point (X, Y, Z) is
+// stored as (-X, Z, Y).
+const yUp = (v) => [-v[0], v[2], v[1]];
 // Enough digits for a float to read back as the same float.
 const text = (v) => String(Number(f32(v).toPrecision(9)));
 
@@ -59,26 +64,22 @@ function writeBinaryStl(file, scene, scale) {
 
 function writeObjFaces(file, scene, scale, title) {
   let s = `# ${title}\n`;
-  for (const v of scene.vertices) s += `v ${v.map((c) => text(c * scale)).join(' ')}\n`;
+  for (const v of scene.vertices) s += `v ${yUp(v).map((c) => text(c * scale)).join(' ')}\n`;
   for (const r of scene.records) s += `f ${r.map((i) => i + 1).join(' ')}\n`;
   fs.writeFileSync(file, s);
 }
 
 function writeObjLines(file, scene, title) {
   let s = `# ${title}\n`;
-  for (const v of scene.vertices) s += `v ${v.join(' ')}\n`;
+  for (const v of scene.vertices) s += `v ${yUp(v).map(String).join(' ')}\n`;
   for (const r of scene.records) s += `l ${r[0] + 1} ${r[1] + 1}\n`;
   fs.writeFileSync(file, s);
 }
 
-// glTF is y up with the front towards +z; the viewer turns (x, y, z) into
-// (-x, z, y), so the z-up point (X, Y, Z) is stored as (-X, Z, Y).
 function gltfOf(scene, scale) {
   const positions = new Float32Array(scene.vertices.length * 3);
   scene.vertices.forEach((v, i) => {
-    positions[3 * i] = -f32(v[0] * scale);
-    positions[3 * i + 1] = f32(v[2] * scale);
-    positions[3 * i + 2] = f32(v[1] * scale);
+    yUp(v).forEach((c, a) => { positions[3 * i + a] = f32(c * scale); });
   });
   const indices = new Uint32Array(scene.records.flat());
   const bytes = Buffer.concat([Buffer.from(positions.buffer), Buffer.from(indices.buffer)]);
@@ -219,7 +220,7 @@ function writeBinaryPly(file, scene) {
     scene.records.reduce((n, r) => n + 1 + 4 * r.length, 0);
   const body = Buffer.alloc(size);
   let at = 0;
-  for (const v of scene.vertices) for (const c of v) { body.writeFloatLE(c, at); at += 4; }
+  for (const v of scene.vertices) for (const c of yUp(v)) { body.writeFloatLE(c, at); at += 4; }
   for (const r of scene.records) {
     body.writeUInt8(r.length, at++);
     for (const i of r) { body.writeInt32LE(i, at); at += 4; }
@@ -233,9 +234,9 @@ const house = readScene(path.join(here, 'house_faces.dat'));
 const wireframe = readScene(path.join(here, '..', 'dom.dat'));
 
 writeBinaryStl(path.join(here, 'bunny.stl'), bunny, 0.0873);
-writeObjFaces(path.join(here, 'teapot.obj'), teapot, 1 / 64, 'KELPRIS sample: Utah teapot (public domain), z up');
+writeObjFaces(path.join(here, 'teapot.obj'), teapot, 1 / 64, 'KELPRIS sample: Utah teapot (public domain), y up');
 writeGltf(path.join(here, 'teapot.gltf'), teapot, 1 / 64);
 writeGlb(path.join(here, 'teapot.glb'), teapot, 1 / 64);
 write3mf(path.join(here, 'teapot.3mf'), teapot, 1 / 64);
 writeBinaryPly(path.join(here, 'house_faces.ply'), house);
-writeObjLines(path.join(here, 'house_edges.obj'), wireframe, 'KELPRIS sample: the wireframe house, z up');
+writeObjLines(path.join(here, 'house_edges.obj'), wireframe, 'KELPRIS sample: the wireframe house, y up');

@@ -46,7 +46,7 @@ mesh::UpAxis storedUpAxis(const SettingsAccess& access) {
         settings ? settings->value(QString::fromLatin1(kUpAxisKey)).toByteArray() : QByteArray();
     return mesh::parseUpAxis(
                std::string_view(text.constData(), static_cast<std::size_t>(text.size())))
-        .value_or(mesh::UpAxis::z);
+        .value_or(mesh::UpAxis::automatic);
 }
 
 void storeUpAxis(const SettingsAccess& access, mesh::UpAxis axis) {
@@ -141,8 +141,9 @@ void CKELPRApp::createWindows(bool rendering) {
     view->setDocument(&document_);
     view_ = view.get();
     frame_->setView(view.release());
-    document_.setSceneSink(
-        [this](Scena&& fresh) { showScene(std::move(fresh), document_.isImported()); });
+    document_.setSceneSink([this](Scena&& fresh, ModelSource source) {
+        showScene(std::move(fresh), source == ModelSource::Imported);
+    });
     loadStartupModel();
     connect(frame_.get(), &CMainFrame::aboutRequested, this, &CKELPRApp::onAppAbout);
     // A picture or report written from the command line is no opening by the
@@ -155,7 +156,8 @@ void CKELPRApp::createWindows(bool rendering) {
 }
 
 void CKELPRApp::showScene(Scena&& scene, bool imported) {
-    view_->replaceScene(std::move(scene));
+    view_->replaceScene(std::move(scene),
+                        imported ? ModelSource::Imported : ModelSource::SceneFile);
     if (opensFitted(fitOnOpen_, imported)) {
         view_->fitToWindow();
     }

@@ -32,8 +32,10 @@ FileStatus CKELPRDoc::adoptLoaded(const QByteArray& path, Result<mesh::LoadedMod
     }
     // Before the sink, which may ask how the model was read.
     imported_ = loaded->imported;
+    upAxis_ = loaded->imported ? std::optional(loaded->up) : std::nullopt;
     if (sink_) {
-        sink_(std::move(loaded->scene));
+        sink_(std::move(loaded->scene),
+              loaded->imported ? ModelSource::Imported : ModelSource::SceneFile);
     } else {
         scene = std::make_shared<const Scena>(std::move(loaded->scene));
     }

@@ -8,10 +8,12 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "import/model_loader.h"
 #include "scene/scena.h"
 #include "view/scene_holder.h"
+#include "view/view_options.h"
 
 namespace kelpris {
 
@@ -19,8 +21,9 @@ class CKELPRDoc : public QObject, public SceneHolder {
     Q_OBJECT
 
   public:
-    /// Receives a freshly loaded scene to show in place of the current one.
-    using SceneSink = std::function<void(Scena&& fresh)>;
+    /// Receives a freshly loaded scene to show in place of the current one,
+    /// with where it came from.
+    using SceneSink = std::function<void(Scena&& fresh, ModelSource source)>;
 
     explicit CKELPRDoc(QObject* parent = nullptr);
 
@@ -55,6 +58,9 @@ class CKELPRDoc : public QObject, public SceneHolder {
     /// Whether the model shown was read through the importer; already set
     /// for the new model when the sink receives it.
     bool isImported() const { return imported_; }
+    /// The axis that was up in the file the model shown was imported from;
+    /// none when it was read from a scene file.
+    std::optional<mesh::UpAxis> upAxis() const { return upAxis_; }
 
     /// File New: the model stays; only the document becomes untitled.
     void newDocument();
@@ -94,6 +100,7 @@ class CKELPRDoc : public QObject, public SceneHolder {
     QByteArray path_;
     mesh::ImportOptions importOptions_;
     bool imported_ = false;
+    std::optional<mesh::UpAxis> upAxis_;
 };
 
 }  // namespace kelpris

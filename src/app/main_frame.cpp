@@ -153,13 +153,19 @@ void CMainFrame::buildUpAxisMenu() {
     const struct {
         mesh::UpAxis axis;
         const char* text;
-    } items[] = {{mesh::UpAxis::x, "&X"}, {mesh::UpAxis::y, "&Y"}, {mesh::UpAxis::z, "&Z"}};
+    } items[] = {{mesh::UpAxis::automatic, "&Automatic (by format)"},
+                 {mesh::UpAxis::x, "&X"},
+                 {mesh::UpAxis::y, "&Y"},
+                 {mesh::UpAxis::z, "&Z"}};
     for (const auto& item : items) {
         QAction* a = menu->addAction(QString::fromLatin1(item.text));
         a->setCheckable(true);
         a->setActionGroup(group);
-        a->setStatusTip(
-            QStringLiteral("The axis that points up in models whose file does not say"));
+        a->setStatusTip(item.axis == mesh::UpAxis::automatic
+                            ? QStringLiteral("Up as models of the file's format usually have it: "
+                                             "z for STL, y for OBJ, PLY and OFF")
+                            : QStringLiteral("The axis that points up in models whose file "
+                                             "does not say"));
         const mesh::UpAxis axis = item.axis;
         connect(a, &QAction::triggered, this, [this, axis] { chooseUpAxis(axis); });
         upAxisActions_[static_cast<std::size_t>(axis)] = a;
@@ -173,11 +179,7 @@ QAction& CMainFrame::upAxisAction(mesh::UpAxis axis) const {
 
 void CMainFrame::setUpAxis(mesh::UpAxis axis) {
     document_.importOptions().up = axis;
-    if (axis != mesh::UpAxis::automatic) {
-        upAxisAction(axis).setChecked(true);
-    } else if (QAction* checked = upAxisActions_[0]->actionGroup()->checkedAction()) {
-        checked->setChecked(false);  // by format: none of the three
-    }
+    upAxisAction(axis).setChecked(true);
 }
 
 void CMainFrame::chooseUpAxis(mesh::UpAxis axis) {

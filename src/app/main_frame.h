@@ -147,7 +147,7 @@ class CMainFrame : public QMainWindow {
     QMenu* helpMenu_ = nullptr;
     std::array<QAction*, 13> actions_{};  // indexed by Command; owned by menus/frame
     std::array<QAction*, RecentFileList::kDefaultCapacity> recentActions_{};
-    std::array<QAction*, 3> upAxisActions_{};  // x, y, z; owned by the View menu
+    std::array<QAction*, 4> upAxisActions_{};  // x, y, z, automatic; owned by the View menu
 
     BackgroundLoad* loader_ = nullptr;  // child object
     std::unique_ptr<QProgressDialog> progress_;

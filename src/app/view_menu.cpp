@@ -1,6 +1,5 @@
 #include "app/view_menu.h"
 
-#include <QActionGroup>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileInfo>
@@ -114,6 +113,7 @@ void ViewMenu::buildViewMenu() {
     QAction* spin = add(menu_, ViewCommand::Spin, QStringLiteral("S&pin"));
     spin->setCheckable(true);
     connect(spin, &QAction::triggered, &view_, &CKELPRView::setSpinning);
+    buildStereoMouseMenu(menu_->addMenu(QStringLiteral("Stereo Screen &Mouse")));
     menu_->addSeparator();
 
     buildGlassesMenu(menu_->addMenu(QStringLiteral("&Glasses")));
@@ -196,17 +196,37 @@ void ViewMenu::buildEyeSeparationMenu(QMenu* separation) {
     }
 }
 
+void ViewMenu::addChoice(QMenu* menu, QActionGroup* group, ViewCommand id, const QString& text,
+                         std::function<void(ViewOptions&)> edit) {
+    QAction* a = add(menu, id, text);
+    a->setCheckable(true);
+    group->addAction(a);
+    connect(a, &QAction::triggered, this, [this, edit = std::move(edit)] { editOptions(edit); });
+}
+
+void ViewMenu::buildStereoMouseMenu(QMenu* mouse) {
+    auto* group = new QActionGroup(mouse);
+    const auto choice = [&](ViewCommand id, const QString& text, StereoMouse value) {
+        addChoice(mouse, group, id, text, [value](ViewOptions& o) { o.stereoMouse = value; });
+    };
+    choice(ViewCommand::StereoMouseAuto,
+           QStringLiteral("&Automatic (handles for scene files, turning for other models)"),
+           StereoMouse::Automatic);
+    choice(ViewCommand::StereoMouseHandles, QStringLiteral("Setup &Handles"),
+           StereoMouse::SetupHandles);
+    choice(ViewCommand::StereoMouseTurn, QStringLiteral("&Turn the Model"), StereoMouse::TurnModel);
+}
+
 void ViewMenu::buildShadingMenu(QMenu* shading) {
     auto* modes = new QActionGroup(shading);
     auto* outlines = new QActionGroup(shading);
     const auto choice = [&](QActionGroup* group, ViewCommand id, const QString& text,
                             std::function<void(ViewOptions&)> edit) {
-        QAction* a = add(shading, id, text);
-        a->setCheckable(true);
-        group->addAction(a);
-        connect(a, &QAction::triggered, this,
-                [this, edit = std::move(edit)] { editOptions(edit); });
+        addChoice(shading, group, id, text, std::move(edit));
     };
+    choice(modes, ViewCommand::ShadingAuto,
+           QStringLiteral("&Automatic (flat for scene files, lit for other models)"),
+           [](ViewOptions& o) { o.shading = Shading::Automatic; });
     choice(modes, ViewCommand::ShadingFlat, QStringLiteral("&Flat"),
            [](ViewOptions& o) { o.shading = Shading::Flat; });
     choice(modes, ViewCommand::ShadingLit, QStringLiteral("&Lit"),
@@ -224,11 +244,15 @@ void ViewMenu::syncChecks() {
     const ViewOptions& o = view_.state().options();
     glassesAction(o.glasses.pair).setChecked(true);
     action(ViewCommand::SwapEyes).setChecked(o.glasses.swapEyes);
+    action(ViewCommand::ShadingAuto).setChecked(o.shading == Shading::Automatic);
     action(ViewCommand::ShadingFlat).setChecked(o.shading == Shading::Flat);
     action(ViewCommand::ShadingLit).setChecked(o.shading == Shading::Lit);
     action(ViewCommand::OutlineAsShaded).setChecked(o.outline == LitOutline::AsShaded);
     action(ViewCommand::OutlineDarker).setChecked(o.outline == LitOutline::Darker);
     action(ViewCommand::OutlineNone).setChecked(o.outline == LitOutline::None);
+    action(ViewCommand::StereoMouseAuto).setChecked(o.stereoMouse == StereoMouse::Automatic);
+    action(ViewCommand::StereoMouseHandles).setChecked(o.stereoMouse == StereoMouse::SetupHandles);
+    action(ViewCommand::StereoMouseTurn).setChecked(o.stereoMouse == StereoMouse::TurnModel);
     for (std::size_t i = 0; i < kEyeHalfSepSteps.size(); ++i) {
         separations_[i]->setChecked(kEyeHalfSepSteps[i] == o.eyeHalfSep);
     }

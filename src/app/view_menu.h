@@ -1,9 +1,11 @@
 #pragma once
 // The View menu and what hangs off it: full screen, the fit, the view keys,
-// the turntable, glasses, eye balance, eye separation, shading, the status bar
-// with the depth readout. Every choice is kept in the settings.
+// the turntable, what a drag does on the stereo screen, glasses, eye balance,
+// eye separation, shading, the status bar with the depth readout. Every
+// choice is kept in the settings.
 
 #include <QAction>
+#include <QActionGroup>
 #include <QLabel>
 #include <QMenu>
 #include <QObject>
@@ -39,11 +41,15 @@ enum class ViewCommand {
     Spin,
     SwapEyes,
     EyeBalance,
+    ShadingAuto,
     ShadingFlat,
     ShadingLit,
     OutlineAsShaded,
     OutlineDarker,
     OutlineNone,
+    StereoMouseAuto,
+    StereoMouseHandles,
+    StereoMouseTurn,
     Count,
 };
 
@@ -82,6 +88,10 @@ class ViewMenu : public QObject {
     void buildKeysMenu(QMenu* keys);
     void buildGlassesMenu(QMenu* glasses);
     void buildShadingMenu(QMenu* shading);
+    void buildStereoMouseMenu(QMenu* mouse);
+    /// A checkable item of `group` in `menu` that edits the options by `edit`.
+    void addChoice(QMenu* menu, QActionGroup* group, ViewCommand id, const QString& text,
+                   std::function<void(ViewOptions&)> edit);
     void buildEyeSeparationMenu(QMenu* separation);
     /// Changes the view's options by `edit`, then the checks, and asks for
     /// the options to be kept.

@@ -15,20 +15,42 @@ std::string keyText(QSettings& settings, const char* key) {
     return settings.value(QString::fromLatin1(key)).toString().toStdString();
 }
 
-constexpr std::array<std::pair<LitOutline, std::string_view>, 3> kOutlineNames{{
+// The stored names of a choice; the first entry is the default, given for
+// a name not understood.
+template <typename T>
+using NameTable = std::array<std::pair<T, std::string_view>, 3>;
+
+template <typename T>
+std::string_view nameIn(const NameTable<T>& names, T choice) {
+    for (const auto& [value, name] : names) {
+        if (value == choice) {
+            return name;
+        }
+    }
+    return names.front().second;
+}
+
+template <typename T>
+T choiceIn(const NameTable<T>& names, std::string_view stored) {
+    for (const auto& [value, name] : names) {
+        if (name == stored) {
+            return value;
+        }
+    }
+    return names.front().first;
+}
+
+constexpr NameTable<LitOutline> kOutlineNames{{
     {LitOutline::AsShaded, "shaded"},
     {LitOutline::Darker, "darker"},
     {LitOutline::None, "none"},
 }};
 
-std::string_view outlineName(LitOutline outline) {
-    for (const auto& [value, name] : kOutlineNames) {
-        if (value == outline) {
-            return name;
-        }
-    }
-    return kOutlineNames.front().second;
-}
+constexpr NameTable<StereoMouse> kStereoMouseNames{{
+    {StereoMouse::Automatic, "auto"},
+    {StereoMouse::SetupHandles, "handles"},
+    {StereoMouse::TurnModel, "turn"},
+}};
 
 // Earlier versions kept "darker" or "none" under "outline", and "darker" was
 // the default, which flat faces drew in the eye's line colour: it reads back
@@ -37,13 +59,18 @@ LitOutline loadOutline(QSettings& settings) {
     if (!settings.contains(QStringLiteral("outlines"))) {
         return keyText(settings, "outline") == "none" ? LitOutline::None : LitOutline::AsShaded;
     }
-    const std::string stored = keyText(settings, "outlines");
-    for (const auto& [value, name] : kOutlineNames) {
-        if (name == stored) {
-            return value;
-        }
+    return choiceIn(kOutlineNames, keyText(settings, "outlines"));
+}
+
+// Earlier versions kept "flat" or "lit" under "shading" and wrote it for
+// everyone who changed any view option, so a "flat" there is most likely the
+// old default: it reads back as automatic, which is flat for every scene
+// file. A "lit" was chosen on purpose and stays.
+Shading loadShading(QSettings& settings) {
+    if (!settings.contains(QStringLiteral("shadingChoice"))) {
+        return keyText(settings, "shading") == "lit" ? Shading::Lit : Shading::Automatic;
     }
-    return LitOutline::AsShaded;
+    return shadingFromName(keyText(settings, "shadingChoice")).value_or(Shading::Automatic);
 }
 
 }  // namespace
@@ -58,10 +85,9 @@ ViewOptions loadViewOptions(QSettings& settings) {
     bool ok = false;
     const int balance = settings.value(QStringLiteral("eyeBalance"), 0).toInt(&ok);
     options.glasses.eyeBalance = ok ? std::clamp(balance, 0, kMaxEyeBalance) : 0;
-    if (const auto shading = shadingFromName(keyText(settings, "shading"))) {
-        options.shading = *shading;
-    }
+    options.shading = loadShading(settings);
     options.outline = loadOutline(settings);
+    options.stereoMouse = choiceIn(kStereoMouseNames, keyText(settings, "stereoMouse"));
     const int sep =
         settings.value(QStringLiteral("eyeHalfSeparation"), kDefaultEyeHalfSep).toInt(&ok);
     if (ok && std::find(kEyeHalfSepSteps.begin(), kEyeHalfSepSteps.end(), sep) !=
@@ -84,9 +110,12 @@ void saveViewOptions(QSettings& settings, const ViewOptions& options, bool statu
     settings.setValue(QStringLiteral("glasses"), text(glassesName(options.glasses.pair)));
     settings.setValue(QStringLiteral("swapEyes"), options.glasses.swapEyes);
     settings.setValue(QStringLiteral("eyeBalance"), options.glasses.eyeBalance);
-    settings.setValue(QStringLiteral("shading"), text(shadingName(options.shading)));
-    settings.setValue(QStringLiteral("outlines"), text(outlineName(options.outline)));
+    settings.setValue(QStringLiteral("shadingChoice"), text(shadingName(options.shading)));
+    settings.remove(QStringLiteral("shading"));
+    settings.setValue(QStringLiteral("outlines"), text(nameIn(kOutlineNames, options.outline)));
     settings.remove(QStringLiteral("outline"));
+    settings.setValue(QStringLiteral("stereoMouse"),
+                      text(nameIn(kStereoMouseNames, options.stereoMouse)));
     settings.setValue(QStringLiteral("eyeHalfSeparation"), options.eyeHalfSep);
     settings.setValue(QStringLiteral("statusBar"), statusBarShown);
     settings.endGroup();

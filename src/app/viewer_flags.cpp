@@ -49,7 +49,8 @@ const char* const kViewerUsage =
     "  --glasses PAIR    red-green (default), red-cyan, red-blue, green-magenta\n"
     "                    or amber-blue\n"
     "  --swap-eyes       give the left eye the right eye's colour and back\n"
-    "  --shading S       faces flat (default) or lit by a light at the eye\n"
+    "  --shading S       faces flat, lit by a light at the eye, or auto (default):\n"
+    "                    flat for scene files, lit for other models\n"
     "  --render-pair LEFT RIGHT\n"
     "                    write each eye's stereo picture, grey on black\n"
     "  --render-sbs PNG  write both eyes side by side, left eye left\n"
@@ -74,7 +75,7 @@ std::optional<std::string> interpretViewerFlags(const RawViewerFlags& raw, Viewe
     if (raw.shading) {
         out.shading = shadingFromName(*raw.shading);
         if (!out.shading) {
-            return "invalid --shading '" + *raw.shading + "': expected flat or lit";
+            return "invalid --shading '" + *raw.shading + "': expected flat, lit or auto";
         }
     }
     if (raw.renderPair) {

@@ -118,9 +118,14 @@ std::string depthReadoutDetails(const ViewState& state, const ScreenMetrics& scr
     if (state.scene) {
         text += modelCounts(*state.scene) + " | ";
     }
-    text += formatted("azimuth %.1f\u00b0, zenith %.1f\u00b0",
-                      static_cast<double>(state.yaw) * kDegreesPerRadian,
-                      static_cast<double>(state.pitch) * kDegreesPerRadian);
+    // The stereo screen shows the angles its transform was built with; a
+    // drag of its unseen handles changes yaw and pitch for the next setup
+    // paint only.
+    const bool stereo = state.stereoMode == Screen::Stereo;
+    const double yaw = stereo ? state.transformYaw : state.yaw;
+    const double pitch = stereo ? state.transformPitch : state.pitch;
+    text += formatted("azimuth %.1f\u00b0, zenith %.1f\u00b0", yaw * kDegreesPerRadian,
+                      pitch * kDegreesPerRadian);
     const ParallaxRange range = stereoScreenParallax(state);
     text += " | " + parallaxText(range, screen);
     // Nothing measured and nothing behind the eye: no model to judge.

@@ -59,7 +59,8 @@ Comfort judgeParallax(const ParallaxRange& range, const ScreenMetrics& screen) n
 
 std::string_view comfortText(Comfort comfort) noexcept;
 
-/// The status line: file name, counts as loaded, angles in degrees, the
+/// The status line: file name, counts as loaded, angles in degrees (on the
+/// stereo screen those of the picture shown, transformYaw/Pitch), the
 /// parallax range in pixels (and millimetres when the size is known) and the
 /// verdict: "NAME | V vertices, F faces | azimuth A°, zenith Z° | parallax
 /// N..F px (N..F mm): VERDICT". With no model to measure there is no verdict.

@@ -1,14 +1,46 @@
 #include "view/keys.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace kelpris {
 
 namespace {
+
+constexpr double kTwoPi = 2.0 * static_cast<double>(PI);
 
 float turned(float angle, float step) noexcept {
     return wrapAngle(static_cast<float>(static_cast<double>(angle) + step));
 }
 
+float tilted(float pitch, float step) noexcept {
+    return clampPitch(turned(pitch, step));
+}
+
 }  // namespace
+
+ViewAngles dragTurn(ViewAngles from, std::int32_t dx, std::int32_t dy,
+                    std::int32_t width) noexcept {
+    if (width <= 0) {
+        return from;
+    }
+    // One rounding of the exact turn, so a key step's pixels give the key's step.
+    const auto turnOf = [width](std::int32_t pixels) { return pixels * kTwoPi / width; };
+    ViewAngles to = from;
+    if (dx != 0) {
+        to.yaw = turned(from.yaw, static_cast<float>(turnOf(dx)));
+    }
+    if (dy != 0) {
+        // Beyond the zenith's whole range (PI/2) a turn changes nothing more.
+        const double range = static_cast<double>(PI) / 2.0;
+        const double by = std::clamp(turnOf(dy), -range, range);
+        const int steps = std::abs(by) > range / 2.0 ? 2 : 1;
+        for (int i = 0; i < steps; ++i) {
+            to.pitch = tilted(to.pitch, static_cast<float>(by / steps));
+        }
+    }
+    return to;
+}
 
 KeyEffect onViewKey(ViewState& s, ViewKey key, bool fine) noexcept {
     const float step = fine ? kFineKeyStep : kKeyStep;
@@ -20,10 +52,10 @@ KeyEffect onViewKey(ViewState& s, ViewKey key, bool fine) noexcept {
             s.yaw = turned(s.yaw, step);
             break;
         case ViewKey::Up:
-            s.pitch = clampPitch(turned(s.pitch, -step));
+            s.pitch = tilted(s.pitch, -step);
             break;
         case ViewKey::Down:
-            s.pitch = clampPitch(turned(s.pitch, step));
+            s.pitch = tilted(s.pitch, step);
             break;
         case ViewKey::Tab:
             s.drags.clear();
@@ -56,6 +88,8 @@ PointerShape pointerShapeFor(std::optional<DragHandle> handle) noexcept {
         case DragHandle::Yaw:
         case DragHandle::Pitch:
             return PointerShape::Rotate;
+        case DragHandle::Turn:
+            return PointerShape::Turn;
     }
     return PointerShape::Arrow;
 }

@@ -97,6 +97,8 @@ void buildTransforms(ViewState& state) noexcept {
     plan.rotateX(f(-pi));
     plan.rotateZ(f(yaw));
     plan.flatten();
+    state.transformYaw = state.yaw;
+    state.transformPitch = state.pitch;
 }
 
 Result<SortReport> DrawScreen(ViewState& state, DrawingSurface& surface, PaintBuffers& buffers,

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <optional>
 
+#include "view/keys.h"
 #include "view/view_logic.h"
 
 namespace kelpris {
@@ -56,6 +57,12 @@ std::optional<DragHandle> hitTest(const ViewState& s, std::int32_t x, std::int32
 }
 
 void onLButtonDown(ViewState& s, std::int32_t x, std::int32_t y) noexcept {
+    if (s.dragTurnsModel()) {
+        s.turnFromX = clampToLayout(x);
+        s.turnFromY = clampToLayout(y);
+        s.drags.arm(DragHandle::Turn);
+        return;
+    }
     const std::optional<DragHandle> handle = hitTest(s, x, y);
     if (!handle) {
         return;
@@ -83,6 +90,7 @@ void onLButtonDown(ViewState& s, std::int32_t x, std::int32_t y) noexcept {
         }
         case DragHandle::Model:
         case DragHandle::Plane:
+        case DragHandle::Turn:
             break;
     }
     s.drags.arm(*handle);
@@ -115,6 +123,16 @@ void onMouseMove(ViewState& s, std::int32_t x, std::int32_t y, const RedrawFn& r
         // The grab offset may be up to twice the limit: clamped again.
         l.previewX = clampToLayout(std::int64_t{x} - s.dragDX);
         l.previewY = clampToLayout(std::int64_t{y} - s.dragDY);
+    }
+    if (s.drags.armed(DragHandle::Turn)) {
+        const ViewAngles angles =
+            dragTurn({s.yaw, s.pitch}, x - s.turnFromX, y - s.turnFromY, l.clientW);
+        s.yaw = angles.yaw;
+        s.pitch = angles.pitch;
+        s.turnFromX = x;
+        s.turnFromY = y;
+        // The stereo screen draws with these; the picture follows at once.
+        buildTransforms(s);
     }
     if (s.dragging() && redraw) {
         redraw();

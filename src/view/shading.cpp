@@ -1,6 +1,7 @@
 #include "view/shading.h"
 
 #include <cmath>
+#include <utility>
 
 #include "view/view_logic.h"
 
@@ -41,16 +42,44 @@ Pen flatOutlinePen(LitOutline outline, const Pen& line, Rgb fill) {
 
 namespace kelpris {
 
+namespace {
+
+constexpr std::pair<Shading, std::string_view> kShadingNames[] = {
+    {Shading::Flat, "flat"}, {Shading::Lit, "lit"}, {Shading::Automatic, "auto"}};
+
+}  // namespace
+
+AutomaticChoices automaticChoices(ModelSource source) noexcept {
+    if (source == ModelSource::Imported) {
+        return {Shading::Lit, StereoMouse::TurnModel};
+    }
+    return {Shading::Flat, StereoMouse::SetupHandles};
+}
+
+Shading resolvedShading(const ViewOptions& options, ModelSource source) noexcept {
+    return options.shading == Shading::Automatic ? automaticChoices(source).shading
+                                                 : options.shading;
+}
+
+StereoMouse resolvedStereoMouse(const ViewOptions& options, ModelSource source) noexcept {
+    return options.stereoMouse == StereoMouse::Automatic ? automaticChoices(source).stereoMouse
+                                                         : options.stereoMouse;
+}
+
 std::string_view shadingName(Shading shading) noexcept {
-    return shading == Shading::Lit ? "lit" : "flat";
+    for (const auto& [value, name] : kShadingNames) {
+        if (value == shading) {
+            return name;
+        }
+    }
+    return "flat";
 }
 
 std::optional<Shading> shadingFromName(std::string_view name) noexcept {
-    if (name == "flat") {
-        return Shading::Flat;
-    }
-    if (name == "lit") {
-        return Shading::Lit;
+    for (const auto& [value, text] : kShadingNames) {
+        if (text == name) {
+            return value;
+        }
     }
     return std::nullopt;
 }

@@ -79,7 +79,7 @@ FaceParts orderAndGather(const ViewState& state, PaintBuffers& buffers, PaintWor
     const Scena& scene = *state.scene;
     orderFaces(scene.faces, buffers.depths, buffers.order);
     FaceParts faces = gatherOrder(scene, buffers, worker);
-    if (state.options().shading == Shading::Lit) {
+    if (state.shading() == Shading::Lit) {
         lightFaces(state, buffers, faces);
     }
     return faces;
@@ -94,7 +94,7 @@ void drawEye(const ViewState& state, DrawingSurface& surface, const EyeTools& ey
     const Scena& scene = *state.scene;
     if (!scene.isFaceModel()) {
         drawEdges(scene.edges, points, surface);
-    } else if (state.options().shading == Shading::Lit) {
+    } else if (state.shading() == Shading::Lit) {
         const LitFaceStyle style = eyeLight(state, eye.pen.colour);
         drawLitFaces(faces.front, points, faces.frontLights, surface, style);
         drawLitFaces(faces.back, points, faces.backLights, surface, style);

@@ -69,8 +69,9 @@ StereoParams stereoScreenParams(const ViewState& state, std::int32_t eyeSign) no
 StereoParams previewParams(const ViewState& state, std::int32_t eyeSign) noexcept;
 
 /// Rebuilds stereoXf, sideXf and planXf from the scene centre, yaw and pitch
-/// (each angle expression evaluated in double and rounded to float once).
-/// With no scene the centre is taken as the origin.
+/// (each angle expression evaluated in double and rounded to float once),
+/// and keeps those angles as transformYaw and transformPitch. With no scene
+/// the centre is taken as the origin.
 void buildTransforms(ViewState& state) noexcept;
 
 /// What became of the sort report of a paint.
@@ -133,13 +134,16 @@ using RedrawFn = std::function<void()>;
 /// it.
 std::optional<DragHandle> hitTest(const ViewState& state, std::int32_t x, std::int32_t y) noexcept;
 
-/// Left press at client (x, y): the handle hitTest finds arms its drag mode.
-/// Never clears an armed flag.
+/// Left press at client (x, y): the handle hitTest finds arms its drag mode;
+/// where a drag turns the model (state.dragTurnsModel()) a press anywhere
+/// arms the turning drag instead. Never clears an armed flag.
 void onLButtonDown(ViewState& state, std::int32_t x, std::int32_t y) noexcept;
 
 /// Pointer move: applies every armed mode in the order yaw, pitch, model,
-/// plane, preview, then calls `redraw` once if any mode is armed. Does not
-/// lay out. A move with nothing armed changes nothing and draws nothing.
+/// plane, preview, then the turning drag (dragTurn by the motion since the
+/// last move, transforms rebuilt so the picture follows), then calls
+/// `redraw` once if any mode is armed. Does not lay out. A move with
+/// nothing armed changes nothing and draws nothing.
 void onMouseMove(ViewState& state, std::int32_t x, std::int32_t y, const RedrawFn& redraw);
 
 /// Release: clears the five drag flags. Draws nothing.

@@ -1,6 +1,7 @@
 #pragma once
 // Viewer options chosen in the View menu, on the command line or from the
-// settings. The defaults give the original pictures exactly.
+// settings. The defaults give the original pictures of scene files exactly;
+// the automatic choices follow where the model shown came from.
 
 #include <array>
 #include <cstdint>
@@ -12,8 +13,23 @@
 namespace kelpris {
 
 enum class Shading : std::uint8_t {
-    Flat,  ///< each face in its eye's colour
-    Lit,   ///< the eye's colour scaled by a light at the eye
+    Flat,       ///< each face in its eye's colour
+    Lit,        ///< the eye's colour scaled by a light at the eye
+    Automatic,  ///< flat for scene files, lit for imported meshes (see automaticChoices)
+};
+
+/// What a left drag does on the stereo screen. The setup screen always has
+/// its handles.
+enum class StereoMouse : std::uint8_t {
+    Automatic,     ///< handles for scene files, turning for imported meshes
+    SetupHandles,  ///< the setup screen's handles, unseen; the picture waits for a setup paint
+    TurnModel,     ///< horizontal motion turns the azimuth, vertical the zenith, drawn at once
+};
+
+/// Where the model shown came from; it decides the automatic choices.
+enum class ModelSource : std::uint8_t {
+    SceneFile,  ///< a scene file (.dat), or the empty scene
+    Imported,   ///< a mesh read from another format
 };
 
 /// How faces on the stereo screen are outlined, in either shading.
@@ -31,11 +47,27 @@ inline constexpr std::array<std::int32_t, 5> kEyeHalfSepSteps{6, 8, 10, 12, 15};
 
 struct ViewOptions {
     GlassesChoice glasses;
-    Shading shading = Shading::Flat;
+    Shading shading = Shading::Automatic;
     LitOutline outline = LitOutline::AsShaded;
     std::int32_t eyeHalfSep = kDefaultEyeHalfSep;
+    StereoMouse stereoMouse = StereoMouse::Automatic;
 };
 
+/// What the automatic choices stand for with a model from `source`: a scene
+/// file keeps the flat faces and the unseen handles of the original; an
+/// imported mesh of thousands of small faces would be one flat silhouette
+/// per eye, and turning it by dragging is what its users expect.
+struct AutomaticChoices {
+    Shading shading;          ///< never Automatic
+    StereoMouse stereoMouse;  ///< never Automatic
+};
+AutomaticChoices automaticChoices(ModelSource source) noexcept;
+
+/// The choices in `options` with Automatic resolved for `source`.
+Shading resolvedShading(const ViewOptions& options, ModelSource source) noexcept;
+StereoMouse resolvedStereoMouse(const ViewOptions& options, ModelSource source) noexcept;
+
+/// "flat", "lit" or "auto", as the command line and the settings write them.
 std::string_view shadingName(Shading shading) noexcept;
 std::optional<Shading> shadingFromName(std::string_view name) noexcept;
 

@@ -29,6 +29,7 @@ enum class DragHandle : std::uint8_t {
     Yaw = 1U << 2,      ///< the square round the plan view: turns the azimuth
     Plane = 1U << 3,    ///< the picture plane
     Preview = 1U << 4,  ///< the preview box
+    Turn = 1U << 5,     ///< the whole stereo picture, when a drag turns the model there
 };
 
 /// The armed drag modes. A press arms at most one but never disarms one that
@@ -99,14 +100,23 @@ class ViewState {
     // Grab offset of a preview drag.
     std::int32_t dragDX = 0;
     std::int32_t dragDY = 0;
+    // The pointer at the press or last move of a turning drag.
+    std::int32_t turnFromX = 0;
+    std::int32_t turnFromY = 0;
 
     // Viewing angles, radians; kept for the whole run, never touched by layout.
     float pitch = PI / 2;  ///< zenith, PI/2 is horizontal; within [PI/4, 3*PI/4]
     float yaw = 0.0f;      ///< azimuth, within [0, 2*PI]
     float pressAngle = 0.0f;
+    // The angles the three transforms were last built with: what the stereo
+    // screen shows while a drag of its unseen handles changes yaw and pitch.
+    float transformYaw = 0.0f;
+    float transformPitch = PI / 2;
 
     DragModes drags;
     Screen stereoMode = Screen::Setup;
+    /// Where the model shown came from, for the automatic options.
+    ModelSource modelSource = ModelSource::SceneFile;
 
     Matrix4 stereoXf;  ///< model to eye coordinates; rebuilt by each setup paint
     Matrix4 sideXf;
@@ -130,6 +140,16 @@ class ViewState {
     /// glasses, and the layout the eye separation. The default options give
     /// the original colours.
     void setOptions(const ViewOptions& options) noexcept;
+
+    /// The shading the stereo screen draws with: the option, Automatic
+    /// resolved for the model shown.
+    Shading shading() const noexcept { return resolvedShading(options_, modelSource); }
+    /// What a left drag does on the stereo screen, Automatic resolved.
+    StereoMouse stereoMouse() const noexcept { return resolvedStereoMouse(options_, modelSource); }
+    /// True when a left drag on the screen shown turns the model.
+    bool dragTurnsModel() const noexcept {
+        return stereoMode == Screen::Stereo && stereoMouse() == StereoMouse::TurnModel;
+    }
 
     /// True while any drag mode is armed.
     bool dragging() const noexcept { return drags.any(); }

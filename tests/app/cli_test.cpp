@@ -190,9 +190,9 @@ TEST_F(CliTest, modelsOfOtherFormatsRenderQuietlyAndUpTurnsThoseThatStateNoAxis)
         EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
         return QImage(path(png));
     };
-    const QStringList upY = {QStringLiteral("--up"), QStringLiteral("y")};
-    EXPECT_NE(picture("house_faces.ply", {}), picture("house_faces.ply", upY));
-    EXPECT_EQ(picture("teapot.gltf", {}), picture("teapot.gltf", upY));  // glTF says y itself
+    const QStringList upZ = {QStringLiteral("--up"), QStringLiteral("z")};
+    EXPECT_NE(picture("house_faces.ply", {}), picture("house_faces.ply", upZ));  // PLY: y
+    EXPECT_EQ(picture("teapot.gltf", {}), picture("teapot.gltf", upZ));  // glTF says y itself
 
     const ProgramRun badAxis = run({QStringLiteral("--up"), QStringLiteral("w")});
     EXPECT_EQ(badAxis.exitCode, 2);

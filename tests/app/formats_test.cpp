@@ -72,14 +72,20 @@ class FormatsTest : public AppTest {
     }
 };
 
-TEST_F(FormatsTest, everySampleFormatOpensInTheWindowAndJoinsTheRecentList) {
+// With the automatic choices (the defaults) each format opens upright by its
+// custom and imported meshes are lit and turned by a drag on the stereo
+// screen, while a scene file keeps the flat faces and the unseen handles.
+TEST_F(FormatsTest, everySampleFormatOpensInTheWindowWithItsAutomaticChoices) {
+    using mesh::UpAxis;
     const struct {
         const char* file;
         std::int32_t faceModel, vertices, records;
+        std::optional<UpAxis> up;
     } cases[] = {
-        {"bunny.stl", 1, 1839, 3674},   {"teapot.obj", 1, 529, 992}, {"teapot.gltf", 1, 529, 992},
-        {"teapot.glb", 1, 529, 992},    {"teapot.3mf", 1, 529, 992}, {"house_faces.ply", 1, 71, 48},
-        {"house_edges.obj", 0, 58, 59},
+        {"bunny.stl", 1, 1839, 3674, UpAxis::z},   {"teapot.obj", 1, 529, 992, UpAxis::y},
+        {"teapot.gltf", 1, 529, 992, UpAxis::y},   {"teapot.glb", 1, 529, 992, UpAxis::y},
+        {"teapot.3mf", 1, 529, 992, UpAxis::z},    {"house_faces.ply", 1, 71, 48, UpAxis::y},
+        {"house_edges.obj", 0, 58, 59, UpAxis::y}, {"teapot.dat", 1, 792, 992, std::nullopt},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
@@ -87,7 +93,11 @@ TEST_F(FormatsTest, everySampleFormatOpensInTheWindowAndJoinsTheRecentList) {
         EXPECT_EQ(scene().faceModel, c.faceModel);
         EXPECT_EQ(scene().vertexCount, c.vertices);
         EXPECT_EQ(c.faceModel ? scene().faceCount : scene().edgeCount, c.records);
-        EXPECT_TRUE(doc().isImported());
+        EXPECT_EQ(doc().isImported(), c.up.has_value());
+        EXPECT_EQ(doc().upAxis(), c.up);
+        const ViewState& state = viewState();
+        EXPECT_EQ(state.shading(), c.up ? Shading::Lit : Shading::Flat);
+        EXPECT_EQ(state.stereoMouse(), c.up ? StereoMouse::TurnModel : StereoMouse::SetupHandles);
         EXPECT_EQ(frame().windowTitle(),
                   QString::fromLatin1(c.file) + QStringLiteral(" - KELPRIS"));
         EXPECT_EQ(app_->recentFiles().entries().value(0), sample(c.file));
@@ -240,31 +250,30 @@ TEST_F(FormatsTest, saveOfAnImportedModelAsksForANewSceneFile) {
 }
 
 TEST_F(FormatsTest, upAxisMenuReloadsAnImportedModelAndIsRemembered) {
-    EXPECT_TRUE(frame().upAxisAction(mesh::UpAxis::z).isChecked());
+    EXPECT_TRUE(frame().upAxisAction(mesh::UpAxis::automatic).isChecked());
     ASSERT_TRUE(open(sample("house_faces.ply")));
-    const std::vector<Vertex> zUp = scene().vertices;
+    const std::vector<Vertex> byFormat = scene().vertices;  // PLY: y up
     QSignalSpy opened(&doc(), &CKELPRDoc::documentOpened);
 
-    frame().upAxisAction(mesh::UpAxis::y).trigger();
+    frame().upAxisAction(mesh::UpAxis::z).trigger();
     waitForLoad();
     ASSERT_EQ(opened.count(), 1);
-    ASSERT_EQ(scene().vertices.size(), zUp.size());
+    const std::vector<Vertex> zUp = scene().vertices;
+    ASSERT_EQ(zUp.size(), byFormat.size());
     // y up turns (x, y, z) into (-x, z, y), then the box starts at 0 again.
-    EXPECT_NEAR(scene().vertices[1].x, 1000 - zUp[1].x, 1);
-    EXPECT_EQ(scene().vertices[1].y, zUp[1].z);
-    EXPECT_EQ(scene().vertices[1].z, zUp[1].y);
-    EXPECT_TRUE(frame().upAxisAction(mesh::UpAxis::y).isChecked());
-    EXPECT_EQ(QSettings().value(QStringLiteral("View/UpAxis")).toString(), QStringLiteral("y"));
+    EXPECT_NEAR(byFormat[1].x, 1000 - zUp[1].x, 1);
+    EXPECT_EQ(byFormat[1].y, zUp[1].z);
+    EXPECT_EQ(byFormat[1].z, zUp[1].y);
+    EXPECT_TRUE(frame().upAxisAction(mesh::UpAxis::z).isChecked());
+    EXPECT_EQ(QSettings().value(QStringLiteral("View/UpAxis")).toString(), QStringLiteral("z"));
 
     // A load on its way starts again with the new axis.
     ASSERT_TRUE(open(faceModel()));
     ASSERT_TRUE(frame().openFile(sample("house_faces.ply")));
-    frame().upAxisAction(mesh::UpAxis::z).trigger();
-    waitForLoad();
-    EXPECT_EQ(scene().vertices[1].x, zUp[1].x);
-    EXPECT_EQ(scene().vertices[1].z, zUp[1].z);
     frame().upAxisAction(mesh::UpAxis::y).trigger();
     waitForLoad();
+    EXPECT_EQ(scene().vertices[1].x, byFormat[1].x);
+    EXPECT_EQ(scene().vertices[1].z, byFormat[1].z);
 
     // A scene file has no up axis to choose: nothing reloads.
     ASSERT_TRUE(open(faceModel()));

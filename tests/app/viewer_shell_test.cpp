@@ -13,6 +13,7 @@
 #include <QTest>
 #include <functional>
 #include <sstream>
+#include <tuple>
 
 #include "app/app.h"
 #include "app/export_menu.h"
@@ -118,28 +119,43 @@ TEST_F(ViewerShellTest, damagedSettingsGiveTheDefaults) {
     QSettings settings;
     settings.setValue(QStringLiteral("View/glasses"), QStringLiteral("purple-plaid"));
     settings.setValue(QStringLiteral("View/eyeBalance"), QStringLiteral("lots"));
-    settings.setValue(QStringLiteral("View/shading"), 7);
+    settings.setValue(QStringLiteral("View/shadingChoice"), 7);
+    settings.setValue(QStringLiteral("View/stereoMouse"), QStringLiteral("paw"));
     settings.setValue(QStringLiteral("View/eyeHalfSeparation"), 11);
     EXPECT_EQ(loadViewOptions(settings).glasses, GlassesChoice{});
-    EXPECT_EQ(loadViewOptions(settings).shading, Shading::Flat);
+    EXPECT_EQ(loadViewOptions(settings).shading, Shading::Automatic);
+    EXPECT_EQ(loadViewOptions(settings).stereoMouse, StereoMouse::Automatic);
     EXPECT_EQ(loadViewOptions(settings).eyeHalfSep, kDefaultEyeHalfSep);
     settings.setValue(QStringLiteral("View/eyeBalance"), 5000);
     EXPECT_EQ(loadViewOptions(settings).glasses.eyeBalance, kMaxEyeBalance);
 }
 
-// The old key's "darker" was everyone's default, drawn as the shading has it;
-// the new key keeps each of the three choices.
-TEST_F(ViewerShellTest, outlineSettingsReadOldAndNewKeys) {
+// The old outline key's "darker" and the old shading key's "flat" were
+// everyone's defaults, read back as what draws scene files the same; the new
+// keys keep each choice.
+TEST_F(ViewerShellTest, outlineAndShadingSettingsReadOldAndNewKeys) {
     QSettings settings;
     settings.setValue(QStringLiteral("View/outline"), QStringLiteral("darker"));
+    settings.setValue(QStringLiteral("View/shading"), QStringLiteral("flat"));
     EXPECT_EQ(loadViewOptions(settings).outline, LitOutline::AsShaded);
+    EXPECT_EQ(loadViewOptions(settings).shading, Shading::Automatic);
     settings.setValue(QStringLiteral("View/outline"), QStringLiteral("none"));
+    settings.setValue(QStringLiteral("View/shading"), QStringLiteral("lit"));
     EXPECT_EQ(loadViewOptions(settings).outline, LitOutline::None);
-    for (const LitOutline outline : {LitOutline::Darker, LitOutline::AsShaded, LitOutline::None}) {
+    EXPECT_EQ(loadViewOptions(settings).shading, Shading::Lit);
+    for (const auto& [outline, shading, mouse] :
+         {std::tuple{LitOutline::Darker, Shading::Flat, StereoMouse::TurnModel},
+          std::tuple{LitOutline::AsShaded, Shading::Automatic, StereoMouse::SetupHandles},
+          std::tuple{LitOutline::None, Shading::Lit, StereoMouse::Automatic}}) {
         ViewOptions options;
         options.outline = outline;
+        options.shading = shading;
+        options.stereoMouse = mouse;
         saveViewOptions(settings, options, true);
-        EXPECT_EQ(loadViewOptions(settings).outline, outline);
+        const ViewOptions loaded = loadViewOptions(settings);
+        EXPECT_EQ(loaded.outline, outline);
+        EXPECT_EQ(loaded.shading, shading);
+        EXPECT_EQ(loaded.stereoMouse, mouse);
     }
 }
 

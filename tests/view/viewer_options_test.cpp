@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -96,6 +97,55 @@ TEST(SpinTest, advancesTheAzimuthWithTheWrap) {
     s.yaw = 2 * PI - kSpinStep / 2;
     spinStep(s, kSpinStep);
     EXPECT_NEAR(s.yaw, kSpinStep / 2, 1e-6);
+}
+
+// --- Turning the model on the stereo screen -----------------------------------
+
+// A turning drag of a key step's pixels (a full turn per width) lands where
+// the key does, across the wrap and at both limits; a drag far past a limit
+// stops where holding the key stops, never on the other limit.
+TEST(DragTurnTest, turnsAsTheKeysDoAndStopsWhereHeldKeysStop) {
+    constexpr std::int32_t kWidth = 720;
+    constexpr std::int32_t kStep = kWidth / 72;  // 5 degrees, the key step
+    struct Case {
+        float yaw, pitch;
+        std::int32_t dx, dy;
+        ViewKey key;
+    };
+    const Case cases[] = {
+        {0.0f, PI / 2, -kStep, 0, ViewKey::Left},   // wraps below 0
+        {6.28f, PI / 2, kStep, 0, ViewKey::Right},  // and above 2*PI
+        {1.0f, 0.80f, 0, -kStep, ViewKey::Up},      // clamped at the low limit
+        {1.0f, 2.35f, 0, kStep, ViewKey::Down},     // and at the high one
+    };
+    for (const Case& c : cases) {
+        ViewState keyed = laidOut(kWidth, 480);
+        keyed.yaw = c.yaw;
+        keyed.pitch = c.pitch;
+        (void)onViewKey(keyed, c.key, false);
+        EXPECT_EQ(dragTurn({c.yaw, c.pitch}, c.dx, c.dy, kWidth),
+                  (ViewAngles{keyed.yaw, keyed.pitch}))
+            << c.yaw << " " << c.pitch << " by " << c.dx << "," << c.dy;
+    }
+    const auto held = [](float pitch, ViewKey key) {
+        ViewState state;
+        state.pitch = pitch;
+        for (int i = 0; i < 40; ++i) {
+            (void)onViewKey(state, key, false);
+        }
+        return state.pitch;
+    };
+    const float low = held(PI / 2, ViewKey::Up);
+    const float high = held(PI / 2, ViewKey::Down);
+    for (const float from : {PI / 2, low, high}) {
+        // 135 degrees and more: past the zenith's whole range from anywhere.
+        for (const std::int32_t dy : {3 * kWidth / 8, -3 * kWidth / 8, 3 * kWidth, -INT_MAX}) {
+            EXPECT_EQ(dragTurn({0.0f, from}, 0, dy, kWidth).pitch,
+                      held(from, dy > 0 ? ViewKey::Down : ViewKey::Up))
+                << from << " by " << dy;
+        }
+    }
+    EXPECT_EQ(dragTurn({1.0f, 1.0f}, 50, 50, 0), (ViewAngles{1.0f, 1.0f}));
 }
 
 // --- Hit test and pointer shapes --------------------------------------------
@@ -308,6 +358,51 @@ TEST(ParallaxTest, readoutAndInfoCarryTheFigures) {
     EXPECT_NE(info.find("centre: 0 0 0\n"), std::string::npos) << info;
     EXPECT_NE(info.find("bounding box: 0 -500 0 .. 0 1000 0\n"), std::string::npos) << info;
     EXPECT_NE(info.find("stereo screen 640x480: parallax "), std::string::npos) << info;
+}
+
+// Automatic: a scene file keeps the unseen handles on the stereo screen (the
+// picture and the readout keep the drawn angles until a setup paint), an
+// imported mesh turns with a drag anywhere and is drawn turned at once. The
+// setup screen has its handles whatever the choice; a choice made wins.
+TEST(StereoMouseTest, automaticTurnsImportedMeshesAndKeepsHandlesForSceneFiles) {
+    struct Case {
+        ModelSource source;
+        StereoMouse choice;
+        Screen screen;
+        bool turns;
+    };
+    const Case cases[] = {
+        {ModelSource::SceneFile, StereoMouse::Automatic, Screen::Stereo, false},
+        {ModelSource::Imported, StereoMouse::Automatic, Screen::Stereo, true},
+        {ModelSource::Imported, StereoMouse::Automatic, Screen::Setup, false},
+        {ModelSource::Imported, StereoMouse::SetupHandles, Screen::Stereo, false},
+        {ModelSource::SceneFile, StereoMouse::TurnModel, Screen::Stereo, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.source) * 10 + static_cast<int>(c.choice));
+        ViewState s = laidOut(640, 480);
+        s.scene = std::make_shared<const Scena>(depthProbe());
+        s.modelSource = c.source;
+        ViewOptions options;
+        options.stereoMouse = c.choice;
+        s.setOptions(options);
+        buildTransforms(s);
+        s.stereoMode = c.screen;
+        const Matrix4 drawn = s.stereoXf;
+        int redraws = 0;
+        onLButtonDown(s, 190, 300);  // in the yaw handle's square
+        onMouseMove(s, 130, 360, [&] { ++redraws; });
+        EXPECT_EQ(redraws, 1);
+        if (c.turns) {
+            EXPECT_EQ((ViewAngles{s.yaw, s.pitch}), dragTurn({}, -60, 60, 640));
+        } else {
+            EXPECT_EQ(s.yaw, static_cast<float>(PI / 2.0));  // the handle turned it
+        }
+        EXPECT_EQ(s.stereoXf.m[0][0] == drawn.m[0][0], !c.turns);
+        const bool waits = !c.turns && c.screen == Screen::Stereo;
+        const std::string readout = depthReadoutDetails(s, {});
+        EXPECT_EQ(readout.find("azimuth 0.0\u00b0") != std::string::npos, waits) << readout;
+    }
 }
 
 // --- Lit faces ----------------------------------------------------------------

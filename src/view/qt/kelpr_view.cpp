@@ -55,8 +55,9 @@ void CKELPRView::setDocument(SceneHolder* document) {
     }
 }
 
-void CKELPRView::replaceScene(Scena&& fresh) {
+void CKELPRView::replaceScene(Scena&& fresh, ModelSource source) {
     state_.scene = std::make_shared<const Scena>(std::move(fresh));
+    state_.modelSource = source;
     state_.framing = Framing{};
     // The transforms include the translation by the model centre; without this
     // the stereo screen would show a new model round the old one's centre
@@ -232,6 +233,9 @@ void CKELPRView::mousePressEvent(QMouseEvent* event) {
     const QPoint p = clientPoint(*event);
     if (event->button() == Qt::LeftButton) {
         onLButtonDown(state_, p.x(), p.y());
+        if (state_.drags.armed(DragHandle::Turn)) {
+            setCursor(Qt::ClosedHandCursor);
+        }
     } else if (event->button() == Qt::MiddleButton && startPan(state_, p.x(), p.y())) {
         setCursor(Qt::ClosedHandCursor);
     }
@@ -255,6 +259,7 @@ void CKELPRView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         const QPoint p = clientPoint(*event);
         onLButtonUp(state_, p.x(), p.y());
+        showPointerShape(p);  // the open hand again after a turn
     } else if (event->button() == Qt::MiddleButton && state_.framing.panning) {
         endPan(state_);
         showPointerShape(clientPoint(*event));

@@ -64,12 +64,13 @@ class CKELPRView : public QFrame {
     /// is replaced. May be null.
     void setDocument(SceneHolder* document);
 
-    /// Shows `fresh` in place of the model shown: rebuilds the view
-    /// transforms round its centre (so the stereo screen shows it centred at
-    /// once), drops the framing of the model before (zoom 1, no pan, placed
+    /// Shows `fresh`, read from `source`, in place of the model shown:
+    /// rebuilds the view transforms round its centre (so the stereo screen
+    /// shows it centred at once), takes the automatic options for its
+    /// source, drops the framing of the model before (zoom 1, no pan, placed
     /// as its file places it; see fitToWindow), hands it to the document and
     /// calls updateView().
-    void replaceScene(Scena&& fresh);
+    void replaceScene(Scena&& fresh, ModelSource source = ModelSource::SceneFile);
 
     /// View > Fit: the model framed by the fit at the window's size (from the
     /// next layout on, which this asks for), and fitted again on a resize

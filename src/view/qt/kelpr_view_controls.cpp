@@ -20,6 +20,8 @@ Qt::CursorShape cursorFor(PointerShape shape) {
             return Qt::SizeHorCursor;
         case PointerShape::Rotate:
             return Qt::CrossCursor;
+        case PointerShape::Turn:
+            return Qt::OpenHandCursor;
         case PointerShape::Arrow:
             break;
     }

@@ -26,6 +26,8 @@ class KeptLayout {
           layout_(state.layout),
           framing_(state.framing),
           yaw_(state.yaw),
+          transformYaw_(state.transformYaw),
+          transformPitch_(state.transformPitch),
           stereo_(state.stereoXf),
           side_(state.sideXf),
           plan_(state.planXf) {}
@@ -33,6 +35,8 @@ class KeptLayout {
         state_.layout = layout_;
         state_.framing = framing_;
         state_.yaw = yaw_;
+        state_.transformYaw = transformYaw_;
+        state_.transformPitch = transformPitch_;
         state_.stereoXf = stereo_;
         state_.sideXf = side_;
         state_.planXf = plan_;
@@ -45,6 +49,8 @@ class KeptLayout {
     Layout layout_;
     Framing framing_;
     float yaw_;
+    float transformYaw_;
+    float transformPitch_;
     Matrix4 stereo_;
     Matrix4 side_;
     Matrix4 plan_;
