@@ -4,6 +4,10 @@
 //                 twice: 58,784 triangles, the size of a scanned model
 //   grid70k.dat   a 250 x 140 height field of 70,000 triangles
 //   grid1m.dat    a 1000 x 500 height field of 1,000,000 triangles
+//   torus70k.dat  a closed torus of 70,000 triangles
+//   torus1m.dat   a closed torus of 1,000,000 triangles
+// A closed model, unlike a height field, has half its faces turned away and
+// several faces over most pixels, as a scanned object has.
 // Usage: make_bench_models [output folder] (default: the working directory)
 #include <algorithm>
 #include <array>
@@ -93,6 +97,42 @@ Mesh heightField(int cols, int rows) {
     return m;
 }
 
+// A ring of `around` x `across` quads, each split in two: radius 600 to the
+// tube's centre line, tube radius 250 (scaled by 10 so that rounding to
+// whole numbers does not join neighbouring vertices), its axis tilted 20
+// degrees from the view axis, so that it shows both its hole and faces
+// behind one another. The loader scales the largest coordinate to 1000,
+// which would make the ring several screens wide: the ring stands 2300 away
+// from the origin along the view axis, so that it is scaled to fit the
+// stereo screen (the view centres it again).
+Mesh torus(int around, int across) {
+    constexpr double kPi = 3.14159265358979323846;
+    const double tiltCos = std::cos(20.0 * kPi / 180.0);
+    const double tiltSin = std::sin(20.0 * kPi / 180.0);
+    constexpr std::int64_t kAway = 23000;
+    Mesh m;
+    for (int i = 0; i < around; ++i) {
+        const double u = 2.0 * kPi * i / around;
+        for (int j = 0; j < across; ++j) {
+            const double v = 2.0 * kPi * j / across;
+            const double ring = 6000.0 + 2500.0 * std::cos(v);
+            const double y = 2500.0 * std::sin(v);
+            const double z = ring * std::sin(u);
+            m.xyz.insert(m.xyz.end(), {std::llround(ring * std::cos(u)),
+                                       std::llround(y * tiltCos - z * tiltSin) + kAway,
+                                       std::llround(y * tiltSin + z * tiltCos)});
+        }
+    }
+    const auto v = [&](int i, int j) { return (i % around) * across + (j % across); };
+    for (int i = 0; i < around; ++i) {
+        for (int j = 0; j < across; ++j) {
+            m.tris.push_back({v(i, j), v(i + 1, j), v(i + 1, j + 1)});
+            m.tris.push_back({v(i, j), v(i + 1, j + 1), v(i, j + 1)});
+        }
+    }
+    return m;
+}
+
 // The loader scales every model so its largest coordinate is 1000, so the
 // written numbers only need to keep their proportions.
 Scena sceneOf(const Mesh& m) {
@@ -136,6 +176,8 @@ int main(int argc, char** argv) {
     }
     const bool ok = write(splitInFour(splitInFour(meshOf(bunny))), out / "bunny59k.dat") &&
                     write(heightField(250, 140), out / "grid70k.dat") &&
-                    write(heightField(1000, 500), out / "grid1m.dat");
+                    write(heightField(1000, 500), out / "grid1m.dat") &&
+                    write(torus(250, 140), out / "torus70k.dat") &&
+                    write(torus(1000, 500), out / "torus1m.dat");
     return ok ? 0 : 1;
 }

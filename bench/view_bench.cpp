@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "geometry/scene_projection.h"
+#include "render/plane_surface.h"
 #include "render/qt/qt_surface.h"
 #include "render/scene_drawing.h"
 #include "scene/depth_order.h"
@@ -172,13 +173,18 @@ class CountingSurface final : public kelpris::DrawingSurface {
                 std::int32_t, std::int32_t, kelpris::RasterOp) override {}
 };
 
-enum class Walk { Gather, Draw };
+enum class Walk { Gather, Draw, Picture, Plane };
 
-// One eye's walk over the depth-ordered faces, without drawing: gathering
-// the faces in depth order, or going through the gathered faces' corners in
-// a projection buffer.
+// One eye's walk over the depth-ordered faces: gathering the faces in depth
+// order, going through the gathered faces' corners in a projection buffer
+// without drawing, or drawing them at 1920 x 1080 into a whole picture or
+// into one channel's plane (one thread, the eye's colours).
 void walkSortedFaces(benchmark::State& st, Scena scene, Walk walk) {
     kelpris::ViewState view;
+    {
+        kelpris::QtImageSurface tools(1, 1);
+        kelpris::createTools(view, tools);
+    }
     view.scene = std::make_shared<const Scena>(std::move(scene));
     kelpris::computeLayout(view, {0, 0, 1924, 1084});
     kelpris::buildTransforms(view);
@@ -190,6 +196,14 @@ void walkSortedFaces(benchmark::State& st, Scena scene, Walk walk) {
     kelpris::orderFaces(view.scene->faces, depths, order);
     std::vector<kelpris::Face> faces(order.size());
     CountingSurface surface;
+    kelpris::QtImageSurface picture(1920, 1080);
+    kelpris::PlaneSurface plane;
+    plane.reset(kelpris::Channel::Green, 1920, 1080);
+    for (kelpris::DrawingSurface* eye : {static_cast<kelpris::DrawingSurface*>(&picture),
+                                         static_cast<kelpris::DrawingSurface*>(&plane)}) {
+        eye->selectPen(view.penGreen);
+        eye->selectBrush(view.brushGreen);
+    }
     kelpris::gatherFaces(view.scene->faces, order.TRIEDENE_STENY, faces);
     for (auto _ : st) {
         switch (walk) {
@@ -198,6 +212,12 @@ void walkSortedFaces(benchmark::State& st, Scena scene, Walk walk) {
                 break;
             case Walk::Draw:
                 kelpris::drawFaces(faces, points, surface);
+                break;
+            case Walk::Picture:
+                kelpris::drawFaces(faces, points, picture);
+                break;
+            case Walk::Plane:
+                kelpris::drawFaces(faces, points, plane);
                 break;
         }
     }
@@ -261,7 +281,9 @@ int main(int argc, char** argv) {
     if (!model.empty()) {
         const fs::path path(model);
         const std::pair<const char*, Walk> walks[] = {{"SortedWalk_Gather_Model", Walk::Gather},
-                                                      {"SortedWalk_Draw_Model", Walk::Draw}};
+                                                      {"SortedWalk_Draw_Model", Walk::Draw},
+                                                      {"SortedWalk_Picture_Model", Walk::Picture},
+                                                      {"SortedWalk_Plane_Model", Walk::Plane}};
         for (const auto& [name, walk] : walks) {
             benchmark::RegisterBenchmark(name, [path, walk = walk](benchmark::State& st) {
                 walkSortedFaces(st, loadModel(st, path), walk);

@@ -173,6 +173,9 @@ class DrawingSurface {
     virtual void bitBlt(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
                         DrawingSurface& source, std::int32_t srcX, std::int32_t srcY,
                         RasterOp op) = 0;
+    /// Whether bitBlt also takes a PlaneSurface (render/plane_surface.h), a
+    /// picture of one colour channel, as its source.
+    virtual bool takesPlanes() const { return false; }
 };
 
 /// Selects a pen for the lifetime of the guard, then puts the replaced one back.

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <utility>
 
 #include "geometry/point.h"
 #include "scene/scena.h"
@@ -15,11 +16,26 @@
 namespace kelpris {
 
 /// Calls draw(k, corners) for each face k of `faces` whose corners all have
-/// a position in `points`; `corners` holds 3 or 4 points.
-template <typename Draw>
-void forEachFacePolygon(std::span<const Face> faces, std::span<const Point> points, Draw&& draw) {
+/// a position in `points`; `corners` holds 3 or 4 points. Before face k is
+/// drawn, ahead(corners) is called with the corners of face k + kDrawAhead
+/// (when it has all its positions), so that the caller can fetch the memory
+/// that face will draw on: faces in depth order land all over the picture.
+template <typename Draw, typename Ahead>
+void forEachFacePolygon(std::span<const Face> faces, std::span<const Point> points, Draw&& draw,
+                        Ahead&& ahead) {
     constexpr std::size_t kLookAhead = 16;
+    constexpr std::size_t kDrawAhead = 8;
     const std::size_t n = points.size();
+    const auto cornersOf = [&](const Face& f, std::array<Point, 4>& corners) {
+        const std::size_t count = f.cornerCount();
+        for (std::size_t i = 0; i < count; ++i) {
+            if (f.corner[i] >= n) {
+                return std::size_t{0};
+            }
+            corners[i] = points[f.corner[i]];
+        }
+        return count;
+    };
     std::array<Point, 4> corners{};
     for (std::size_t k = 0; k < faces.size(); ++k) {
         if (k + kLookAhead < faces.size()) {
@@ -29,19 +45,21 @@ void forEachFacePolygon(std::span<const Face> faces, std::span<const Point> poin
                 }
             }
         }
-        const Face& f = faces[k];
-        const std::size_t count = f.cornerCount();
-        bool inside = true;
-        for (std::size_t i = 0; i < count && inside; ++i) {
-            inside = f.corner[i] < n;
-            if (inside) {
-                corners[i] = points[f.corner[i]];
+        if (k + kDrawAhead < faces.size()) {
+            if (const std::size_t count = cornersOf(faces[k + kDrawAhead], corners)) {
+                ahead(std::span<const Point>(corners.data(), count));
             }
         }
-        if (inside) {
+        if (const std::size_t count = cornersOf(faces[k], corners)) {
             draw(k, std::span<const Point>(corners.data(), count));
         }
     }
+}
+
+/// The same without looking ahead at the picture.
+template <typename Draw>
+void forEachFacePolygon(std::span<const Face> faces, std::span<const Point> points, Draw&& draw) {
+    forEachFacePolygon(faces, points, std::forward<Draw>(draw), [](std::span<const Point>) {});
 }
 
 }  // namespace kelpris

@@ -18,7 +18,8 @@ __extension__ typedef __int128 I128;
 
 constexpr I64 kI64Max = std::numeric_limits<I64>::max();
 
-void put(const PixelView& view, I64 x, I64 y, Pixel colour) {
+template <typename T>
+void put(const BasicPixelView<T>& view, I64 x, I64 y, T colour) {
     view.row(static_cast<std::int32_t>(y))[x] = colour;
 }
 
@@ -44,24 +45,52 @@ std::pair<I64, I64> floorDivMod(I128 n, I64 d) {
 // Four pixels at a time, moved through memcpy so that no alignment is assumed.
 using Pixel4 = Pixel __attribute__((vector_size(16)));
 constexpr I64 kWide = 4;
+// Sixteen bytes of a plane, filled at once or widened to sixteen pixels (a
+// window's worth of pixels is merged in every stereo paint).
+using Bytes16 = std::uint8_t __attribute__((vector_size(16)));
+using Pixels16 = Pixel __attribute__((vector_size(64)));
+constexpr I64 kBytesWide = 16;
 
-/// n pixels from p: the faces of a model are mostly a few pixels across, so
-/// short runs stay a plain loop; long ones (a background, a near face) are
-/// stored four pixels at a time.
-[[gnu::always_inline]] inline void fillPixels(Pixel* p, I64 n, Pixel colour) {
-    if (n < 4 * kWide) {
-        for (I64 i = 0; i < n; ++i) {
-            p[i] = colour;
+/// n pixels from p, written as a few stores that may overlap (same colour,
+/// so overlaps do no harm): the faces of a model are mostly a few pixels
+/// across, and a loop per pixel spends its time on the branch that ends it.
+/// Long runs (a background, a near face) go four pixels at a time, or as a
+/// block of bytes in a plane.
+template <typename T>
+[[gnu::always_inline]] inline void fillPixels(T* p, I64 n, T colour) {
+    if (n < 4) {
+        if (n > 0) {  // 1 to 3 pixels: the first, the middle and the last
+            p[0] = colour;
+            p[n / 2] = colour;
+            p[n - 1] = colour;
         }
         return;
     }
-    const Pixel4 wide{colour, colour, colour, colour};
-    I64 i = 0;
-    for (; i + kWide <= n; i += kWide) {
-        std::memcpy(p + i, &wide, sizeof wide);
+    if constexpr (sizeof(T) == 1) {
+        if (n > 32) {
+            std::memset(p, colour, static_cast<std::size_t>(n));
+            return;
+        }
+        const auto store = [p, n]<typename Word>(Word word) {
+            std::memcpy(p, &word, sizeof word);
+            std::memcpy(p + n - static_cast<I64>(sizeof word), &word, sizeof word);
+        };
+        if (n >= 16) {
+            store(Bytes16{} + colour);
+        } else if (n >= 8) {
+            store(std::uint64_t{colour} * 0x0101010101010101u);
+        } else {
+            store(std::uint32_t{colour} * 0x01010101u);
+        }
+    } else {
+        const Pixel4 wide{colour, colour, colour, colour};
+        I64 i = 0;
+        for (; i + kWide <= n; i += kWide) {
+            std::memcpy(p + i, &wide, sizeof wide);
+        }
+        // The last four again, overlapping: no tail loop.
+        std::memcpy(p + n - kWide, &wide, sizeof wide);
     }
-    // The last four again, overlapping: same colour, so no tail loop.
-    std::memcpy(p + n - kWide, &wide, sizeof wide);
 }
 
 /// to[i] |= from[i] for i in [0, n), front to back, four pixels at a time;
@@ -82,9 +111,40 @@ void orPixels(Pixel* to, const Pixel* from, I64 n) {
     }
 }
 
+/// to[i] = opaque black with from[i] in the channel at `shift`, i in [0, n).
+void expandBytes(Pixel* to, const std::uint8_t* from, I64 n, int shift) {
+    I64 i = 0;
+    for (; i + kBytesWide <= n; i += kBytesWide) {
+        Bytes16 bytes;
+        std::memcpy(&bytes, from + i, sizeof bytes);
+        const Pixels16 pixels = (__builtin_convertvector(bytes, Pixels16) << shift) | 0xFF000000u;
+        std::memcpy(to + i, &pixels, sizeof pixels);
+    }
+    for (; i < n; ++i) {
+        to[i] = 0xFF000000u | (Pixel{from[i]} << shift);
+    }
+}
+
+/// to[i] |= from[i] in the channel at `shift`, i in [0, n).
+void orBytes(Pixel* to, const std::uint8_t* from, I64 n, int shift) {
+    I64 i = 0;
+    for (; i + kBytesWide <= n; i += kBytesWide) {
+        Bytes16 bytes;
+        std::memcpy(&bytes, from + i, sizeof bytes);
+        Pixels16 pixels;
+        std::memcpy(&pixels, to + i, sizeof pixels);
+        pixels |= __builtin_convertvector(bytes, Pixels16) << shift;
+        std::memcpy(to + i, &pixels, sizeof pixels);
+    }
+    for (; i < n; ++i) {
+        to[i] |= Pixel{from[i]} << shift;
+    }
+}
+
 /// Columns [from, to) of row y, clipped to the view.
-[[gnu::always_inline]] inline void span(const PixelView& view, I64 y, I64 from, I64 to,
-                                        Pixel colour) {
+template <typename T>
+[[gnu::always_inline]] inline void span(const BasicPixelView<T>& view, I64 y, I64 from, I64 to,
+                                        T colour) {
     from = std::max<I64>(from, 0);
     to = std::min<I64>(to, view.width);
     if (from < to) {
@@ -145,8 +205,9 @@ struct EdgeWalk {
 }
 
 /// Rows [from, to) crossed by exactly two edges: inside between them.
-[[gnu::always_inline]] inline void fillBand2(const PixelView& view, I64 from, I64 to,
-                                             EdgeWalk& first, EdgeWalk& second, Pixel colour) {
+template <typename T>
+[[gnu::always_inline]] inline void fillBand2(const BasicPixelView<T>& view, I64 from, I64 to,
+                                             EdgeWalk& first, EdgeWalk& second, T colour) {
     EdgeWalk a = first;  // locals, so that they stay in registers
     EdgeWalk b = second;
     for (I64 y = from; y < to; ++y) {
@@ -160,8 +221,9 @@ struct EdgeWalk {
 
 /// Rows [from, to) crossed by four edges (a self-intersecting quad): inside
 /// from the first crossing to the second and from the third to the fourth.
-[[gnu::always_inline]] inline void fillBand4(const PixelView& view, I64 from, I64 to,
-                                             std::array<EdgeWalk*, 4>& edges, Pixel colour) {
+template <typename T>
+[[gnu::always_inline]] inline void fillBand4(const BasicPixelView<T>& view, I64 from, I64 to,
+                                             std::array<EdgeWalk*, 4>& edges, T colour) {
     for (I64 y = from; y < to; ++y) {
         const I64 a = std::min(edges[0]->x, edges[1]->x);
         const I64 b = std::max(edges[0]->x, edges[1]->x);
@@ -180,8 +242,9 @@ struct EdgeWalk {
 /// A triangle: the edge from the top corner to the bottom one on one side,
 /// the two others in turn on the other. Everything stays in locals (no edge
 /// table in memory), which matters for the many small faces of a model.
-void fillTriangle(const PixelView& view, Point a, Point b, Point c, I64 firstRow, I64 lastRow,
-                  Pixel colour) {
+template <typename T>
+void fillTriangle(const BasicPixelView<T>& view, Point a, Point b, Point c, I64 firstRow,
+                  I64 lastRow, T colour) {
     if (b.y < a.y) {
         std::swap(a, b);
     }
@@ -203,14 +266,16 @@ void fillTriangle(const PixelView& view, Point a, Point b, Point c, I64 firstRow
     }
 }
 
-[[gnu::always_inline]] inline bool inside(const PixelView& view, Point p) {
+template <typename T>
+[[gnu::always_inline]] inline bool inside(const BasicPixelView<T>& view, Point p) {
     return p.x >= 0 && p.x < view.width && p.y >= 0 && p.y < view.height;
 }
 
 /// A line with both ends in the view, the common case: no clipping and no
 /// checks on the way. The same steps as the general case below.
-[[gnu::always_inline]] inline void lineInside(const PixelView& view, Point from, Point to,
-                                              Pixel colour) {
+template <typename T>
+[[gnu::always_inline]] inline void lineWalk(const BasicPixelView<T>& view, Point from, Point to,
+                                            T colour) {
     const I64 dx = I64{to.x} - from.x;
     const I64 dy = I64{to.y} - from.y;
     const I64 adx = dx >= 0 ? dx : -dx;
@@ -236,6 +301,69 @@ void fillTriangle(const PixelView& view, Point a, Point b, Point c, I64 firstRow
     }
 }
 
+/// The pixels of a line whose ends lie at most kShortReach pixels apart
+/// both ways, relative to its start (in no particular order).
+constexpr std::int32_t kShortReach = 7;
+constexpr std::int32_t kShortSide = 2 * kShortReach + 1;
+
+struct ShortLine {
+    std::uint8_t count = 0;
+    std::array<std::int8_t, kShortReach + 1> x{};
+    std::array<std::int8_t, kShortReach + 1> y{};
+};
+
+using ShortLines = std::array<ShortLine, kShortSide * kShortSide>;
+
+/// Every short line walked once (a line's pixels do not change when it moves
+/// by whole pixels), so the table draws exactly what the walk would.
+ShortLines makeShortLines() {
+    ShortLines table{};
+    for (std::int32_t dy = -kShortReach; dy <= kShortReach; ++dy) {
+        for (std::int32_t dx = -kShortReach; dx <= kShortReach; ++dx) {
+            std::array<std::uint8_t, kShortSide * kShortSide> cells{};
+            const PlaneView block{cells.data(), kShortSide, kShortSide, kShortSide};
+            lineWalk(block, Point{kShortReach, kShortReach},
+                     Point{kShortReach + dx, kShortReach + dy}, std::uint8_t{1});
+            ShortLine& line =
+                table[static_cast<std::size_t>((dy + kShortReach) * kShortSide + dx + kShortReach)];
+            for (std::int32_t k = 0; k < kShortSide * kShortSide; ++k) {
+                if (cells[static_cast<std::size_t>(k)] != 0) {
+                    line.x[line.count] = static_cast<std::int8_t>(k % kShortSide - kShortReach);
+                    line.y[line.count] = static_cast<std::int8_t>(k / kShortSide - kShortReach);
+                    ++line.count;
+                }
+            }
+            // The rest repeat the last pixel, so that every line stores the
+            // same number of times: no branch on its length to mispredict.
+            for (std::size_t k = line.count; k < line.x.size(); ++k) {
+                line.x[k] = line.x[line.count - 1];
+                line.y[k] = line.y[line.count - 1];
+            }
+        }
+    }
+    return table;
+}
+
+/// A line with both ends in the view. The outlines of a large model's faces
+/// are short: their pixels come from a table, with no walk step by step.
+template <typename T>
+[[gnu::always_inline]] inline void lineInside(const BasicPixelView<T>& view, Point from, Point to,
+                                              T colour) {
+    const std::int32_t dx = to.x - from.x;  // both ends in the view: no overflow
+    const std::int32_t dy = to.y - from.y;
+    if (dx < -kShortReach || dx > kShortReach || dy < -kShortReach || dy > kShortReach) {
+        lineWalk(view, from, to, colour);
+        return;
+    }
+    static const ShortLines table = makeShortLines();
+    const ShortLine& line =
+        table[static_cast<std::size_t>((dy + kShortReach) * kShortSide + dx + kShortReach)];
+    T* const start = view.row(from.y) + from.x;
+    for (std::size_t k = 0; k < line.x.size(); ++k) {
+        start[line.y[k] * view.stride + line.x[k]] = colour;
+    }
+}
+
 /// The smallest box holding the corners (right and bottom inclusive). A
 /// polygon's fill and outline never leave it.
 struct CornerBox {
@@ -253,7 +381,9 @@ struct CornerBox {
     return box;
 }
 
-[[gnu::always_inline]] inline bool outsideView(const PixelView& view, const CornerBox& box) {
+template <typename T>
+[[gnu::always_inline]] inline bool outsideView(const BasicPixelView<T>& view,
+                                               const CornerBox& box) {
     return box.right < 0 || box.bottom < 0 || box.left >= view.width || box.top >= view.height;
 }
 
@@ -262,14 +392,15 @@ struct CornerBox {
 /// could cover is a corner (the only whole points of such a shape), and each
 /// outline edge joins neighbouring pixels, so it is just its two ends: the
 /// corners in the outline colour are the whole drawing.
-[[gnu::always_inline]] inline bool withinTwoPixels(const PixelView& view, const CornerBox& box) {
+template <typename T>
+[[gnu::always_inline]] inline bool withinTwoPixels(const BasicPixelView<T>& view,
+                                                   const CornerBox& box) {
     return box.left >= 0 && box.top >= 0 && box.right < view.width && box.bottom < view.height &&
            box.right - box.left <= 1 && box.bottom - box.top <= 1;
 }
 
-}  // namespace
-
-void line(PixelView view, Point from, Point to, Pixel colour) {
+template <typename T>
+void lineIn(BasicPixelView<T> view, Point from, Point to, T colour) {
     if (view.empty()) {
         return;
     }
@@ -355,7 +486,8 @@ void line(PixelView view, Point from, Point to, Pixel colour) {
     }
 }
 
-void fillPolygon(PixelView view, std::span<const Point> corners, Pixel colour) {
+template <typename T>
+void fillPolygonIn(BasicPixelView<T> view, std::span<const Point> corners, T colour) {
     if (view.empty() || corners.size() < 3) {
         return;
     }
@@ -424,7 +556,78 @@ void fillPolygon(PixelView view, std::span<const Point> corners, Pixel colour) {
     }
 }
 
-void polygon(PixelView view, std::span<const Point> corners, const Pixel* fill, Pixel outline) {
+/// What a triangle with its corners among a 4 x 4 block of pixels covers:
+/// bit 4 * row + column of the block for each pixel its fill and its
+/// outline cover.
+struct SmallTriangle {
+    std::uint16_t fill = 0;
+    std::uint16_t outline = 0;
+};
+
+constexpr std::int32_t kSmallSide = 4;
+using SmallTriangles = std::array<SmallTriangle, 1 << 12>;
+
+/// The corners of entry k: corner i at column bits 4i..4i+1, row bits
+/// 4i+2..4i+3 of k.
+constexpr Point smallCorner(std::size_t k, int i) {
+    const auto cell = static_cast<std::int32_t>((k >> (4 * i)) & 15);
+    return {cell & 3, cell >> 2};
+}
+
+/// Every triangle within a 4 x 4 block drawn once by the general code (the
+/// pixel rules do not change when a shape moves by whole pixels), so the
+/// table draws exactly what that code would.
+SmallTriangles makeSmallTriangles() {
+    SmallTriangles table{};
+    for (std::size_t k = 0; k < table.size(); ++k) {
+        const std::array<Point, 3> c{smallCorner(k, 0), smallCorner(k, 1), smallCorner(k, 2)};
+        const auto covered = [](const std::array<std::uint8_t, 16>& cells) {
+            std::uint16_t bits = 0;
+            for (std::size_t i = 0; i < cells.size(); ++i) {
+                bits = static_cast<std::uint16_t>(bits | (cells[i] != 0 ? 1u << i : 0u));
+            }
+            return bits;
+        };
+        std::array<std::uint8_t, 16> cells{};
+        const PlaneView block{cells.data(), kSmallSide, kSmallSide, kSmallSide};
+        fillPolygonIn(block, c, std::uint8_t{1});
+        table[k].fill = covered(cells);
+        cells = {};
+        for (std::size_t i = 0; i < c.size(); ++i) {
+            lineWalk(block, c[i], c[(i + 1) % c.size()], std::uint8_t{1});
+        }
+        table[k].outline = covered(cells);
+    }
+    return table;
+}
+
+/// The faces of a large model seen whole are mostly triangles a few pixels
+/// across: one table lookup instead of a fill and three lines.
+template <typename T>
+[[gnu::always_inline]] inline void drawSmallTriangle(const BasicPixelView<T>& view,
+                                                     std::span<const Point> corners,
+                                                     const CornerBox& box, const T* fill,
+                                                     T outline) {
+    static const SmallTriangles table = makeSmallTriangles();
+    const auto cell = [&box](Point p) {
+        return static_cast<std::size_t>((p.x - box.left) | ((p.y - box.top) << 2));
+    };
+    const SmallTriangle t = table[cell(corners[0]) | cell(corners[1]) << 4 | cell(corners[2]) << 8];
+    const unsigned outlineBits = t.outline;
+    const unsigned fillBits = fill != nullptr ? t.fill & ~outlineBits : 0u;
+    T* row = view.row(box.top) + box.left;
+    for (std::int32_t r = 0; r <= box.bottom - box.top; ++r, row += view.stride) {
+        for (unsigned o = (outlineBits >> (4 * r)) & 15u; o != 0; o &= o - 1) {
+            row[__builtin_ctz(o)] = outline;
+        }
+        for (unsigned f = (fillBits >> (4 * r)) & 15u; f != 0; f &= f - 1) {
+            row[__builtin_ctz(f)] = *fill;
+        }
+    }
+}
+
+template <typename T>
+void polygonIn(BasicPixelView<T> view, std::span<const Point> corners, const T* fill, T outline) {
     if (view.empty() || corners.size() < 3) {
         return;
     }
@@ -434,6 +637,13 @@ void polygon(PixelView view, std::span<const Point> corners, const Pixel* fill, 
     if (outsideView(view, box)) {
         return;
     }
+    const bool allInside =
+        box.left >= 0 && box.top >= 0 && box.right < view.width && box.bottom < view.height;
+    if (count == 3 && allInside && box.right - box.left < kSmallSide &&
+        box.bottom - box.top < kSmallSide) {
+        drawSmallTriangle(view, used, box, fill, outline);
+        return;
+    }
     if (withinTwoPixels(view, box)) {
         for (const Point p : used) {
             put(view, p.x, p.y, outline);
@@ -441,21 +651,28 @@ void polygon(PixelView view, std::span<const Point> corners, const Pixel* fill, 
         return;
     }
     if (fill != nullptr) {
-        fillPolygon(view, corners, *fill);
+        if (count == 3 && allInside) {  // fillPolygonIn's clipping is not needed
+            if (box.top < box.bottom) {
+                fillTriangle(view, used[0], used[1], used[2], box.top, box.bottom - 1, *fill);
+            }
+        } else {
+            fillPolygonIn(view, corners, *fill);
+        }
     }
-    if (std::all_of(used.begin(), used.end(), [&](Point p) { return inside(view, p); })) {
+    if (allInside) {
         for (std::size_t i = 0; i < count; ++i) {  // the common case, checked once
             lineInside(view, used[i], used[i + 1 < count ? i + 1 : 0], outline);
         }
         return;
     }
     for (std::size_t i = 0; i < count; ++i) {
-        line(view, used[i], used[i + 1 < count ? i + 1 : 0], outline);
+        lineIn(view, used[i], used[i + 1 < count ? i + 1 : 0], outline);
     }
 }
 
-void fillBox(PixelView view, std::int32_t left, std::int32_t top, std::int32_t right,
-             std::int32_t bottom, Pixel colour) {
+template <typename T>
+void fillBoxIn(BasicPixelView<T> view, std::int32_t left, std::int32_t top, std::int32_t right,
+               std::int32_t bottom, T colour) {
     if (view.empty()) {
         return;
     }
@@ -468,8 +685,9 @@ void fillBox(PixelView view, std::int32_t left, std::int32_t top, std::int32_t r
     }
 }
 
-void rectangle(PixelView view, std::int32_t left, std::int32_t top, std::int32_t right,
-               std::int32_t bottom, const Pixel* fill, Pixel outline) {
+template <typename T>
+void rectangleIn(BasicPixelView<T> view, std::int32_t left, std::int32_t top, std::int32_t right,
+                 std::int32_t bottom, const T* fill, T outline) {
     if (right < left) {
         std::swap(left, right);
     }
@@ -480,41 +698,109 @@ void rectangle(PixelView view, std::int32_t left, std::int32_t top, std::int32_t
         return;
     }
     if (fill != nullptr) {
-        fillBox(view, left, top, right, bottom, *fill);
+        fillBoxIn(view, left, top, right, bottom, *fill);
     }
     // right - 1 and bottom - 1 cannot overflow: right > left, bottom > top.
-    fillBox(view, left, top, right, top + 1, outline);
-    fillBox(view, left, bottom - 1, right, bottom, outline);
-    fillBox(view, left, top, left + 1, bottom, outline);
-    fillBox(view, right - 1, top, right, bottom, outline);
+    fillBoxIn(view, left, top, right, top + 1, outline);
+    fillBoxIn(view, left, bottom - 1, right, bottom, outline);
+    fillBoxIn(view, left, top, left + 1, bottom, outline);
+    fillBoxIn(view, right - 1, top, right, bottom, outline);
 }
+
+}  // namespace
+
+void line(PixelView view, Point from, Point to, Pixel colour) {
+    lineIn(view, from, to, colour);
+}
+void line(PlaneView view, Point from, Point to, std::uint8_t colour) {
+    lineIn(view, from, to, colour);
+}
+
+void fillPolygon(PixelView view, std::span<const Point> corners, Pixel colour) {
+    fillPolygonIn(view, corners, colour);
+}
+void fillPolygon(PlaneView view, std::span<const Point> corners, std::uint8_t colour) {
+    fillPolygonIn(view, corners, colour);
+}
+
+void polygon(PixelView view, std::span<const Point> corners, const Pixel* fill, Pixel outline) {
+    polygonIn(view, corners, fill, outline);
+}
+void polygon(PlaneView view, std::span<const Point> corners, const std::uint8_t* fill,
+             std::uint8_t outline) {
+    polygonIn(view, corners, fill, outline);
+}
+
+void fillBox(PixelView view, std::int32_t left, std::int32_t top, std::int32_t right,
+             std::int32_t bottom, Pixel colour) {
+    fillBoxIn(view, left, top, right, bottom, colour);
+}
+void fillBox(PlaneView view, std::int32_t left, std::int32_t top, std::int32_t right,
+             std::int32_t bottom, std::uint8_t colour) {
+    fillBoxIn(view, left, top, right, bottom, colour);
+}
+
+void rectangle(PixelView view, std::int32_t left, std::int32_t top, std::int32_t right,
+               std::int32_t bottom, const Pixel* fill, Pixel outline) {
+    rectangleIn(view, left, top, right, bottom, fill, outline);
+}
+void rectangle(PlaneView view, std::int32_t left, std::int32_t top, std::int32_t right,
+               std::int32_t bottom, const std::uint8_t* fill, std::uint8_t outline) {
+    rectangleIn(view, left, top, right, bottom, fill, outline);
+}
+
+namespace {
+
+/// A block transfer clipped to both pictures: source rows [top, bottom) and
+/// columns [left, right) land shifted by (shiftX, shiftY) in the target.
+struct ClippedBlock {
+    I64 left = 0;
+    I64 top = 0;
+    I64 right = 0;
+    I64 bottom = 0;
+    I64 shiftX = 0;
+    I64 shiftY = 0;
+
+    bool empty() const { return left >= right || top >= bottom; }
+};
+
+// Clip the source block to the source, then to the target, moving the other
+// block along. Empty when either picture is, or the block covers no pixel.
+template <typename S>
+ClippedBlock clipBlock(const PixelView& target, std::int32_t x, std::int32_t y, std::int32_t width,
+                       std::int32_t height, const BasicPixelView<S>& source, std::int32_t srcX,
+                       std::int32_t srcY) {
+    ClippedBlock b;
+    if (target.empty() || source.empty() || width < 1 || height < 1) {
+        return b;
+    }
+    b.shiftX = I64{x} - srcX;
+    b.shiftY = I64{y} - srcY;
+    b.left = std::max({I64{srcX}, I64{0}, -b.shiftX});
+    b.top = std::max({I64{srcY}, I64{0}, -b.shiftY});
+    b.right = std::min({I64{srcX} + width, I64{source.width}, target.width - b.shiftX});
+    b.bottom = std::min({I64{srcY} + height, I64{source.height}, target.height - b.shiftY});
+    return b;
+}
+
+}  // namespace
 
 void transfer(PixelView target, std::int32_t x, std::int32_t y, std::int32_t width,
               std::int32_t height, PixelView source, std::int32_t srcX, std::int32_t srcY,
               BlockOp op) {
-    if (target.empty() || source.empty() || width < 1 || height < 1) {
+    const ClippedBlock b = clipBlock(target, x, y, width, height, source, srcX, srcY);
+    if (b.empty()) {
         return;
     }
-    // Clip the source block to the source, then to the target, moving the
-    // other block along.
-    const I64 shiftX = I64{x} - srcX;
-    const I64 shiftY = I64{y} - srcY;
-    const I64 left = std::max({I64{srcX}, I64{0}, -shiftX});
-    const I64 top = std::max({I64{srcY}, I64{0}, -shiftY});
-    const I64 right = std::min({I64{srcX} + width, I64{source.width}, target.width - shiftX});
-    const I64 bottom = std::min({I64{srcY} + height, I64{source.height}, target.height - shiftY});
-    if (left >= right || top >= bottom) {
-        return;
-    }
-    const I64 columns = right - left;
+    const I64 columns = b.right - b.left;
     // Within one image, walk rows (and, for OR, columns) so that each source
     // pixel is read before the transfer overwrites it.
-    const bool upwards = target.pixels == source.pixels && shiftY > 0;
-    const bool leftwards = target.pixels == source.pixels && shiftX > 0;
-    for (I64 k = 0; k < bottom - top; ++k) {
-        const I64 row = upwards ? bottom - 1 - k : top + k;
-        const Pixel* from = source.row(static_cast<std::int32_t>(row)) + left;
-        Pixel* to = target.row(static_cast<std::int32_t>(row + shiftY)) + left + shiftX;
+    const bool upwards = target.pixels == source.pixels && b.shiftY > 0;
+    const bool leftwards = target.pixels == source.pixels && b.shiftX > 0;
+    for (I64 k = 0; k < b.bottom - b.top; ++k) {
+        const I64 row = upwards ? b.bottom - 1 - k : b.top + k;
+        const Pixel* from = source.row(static_cast<std::int32_t>(row)) + b.left;
+        Pixel* to = target.row(static_cast<std::int32_t>(row + b.shiftY)) + b.left + b.shiftX;
         if (op == BlockOp::Copy) {
             std::memmove(to, from, static_cast<std::size_t>(columns) * sizeof(Pixel));
         } else if (leftwards) {
@@ -523,6 +809,26 @@ void transfer(PixelView target, std::int32_t x, std::int32_t y, std::int32_t wid
             }
         } else {
             orPixels(to, from, columns);
+        }
+    }
+}
+
+void transfer(PixelView target, std::int32_t x, std::int32_t y, std::int32_t width,
+              std::int32_t height, PlaneView source, Channel channel, std::int32_t srcX,
+              std::int32_t srcY, BlockOp op) {
+    const ClippedBlock b = clipBlock(target, x, y, width, height, source, srcX, srcY);
+    if (b.empty()) {
+        return;
+    }
+    const int shift = channelShift(channel);
+    const I64 columns = b.right - b.left;
+    for (I64 row = b.top; row < b.bottom; ++row) {
+        const std::uint8_t* from = source.row(static_cast<std::int32_t>(row)) + b.left;
+        Pixel* to = target.row(static_cast<std::int32_t>(row + b.shiftY)) + b.left + b.shiftX;
+        if (op == BlockOp::Copy) {
+            expandBytes(to, from, columns, shift);
+        } else {
+            orBytes(to, from, columns, shift);
         }
     }
 }

@@ -11,6 +11,7 @@
 
 #include "geometry/point.h"
 #include "render/drawing_surface.h"
+#include "render/plane_surface.h"
 #include "scene/depth_order.h"
 #include "scene/scena.h"
 
@@ -40,6 +41,10 @@ struct PaintBuffers {
     /// every paint covers them wholly before drawing on them.
     std::unique_ptr<Bitmap> leftEyePicture;
     std::unique_ptr<Bitmap> previewPicture;
+    /// The stereo screen's eyes, a byte per pixel, when each eye's colours
+    /// lie in one channel; kept like the pictures above.
+    PlaneSurface leftEyePlane;
+    PlaneSurface rightEyePlane;
 };
 
 /// One of the kept pictures selected into a memory surface for the guard's

@@ -1,5 +1,6 @@
 #include "view/report_writer.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <new>
@@ -85,9 +86,10 @@ FileStatus writeSortReport(const std::filesystem::path& path,
     }
 }
 
-ReportWriter::ReportWriter(FinishedFn finished, WriteFn write)
+ReportWriter::ReportWriter(FinishedFn finished, WriteFn write, ReportDelay delay)
     : write_(write ? std::move(write) : WriteFn(writeReportText)),
       finished_(std::move(finished)),
+      delay_(delay),
       thread_([this] { run(); }) {}
 
 ReportWriter::~ReportWriter() {
@@ -117,6 +119,10 @@ void ReportWriter::submit(std::filesystem::path path, std::vector<std::int32_t> 
 void ReportWriter::enqueue(Job job) {
     {
         std::lock_guard lock(mutex_);
+        lastSubmitted_ = Clock::now();
+        if (!pending_) {
+            firstWaiting_ = lastSubmitted_;
+        }
         pending_ = std::move(job);  // a report not yet started is replaced
     }
     changed_.notify_all();
@@ -124,7 +130,24 @@ void ReportWriter::enqueue(Job job) {
 
 void ReportWriter::flush() {
     std::unique_lock lock(mutex_);
+    ++flushing_;
+    changed_.notify_all();
     changed_.wait(lock, [this] { return !pending_ && !writing_; });
+    --flushing_;
+}
+
+void ReportWriter::waitForPause(std::unique_lock<std::mutex>& lock) {
+    for (;;) {
+        if (stopping_ || flushing_ > 0) {
+            return;
+        }
+        const Clock::time_point due =
+            std::min(lastSubmitted_ + delay_.quiet, firstWaiting_ + delay_.longest);
+        if (Clock::now() >= due) {
+            return;
+        }
+        changed_.wait_until(lock, due);
+    }
 }
 
 std::vector<FileStatus> ReportWriter::takeStatuses() {
@@ -153,6 +176,7 @@ void ReportWriter::run() {
         if (!pending_) {
             return;  // stopping, and everything submitted is written
         }
+        waitForPause(lock);
         Job job = std::move(*pending_);
         pending_.reset();
         writing_ = true;

@@ -9,7 +9,13 @@
 // not been started is replaced. The file that stands once the writer is idle
 // is therefore the one the latest submission describes, exactly as if every
 // report had been written at once.
+//
+// While paints follow one another (a drag, a key held down, a turntable) a
+// report waits until they pause, up to a longest delay, so that formatting
+// and writing it does not take the processor from the next paint; flush and
+// the destructor write what waits at once.
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <filesystem>
@@ -40,6 +46,14 @@ void formatSortReport(std::span<const std::int32_t> depths, std::string& out);
 [[nodiscard]] FileStatus writeSortReport(const std::filesystem::path& path,
                                          std::span<const std::int32_t> depths);
 
+/// How long a report submitted to a ReportWriter waits: until no other has
+/// come for `quiet`, and never longer than `longest` after the first one
+/// waiting.
+struct ReportDelay {
+    std::chrono::milliseconds quiet{100};
+    std::chrono::milliseconds longest{1000};
+};
+
 class ReportWriter {
   public:
     /// Writes a report's text to a path and says how it went.
@@ -49,7 +63,8 @@ class ReportWriter {
     using FinishedFn = std::function<void()>;
 
     /// `write` defaults to the atomic write writeSortReport makes.
-    explicit ReportWriter(FinishedFn finished = {}, WriteFn write = {});
+    explicit ReportWriter(FinishedFn finished = {}, WriteFn write = {},
+                          ReportDelay delay = ReportDelay{});
     /// Writes what is still waiting, then ends the thread.
     ~ReportWriter();
     ReportWriter(const ReportWriter&) = delete;
@@ -60,8 +75,8 @@ class ReportWriter {
     /// moment, as a write at once would take it.
     void submit(std::filesystem::path path, std::vector<std::int32_t> depths);
 
-    /// Waits until every submitted report is written (and its FinishedFn has
-    /// returned) or replaced.
+    /// Writes what waits at once, then waits until every submitted report is
+    /// written (and its FinishedFn has returned) or replaced.
     void flush();
 
     /// The outcomes of the writes finished since the last call, oldest first.
@@ -74,15 +89,22 @@ class ReportWriter {
         std::filesystem::path location;  ///< resolved against the directory at submission
         std::vector<std::int32_t> depths;
     };
+    using Clock = std::chrono::steady_clock;
     void enqueue(Job job);
     void run();
+    /// Waits while the pending report may still wait; the lock is held.
+    void waitForPause(std::unique_lock<std::mutex>& lock);
     FileStatus write(const Job& job);
 
     WriteFn write_;
     FinishedFn finished_;
+    ReportDelay delay_;
     std::mutex mutex_;
     std::condition_variable changed_;
     std::optional<Job> pending_;
+    Clock::time_point firstWaiting_;  ///< when the pending report's wait began
+    Clock::time_point lastSubmitted_;
+    int flushing_ = 0;  ///< callers in flush
     bool writing_ = false;
     bool stopping_ = false;
     std::vector<FileStatus> statuses_;

@@ -1,11 +1,14 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <new>
+#include <optional>
 #include <span>
 #include <vector>
 
 #include "geometry/scene_projection.h"
 #include "render/lit_drawing.h"
+#include "render/plane_surface.h"
 #include "render/scene_drawing.h"
 #include "scene/depth_order.h"
 #include "view/paint_worker.h"
@@ -165,11 +168,51 @@ void sizeProjections(const Scena& scene, PaintBuffers& buffers) {
     buffers.depths.resize(n);
 }
 
+// The colour channel of each eye's picture when the eyes can be drawn a byte
+// per pixel: every colour an eye draws (its line and face colours, and the
+// lit and outline shades of them) lies in one channel, its pen is 1 pixel
+// wide, and the window can merge planes into its picture.
+struct EyeChannels {
+    Channel left;
+    Channel right;
+};
+
+std::optional<EyeChannels> eyeChannels(const ViewState& state, const DrawingSurface& window) {
+    if (!window.takesPlanes() || state.penRed.width > 1 || state.penGreen.width > 1) {
+        return std::nullopt;
+    }
+    const std::optional<Channel> left = soleChannel({state.penRed.colour, state.brushRed.colour});
+    const std::optional<Channel> right =
+        soleChannel({state.penGreen.colour, state.brushGreen.colour});
+    if (!left || !right) {
+        return std::nullopt;
+    }
+    return EyeChannels{*left, *right};
+}
+
+// Sizes both kept planes for the paint; false when there is no memory for
+// them, and the eyes are drawn as whole pictures.
+bool preparePlanes(PaintBuffers& buffers, const EyeChannels& channels, const Layout& l) {
+    try {
+        buffers.leftEyePlane.reset(channels.left, l.clientW, l.clientH);
+        buffers.rightEyePlane.reset(channels.right, l.clientW, l.clientH);
+        return true;
+    } catch (const std::bad_alloc&) {
+        buffers.leftEyePlane.reset(channels.left, 0, 0);
+        buffers.rightEyePlane.reset(channels.right, 0, 0);
+        return false;
+    }
+}
+
 }  // namespace
 
 // The left eye is the second task each time: projected beside the right
 // eye, then drawn beside it. The right eye's depths order the faces; the
 // depth of a vertex does not depend on the eye, so its order serves both.
+// Each eye is drawn either as a byte per pixel in its colour channel and
+// merged into the window (the right eye copied, the left ORed: the same
+// pixels, a quarter of the memory to write), or as whole pictures: the right
+// eye on the window, the left on a kept picture ORed onto it.
 Result<SortReport> drawStereoScreen(const ViewState& state, DrawingSurface& window,
                                     PaintBuffers& buffers, const std::filesystem::path& reportPath,
                                     const PaintHelpers& helpers) {
@@ -178,21 +221,28 @@ Result<SortReport> drawStereoScreen(const ViewState& state, DrawingSurface& wind
     PaintWorker* const worker = helpers.worker;
     sizeProjections(scene, buffers);
 
-    const std::unique_ptr<DrawingSurface> memory = window.createCompatibleSurface();
-    const KeptPictureSelection picture(window, memory.get(), buffers.leftEyePicture, l.clientW,
-                                       l.clientH);
-    const bool leftEye = picture.selected();
+    const std::optional<EyeChannels> channels = eyeChannels(state, window);
+    const bool planes = channels && preparePlanes(buffers, *channels, l);
+    std::unique_ptr<DrawingSurface> memory;
+    std::optional<KeptPictureSelection> picture;
+    if (!planes) {
+        memory = window.createCompatibleSurface();
+        picture.emplace(window, memory.get(), buffers.leftEyePicture, l.clientW, l.clientH);
+    }
+    DrawingSurface& right = planes ? buffers.rightEyePlane : window;
+    DrawingSurface* const left =
+        planes ? &buffers.leftEyePlane : (picture->selected() ? memory.get() : nullptr);
     Block leftReach;
     {
         WorkerTask project(worker, [&] {
-            if (leftEye) {
-                fillBlack(state, *memory);
+            if (left != nullptr) {
+                fillBlack(state, *left);
                 projectStereo(scene, state.stereoXf, stereoScreenParams(state, -1),
                               buffers.otherPoints, {});
                 leftReach = reachOf(buffers.otherPoints, state.penRed.width, l);
             }
         });
-        fillBlack(state, window);
+        fillBlack(state, right);
         projectStereo(scene, state.stereoXf, stereoScreenParams(state, +1), buffers.points,
                       buffers.depths);
         project.join();
@@ -206,18 +256,21 @@ Result<SortReport> drawStereoScreen(const ViewState& state, DrawingSurface& wind
     std::vector<std::int32_t> reportDepths;
     {
         WorkerTask draw(worker, [&] {
-            if (leftEye) {
-                drawEye(state, *memory, {state.penRed, state.brushRed}, faces, buffers.otherPoints);
+            if (left != nullptr) {
+                drawEye(state, *left, {state.penRed, state.brushRed}, faces, buffers.otherPoints);
             }
             if (reportInBackground) {
                 reportDepths = buffers.order.depths;
             }
         });
-        drawEye(state, window, {state.penGreen, state.brushGreen}, faces, buffers.points);
+        drawEye(state, right, {state.penGreen, state.brushGreen}, faces, buffers.points);
+        if (planes) {
+            window.bitBlt(0, 0, l.clientW, l.clientH, right, 0, 0, RasterOp::SrcCopy);
+        }
         draw.join();
     }
-    if (leftEye && leftReach.width > 0) {
-        window.bitBlt(leftReach.x, leftReach.y, leftReach.width, leftReach.height, *memory,
+    if (left != nullptr && leftReach.width > 0) {
+        window.bitBlt(leftReach.x, leftReach.y, leftReach.width, leftReach.height, *left,
                       leftReach.x, leftReach.y, RasterOp::SrcPaint);
     }
     drawFrame(state, window);

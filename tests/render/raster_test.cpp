@@ -152,19 +152,24 @@ TEST(SpanRaster, polygonsMatchTheReferencePixelForPixel) {
     }
 }
 
-// Every triangle and quad with its corners among a 3 x 3 block of pixels, in
-// the middle of the view and across each of its edges, filled and hollow: the
-// shapes of a large model seen from afar, drawn pixel for pixel as the
-// reference draws them.
-TEST(SpanRaster, everyShapeWithinThreePixelsMatchesTheReference) {
-    const Point bases[] = {{9, 7}, {-1, -1}, {kW - 2, kH - 2}, {-2, 5}};
+// Every triangle with its corners among a 4 x 4 block of pixels and every
+// quad within 3 x 3, in the middle of the view and across each of its edges,
+// filled and hollow: the shapes of a large model seen from afar, drawn pixel
+// for pixel as the reference draws them.
+TEST(SpanRaster, everySmallShapeMatchesTheReference) {
+    const Point bases[] = {{9, 7}, {-1, -1}, {kW - 3, kH - 3}, {-2, 5}};
     for (const Point base : bases) {
         for (const int n : {3, 4}) {
-            const int combinations = n == 3 ? 9 * 9 * 9 : 9 * 9 * 9 * 9;
+            const int side = n == 3 ? 4 : 3;
+            const int cells = side * side;
+            int combinations = 1;
+            for (int c = 0; c < n; ++c) {
+                combinations *= cells;
+            }
             for (int k = 0; k < combinations; ++k) {
                 std::vector<Point> corners;
-                for (int c = 0, code = k; c < n; ++c, code /= 9) {
-                    corners.push_back({base.x + code % 9 % 3, base.y + code % 9 / 3});
+                for (int c = 0, code = k; c < n; ++c, code /= cells) {
+                    corners.push_back({base.x + code % cells % side, base.y + code % cells / side});
                 }
                 for (const Pixel* fill : {&kFill, static_cast<const Pixel*>(nullptr)}) {
                     reference::Picture want(kW, kH, kBackground);
@@ -180,6 +185,18 @@ TEST(SpanRaster, everyShapeWithinThreePixelsMatchesTheReference) {
 }
 
 TEST(SpanRaster, linesMatchTheReferenceAndEitherDirection) {
+    // Every line up to 8 pixels apart both ways, from the middle of the view.
+    for (int dy = -8; dy <= 8; ++dy) {
+        for (int dx = -8; dx <= 8; ++dx) {
+            const Point from{11, 8};
+            const Point to{from.x + dx, from.y + dy};
+            reference::Picture want(kW, kH, kBackground);
+            want.line(from, to, kPen);
+            reference::Picture got(kW, kH, kBackground);
+            raster::line(got.view(), from, to, kPen);
+            ASSERT_EQ(firstDifference(got.pixels(), want.pixels()), "") << dx << "," << dy;
+        }
+    }
     for (const FamilyCase& c : kFamilies) {
         Shapes shapes(c.seed + 100);
         for (int i = 0; i < c.shapes; ++i) {
@@ -371,11 +388,16 @@ TEST(SpanRaster, longRunsFillAndOrEveryPixelOfTheirSpan) {
         for (int length = 0; from + length <= kWide; ++length) {
             reference::Picture filled(kWide, 3, kBackground);
             raster::fillBox(filled.view(), from, 1, from + length, 2, kFill);
+            std::vector<std::uint8_t> plane(std::size_t{kWide} * 3, 1);
+            raster::fillBox(PlaneView{plane.data(), kWide, 3, kWide}, from, 1, from + length, 2,
+                            std::uint8_t{7});
             for (int x = 0; x < kWide; ++x) {
                 for (int y = 0; y < 3; ++y) {
                     const bool in = y == 1 && x >= from && x < from + length;
                     ASSERT_EQ(filled.at(x, y), in ? kFill : kBackground)
                         << from << "+" << length << " at " << x << "," << y;
+                    ASSERT_EQ(plane[std::size_t(y) * kWide + x], in ? 7 : 1)
+                        << "plane " << from << "+" << length << " at " << x << "," << y;
                 }
             }
             // Between two pictures, and within one row of one picture with the
@@ -402,6 +424,46 @@ TEST(SpanRaster, longRunsFillAndOrEveryPixelOfTheirSpan) {
                         << from << "+" << length << " shift " << shift << " at " << x;
                 }
             }
+        }
+    }
+}
+
+// A plane is one channel of a picture drawn a byte per pixel: every shape
+// drawn into a plane must be that channel of the same shape drawn whole, and
+// the plane copied or ORed into a picture must give the whole shape's pixels.
+TEST(SpanRaster, planesDrawWhatPicturesDrawInTheirChannel) {
+    constexpr Pixel kBlack = 0xFF000000;
+    constexpr std::uint8_t kFace = 180;
+    constexpr std::uint8_t kLine = 215;
+    const Pixel face = toPixel({kFace, 0, 0});
+    const Pixel line = toPixel({kLine, 0, 0});
+    for (const FamilyCase& c : kFamilies) {
+        Shapes shapes(c.seed + 200);
+        for (int i = 0; i < c.shapes; ++i) {
+            const auto corners = shapes.corners(c.family, 3 + i % 2);
+            const bool hollow = i % 5 == 0;
+            reference::Picture whole(kW, kH, kBlack);
+            raster::polygon(whole.view(), corners, hollow ? nullptr : &face, line);
+            raster::line(whole.view(), corners[0], corners[2], line);
+            std::vector<std::uint8_t> bytes(std::size_t{kW} * kH, 0);
+            const PlaneView plane{bytes.data(), kW, kH, kW};
+            raster::polygon(plane, corners, hollow ? nullptr : &kFace, kLine);
+            raster::line(plane, corners[0], corners[2], kLine);
+
+            reference::Picture copied(kW, kH, kBackground);
+            raster::transfer(copied.view(), 0, 0, kW, kH, plane, Channel::Red, 0, 0,
+                             raster::BlockOp::Copy);
+            ASSERT_EQ(firstDifference(copied.pixels(), whole.pixels()), "")
+                << "family " << static_cast<int>(c.family) << " " << describe(corners);
+            reference::Picture ored(kW, kH, toPixel({0, 100, 0}));
+            raster::transfer(ored.view(), 0, 0, kW, kH, plane, Channel::Red, 0, 0,
+                             raster::BlockOp::Or);
+            std::vector<Pixel> want = whole.pixels();
+            for (Pixel& p : want) {
+                p |= toPixel({0, 100, 0});
+            }
+            ASSERT_EQ(firstDifference(ored.pixels(), want), "")
+                << "ORed, family " << static_cast<int>(c.family) << " " << describe(corners);
         }
     }
 }

@@ -24,6 +24,7 @@
 #include "view/paint_worker.h"
 #include "view/report_writer.h"
 #include "view/view_logic.h"
+#include "view/view_options.h"
 #include "view/view_state.h"
 
 namespace kelpris {
@@ -200,6 +201,62 @@ TEST_F(ParallelPaintTest, litFacesAndOtherGlassesPaintTheSameWithTheWorker) {
                 EXPECT_TRUE(helped.image == alone.image);
                 EXPECT_TRUE(helped.report == alone.report);
             }
+        }
+    }
+}
+
+// Where each eye's colours lie in one channel, the stereo screen draws the
+// eyes a byte per pixel and merges them into the window: that picture must be
+// the OR of the two eyes drawn as whole pictures (the frame aside), for every
+// option that keeps each eye in one channel.
+TEST_F(ParallelPaintTest, eyesDrawnAsPlanesAreTheOrOfTheEyesAsWholePictures) {
+    std::vector<ViewOptions> cases(6);
+    cases[1].shading = Shading::Lit;
+    cases[2].outline = LitOutline::Darker;
+    cases[3].shading = Shading::Lit;
+    cases[3].outline = LitOutline::None;
+    cases[4].glasses = {GlassesPair::RedGreen, true, 70};
+    cases[5].glasses = {GlassesPair::RedBlue, false, 0};
+    cases[5].outline = LitOutline::None;
+    constexpr int w = 320;
+    constexpr int h = 240;
+    constexpr int kFrame = 4;
+    PaintWorker worker;
+    for (const ViewOptions& options : cases) {
+        for (const Model& model : kModels) {
+            SCOPED_TRACE(::testing::Message()
+                         << model.name << " shading " << static_cast<int>(options.shading)
+                         << " outline " << static_cast<int>(options.outline));
+            ViewState s;
+            s.setOptions(options);
+            QtImageSurface tools(1, 1);
+            createTools(s, tools);
+            s.scene = std::make_shared<const Scena>(model.make());
+            s.yaw = 1.0f;
+            computeLayout(s, {0, 0, w + 4, h + 4});
+            QImage screen(w, h, QImage::Format_RGB32);
+            PaintBuffers buffers;
+            {
+                QtImageSurface surface(screen);
+                ASSERT_TRUE(DrawScreen(s, surface, buffers, scratch.path() / "rep.txt"));
+                s.stereoMode = Screen::Stereo;
+                ASSERT_TRUE(DrawScreen(s, surface, buffers, scratch.path() / "rep.txt",
+                                       {&worker, nullptr}));
+            }
+            ASSERT_EQ(buffers.leftEyePlane.plane().width, w) << "the eyes were not planes";
+            QtImageSurface right(w, h);
+            QtImageSurface left(w, h);
+            PaintBuffers eyeBuffers;
+            drawEyePicture(s, right, eyeBuffers, +1, {s.penGreen.colour, s.brushGreen.colour});
+            drawEyePicture(s, left, eyeBuffers, -1, {s.penRed.colour, s.brushRed.colour});
+            int differing = 0;
+            for (int y = kFrame; y < h - kFrame; ++y) {
+                for (int x = kFrame; x < w - kFrame; ++x) {
+                    const QRgb want = right.image().pixel(x, y) | left.image().pixel(x, y);
+                    differing += screen.pixel(x, y) == want ? 0 : 1;
+                }
+            }
+            EXPECT_EQ(differing, 0);
         }
     }
 }

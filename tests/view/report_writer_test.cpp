@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <filesystem>
@@ -127,6 +128,18 @@ TEST(ReportWriterTest, outcomesKeepTheirOrderAndFailures) {
     EXPECT_FALSE(statuses[1].ok);
     EXPECT_TRUE(statuses[2].ok);
     EXPECT_EQ(finished, 3);
+}
+
+// Reports submitted one after another wait for a pause (here an hour away):
+// nothing is written until flush, which writes only the latest at once.
+TEST(ReportWriterTest, reportsWaitForAPauseAndFlushWritesTheLatestAtOnce) {
+    GatedWrites writes(false);
+    ReportWriter writer({}, writes.fn(), {std::chrono::hours(1), std::chrono::hours(1)});
+    writer.submit("a", std::vector<std::int32_t>{1});
+    writer.submit("a", std::vector<std::int32_t>{2});
+    EXPECT_TRUE(writes.written().empty());
+    writer.flush();
+    EXPECT_EQ(writes.written(), (std::vector<std::string>{"a=2"}));
 }
 
 TEST(ReportWriterTest, destructionWritesWhatIsStillWaiting) {

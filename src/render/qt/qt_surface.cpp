@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "render/face_polygons.h"
+#include "render/plane_surface.h"
 
 namespace kelpris {
 
@@ -370,9 +371,18 @@ Rgb QtImageSurface::setTextColour(Rgb colour) {
 void QtImageSurface::bitBlt(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
                             DrawingSurface& source, std::int32_t srcX, std::int32_t srcY,
                             RasterOp op) {
+    if (width < 1 || height < 1 || (op != RasterOp::SrcCopy && op != RasterOp::SrcPaint)) {
+        return;
+    }
+    const raster::BlockOp blockOp =
+        op == RasterOp::SrcPaint ? raster::BlockOp::Or : raster::BlockOp::Copy;
+    if (const auto* plane = dynamic_cast<const PlaneSurface*>(&source)) {
+        raster::transfer(pixels(), x, y, width, height, plane->plane(), plane->channel(), srcX,
+                         srcY, blockOp);
+        return;
+    }
     auto* from = dynamic_cast<QtImageSurface*>(&source);
-    if (from == nullptr || width < 1 || height < 1 ||
-        (op != RasterOp::SrcCopy && op != RasterOp::SrcPaint)) {
+    if (from == nullptr) {
         return;
     }
     // The target's pixels first: that unshares the target from any copy of
@@ -388,8 +398,7 @@ void QtImageSurface::bitBlt(std::int32_t x, std::int32_t y, std::int32_t width, 
         sourceImage.height(),
         static_cast<std::int64_t>(sourceImage.bytesPerLine()) /
             static_cast<std::int64_t>(sizeof(Pixel))};
-    raster::transfer(target, x, y, width, height, sourceView, srcX, srcY,
-                     op == RasterOp::SrcPaint ? raster::BlockOp::Or : raster::BlockOp::Copy);
+    raster::transfer(target, x, y, width, height, sourceView, srcX, srcY, blockOp);
 }
 
 }  // namespace kelpris

@@ -95,10 +95,12 @@ class QtImageSurface final : public DrawingSurface {
     /// The bytes are read as UTF-8.
     void textOut(std::int32_t x, std::int32_t y, std::string_view text) override;
     Rgb setTextColour(Rgb colour) override;
-    /// `source` must be a QtImageSurface; any other source, or a raster
-    /// operation other than the two named ones, transfers nothing.
+    /// `source` must be a QtImageSurface or a PlaneSurface; any other
+    /// source, or a raster operation other than the two named ones,
+    /// transfers nothing.
     void bitBlt(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
                 DrawingSurface& source, std::int32_t srcX, std::int32_t srcY, RasterOp op) override;
+    bool takesPlanes() const override { return true; }
 
   private:
     struct MemoryTag {};
