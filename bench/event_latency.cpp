@@ -17,6 +17,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMouseEvent>
+#include <QPixmap>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
@@ -250,5 +252,22 @@ int main(int argc, char** argv) {
                 static_cast<double>(view.state().yaw));
     print("drag", drag);
     print("keys", keys);
-    return 0;
+    // What the X server shows is what was drawn, as far as the window lies
+    // on the screen.
+    const QPoint inWindow = view.mapTo(app.mainFrame(), view.contentsRect().topLeft());
+    const QRect onScreenPart =
+        QRect(view.mapToGlobal(view.contentsRect().topLeft()), view.contentsRect().size())
+            .intersected(view.screen()->geometry())
+            .translated(-view.mapToGlobal(view.contentsRect().topLeft()));
+    const QImage drawn =
+        view.currentImage().copy(onScreenPart).convertToFormat(QImage::Format_RGB32);
+    const QImage shown = view.screen()
+                             ->grabWindow(app.mainFrame()->winId(), inWindow.x() + onScreenPart.x(),
+                                          inWindow.y() + onScreenPart.y(), onScreenPart.width(),
+                                          onScreenPart.height())
+                             .toImage()
+                             .convertToFormat(QImage::Format_RGB32);
+    std::printf("the window shows the picture drawn (%dx%d on the screen): %s\n", drawn.width(),
+                drawn.height(), shown == drawn ? "yes" : "NO");
+    return shown == drawn ? 0 : 1;
 }
