@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <iostream>
 #include <memory>
@@ -126,8 +127,14 @@ void runBurst(PaintClock& clock, int burst, Post post, Totals& totals) {
         post(i);
     }
     const int shownBefore = clock.shown;
+    QElapsedTimer limit;
+    limit.start();
     while (clock.shown == shownBefore) {
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        if (limit.elapsed() > 5000) {
+            std::fprintf(stderr, "no picture answered the events\n");
+            std::exit(1);
+        }
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
     }
     for (qint64 t : arrived) {
         totals.latenciesMs.push_back(static_cast<double>(clock.shownNs - t) / 1e6);
