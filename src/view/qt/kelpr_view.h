@@ -14,9 +14,10 @@
 //
 // A drag's or key's redraw is drawn by the paint that shows it, not by the
 // event itself: moves and key repeats queued behind one another each update
-// the state, and one draw answers them all. Whatever reads the picture or
-// ends the drag (currentImage, a press, a release, a double-click) draws a
-// pending redraw first, so it sees what drawing each event at once gave.
+// the state, and one draw answers them all. That paint is made as soon as
+// the events queued before it have been handled, not at the platform's pace. Whatever reads the
+// picture or ends the drag (currentImage, a press, a release, a double-click) draws a pending
+// redraw first, so it sees what drawing each event at once gave.
 
 #include <QFrame>
 #include <QImage>
