@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <climits>
 #include <cstring>
 
 #include <unistd.h>
@@ -133,6 +134,21 @@ std::string_view ByteReader::word() {
     return word;
 }
 
+std::string_view ByteReader::wordOnLine() {
+    for (;;) {
+        while (pos_ < end_ && buffer_[pos_] != '\n' && isBlank(buffer_[pos_])) {
+            ++pos_;
+        }
+        if (pos_ < end_ || !fill(1)) {
+            break;
+        }
+    }
+    if (pos_ >= end_ || buffer_[pos_] == '\n') {
+        return {};
+    }
+    return word();
+}
+
 std::string_view ByteReader::restOfLine() {
     line_.clear();
     wordLine_ = lineNow_;
@@ -148,6 +164,19 @@ std::string_view ByteReader::restOfLine() {
         ++lineNow_;
     }
     return line_;
+}
+
+FileStatus readerFailure(const std::string& name, std::uint64_t line, std::string reason) {
+    return FileStatus::failure(name, static_cast<int>(std::min<std::uint64_t>(line, INT32_MAX)),
+                               std::move(reason));
+}
+
+Result<MeshModel> finishModel(MeshBuilder& builder, const std::string& name) {
+    std::optional<MeshModel> model = builder.finish();
+    if (!model) {
+        return readerFailure(name, 0, builder.message());
+    }
+    return std::move(*model);
 }
 
 bool parseNumber(std::string_view word, float& value) noexcept {

@@ -12,7 +12,9 @@
 #include <utility>
 #include <vector>
 
+#include "base/result.h"
 #include "import/cancel_token.h"
+#include "import/mesh_builder.h"
 #include "import/mesh_stream.h"
 
 namespace kelpris::mesh {
@@ -60,6 +62,9 @@ class ByteReader {
     /// The next word, skipping blanks and line breaks; empty at the end. A
     /// word of kMaxWord bytes or more is cut there (see wordTooLong()).
     std::string_view word();
+    /// The next word if the current line holds one more, else empty (the
+    /// line break stays for word() to pass).
+    std::string_view wordOnLine();
     /// The rest of the current line, without its line break (at most
     /// kMaxWord bytes of it; the rest is skipped); it stays until the next
     /// call of restOfLine.
@@ -82,6 +87,12 @@ class ByteReader {
     bool tooLong_ = false;
     std::string line_;
 };
+
+/// A reader's refusal of the file `name` at `line` (0: no line; a line
+/// beyond the status's range is given as its largest).
+FileStatus readerFailure(const std::string& name, std::uint64_t line, std::string reason);
+/// The model `builder` made of the file `name`, or its reason as a refusal.
+Result<MeshModel> finishModel(MeshBuilder& builder, const std::string& name);
 
 /// A number of a text format in the C locale's form (an optional sign,
 /// digits with an optional point, an optional exponent, or "inf"/"nan"),

@@ -250,6 +250,16 @@ bool MeshBuilder::add(std::span<const std::uint32_t> indices) {
     return addJoined(scratch_);
 }
 
+bool MeshBuilder::addEveryPosition() {
+    const auto count = static_cast<std::uint32_t>(slots_.size());
+    for (std::uint32_t i = 0; i < count; ++i) {
+        if (!add(std::span(&i, 1))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool MeshBuilder::addCorners(std::span<const float> xyz) {
     if (!allFinite(xyz)) {
         return fail(BuildError::notFinite, "a coordinate that is not finite");

@@ -31,6 +31,8 @@ std::string_view upAxisName(UpAxis axis) noexcept;
 inline constexpr std::uint32_t kMaxFaces = 30'000'000;
 /// Most lines (or points) an edge model may have.
 inline constexpr std::uint32_t kMaxEdges = 30'000'000;
+/// Most vertices a file may declare; more could never become a model.
+inline constexpr std::uint64_t kMaxVertices = std::uint64_t{3} * kMaxFaces;
 /// The fourth corner of a triangle, as in the scene's faces.
 using kelpris::kNoCorner;
 
@@ -126,6 +128,14 @@ class MeshBuilder {
     /// primitive naming an index outside the positions is dropped and
     /// counted. Fails when the model grows too large.
     [[nodiscard]] bool add(std::span<const std::uint32_t> indices);
+
+    /// Adds each of the current positions as a point: for a file of
+    /// vertices alone. Fails when the model grows too large.
+    [[nodiscard]] bool addEveryPosition();
+    /// True while nothing has been added that finish() would keep.
+    bool holdsNothing() const noexcept {
+        return faces_.empty() && lines_.empty() && points_.empty();
+    }
 
     /// Adds one primitive given by the positions of its corners (3 floats
     /// each, turned to z up here), as add() would: for formats that list

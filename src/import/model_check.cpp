@@ -83,13 +83,7 @@ std::string checkOff(std::string_view head, std::uint64_t fileSize) {
     if (!counts) {
         return "the OFF header has no vertex and face counts";
     }
-    // A vertex is at least three numbers ("0 0 0\n"), a face at least its
-    // corner count ("0\n").
-    const std::uint64_t needed = mulAdd(counts->vertices, 6, mulAdd(counts->faces, 2, 0));
-    if (needed > fileSize + 1) {
-        return tooShort(needed, fileSize, "the OFF header's vertex and face counts");
-    }
-    return {};
+    return checkOffCounts(*counts, fileSize);
 }
 
 std::string checkGlb(std::string_view head, std::uint64_t fileSize) {
@@ -117,16 +111,6 @@ std::string checkGlb(std::string_view head, std::uint64_t fileSize) {
         at = chunkEnd;
     }
     return {};
-}
-
-bool isOffKeyword(std::string_view word) noexcept {
-    if (!word.ends_with("OFF") && !word.ends_with("off")) {
-        return false;
-    }
-    word.remove_suffix(3);
-    return word.size() <= 3 && std::all_of(word.begin(), word.end(), [](char c) {
-               return std::strchr("STCN4nst", c) != nullptr;
-           });
 }
 
 UpAxis colladaUpAxis(std::string_view head) noexcept {
@@ -158,6 +142,26 @@ bool isUtf16Text(std::string_view head) noexcept {
         zeroSecond += head[2 * i + 1] == '\0' && head[2 * i] != '\0' ? 1 : 0;
     }
     return pairs >= 4 && std::max(zeroFirst, zeroSecond) == pairs;
+}
+
+bool isOffKeyword(std::string_view word) noexcept {
+    if (!word.ends_with("OFF") && !word.ends_with("off")) {
+        return false;
+    }
+    word.remove_suffix(3);
+    return word.size() <= 3 && std::all_of(word.begin(), word.end(), [](char c) {
+               return c != '\0' && std::strchr("STCN4nst", c) != nullptr;
+           });
+}
+
+std::string checkOffCounts(const OffCounts& counts, std::uint64_t fileSize) {
+    // A vertex is at least three numbers ("0 0 0\n"), a face at least its
+    // corner count ("0\n").
+    const std::uint64_t needed = mulAdd(counts.vertices, 6, mulAdd(counts.faces, 2, 0));
+    if (needed > fileSize + 1) {
+        return tooShort(needed, fileSize, "the OFF header's vertex and face counts");
+    }
+    return {};
 }
 
 std::optional<OffCounts> offCounts(std::string_view head) noexcept {

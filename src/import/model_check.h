@@ -59,6 +59,12 @@ struct OffCounts {
     std::uint64_t faces = 0;
 };
 std::optional<OffCounts> offCounts(std::string_view head) noexcept;
+/// Empty when a file of `fileSize` bytes can hold `counts` (each vertex
+/// and face needs a few bytes), else the reason.
+std::string checkOffCounts(const OffCounts& counts, std::uint64_t fileSize);
+/// True for an OFF header keyword: "OFF" (or "off") after at most three of
+/// the letters S, T, C, N, 4, n, s, t, which name what each vertex holds.
+bool isOffKeyword(std::string_view word) noexcept;
 
 /// True when the file's first bytes are UTF-16 text (a byte-order mark, or
 /// ASCII characters each with a zero byte beside it).

@@ -9,6 +9,7 @@
 #include "base/file_io.h"
 #include "import/byte_reader.h"
 #include "import/child_import.h"
+#include "import/off_reader.h"
 #include "import/ply_reader.h"
 #include "import/stl_reader.h"
 #include "scene/normalise.h"
@@ -25,8 +26,9 @@ Result<MeshModel> readInProcess(const std::filesystem::path& path, ModelFormat f
         return opened;
     }
     FileSource source(file.get(), size, cancel, progress);
-    Result<MeshModel> model = format == ModelFormat::stl ? readStl(source, size, up, name)
-                                                         : readPly(source, size, up, name);
+    Result<MeshModel> model = format == ModelFormat::stl   ? readStl(source, size, up, name)
+                              : format == ModelFormat::ply ? readPly(source, size, up, name)
+                                                           : readOff(source, size, up, name);
     if (source.cancelled()) {
         return FileStatus::failure(name, 0, "the import was cancelled");
     }
@@ -37,7 +39,7 @@ Result<MeshModel> readInProcess(const std::filesystem::path& path, ModelFormat f
     return model;
 }
 
-// STL and PLY by our readers, everything else through the library in the
+// STL, PLY and OFF by our readers, everything else through the library in the
 // child, after the checks that keep broken headers from the library.
 Result<MeshModel> readMesh(const std::filesystem::path& path, const ImportOptions& options,
                            const CancelToken* cancel, const ProgressFn& progress) {
@@ -48,7 +50,7 @@ Result<MeshModel> readMesh(const std::filesystem::path& path, const ImportOption
     }
     const ModelFormat format = detectFormat(head, lowerExtension(path));
     const UpAxis up = resolveUpAxis(format, head, options.up);
-    if (format == ModelFormat::stl || format == ModelFormat::ply) {
+    if (format == ModelFormat::stl || format == ModelFormat::ply || format == ModelFormat::off) {
         return readInProcess(path, format, up, cancel, progress);
     }
     if (std::string reason = checkModelHead(head, size, format); !reason.empty()) {

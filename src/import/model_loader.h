@@ -6,8 +6,8 @@
 //     mesh file; every other file, ".dat" included, is read by Scena::load
 //     as a scene file.
 //   - A mesh file is told by its content (the extension decides only where
-//     the content has no mark of its own): STL and PLY are read here by our
-//     own readers; every other format goes through the importer program in
+//     the content has no mark of its own): STL, PLY and OFF are read here by
+//     our own readers; every other format goes through the importer program in
 //     a child process, after the cheap checks of checkModelHead. Files are
 //     opened non-blocking, so a FIFO or device never blocks the caller.
 //   - Up axis: what the format states wins (glTF y, 3MF z, COLLADA its

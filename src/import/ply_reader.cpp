@@ -15,8 +15,6 @@ namespace {
 constexpr std::size_t kMaxHeaderBytes = 64 * 1024;
 // Items one list may hold (a polygon's corners, a strip's vertices).
 constexpr std::int64_t kMaxListItems = std::int64_t{1} << 20;
-// Most vertices a file may declare; more could never become a model.
-constexpr std::uint64_t kMaxVertices = std::uint64_t{3} * kMaxFaces;
 
 enum class Type { int8, uint8, int16, uint16, int32, uint32, float32, float64 };
 
@@ -174,17 +172,12 @@ class PlyReader {
         if (FileStatus status = addPending(); !status) {
             return status;
         }
-        std::optional<MeshModel> model = builder_.finish();
-        if (!model) {
-            return failure(0, builder_.message());
-        }
-        return std::move(*model);
+        return finishModel(builder_, name_);
     }
 
   private:
     FileStatus failure(std::uint64_t line, std::string reason) const {
-        return FileStatus::failure(
-            name_, static_cast<int>(std::min<std::uint64_t>(line, INT32_MAX)), std::move(reason));
+        return readerFailure(name_, line, std::move(reason));
     }
 
     // --- Header ---------------------------------------------------------
@@ -452,7 +445,6 @@ class PlyReader {
             }
         }
         if (element.role == Role::vertex) {
-            vertexCount_ = xyz_.size() / 3;
             if (!builder_.usePositions(std::move(xyz_))) {
                 return failure(0, builder_.message());
             }
@@ -587,14 +579,9 @@ class PlyReader {
         }
         pending_ = {};
         indices_ = {};
-        if (!recordsSeen_) {
-            // Vertices alone: a cloud of points.
-            const auto count = static_cast<std::uint32_t>(vertexCount_);
-            for (std::uint32_t i = 0; i < count; ++i) {
-                if (!builder_.add(std::span(&i, 1))) {
-                    return failure(0, builder_.message());
-                }
-            }
+        // Vertices alone: a cloud of points.
+        if (!recordsSeen_ && !builder_.addEveryPosition()) {
+            return failure(0, builder_.message());
         }
         return FileStatus::success(name_);
     }
@@ -607,7 +594,6 @@ class PlyReader {
     bool vertexSeen_ = false;
     bool positionsReady_ = false;
     bool recordsSeen_ = false;
-    std::uint64_t vertexCount_ = 0;
     std::vector<float> xyz_;
     std::vector<std::uint32_t> indices_;  // the record being read, then those kept for later
     std::vector<std::uint32_t> pending_;  // sizes of the records kept in indices_

@@ -81,19 +81,14 @@ class StlReader {
     }
 
     FileStatus failure(std::uint64_t line, std::string reason) const {
-        return FileStatus::failure(
-            name_, static_cast<int>(std::min<std::uint64_t>(line, INT32_MAX)), std::move(reason));
+        return readerFailure(name_, line, std::move(reason));
     }
 
     Result<MeshModel> finishWith(FileStatus status) {
         if (!status) {
             return status;
         }
-        std::optional<MeshModel> model = builder_.finish();
-        if (!model) {
-            return failure(0, builder_.message());
-        }
-        return std::move(*model);
+        return finishModel(builder_, name_);
     }
 
     FileStatus readBinary(std::uint32_t count) {

@@ -8,12 +8,18 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <type_traits>
 #include <utility>
 
 #include "geometry/point.h"
 #include "scene/scena.h"
 
 namespace kelpris {
+
+/// The `ahead` of a walk that fetches nothing ahead.
+struct NoLookAhead {
+    void operator()(std::span<const Point>) const {}
+};
 
 /// Calls draw(k, corners) for each face k of `faces` whose corners all have
 /// a position in `points`; `corners` holds 3 or 4 points. Before face k is
@@ -45,9 +51,11 @@ void forEachFacePolygon(std::span<const Face> faces, std::span<const Point> poin
                 }
             }
         }
-        if (k + kDrawAhead < faces.size()) {
-            if (const std::size_t count = cornersOf(faces[k + kDrawAhead], corners)) {
-                ahead(std::span<const Point>(corners.data(), count));
+        if constexpr (!std::is_same_v<std::decay_t<Ahead>, NoLookAhead>) {
+            if (k + kDrawAhead < faces.size()) {
+                if (const std::size_t count = cornersOf(faces[k + kDrawAhead], corners)) {
+                    ahead(std::span<const Point>(corners.data(), count));
+                }
             }
         }
         if (const std::size_t count = cornersOf(faces[k], corners)) {
@@ -59,7 +67,7 @@ void forEachFacePolygon(std::span<const Face> faces, std::span<const Point> poin
 /// The same without looking ahead at the picture.
 template <typename Draw>
 void forEachFacePolygon(std::span<const Face> faces, std::span<const Point> points, Draw&& draw) {
-    forEachFacePolygon(faces, points, std::forward<Draw>(draw), [](std::span<const Point>) {});
+    forEachFacePolygon(faces, points, std::forward<Draw>(draw), NoLookAhead{});
 }
 
 }  // namespace kelpris

@@ -313,6 +313,7 @@ struct ShortLine {
 };
 
 using ShortLines = std::array<ShortLine, kShortSide * kShortSide>;
+static_assert(kShortReach >= 3, "lineInside stores at least 4 pixels of a line");
 
 /// Every short line walked once (a line's pixels do not change when it moves
 /// by whole pixels), so the table draws exactly what the walk would.
@@ -333,8 +334,8 @@ ShortLines makeShortLines() {
                     ++line.count;
                 }
             }
-            // The rest repeat the last pixel, so that every line stores the
-            // same number of times: no branch on its length to mispredict.
+            // The rest repeat the last pixel, so that lines store a fixed
+            // number of times (4 or 8): no branch on each length to mispredict.
             for (std::size_t k = line.count; k < line.x.size(); ++k) {
                 line.x[k] = line.x[line.count - 1];
                 line.y[k] = line.y[line.count - 1];
@@ -359,8 +360,15 @@ template <typename T>
     const ShortLine& line =
         table[static_cast<std::size_t>((dy + kShortReach) * kShortSide + dx + kShortReach)];
     T* const start = view.row(from.y) + from.x;
-    for (std::size_t k = 0; k < line.x.size(); ++k) {
-        start[line.y[k] * view.stride + line.x[k]] = colour;
+    const auto storeFirst = [&]<std::size_t n>() {
+        for (std::size_t k = 0; k < n; ++k) {
+            start[line.y[k] * view.stride + line.x[k]] = colour;
+        }
+    };
+    if (line.count <= 4) {  // the many lines of faces a pixel or two across
+        storeFirst.template operator()<4>();
+    } else {
+        storeFirst.template operator()<kShortReach + 1>();
     }
 }
 
@@ -400,7 +408,7 @@ template <typename T>
 }
 
 template <typename T>
-void lineIn(BasicPixelView<T> view, Point from, Point to, T colour) {
+void lineIn(const BasicPixelView<T>& view, Point from, Point to, T colour) {
     if (view.empty()) {
         return;
     }
@@ -487,7 +495,7 @@ void lineIn(BasicPixelView<T> view, Point from, Point to, T colour) {
 }
 
 template <typename T>
-void fillPolygonIn(BasicPixelView<T> view, std::span<const Point> corners, T colour) {
+void fillPolygonIn(const BasicPixelView<T>& view, std::span<const Point> corners, T colour) {
     if (view.empty() || corners.size() < 3) {
         return;
     }
@@ -627,7 +635,8 @@ template <typename T>
 }
 
 template <typename T>
-void polygonIn(BasicPixelView<T> view, std::span<const Point> corners, const T* fill, T outline) {
+void polygonIn(const BasicPixelView<T>& view, std::span<const Point> corners, const T* fill,
+               T outline) {
     if (view.empty() || corners.size() < 3) {
         return;
     }
@@ -637,17 +646,18 @@ void polygonIn(BasicPixelView<T> view, std::span<const Point> corners, const T* 
     if (outsideView(view, box)) {
         return;
     }
-    const bool allInside =
-        box.left >= 0 && box.top >= 0 && box.right < view.width && box.bottom < view.height;
-    if (count == 3 && allInside && box.right - box.left < kSmallSide &&
-        box.bottom - box.top < kSmallSide) {
-        drawSmallTriangle(view, used, box, fill, outline);
-        return;
-    }
     if (withinTwoPixels(view, box)) {
         for (const Point p : used) {
             put(view, p.x, p.y, outline);
         }
+        return;
+    }
+    const bool allInside =
+        box.left >= 0 && box.top >= 0 && box.right < view.width && box.bottom < view.height;
+    // Only filled ones: three short lines are as quick for an outline alone.
+    if (fill != nullptr && count == 3 && allInside && box.right - box.left < kSmallSide &&
+        box.bottom - box.top < kSmallSide) {
+        drawSmallTriangle(view, used, box, fill, outline);
         return;
     }
     if (fill != nullptr) {
@@ -671,8 +681,8 @@ void polygonIn(BasicPixelView<T> view, std::span<const Point> corners, const T* 
 }
 
 template <typename T>
-void fillBoxIn(BasicPixelView<T> view, std::int32_t left, std::int32_t top, std::int32_t right,
-               std::int32_t bottom, T colour) {
+void fillBoxIn(const BasicPixelView<T>& view, std::int32_t left, std::int32_t top,
+               std::int32_t right, std::int32_t bottom, T colour) {
     if (view.empty()) {
         return;
     }
@@ -686,8 +696,8 @@ void fillBoxIn(BasicPixelView<T> view, std::int32_t left, std::int32_t top, std:
 }
 
 template <typename T>
-void rectangleIn(BasicPixelView<T> view, std::int32_t left, std::int32_t top, std::int32_t right,
-                 std::int32_t bottom, const T* fill, T outline) {
+void rectangleIn(const BasicPixelView<T>& view, std::int32_t left, std::int32_t top,
+                 std::int32_t right, std::int32_t bottom, const T* fill, T outline) {
     if (right < left) {
         std::swap(left, right);
     }

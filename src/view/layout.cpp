@@ -26,7 +26,11 @@ void computeLayout(ViewState& state, const PlacementRect& placement) noexcept {
     reframeAfterLayout(state);
 }
 
-StereoParams previewParams(const ViewState& state, std::int32_t eyeSign) noexcept {
+namespace {
+
+// The preview geometry of the layout alone, before any framing: the base the
+// stereo screen enlarges.
+StereoParams layoutPreviewParams(const ViewState& state, std::int32_t eyeSign) noexcept {
     const Layout& l = state.layout;
     StereoParams p;
     p.depthOffset = l.planeX - l.modelX;
@@ -36,6 +40,28 @@ StereoParams previewParams(const ViewState& state, std::int32_t eyeSign) noexcep
     p.scale = 0.2f;
     p.originX = l.previewW / 2;
     p.originY = l.previewH / 2;
+    return p;
+}
+
+}  // namespace
+
+StereoParams previewParams(const ViewState& state, std::int32_t eyeSign) noexcept {
+    StereoParams p = layoutPreviewParams(state, eyeSign);
+    const Framing& f = state.framing;
+    if (f.zoom == 1.0 && f.panX == 0.0 && f.panY == 0.0) {
+        return p;
+    }
+    // The preview is the stereo screen in miniature, so it shows the same
+    // framing: the zoom magnifies it about its middle and the pan moves it
+    // by the pan's share of the window.
+    const Layout& l = state.layout;
+    p.depthOffset = truncToInt32(static_cast<double>(p.depthOffset) * f.zoom);
+    p.eyeDistance = truncToInt32(static_cast<double>(p.eyeDistance) * f.zoom);
+    p.eyeShift = truncToInt32(static_cast<double>(p.eyeShift) * f.zoom);
+    p.scale = static_cast<float>(static_cast<double>(0.2f) * f.zoom);
+    const double share = l.clientW > 0 ? static_cast<double>(l.previewW) / l.clientW : 0.0;
+    p.originX += panPixels(f.panX * share);
+    p.originY += panPixels(f.panY * share);
     return p;
 }
 
@@ -49,7 +75,7 @@ StereoParams stereoScreenParams(const ViewState& state, std::int32_t eyeSign) no
     // The framing's zoom magnifies every distance with the picture, so the
     // picture grows about its origin; zoom 1 changes no bit.
     const double ed = static_cast<double>(e) * state.framing.zoom;
-    const StereoParams preview = previewParams(state, eyeSign);
+    const StereoParams preview = layoutPreviewParams(state, eyeSign);
     StereoParams p;
     p.depthOffset = truncToInt32(static_cast<double>(preview.depthOffset) * ed);
     p.eyeDistance = truncToInt32(static_cast<double>(preview.eyeDistance) * ed);

@@ -65,7 +65,10 @@ StereoParams stereoScreenParams(const ViewState& state, std::int32_t eyeSign) no
 
 /// The projection arguments of the preview box for `eyeSign`, in setup-screen
 /// pixels: depthOffset planeX - modelX, eyeDistance clientW - planeX - 75,
-/// eyeShift eyeHalfSep, scale 0.2f, origin (previewW/2, previewH/2).
+/// eyeShift eyeHalfSep, scale 0.2f, origin (previewW/2, previewH/2). A
+/// framing (zoom or pan) applies to the preview as to the stereo screen, with
+/// the pan scaled by previewW/clientW; the default framing gives exactly
+/// these values.
 StereoParams previewParams(const ViewState& state, std::int32_t eyeSign) noexcept;
 
 /// Rebuilds stereoXf, sideXf and planXf from the scene centre, yaw and pitch

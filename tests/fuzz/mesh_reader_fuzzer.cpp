@@ -1,11 +1,13 @@
-// Fuzzes the in-process STL and PLY readers. Whatever a reader accepts must
-// be a sound model that builds a sound scene; a refusal must say why. The
-// first byte picks the reader and the up axis, the rest is the file.
+// Fuzzes the in-process STL, PLY and OFF readers. Whatever a reader accepts
+// must be a sound model that builds a sound scene; a refusal must say why.
+// The first byte picks the reader (bit 3 set: OFF, else bit 0 set: PLY, else
+// STL) and the up axis, the rest is the file.
 
 #include <cstdint>
 #include <string_view>
 
 #include "import/model_loader.h"
+#include "import/off_reader.h"
 #include "import/ply_reader.h"
 #include "import/stl_reader.h"
 #include "scene_invariants.h"
@@ -52,13 +54,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) {
         return 0;
     }
+    const bool off = (data[0] & 8) != 0;
     const bool ply = (data[0] & 1) != 0;
     const UpAxis up = static_cast<UpAxis>((data[0] >> 1) % 4);
     const auto* bytes = reinterpret_cast<const std::byte*>(data + 1);
     MemorySource source(bytes, size - 1);
     const std::string name = "fuzz";
-    Result<MeshModel> model =
-        ply ? readPly(source, size - 1, up, name) : readStl(source, size - 1, up, name);
+    Result<MeshModel> model = off   ? readOff(source, size - 1, up, name)
+                              : ply ? readPly(source, size - 1, up, name)
+                                    : readStl(source, size - 1, up, name);
     if (!model) {
         require(!model.status().reason.empty() && model.status().line >= 0, "a refusal says why");
         return 0;

@@ -2,9 +2,9 @@
 # Builds the fuzzers with clang and runs each for a share of a bounded time
 # on a copy of its seed corpus: the scene-file loader (corpus/), the reader
 # of the importer's model stream with the checks on a file's first bytes
-# (mesh_corpus/), and the STL and PLY readers (reader_corpus/: the first
-# byte picks the reader, odd for PLY). Fails on any crash or broken
-# invariant.
+# (mesh_corpus/), and the STL, PLY and OFF readers (reader_corpus/: the
+# first byte picks the reader, bit 3 set for OFF, else odd for PLY). Fails
+# on any crash or broken invariant.
 #
 # Usage: tests/fuzz/run_fuzz.sh [seconds=60] [build-dir=build-fuzz]
 #   The seconds are split evenly between the fuzzers.

@@ -252,6 +252,9 @@ std::vector<std::pair<std::string, std::string>> brokenFiles() {
          "end_header\n0\n"},
         {"short.ply", ply + "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n"},
         {"nan.ply", ply + "0 0 0\n1 nan 0\n0 1 0\n3 0 1 2\n3 0 2 1\n"},
+        {"huge.off", "OFF\n100000000 100000000 0\n0 0 0\n"},
+        {"short.off", "OFF\n4 2 0\n0 0 0\n1 0 0\n0 1 0\n0 0 1\n3 0 1 2\n"},
+        {"binary.off", std::string("OFF BINARY\n\0\0\0\3\0\0\0\1\0\0\0\0", 23)},
     };
 }
 
@@ -274,7 +277,8 @@ TEST_F(ImportTest, BrokenFilesEndInOneClearSentence) {
         {"huge.off",
          "the OFF header's vertex and face counts: at least 800000000 bytes needed, the file has "
          "32"},
-        {"short.off", "the file ends after 1 of 2 faces"},
+        {"short.off", "line 7: the file ends after 1 of 2 faces"},
+        {"binary.off", "line 1: binary OFF is not supported (save it as text OFF)"},
         {"chunk.glb", "a GLB chunk: at least 65555 bytes needed, the file has 32"},
         {"broken.dae", "Unable to read file, malformed XML"},
         {"cameras.dae", "the file holds no faces, lines or points"},
@@ -288,8 +292,6 @@ TEST_F(ImportTest, BrokenFilesEndInOneClearSentence) {
         {"nan.obj", "v 0 0 0\nv 0 nan 0\nv 0 1 0\nf 1 2 3\n"},
         {"index.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 100000000\n"},
         {"no_end_header.ply", "ply\nformat ascii 1.0\n"},
-        {"huge.off", "OFF\n100000000 100000000 0\n0 0 0\n"},
-        {"short.off", "OFF\n4 2 0\n0 0 0\n1 0 0\n0 1 0\n0 0 1\n3 0 1 2\n"},
         {"chunk.glb",
          std::string("glTF\x02\0\0\0\x20\0\0\0\xff\xff\0\0JSON", 20) + std::string(12, ' ')},
         {"broken.dae", "<?xml version=\"1.0\"?><COLLADA><library_geometries>"},
@@ -315,7 +317,7 @@ TEST_F(ImportTest, BrokenFilesEndInOneClearSentence) {
     }
 }
 
-// Our STL and PLY readers against the import library on the same files:
+// Our STL, PLY and OFF readers against the import library on the same files:
 // the same scene from both paths, and broken files refused by both.
 TEST_F(ImportTest, InProcessReadersAgreeWithTheLibrary) {
     ChildSettings settings;
@@ -344,6 +346,9 @@ TEST_F(ImportTest, InProcessReadersAgreeWithTheLibrary) {
               "property float z\nelement face 4\nproperty list uchar int vertex_indices\n"
               "end_header\n0 0 0\n4 0 0\n4 4 0\n0 4 0\n2 1.5 3\n4 0 1 2 3\n5 0 1 4 2 3\n"
               "3 3 0 4\n3 1 1 2\n"),
+        write("pyramid.off",
+              "COFF\n5 4 0\n0 0 0 1 0 0 1\n4 0 0 1 0 0 1\n4 4 0 0 1 0 1\n0 4 0 0 1 0 1\n"
+              "2 1.5 3 0 0 1 1\n4 0 1 2 3 255 0 0\n5 0 1 4 2 3\n3 3 0 4 0 0 255\n3 1 1 2\n"),
     };
     for (const auto& path : files) {
         Result<MeshModel> library = importInChild(path, settings, nullptr, {});

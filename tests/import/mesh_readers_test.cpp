@@ -1,26 +1,35 @@
-// The in-process STL and PLY readers: every encoding of a model gives the
-// same model, broken files are refused with the reason and the line, and
+// The in-process STL, PLY and OFF readers: every encoding of a model gives
+// the same model, broken files are refused with the reason and the line, and
 // no file cut short anywhere is taken for a whole one.
 
 #include <gtest/gtest.h>
 
 #include <bit>
 #include <cstring>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "import/off_reader.h"
 #include "import/ply_reader.h"
 #include "import/stl_reader.h"
 
 namespace kelpris::mesh {
 namespace {
 
-enum class Reader { stl, ply };
+enum class Reader { stl, ply, off };
 
 Result<MeshModel> readBytes(Reader reader, std::string_view bytes, UpAxis up = UpAxis::z) {
     MemorySource source(reinterpret_cast<const std::byte*>(bytes.data()), bytes.size());
-    return reader == Reader::stl ? readStl(source, bytes.size(), up, "m")
-                                 : readPly(source, bytes.size(), up, "m");
+    switch (reader) {
+        case Reader::stl:
+            return readStl(source, bytes.size(), up, "m");
+        case Reader::ply:
+            return readPly(source, bytes.size(), up, "m");
+        case Reader::off:
+            break;
+    }
+    return readOff(source, bytes.size(), up, "m");
 }
 
 template <typename T>
@@ -88,6 +97,25 @@ TEST(MeshReaders, BinaryAndTextStlGiveTheSameModel) {
         ASSERT_TRUE(other) << other.message();
         EXPECT_EQ(other->xyz, binary->xyz);
         EXPECT_EQ(other->corners, binary->corners);
+    }
+}
+
+// A file that must read as these records with these counts.
+struct ModelCase {
+    const char* name;
+    std::string file;
+    bool faceModel;
+    std::vector<std::uint32_t> corners;
+    ConversionCounts counts;
+};
+
+void expectModels(Reader reader, std::span<const ModelCase> cases) {
+    for (const ModelCase& c : cases) {
+        const Result<MeshModel> model = readBytes(reader, c.file);
+        ASSERT_TRUE(model) << c.name << ": " << model.message();
+        EXPECT_EQ(model->faceModel, c.faceModel) << c.name;
+        EXPECT_EQ(model->corners, c.corners) << c.name;
+        EXPECT_EQ(model->counts, c.counts) << c.name;
     }
 }
 
@@ -162,14 +190,7 @@ TEST(MeshReaders, PlyPointsLinesAndStrips) {
         "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\n"
         "property float y\nproperty float z\n";
     const std::string points = "0 0 0\n1 0 0\n0 1 0\n0 0 1\n";
-    struct Case {
-        const char* name;
-        std::string file;
-        bool faceModel;
-        std::vector<std::uint32_t> corners;
-        ConversionCounts counts;
-    };
-    const Case cases[] = {
+    const ModelCase cases[] = {
         {"points alone", head + "end_header\n" + points, false, {0, 0, 1, 1, 2, 2, 3, 3}, {}},
         {"no faces in a face element",
          head + "element face 0\nproperty list uchar int vertex_indices\nend_header\n" + points,
@@ -201,13 +222,58 @@ TEST(MeshReaders, PlyPointsLinesAndStrips) {
          {0, 1, 2, kNoCorner},
          {0, 0, 0, 0, 2}},
     };
-    for (const Case& c : cases) {
-        const Result<MeshModel> model = readBytes(Reader::ply, c.file);
-        ASSERT_TRUE(model) << c.name << ": " << model.message();
-        EXPECT_EQ(model->faceModel, c.faceModel) << c.name;
-        EXPECT_EQ(model->corners, c.corners) << c.name;
-        EXPECT_EQ(model->counts, c.counts) << c.name;
+    expectModels(Reader::ply, cases);
+}
+
+// One pyramid (a quad and four triangles) in the spellings OFF allows, and
+// files whose faces are missing or dropped.
+TEST(MeshReaders, OffVariantsPointsAndDroppedFaces) {
+    const std::string points = "0 0 0\n4 0 0\n4 4 0\n0 4 0\n2 1.5 3\n";
+    const std::string faces = "4 0 1 2 3\n3 0 1 4\n3 1 2 4\n3 2 3 4\n3 3 0 4\n";
+    const Result<MeshModel> plain = readBytes(Reader::off, "OFF\n5 5 10\n" + points + faces);
+    ASSERT_TRUE(plain) << plain.message();
+    EXPECT_EQ(plain->corners, (std::vector<std::uint32_t>{0, 1, 2, 3,         0, 1, 4, kNoCorner,
+                                                          1, 2, 4, kNoCorner, 2, 3, 4, kNoCorner,
+                                                          3, 0, 4, kNoCorner}));
+    const std::string same[] = {
+        "# made by hand\nOFF 5 5\n\n" + points + "# faces\n" + faces,
+        "5 5 0\n" + points + faces,
+        "OFF # a pyramid\n5 # vertices\n5\n" + points + faces,
+        "COFF\n5 5 0\n0 0 0 1 0 0 1\n4 0 0 1 0 0 1\n4 4 0 0 1 0 1\n0 4 0 0 1 0 1\n"
+        "2 1.5 3 0 0 1 1\n4 0 1 2 3 255 0 0\n3 0 1 4 # red\n3 1 2 4 0.5 0.5 0.5 1\n"
+        "3 2 3 4.0\n3 3 0 4\n",
+        "STNOFF\n5 5 0\n0 0 0 0 0 1 .1 .2\n4 0 0 0 0 1 .1 .2\n4 4 0 0 0 1 .1 .2\n"
+        "0 4 0 0 0 1 .1 .2\n2 1.5 3 0 0 1 .1 .2\n" +
+            faces,
+    };
+    for (const std::string& file : same) {
+        const Result<MeshModel> other = readBytes(Reader::off, file);
+        ASSERT_TRUE(other) << file << ": " << other.message();
+        EXPECT_EQ(other->xyz, plain->xyz) << file;
+        EXPECT_EQ(other->corners, plain->corners) << file;
     }
+
+    const std::string head = "OFF\n4 ";
+    const std::string four = "0 0 0\n1 0 0\n0 1 0\n0 0 1\n";
+    const ModelCase cases[] = {
+        {"points alone", head + "0 0\n" + four, false, {0, 0, 1, 1, 2, 2, 3, 3}, {}},
+        {"faces naming missing vertices are dropped",
+         head + "3 0\n" + four + "3 0 1 4\n3 0 -1 2\n3 0 1 2\n",
+         true,
+         {0, 1, 2, kNoCorner},
+         {0, 0, 0, 0, 2}},
+        {"every face dropped leaves the points",
+         head + "3 0\n" + four + "3 0 1 9\n3 1 1 2\n0\n",
+         false,
+         {0, 0, 1, 1, 2, 2, 3, 3},
+         {2, 0, 0, 0, 1}},
+        {"a face of two corners is a line",
+         head + "2 0\n" + four + "2 0 1\n2 3 2 255 0 0\n",
+         false,
+         {0, 1, 2, 3},
+         {}},
+    };
+    expectModels(Reader::off, cases);
 }
 
 TEST(MeshReaders, BrokenFilesAreRefusedWithTheReasonAndLine) {
@@ -275,6 +341,38 @@ TEST(MeshReaders, BrokenFilesAreRefusedWithTheReasonAndLine) {
          "m: the PLY header has no vertex element with x, y and z"},
         {Reader::ply, plyHead + "end_header\n0 0 0\n1 1e39 0\n0 1 0\n",
          "m: vertex 2 has a coordinate that is not finite"},
+        {Reader::off, "", "m: the file is empty"},
+        {Reader::off, "\xff\xfeO\0F\0F\0",
+         "m: the file is UTF-16 text, an encoding that is not supported (save it as UTF-8)"},
+        {Reader::off, "OFF BINARY\n\0\0\0\3",
+         "m: line 1: binary OFF is not supported (save it as text OFF)"},
+        {Reader::off, "4OFF\n1 0 0\n0 0 0 0\n",
+         "m: line 1: \"4OFF\": points in four dimensions are not supported"},
+        {Reader::off, "nOFF 3\n1 0 0\n0 0 0\n",
+         "m: line 1: \"nOFF\": points of a stated dimension are not supported"},
+        {Reader::off, "ply\nformat ascii 1.0\n",
+         "m: line 1: \"ply\" where the vertex count belongs"},
+        {Reader::off, "OFF\n# counts\n3\n", "m: line 3: the file ends before the face count"},
+        {Reader::off, "OFF\n100000000 1 0\n0 0 0\n",
+         "m: the OFF header's vertex and face counts: at least 600000002 bytes needed, the file "
+         "has 24"},
+        {Reader::off, "OFF\n3 1 0\n0 0 0\n1 0\n0 1 0\n3 0 1 2\n",
+         "m: line 4: vertex 2: three numbers expected, the line ends"},
+        {Reader::off, "OFF\n3 1 0\n0 0 0\n1 0 y\n0 1 0\n3 0 1 2\n",
+         "m: line 4: vertex 2: \"y\" where a number belongs"},
+        {Reader::off, "OFF\n3 1 0\n0 0 0\n1 1e39 0\n0 1 0\n3 0 1 2\n",
+         "m: line 4: vertex 2 has a coordinate that is not finite"},
+        {Reader::off, "OFF\n3 2 0\n0 0 0\n1 0 0\n# last\n",
+         "m: line 5: the file ends after 2 of 3 vertices"},
+        {Reader::off, "OFF\n3 2 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n\n",
+         "m: line 6: the file ends after 1 of 2 faces"},
+        {Reader::off, "OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1\n",
+         "m: line 6: face 1: 3 vertex numbers expected, the line ends after 2"},
+        {Reader::off, "OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n-3 0 1 2\n",
+         "m: line 6: face 1: \"-3\" is not a corner count"},
+        {Reader::off, "OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1.5 2\n",
+         "m: line 6: face 1: \"1.5\" where a vertex number belongs"},
+        {Reader::off, "OFF\n0 0 0\n", "m: the file holds no faces, lines or points"},
     };
     for (const Case& c : cases) {
         const Result<MeshModel> model = readBytes(c.reader, c.file);
@@ -293,6 +391,7 @@ TEST(MeshReaders, NoTruncationPassesForAWholeFile) {
         {Reader::ply, ply("ascii").substr(0, ply("ascii").size() - 1)},
         {Reader::ply, ply("binary_little_endian")},
         {Reader::ply, ply("binary_big_endian", true)},
+        {Reader::off, "OFF\n4 2 0\n0 0 0\n1 0 0\n0 1 0\n0 0 1\n3 0 1 2\n3 0 1 3"},
     };
     for (const auto& [reader, whole] : files) {
         ASSERT_TRUE(readBytes(reader, whole)) << whole;

@@ -53,11 +53,12 @@ struct Picture {
     std::int32_t left = INT32_MAX, right = INT32_MIN, top = INT32_MAX, bottom = INT32_MIN;
 };
 
-// Where both eyes draw every vertex, as the screen draws them.
-Picture picture(const ViewState& s) {
+// Where both eyes draw every vertex, as the stereo screen (or the setup
+// screen's preview box) draws them.
+Picture picture(const ViewState& s, bool preview = false) {
     Picture p;
     for (const std::int32_t eye : {+1, -1}) {
-        const StereoParams params = stereoScreenParams(s, eye);
+        const StereoParams params = preview ? previewParams(s, eye) : stereoScreenParams(s, eye);
         for (const Vertex& v : s.scene->vertices) {
             const StereoPoint q = s.stereoXf.projectStereo(v.x, v.y, v.z, params);
             p.left = std::min(p.left, q.x);
@@ -96,6 +97,12 @@ TEST(FramingTest, fitFillsTheFrameAtAComfortableDepth) {
         EXPECT_GE(p.top, 6);
         EXPECT_LE(p.right, w - 7);
         EXPECT_LE(p.bottom, h - 7);
+        // The preview box shows the same framing in miniature.
+        const Picture inBox = picture(s, true);
+        EXPECT_GE(inBox.left, 0);
+        EXPECT_GE(inBox.top, 0);
+        EXPECT_LT(inBox.right, s.layout.previewW);
+        EXPECT_LT(inBox.bottom, s.layout.previewH);
 
         const ParallaxRange range = stereoScreenParallax(s);
         EXPECT_EQ(judgeParallax(range, ScreenMetrics{w, 0.0}), Comfort::Comfortable);
