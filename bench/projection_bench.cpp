@@ -1,4 +1,5 @@
-// Whole-scene stereo projection of a million vertices.
+// Whole-scene projections of a million vertices: one eye, both eyes in one
+// pass, and the parallel projection of the setup views.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -24,13 +25,16 @@ kelpris::Scena randomScene(std::int64_t vertexCount, unsigned seed) {
     return s;
 }
 
-void BM_ProjectAllStereo(benchmark::State& state) {
-    kelpris::Scena s = randomScene(state.range(0), 99);
-    // The stereo transform at a turned view, and a full-window projection.
+// The stereo transform at a turned view, and a full-window projection.
+kelpris::Matrix4 stereoTransform() {
     kelpris::Matrix4 xf;
     xf.translate(-12, 40, -7);
     xf.rotateZ(-0.7f);
     xf.rotateX(-1.3f);
+    return xf;
+}
+
+kelpris::StereoParams stereoParams() {
     kelpris::StereoParams p;
     p.depthOffset = 400;
     p.eyeDistance = 537;
@@ -39,6 +43,13 @@ void BM_ProjectAllStereo(benchmark::State& state) {
     p.scale = 0.5f;
     p.originX = 800;
     p.originY = 450;
+    return p;
+}
+
+void BM_ProjectAllStereo(benchmark::State& state) {
+    kelpris::Scena s = randomScene(state.range(0), 99);
+    const kelpris::Matrix4 xf = stereoTransform();
+    kelpris::StereoParams p = stereoParams();
     std::vector<kelpris::Point> points(s.vertices.size());
     std::vector<std::int32_t> depths(s.vertices.size());
     for (auto _ : state) {
@@ -47,6 +58,24 @@ void BM_ProjectAllStereo(benchmark::State& state) {
         benchmark::DoNotOptimize(depths.data());
         benchmark::ClobberMemory();
         p.eyeSign = -p.eyeSign;
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+// Both eyes and the depths: the work of two BM_ProjectAllStereo iterations.
+void BM_ProjectStereoPair(benchmark::State& state) {
+    kelpris::Scena s = randomScene(state.range(0), 99);
+    const kelpris::Matrix4 xf = stereoTransform();
+    const kelpris::StereoParams p = stereoParams();
+    std::vector<kelpris::Point> right(s.vertices.size());
+    std::vector<kelpris::Point> left(s.vertices.size());
+    std::vector<std::int32_t> depths(s.vertices.size());
+    for (auto _ : state) {
+        kelpris::projectStereoPair(s, xf, p, {right, left, depths}, 0, s.vertices.size());
+        benchmark::DoNotOptimize(right.data());
+        benchmark::DoNotOptimize(left.data());
+        benchmark::DoNotOptimize(depths.data());
+        benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
@@ -70,6 +99,7 @@ void BM_ProjectAllParallel(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_ProjectAllStereo)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ProjectStereoPair)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ProjectAllParallel)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

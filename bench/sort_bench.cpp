@@ -48,6 +48,17 @@ void run(benchmark::State& state, std::int32_t lo, std::int32_t hi) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+// The depth order alone, without the report.
+void BM_OrderFaces(benchmark::State& state, std::int32_t lo, std::int32_t hi) {
+    const Faces f = makeFaces(static_cast<std::size_t>(state.range(0)), lo, hi);
+    kelpris::DepthOrder order;
+    for (auto _ : state) {
+        kelpris::orderFaces(f.faces, f.vertexDepths, order);
+        benchmark::DoNotOptimize(order.TRIEDENE_STENY.data());
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
 // Depths as a stereo projection of a 2000-unit model gives them.
 void BM_SortFacesRandomDepths(benchmark::State& state) {
     run(state, -100000, 100000);
@@ -61,5 +72,11 @@ void BM_SortFacesManyTies(benchmark::State& state) {
 
 BENCHMARK(BM_SortFacesRandomDepths)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SortFacesManyTies)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// Depths of a model filling a 1920-pixel window, either side of the plane.
+BENCHMARK_CAPTURE(BM_OrderFaces, window, -2600, 2600)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_OrderFaces, wide, -100000, 100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

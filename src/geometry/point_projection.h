@@ -85,8 +85,17 @@ class StereoProjector {
           originX_(p.originX),
           originY_(p.originY) {}
 
-    [[gnu::always_inline]] StereoPoint operator()(std::int32_t x, std::int32_t y,
-                                                  std::int32_t z) const noexcept {
+    /// The part of a point's projection that is the same for both eyes: y,
+    /// the depth and the two quotients the eye's x is made of.
+    struct Shared {
+        std::int32_t t1 = 0;
+        std::int32_t t2 = 0;
+        std::int32_t y = 0;
+        std::int32_t depth = 0;
+    };
+
+    [[gnu::always_inline]] Shared shared(std::int32_t x, std::int32_t y,
+                                         std::int32_t z) const noexcept {
         const auto fx = static_cast<float>(x);
         const auto fy = static_cast<float>(y);
         const auto fz = static_cast<float>(z);
@@ -103,22 +112,29 @@ class StereoProjector {
         // the picture plane or a point at or behind the eye; the conversions
         // below saturate those.
         const double k = static_cast<double>(pz) / eyeDistance_ + 1.0;
-        const std::int32_t t1 = truncToInt32(static_cast<double>(px) / k);
-        const std::int32_t t2 = truncToInt32((static_cast<double>(px) - eyeShift_) / k);
-
-        // t1 + eyeSign * (eyeShift - t1 + t2) + originX, each 32-bit step
-        // saturated: equal to plain int32 arithmetic whenever that does not
-        // overflow.
-        const std::int32_t spread =
-            saturateToInt32(static_cast<std::int64_t>(eyeShiftInt_) - t1 + t2);
-        const std::int32_t offset = saturateToInt32(static_cast<std::int64_t>(eyeSign_) * spread);
-        const std::int32_t wx = saturateToInt32(static_cast<std::int64_t>(t1) + offset);
-
-        StereoPoint out;
-        out.x = place(wx, originX_);
+        Shared out;
+        out.t1 = truncToInt32(static_cast<double>(px) / k);
+        out.t2 = truncToInt32((static_cast<double>(px) - eyeShift_) / k);
         out.y = place(truncToInt32(-static_cast<double>(py) / k), originY_);
         out.depth = truncToInt32(pz);
         return out;
+    }
+
+    /// x for the eye of `eyeSign`: t1 + eyeSign * (eyeShift - t1 + t2) +
+    /// originX, each 32-bit step saturated: equal to plain int32 arithmetic
+    /// whenever that does not overflow.
+    [[gnu::always_inline]] std::int32_t eyeX(const Shared& s, std::int32_t eyeSign) const noexcept {
+        const std::int32_t spread =
+            saturateToInt32(static_cast<std::int64_t>(eyeShiftInt_) - s.t1 + s.t2);
+        const std::int32_t offset = saturateToInt32(static_cast<std::int64_t>(eyeSign) * spread);
+        const std::int32_t wx = saturateToInt32(static_cast<std::int64_t>(s.t1) + offset);
+        return place(wx, originX_);
+    }
+
+    [[gnu::always_inline]] StereoPoint operator()(std::int32_t x, std::int32_t y,
+                                                  std::int32_t z) const noexcept {
+        const Shared s = shared(x, y, z);
+        return {eyeX(s, eyeSign_), s.y, s.depth};
     }
 
   private:

@@ -39,4 +39,26 @@ void projectStereo(const Scena& scene, const Matrix4& transform, const StereoPar
     }
 }
 
+void projectStereoPair(const Scena& scene, const Matrix4& transform, const StereoParams& params,
+                       const StereoPairBuffers& out, std::size_t first, std::size_t last) noexcept {
+    const detail::StereoProjector project(transform, params);
+    const std::size_t end =
+        std::min({last, scene.vertices.size(), out.right.size(), out.left.size()});
+    const std::size_t withDepth = std::min(end, out.depths.size());
+    const Vertex* in = scene.vertices.data();
+    const auto both = [&](std::size_t i) {
+        const detail::StereoProjector::Shared s = project.shared(in[i].x, in[i].y, in[i].z);
+        out.right[i] = {project.eyeX(s, +1), s.y};
+        out.left[i] = {project.eyeX(s, -1), s.y};
+        return s.depth;
+    };
+    std::size_t i = first;
+    for (; i < withDepth; ++i) {
+        out.depths[i] = both(i);
+    }
+    for (; i < end; ++i) {
+        both(i);
+    }
+}
+
 }  // namespace kelpris

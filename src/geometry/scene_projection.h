@@ -25,4 +25,21 @@ Point projectParallel(const Scena& scene, const Matrix4& transform, float scale,
 void projectStereo(const Scena& scene, const Matrix4& transform, const StereoParams& params,
                    std::span<Point> points, std::span<std::int32_t> depths) noexcept;
 
+/// Where projectStereoPair writes: element i for vertex i.
+struct StereoPairBuffers {
+    std::span<Point> right;          ///< the eye of eyeSign +1
+    std::span<Point> left;           ///< the eye of eyeSign -1
+    std::span<std::int32_t> depths;  ///< may be empty
+};
+
+/// Both eyes at once, for the vertices from `first` up to, not including,
+/// `last` (and no further than the vertices and both point buffers reach;
+/// depths for no more of them than `depths` holds): exactly what
+/// projectStereo gives with `params` and eyeSign +1 and -1 (params.eyeSign is
+/// not used). Only the last step of a point's projection depends on the eye,
+/// so the pair costs little more than one eye. Two threads may each project
+/// one range into the same buffers.
+void projectStereoPair(const Scena& scene, const Matrix4& transform, const StereoParams& params,
+                       const StereoPairBuffers& out, std::size_t first, std::size_t last) noexcept;
+
 }  // namespace kelpris

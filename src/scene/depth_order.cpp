@@ -24,6 +24,7 @@
 #include "scene/depth_order.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -63,34 +64,41 @@ struct Keyed {
     std::uint32_t index;  ///< position in the face list
 };
 
-/// Stable LSD radix sort on `key` (11-bit digits), skipping digits on which
-/// every key agrees. Stability keeps file order within equal depths. The
-/// passes go back and forth between `items` and `scratch` (of the same size);
-/// returns the one holding the sorted keys.
-std::span<Keyed> radixSortByKey(std::span<Keyed> items, std::span<Keyed> scratch) {
-    constexpr int kBits = 11;
-    constexpr std::uint32_t kBuckets = 1u << kBits;
-    constexpr int kPasses = 3;  // 33 bits cover the 32-bit key
-    std::vector<std::uint32_t> counts(kPasses * kBuckets, 0);
+/// Stable LSD radix sort on `key`, whose values all lie in [lowest, lowest +
+/// 2^bits): the keys are sorted relative to `lowest`, so a small range (the
+/// depths of one model span a few thousand values) takes one pass and a wide
+/// one no more than three. Stability keeps file order within equal depths.
+/// The passes go back and forth between `items` and `scratch` (of the same
+/// size); returns the one holding the sorted keys.
+std::span<Keyed> radixSortByKey(std::span<Keyed> items, std::span<Keyed> scratch,
+                                std::uint32_t lowest, int bits) {
+    constexpr int kOnePassBits = 16;  // 2^16 counters still sit in the cache
+    constexpr int kDigitBits = 11;
+    const int passes = bits <= kOnePassBits ? 1 : (bits + kDigitBits - 1) / kDigitBits;
+    const int digitBits = (bits + passes - 1) / passes;
+    const std::uint32_t buckets = 1u << digitBits;
+    const std::uint32_t mask = buckets - 1;
+    std::vector<std::uint32_t> counts(static_cast<std::size_t>(passes) * buckets, 0);
     for (const Keyed& it : items) {
-        for (int p = 0; p < kPasses; ++p) {
-            ++counts[p * kBuckets + ((it.key >> (p * kBits)) & (kBuckets - 1))];
+        const std::uint32_t key = it.key - lowest;
+        for (int p = 0; p < passes; ++p) {
+            ++counts[p * buckets + ((key >> (p * digitBits)) & mask)];
         }
     }
-    for (int p = 0; p < kPasses; ++p) {
-        std::uint32_t* c = counts.data() + p * kBuckets;
-        const std::uint32_t firstDigit = (items.front().key >> (p * kBits)) & (kBuckets - 1);
-        if (c[firstDigit] == items.size()) {
+    for (int p = 0; p < passes; ++p) {
+        std::uint32_t* c = counts.data() + static_cast<std::size_t>(p) * buckets;
+        const int shift = p * digitBits;
+        if (c[((items.front().key - lowest) >> shift) & mask] == items.size()) {
             continue;  // every key has this digit: the pass would not move anything
         }
         std::uint32_t offset = 0;
-        for (std::uint32_t b = 0; b < kBuckets; ++b) {
+        for (std::uint32_t b = 0; b < buckets; ++b) {
             const std::uint32_t n = c[b];
             c[b] = offset;
             offset += n;
         }
         for (const Keyed& it : items) {
-            scratch[c[(it.key >> (p * kBits)) & (kBuckets - 1)]++] = it;
+            scratch[c[((it.key - lowest) >> shift) & mask]++] = it;
         }
         std::swap(items, scratch);
     }
@@ -111,6 +119,8 @@ void buildOrder(std::span<const Face> faces, std::span<const std::int32_t> verte
     std::vector<bool> second(n, false);
     std::size_t inserted = 0;
     std::int32_t maxDepth = 0;
+    std::uint32_t lowestKey = ~0u;
+    std::uint32_t highestKey = 0;
     for (std::size_t i = 0; i < n; ++i) {
         std::int32_t d = 0;
         if (!meanDepth(faces[i], vertexDepths, d)) {
@@ -123,12 +133,15 @@ void buildOrder(std::span<const Face> faces, std::span<const std::int32_t> verte
         }
         // Flip the sign bit to order signed values as unsigned, then invert
         // so the deepest face gets the smallest key.
-        storage[inserted++] = {~(static_cast<std::uint32_t>(d) ^ 0x80000000u),
-                               static_cast<std::uint32_t>(i)};
+        const std::uint32_t key = ~(static_cast<std::uint32_t>(d) ^ 0x80000000u);
+        lowestKey = std::min(lowestKey, key);
+        highestKey = std::max(highestKey, key);
+        storage[inserted++] = {key, static_cast<std::uint32_t>(i)};
     }
     std::span<Keyed> items(storage.get(), inserted);
-    if (inserted > 1) {
-        items = radixSortByKey(items, std::span<Keyed>(storage.get() + n, inserted));
+    if (inserted > 1 && highestKey != lowestKey) {
+        items = radixSortByKey(items, std::span<Keyed>(storage.get() + n, inserted), lowestKey,
+                               std::bit_width(highestKey - lowestKey));
     }
 
     // Every entry is written below, so the entries of the last order, kept

@@ -25,6 +25,8 @@ struct PaintBuffers {
     /// Those drawn by the paint's second task: the preview's left eye on the
     /// setup screen, the left eye on the stereo screen.
     std::vector<Point> otherPoints;
+    /// The preview's right eye, projected in one pass with its left eye.
+    std::vector<Point> previewPoints;
     /// Depths of the vertices in the stereo screen's projection, the same
     /// for both eyes.
     std::vector<std::int32_t> depths;

@@ -124,15 +124,18 @@ void drawObservers(const ViewState& state, DrawingSurface& window) {
 }
 
 // Green eye, then the red eye over it, on one black picture; faces keep the
-// memory surface's white brush and file order.
-void drawPreview(const ViewState& state, DrawingSurface& memory, std::span<Point> points) {
+// memory surface's white brush and file order. Both eyes are projected in one
+// pass, into `right` and `left`.
+void drawPreview(const ViewState& state, DrawingSurface& memory, std::span<Point> right,
+                 std::span<Point> left) {
     const Scena& scene = *state.scene;
     {
         ScopedBrush black(memory, state.brushBlack);
         memory.rectangle(0, 0, state.layout.previewW, state.layout.previewH);
     }
-    const auto drawEye = [&](std::int32_t eyeSign) {
-        projectStereo(scene, state.stereoXf, previewParams(state, eyeSign), points, {});
+    projectStereoPair(scene, state.stereoXf, previewParams(state, +1), {right, left, {}}, 0,
+                      scene.vertices.size());
+    const auto drawEye = [&](std::span<const Point> points) {
         if (scene.isFaceModel()) {
             drawFaces(scene.faces, points, memory);
         } else {
@@ -140,9 +143,9 @@ void drawPreview(const ViewState& state, DrawingSurface& memory, std::span<Point
         }
     };
     ScopedPen eyePen(memory, state.penGreen);
-    drawEye(+1);
+    drawEye(right);
     eyePen.select(state.penRed);
-    drawEye(-1);
+    drawEye(left);
 }
 
 void drawPicturePlane(const Layout& l, DrawingSurface& window) {
@@ -163,6 +166,7 @@ void drawSetupScreen(ViewState& state, DrawingSurface& window, PaintBuffers& buf
     const std::size_t vertices = state.scene->vertices.size();
     buffers.points.resize(vertices);
     buffers.otherPoints.resize(vertices);
+    buffers.previewPoints.resize(vertices);
 
     const std::unique_ptr<DrawingSurface> previewMemory = window.createCompatibleSurface();
     const KeptPictureSelection previewPicture(window, previewMemory.get(), buffers.previewPicture,
@@ -171,7 +175,7 @@ void drawSetupScreen(ViewState& state, DrawingSurface& window, PaintBuffers& buf
     {
         WorkerTask preview(worker, [&] {
             if (hasPreview) {
-                drawPreview(state, *previewMemory, buffers.otherPoints);
+                drawPreview(state, *previewMemory, buffers.previewPoints, buffers.otherPoints);
             }
         });
         drawBackground(l, window);

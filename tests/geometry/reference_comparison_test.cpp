@@ -285,6 +285,25 @@ TEST(ReferenceComparison, projectionsMatchThePlainComputation) {
             EXPECT_EQ(points[n], (Point{stereo[n].x, stereo[n].y})) << "trial " << trial;
             EXPECT_EQ(depths[n], stereo[n].depth) << "trial " << trial;
         }
+
+        // Both eyes in one pass, in two ranges as two threads would split it.
+        StereoParams eye = params;
+        std::vector<Point> right(points.size());
+        std::vector<Point> left(points.size());
+        const std::size_t split = static_cast<std::size_t>(trial) % (points.size() + 1);
+        projectStereoPair(scene, m, params, {right, left, depths}, 0, split);
+        projectStereoPair(scene, m, params, {right, left, depths}, split, points.size());
+        for (std::size_t n = 0; n < points.size(); ++n) {
+            eye.eyeSign = +1;
+            const StereoPoint r = referenceStereo(ref, scene.vertices[n].x, scene.vertices[n].y,
+                                                  scene.vertices[n].z, eye);
+            eye.eyeSign = -1;
+            const StereoPoint l = referenceStereo(ref, scene.vertices[n].x, scene.vertices[n].y,
+                                                  scene.vertices[n].z, eye);
+            EXPECT_EQ(right[n], (Point{r.x, r.y})) << "trial " << trial;
+            EXPECT_EQ(left[n], (Point{l.x, l.y})) << "trial " << trial;
+            EXPECT_EQ(depths[n], r.depth) << "trial " << trial;
+        }
         if (HasFailure()) {
             return;
         }

@@ -142,7 +142,8 @@ TEST(DepthOrder, matchesOneByOneInsertionOnRandomDepths) {
     struct Range {
         std::int32_t lo, hi;
     };
-    const Range ranges[] = {{0, 0}, {0, 1}, {-2, 2}, {-10, 10}, {0, 100}, {kMin, kMax}};
+    const Range ranges[] = {{0, 0},   {0, 1},          {-2, 2},     {-10, 10},
+                            {0, 100}, {-40000, 40000}, {kMin, kMax}};
     for (const Range& r : ranges) {
         std::uniform_int_distribution<std::int32_t> depth(r.lo, r.hi);
         for (int round = 0; round < 60; ++round) {
