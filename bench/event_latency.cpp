@@ -17,11 +17,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMouseEvent>
+#include <QPixmap>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -36,36 +40,59 @@ namespace {
 
 using namespace kelpris;
 
-// Times the end of every paint of the view and counts its drawn pictures.
+// Times every picture the window shows: the start and end of the view's
+// paint (the draw and the copy into the window's buffer) and the end of the
+// window's flush to the window system after it; counts the pictures drawn.
 class PaintClock : public QObject {
   public:
-    explicit PaintClock(CKELPRView& view) : view_(view) {
+    PaintClock(CKELPRView& view, QWidget& window) : view_(view), window_(window) {
         view.installEventFilter(this);
+        window.installEventFilter(this);
         connect(&view, &CKELPRView::pictureDrawn, this, [this] { ++drawn; });
     }
-    qint64 lastShownNs = 0;
+    qint64 paintStartNs = 0;
+    qint64 paintEndNs = 0;
+    qint64 shownNs = 0;
     int shown = 0;
     int drawn = 0;
     QElapsedTimer clock;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched != &view_ || event->type() != QEvent::Paint) {
-            return false;
+        if (watched == &view_ && event->type() == QEvent::Paint) {
+            paintStartNs = clock.nsecsElapsed();
+            static_cast<QObject&>(view_).event(event);
+            paintEndNs = clock.nsecsElapsed();
+            viewPainted_ = true;
+            return true;
         }
-        // Paint first, then read the clock: the picture is in the window.
-        static_cast<QObject&>(view_).event(event);
-        lastShownNs = clock.nsecsElapsed();
-        ++shown;
-        return true;
+        if (watched == &window_ && event->type() == QEvent::UpdateRequest) {
+            // The window paints what is due and flushes it; then the
+            // picture is with the window system.
+            static_cast<QObject&>(window_).event(event);
+            if (viewPainted_) {
+                viewPainted_ = false;
+                shownNs = clock.nsecsElapsed();
+                ++shown;
+            }
+            return true;
+        }
+        return false;
     }
 
   private:
     CKELPRView& view_;
+    QWidget& window_;
+    bool viewPainted_ = false;
 };
 
 struct Totals {
     std::vector<double> latenciesMs;
+    // The answering picture's stages: from the last event of the burst to the
+    // start of the view's paint, the paint, and from its end to the picture
+    // shown.
+    std::vector<double> waitMs, paintMs, flushMs;
+    double cpuMs = 0;  // the process's CPU time, all threads
     int events = 0;
     int drawn = 0;
     int drawnAfter = 0;  // pictures drawn after the last event was answered
@@ -82,9 +109,12 @@ double percentile(std::vector<double> v, double q) {
 void print(const char* what, const Totals& t) {
     std::printf(
         "%-6s events %4d  pictures drawn %4d  after the last %d  "
-        "event-to-picture median %6.1f ms  max %6.1f ms\n",
+        "event-to-picture median %5.1f ms  max %5.1f ms\n"
+        "       medians: wait %4.1f ms  paint %4.1f ms  flush %4.1f ms  "
+        "CPU per picture %5.1f ms\n",
         what, t.events, t.drawn, t.drawnAfter, percentile(t.latenciesMs, 0.5),
-        percentile(t.latenciesMs, 1.0));
+        percentile(t.latenciesMs, 1.0), percentile(t.waitMs, 0.5), percentile(t.paintMs, 0.5),
+        percentile(t.flushMs, 0.5), t.drawn > 0 ? t.cpuMs / t.drawn : 0.0);
 }
 
 // Queues `burst` events through `post`, then runs the loop until a paint
@@ -97,13 +127,29 @@ void runBurst(PaintClock& clock, int burst, Post post, Totals& totals) {
         post(i);
     }
     const int shownBefore = clock.shown;
+    QElapsedTimer limit;
+    limit.start();
     while (clock.shown == shownBefore) {
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        if (limit.elapsed() > 5000) {
+            std::fprintf(stderr, "no picture answered the events\n");
+            std::exit(1);
+        }
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
     }
     for (qint64 t : arrived) {
-        totals.latenciesMs.push_back(static_cast<double>(clock.lastShownNs - t) / 1e6);
+        totals.latenciesMs.push_back(static_cast<double>(clock.shownNs - t) / 1e6);
     }
+    auto ms = [](qint64 from, qint64 to) { return static_cast<double>(to - from) / 1e6; };
+    totals.waitMs.push_back(ms(arrived.back(), clock.paintStartNs));
+    totals.paintMs.push_back(ms(clock.paintStartNs, clock.paintEndNs));
+    totals.flushMs.push_back(ms(clock.paintEndNs, clock.shownNs));
     totals.events += burst;
+}
+
+double processCpuMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
 }
 
 void settle(PaintClock& clock, Totals& totals) {
@@ -152,7 +198,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     QTest::qWait(300);
-    PaintClock clock(view);
+    PaintClock clock(view, *app.mainFrame());
     clock.clock.start();
 
     // Drag the yaw handle round the model centre.
@@ -166,6 +212,7 @@ int main(int argc, char** argv) {
     QApplication::sendEvent(&view, &press);
     Totals drag;
     const int drawnBefore = clock.drawn;
+    double cpuBefore = processCpuMs();
     int step = 0;
     for (int b = 0; b < bursts; ++b) {
         runBurst(
@@ -181,6 +228,7 @@ int main(int argc, char** argv) {
             drag);
     }
     drag.drawn = clock.drawn - drawnBefore;
+    drag.cpuMs = processCpuMs() - cpuBefore;
     settle(clock, drag);
     QMouseEvent release(QEvent::MouseButtonRelease, at(0.02 * step),
                         view.mapToGlobal(at(0.02 * step)), Qt::LeftButton, Qt::NoButton,
@@ -195,6 +243,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     const int keysBefore = clock.drawn;
+    cpuBefore = processCpuMs();
     for (int b = 0; b < bursts; ++b) {
         runBurst(
             clock, perBurst,
@@ -202,6 +251,7 @@ int main(int argc, char** argv) {
             keys);
     }
     keys.drawn = clock.drawn - keysBefore;
+    keys.cpuMs = processCpuMs() - cpuBefore;
     settle(clock, keys);
 
     std::printf("%s (%zu faces), %dx%d stereo, %d bursts of %d, azimuth now %.3f\n", argv[1],
@@ -209,5 +259,22 @@ int main(int argc, char** argv) {
                 static_cast<double>(view.state().yaw));
     print("drag", drag);
     print("keys", keys);
-    return 0;
+    // What the X server shows is what was drawn, as far as the window lies
+    // on the screen.
+    const QPoint inWindow = view.mapTo(app.mainFrame(), view.contentsRect().topLeft());
+    const QRect onScreenPart =
+        QRect(view.mapToGlobal(view.contentsRect().topLeft()), view.contentsRect().size())
+            .intersected(view.screen()->geometry())
+            .translated(-view.mapToGlobal(view.contentsRect().topLeft()));
+    const QImage drawn =
+        view.currentImage().copy(onScreenPart).convertToFormat(QImage::Format_RGB32);
+    const QImage shown = view.screen()
+                             ->grabWindow(app.mainFrame()->winId(), inWindow.x() + onScreenPart.x(),
+                                          inWindow.y() + onScreenPart.y(), onScreenPart.width(),
+                                          onScreenPart.height())
+                             .toImage()
+                             .convertToFormat(QImage::Format_RGB32);
+    std::printf("the window shows the picture drawn (%dx%d on the screen): %s\n", drawn.width(),
+                drawn.height(), shown == drawn ? "yes" : "NO");
+    return shown == drawn ? 0 : 1;
 }

@@ -277,6 +277,8 @@ TEST_F(WidgetTest, queuedMovesAndKeyRepeatsAreAnsweredByOneDraw) {
     QTest::mousePress(&oneByOne, Qt::LeftButton, {}, w(190, 300));
     QApplication::processEvents();
     QSignalSpy drawn(view.get(), &CKELPRView::pictureDrawn);
+    // The status line listens: told once per picture, it is worked out once.
+    QSignalSpy changed(view.get(), &CKELPRView::viewChanged);
     auto letThePaintCome = [&] {  // the platform paces its paints
         for (int i = 0; i < 100 && drawn.count() == 0; ++i) {
             QTest::qWait(5);
@@ -290,6 +292,7 @@ TEST_F(WidgetTest, queuedMovesAndKeyRepeatsAreAnsweredByOneDraw) {
     }
     letThePaintCome();
     EXPECT_EQ(drawn.count(), 1);
+    EXPECT_EQ(changed.count(), 1);
     EXPECT_EQ(state().yaw, oneByOne.state().yaw);
     EXPECT_EQ(view->currentImage(), oneByOne.currentImage());
 
@@ -297,6 +300,7 @@ TEST_F(WidgetTest, queuedMovesAndKeyRepeatsAreAnsweredByOneDraw) {
     QTest::mouseRelease(&oneByOne, Qt::LeftButton, {}, path[3]);
     QTest::qWait(20);
     drawn.clear();
+    changed.clear();
     for (int i = 0; i < 3; ++i) {  // repeats are steps: every one counts
         view->applyKey(ViewKey::Right, false);
         oneByOne.applyKey(ViewKey::Right, false);
@@ -304,6 +308,7 @@ TEST_F(WidgetTest, queuedMovesAndKeyRepeatsAreAnsweredByOneDraw) {
     }
     letThePaintCome();
     EXPECT_EQ(drawn.count(), 1);
+    EXPECT_EQ(changed.count(), 1);
     EXPECT_EQ(state().yaw, oneByOne.state().yaw);
     EXPECT_EQ(view->currentImage(), oneByOne.currentImage());
 }

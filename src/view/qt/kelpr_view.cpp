@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QWheelEvent>
 #include <memory>
+#include <utility>
 
 #include "render/qt/qt_surface.h"
 #include "view/paint_worker.h"
@@ -134,13 +135,40 @@ void CKELPRView::drawBuffer() {
     }
     noteSortReport(report);
     deliverReportStatuses();
-    emit pictureDrawn();
+    if (showingRedraw_) {
+        drawnForShow_ = true;  // told once shown (showRedraw)
+    } else {
+        emit pictureDrawn();
+    }
 }
 
 void CKELPRView::redrawNow() {
     redrawPending_ = true;
-    update();
+    if (showQueued_) {
+        return;  // told already; the picture answers this event too
+    }
+    // Queued behind the events already waiting, so that one draw answers
+    // them all; a lone event is drawn as soon as it is handled, without
+    // waiting for the platform's next paint.
+    showQueued_ = true;
+    QMetaObject::invokeMethod(this, &CKELPRView::showRedraw, Qt::QueuedConnection);
     emit viewChanged();
+}
+
+void CKELPRView::showRedraw() {
+    showQueued_ = false;
+    if (!redrawPending_ && !bufferFresh_) {
+        return;
+    }
+    // Draws and shows at once (nothing when hidden). What listens to the
+    // drawing (the status line) is told after the picture is shown, so that
+    // it does not hold the picture up.
+    showingRedraw_ = true;
+    repaint(contentsRect());
+    showingRedraw_ = false;
+    if (std::exchange(drawnForShow_, false)) {
+        emit pictureDrawn();
+    }
 }
 
 void CKELPRView::drawPendingRedraw() {

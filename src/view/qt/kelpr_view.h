@@ -14,9 +14,10 @@
 //
 // A drag's or key's redraw is drawn by the paint that shows it, not by the
 // event itself: moves and key repeats queued behind one another each update
-// the state, and one draw answers them all. Whatever reads the picture or
-// ends the drag (currentImage, a press, a release, a double-click) draws a
-// pending redraw first, so it sees what drawing each event at once gave.
+// the state, and one draw answers them all. That paint is made as soon as
+// the events queued before it have been handled, not at the platform's pace. Whatever reads the
+// picture or ends the drag (currentImage, a press, a release, a double-click) draws a pending
+// redraw first, so it sees what drawing each event at once gave.
 
 #include <QFrame>
 #include <QImage>
@@ -137,10 +138,12 @@ class CKELPRView : public QFrame {
     /// A stereo paint of a face model could not write the sort report. Sent
     /// once per run of failures: again only after a successful write.
     void sortReportFailed(const QString& message);
-    /// The picture was drawn anew (any paint or redraw).
+    /// The picture was drawn anew (any paint or redraw); for a drag's or
+    /// key's redraw, once the picture is shown.
     void pictureDrawn();
     /// A drag or key changed what is shown; its picture follows with the
-    /// next paint.
+    /// next paint. Told once for the events one picture answers, at the
+    /// first of them; pictureDrawn follows when the last is shown.
     void viewChanged();
     /// The turntable started or stopped.
     void spinningChanged(bool on);
@@ -166,8 +169,12 @@ class CKELPRView : public QFrame {
     /// DrawScreen into the back buffer as laid out; no layout.
     void drawBuffer();
     /// The mouse and key redraw: the next paint draws without a layout and
-    /// shows the buffer.
+    /// shows the buffer. That paint comes once the events queued so far have
+    /// been handled (showRedraw).
     void redrawNow();
+    /// Paints a redraw that is still waiting, or a buffer drawn but not yet
+    /// shown.
+    void showRedraw();
     /// Draws a redraw still waiting for its paint.
     void drawPendingRedraw();
     /// What became of a paint's sort report: a failure is signalled once per
@@ -185,6 +192,9 @@ class CKELPRView : public QFrame {
     bool layoutPending_ = true;   // resize/show/new scene: the next paint lays out
     bool redrawPending_ = false;  // a mouse or key redraw waits for the next paint
     bool bufferFresh_ = false;    // a mouse or key redraw drew the buffer: just show it
+    bool showQueued_ = false;     // showRedraw is queued behind the waiting events
+    bool showingRedraw_ = false;  // inside showRedraw's paint
+    bool drawnForShow_ = false;   // that paint drew: pictureDrawn follows it
     bool sortFailing_ = false;
     std::unique_ptr<PaintWorker> worker_;
     std::unique_ptr<ReportWriter> reports_;  // reset first by the destructor
