@@ -5,16 +5,18 @@ it (also through the frame's open corners), a tiny model and a blank picture;
 on the viewer's own golden pictures (a palette and an RGB PNG, with the
 filters the PNG library chose) it must find the model's exact box."""
 
-import importlib.util
+import importlib.machinery
 import pathlib
 import struct
 import sys
+import types
 import zlib
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
-spec = importlib.util.spec_from_file_location("measure", ROOT / "scripts" / "measure-picture.py")
-measure = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(measure)
+# The script's name has a hyphen, so it is loaded from its path.
+loader = importlib.machinery.SourceFileLoader("measure", str(ROOT / "scripts" / "measure-picture.py"))
+measure = types.ModuleType(loader.name)
+loader.exec_module(measure)
 
 W, H, FRAME = 120, 80, (200, 0, 200)
 

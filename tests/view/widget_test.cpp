@@ -285,16 +285,20 @@ TEST_F(WidgetTest, queuedMovesAndKeyRepeatsAreAnsweredByOneDraw) {
         }
         QTest::qWait(20);  // and no second one follows
     };
+    // One picture, one status-line update, and the same as one draw per event.
+    auto expectOneAnsweringPicture = [&] {
+        letThePaintCome();
+        EXPECT_EQ(drawn.count(), 1);
+        EXPECT_EQ(changed.count(), 1);
+        EXPECT_EQ(state().yaw, oneByOne.state().yaw);
+        EXPECT_EQ(view->currentImage(), oneByOne.currentImage());
+    };
     for (const QPoint& p : path) {
         QCoreApplication::postEvent(view.get(), moveTo(p).release());  // Qt takes it
         QApplication::sendEvent(&oneByOne, moveTo(p).get());
         oneByOne.currentImage();
     }
-    letThePaintCome();
-    EXPECT_EQ(drawn.count(), 1);
-    EXPECT_EQ(changed.count(), 1);
-    EXPECT_EQ(state().yaw, oneByOne.state().yaw);
-    EXPECT_EQ(view->currentImage(), oneByOne.currentImage());
+    expectOneAnsweringPicture();
 
     QTest::mouseRelease(view.get(), Qt::LeftButton, {}, path[3]);
     QTest::mouseRelease(&oneByOne, Qt::LeftButton, {}, path[3]);
@@ -306,11 +310,7 @@ TEST_F(WidgetTest, queuedMovesAndKeyRepeatsAreAnsweredByOneDraw) {
         oneByOne.applyKey(ViewKey::Right, false);
         oneByOne.currentImage();
     }
-    letThePaintCome();
-    EXPECT_EQ(drawn.count(), 1);
-    EXPECT_EQ(changed.count(), 1);
-    EXPECT_EQ(state().yaw, oneByOne.state().yaw);
-    EXPECT_EQ(view->currentImage(), oneByOne.currentImage());
+    expectOneAnsweringPicture();
 }
 
 }  // namespace
