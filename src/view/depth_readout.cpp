@@ -52,21 +52,16 @@ ParallaxRange parallaxRange(const Scena& scene, const Matrix4& transform, const 
     ParallaxRange range;
     range.nearest = std::numeric_limits<std::int32_t>::max();
     range.farthest = std::numeric_limits<std::int32_t>::min();
-    for (const Vertex& v : scene.vertices) {
-        const StereoPoint r = transform.projectStereo(v.x, v.y, v.z, right);
-        // At or behind the eye the projection has no meaning.
-        if (right.eyeDistance <= 0 || r.depth <= -right.eyeDistance) {
-            ++range.behindEye;
-            continue;
-        }
-        const StereoPoint l = transform.projectStereo(v.x, v.y, v.z, left);
-        const std::int64_t p = std::int64_t{r.x} - l.x;
-        const auto parallax = static_cast<std::int32_t>(std::clamp<std::int64_t>(
-            p, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
-        range.nearest = std::min(range.nearest, parallax);
-        range.farthest = std::max(range.farthest, parallax);
-        ++range.points;
-    }
+    range.behindEye = forEachEyePair(
+        scene, transform, right, left, [&](const StereoPoint& r, const StereoPoint& l) {
+            const std::int64_t p = std::int64_t{r.x} - l.x;
+            const auto parallax = static_cast<std::int32_t>(
+                std::clamp<std::int64_t>(p, std::numeric_limits<std::int32_t>::min(),
+                                         std::numeric_limits<std::int32_t>::max()));
+            range.nearest = std::min(range.nearest, parallax);
+            range.farthest = std::max(range.farthest, parallax);
+            ++range.points;
+        });
     if (range.empty()) {
         range.nearest = 0;
         range.farthest = 0;

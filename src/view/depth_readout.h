@@ -35,6 +35,24 @@ struct ParallaxRange {
     bool empty() const noexcept { return points == 0; }
 };
 
+/// Both eyes' points of every vertex of `scene` in front of the eye, handed
+/// to `visit(right, left)`; returns how many vertices are at or behind the
+/// eye, where the projection has no meaning and `visit` is not called.
+template <typename Visit>
+std::int32_t forEachEyePair(const Scena& scene, const Matrix4& transform, const StereoParams& right,
+                            const StereoParams& left, Visit&& visit) {
+    std::int32_t behindEye = 0;
+    for (const Vertex& v : scene.vertices) {
+        const StereoPoint r = transform.projectStereo(v.x, v.y, v.z, right);
+        if (right.eyeDistance <= 0 || r.depth <= -right.eyeDistance) {
+            ++behindEye;
+            continue;
+        }
+        visit(r, transform.projectStereo(v.x, v.y, v.z, left));
+    }
+    return behindEye;
+}
+
 /// Parallax of every vertex of `scene` through `transform` with the two eyes'
 /// projection arguments (`right` with eyeSign +1, `left` with -1).
 ParallaxRange parallaxRange(const Scena& scene, const Matrix4& transform, const StereoParams& right,

@@ -45,20 +45,12 @@ struct Extent {
 };
 
 Extent measurePicture(const ViewState& s) noexcept {
-    const StereoParams right = stereoScreenParams(s, +1);
-    const StereoParams left = stereoScreenParams(s, -1);
     Extent extent;
-    if (right.eyeDistance <= 0) {
-        return extent;
-    }
-    for (const Vertex& v : s.scene->vertices) {
-        const StereoPoint r = s.stereoXf.projectStereo(v.x, v.y, v.z, right);
-        if (r.depth <= -right.eyeDistance) {
-            continue;  // behind the eye: not on the picture
-        }
-        extent.add(r);
-        extent.add(s.stereoXf.projectStereo(v.x, v.y, v.z, left));
-    }
+    forEachEyePair(*s.scene, s.stereoXf, stereoScreenParams(s, +1), stereoScreenParams(s, -1),
+                   [&](const StereoPoint& r, const StereoPoint& l) {
+                       extent.add(r);
+                       extent.add(l);
+                   });
     return extent;
 }
 
