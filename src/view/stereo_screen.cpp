@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <new>
@@ -129,30 +130,46 @@ struct Block {
     std::int32_t height = 0;
 };
 
+// The bounds of projected points, so far.
+struct Bounds {
+    bool any = false;
+    std::int32_t left = 0;
+    std::int32_t right = 0;
+    std::int32_t top = 0;
+    std::int32_t bottom = 0;
+
+    void add(std::span<const Point> points) {
+        for (const Point& p : points) {
+            if (!any) {
+                *this = {true, p.x, p.x, p.y, p.y};
+            }
+            left = std::min(left, p.x);
+            right = std::max(right, p.x);
+            top = std::min(top, p.y);
+            bottom = std::max(bottom, p.y);
+        }
+    }
+    void add(const Bounds& other) {
+        if (other.any) {
+            add(std::array{Point{other.left, other.top}, Point{other.right, other.bottom}});
+        }
+    }
+};
+
 // The window pixels the left eye can change: its lines and faces join
 // projected vertices, so they stay within the vertices' bounds widened by the
 // pen. Its picture is black everywhere else, and ORing black onto a pixel
 // leaves it as it is, so only this block needs ORing onto the window.
-Block reachOf(std::span<const Point> points, std::int32_t penWidth, const Layout& layout) {
+Block reachOf(const Bounds& points, std::int32_t penWidth, const Layout& layout) {
     using I64 = std::int64_t;
-    if (points.empty()) {
+    if (!points.any) {
         return {};
     }
-    std::int32_t left = points[0].x;
-    std::int32_t right = points[0].x;
-    std::int32_t top = points[0].y;
-    std::int32_t bottom = points[0].y;
-    for (const Point& p : points) {
-        left = std::min(left, p.x);
-        right = std::max(right, p.x);
-        top = std::min(top, p.y);
-        bottom = std::max(bottom, p.y);
-    }
     const I64 margin = I64{std::max(penWidth, 1)} + 1;
-    const I64 x0 = std::max<I64>(I64{left} - margin, 0);
-    const I64 y0 = std::max<I64>(I64{top} - margin, 0);
-    const I64 x1 = std::min<I64>(I64{right} + margin + 1, layout.clientW);
-    const I64 y1 = std::min<I64>(I64{bottom} + margin + 1, layout.clientH);
+    const I64 x0 = std::max<I64>(I64{points.left} - margin, 0);
+    const I64 y0 = std::max<I64>(I64{points.top} - margin, 0);
+    const I64 x1 = std::min<I64>(I64{points.right} + margin + 1, layout.clientW);
+    const I64 y1 = std::min<I64>(I64{points.bottom} + margin + 1, layout.clientH);
     if (x0 >= x1 || y0 >= y1) {
         return {};
     }
@@ -206,9 +223,9 @@ bool preparePlanes(PaintBuffers& buffers, const EyeChannels& channels, const Lay
 
 }  // namespace
 
-// The left eye is the second task each time: projected beside the right
-// eye, then drawn beside it. The right eye's depths order the faces; the
-// depth of a vertex does not depend on the eye, so its order serves both.
+// Both eyes are projected together, half the vertices on each thread; the
+// left eye is then drawn as the second task, beside the right eye. The depth
+// of a vertex does not depend on the eye, so one order serves both.
 // Each eye is drawn either as a byte per pixel in its colour channel and
 // merged into the window (the right eye copied, the left ORed: the same
 // pixels, a quarter of the memory to write), or as whole pictures: the right
@@ -232,21 +249,29 @@ Result<SortReport> drawStereoScreen(const ViewState& state, DrawingSurface& wind
     DrawingSurface& right = planes ? buffers.rightEyePlane : window;
     DrawingSurface* const left =
         planes ? &buffers.leftEyePlane : (picture->selected() ? memory.get() : nullptr);
-    Block leftReach;
+    // Both eyes and the depths in one pass over the vertices (only a point's
+    // last step depends on the eye), each thread taking half of them.
+    const std::size_t half = scene.vertices.size() / 2;
+    const StereoPairBuffers projected{buffers.points, buffers.otherPoints, buffers.depths};
+    const StereoParams params = stereoScreenParams(state, +1);
+    Bounds backBounds;
     {
         WorkerTask project(worker, [&] {
             if (left != nullptr) {
                 fillBlack(state, *left);
-                projectStereo(scene, state.stereoXf, stereoScreenParams(state, -1),
-                              buffers.otherPoints, {});
-                leftReach = reachOf(buffers.otherPoints, state.penRed.width, l);
             }
+            projectStereoPair(scene, state.stereoXf, params, projected, half,
+                              scene.vertices.size());
+            backBounds.add(std::span<const Point>(buffers.otherPoints).subspan(half));
         });
         fillBlack(state, right);
-        projectStereo(scene, state.stereoXf, stereoScreenParams(state, +1), buffers.points,
-                      buffers.depths);
+        projectStereoPair(scene, state.stereoXf, params, projected, 0, half);
+        Bounds frontBounds;
+        frontBounds.add(std::span<const Point>(buffers.otherPoints).first(half));
         project.join();
+        backBounds.add(frontBounds);
     }
+    const Block leftReach = left != nullptr ? reachOf(backBounds, state.penRed.width, l) : Block{};
 
     const bool faceModel = scene.isFaceModel();
     const FaceParts faces = faceModel ? orderAndGather(state, buffers, worker) : FaceParts{};
