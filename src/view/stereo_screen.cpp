@@ -33,60 +33,58 @@ struct EyeTools {
     Brush brush;
 };
 
-// The faces in drawing order, gathered in two parts (front, then back), and
-// each one's brightness when the faces are lit.
+// Faces in drawing order, and each one's brightness when the faces are lit.
+struct FacePart {
+    std::span<const Face> faces;
+    std::span<const double> lights;
+};
+
+// All the faces in drawing order, gathered in two parts: front, then back.
 struct FaceParts {
-    std::span<const Face> front;
-    std::span<const Face> back;
-    std::span<const double> frontLights;
-    std::span<const double> backLights;
+    FacePart front;
+    FacePart back;
 };
 
 // From this many faces on, the two threads gather half the faces each: below
-// it, handing the work over costs about what it saves.
+// it, handing the work over costs about what it saves. Lighting a face costs
+// a hundred times more than gathering it, so lit faces are split sooner.
 constexpr std::size_t kSplitGatherFaces = 65536;
+constexpr std::size_t kSplitLitFaces = 2048;
 
-// The faces of the order just built, gathered for drawing into
-// buffers.faces; a long list by both threads, each taking one half.
-FaceParts gatherOrder(const Scena& scene, PaintBuffers& buffers, PaintWorker* worker) {
-    const std::span<const std::uint32_t> order = buffers.order.TRIEDENE_STENY;
-    const std::size_t n = order.size();
-    buffers.faces.resize(n);
-    const std::span<Face> all(buffers.faces);
-    if (n < kSplitGatherFaces) {
-        return {all.first(gatherFaces(scene.faces, order, all)), {}, {}, {}};
-    }
-    const std::size_t half = n / 2;
-    std::size_t backCount = 0;
-    WorkerTask back(worker, [&] {
-        backCount = gatherFaces(scene.faces, order.subspan(half), all.subspan(half));
-    });
-    const std::size_t frontCount = gatherFaces(scene.faces, order.first(half), all.first(half));
-    back.join();
-    return {all.first(frontCount), all.subspan(half, backCount), {}, {}};
-}
-
-// Both eyes share one light, so the faces' brightness is found once.
-void lightFaces(const ViewState& state, PaintBuffers& buffers, FaceParts& faces) {
-    const LitFaceStyle style = eyeLight(state, {});
-    buffers.lights.resize(faces.front.size() + faces.back.size());
-    const std::span<double> lights(buffers.lights);
-    faceLights(*state.scene, faces.front, style, lights.first(faces.front.size()));
-    faceLights(*state.scene, faces.back, style, lights.subspan(faces.front.size()));
-    faces.frontLights = lights.first(faces.front.size());
-    faces.backLights = lights.subspan(faces.front.size());
-}
-
-// The order of the faces from the depths just projected, gathered (and lit)
-// for drawing.
+// The order of the faces from the depths just projected, gathered for
+// drawing into buffers.faces, and lit when the faces are (both eyes share
+// one light, so each face's brightness is found once). A long list is done
+// by both threads, each taking one half.
 FaceParts orderAndGather(const ViewState& state, PaintBuffers& buffers, PaintWorker* worker) {
     const Scena& scene = *state.scene;
     orderFaces(scene.faces, buffers.depths, buffers.order);
-    FaceParts faces = gatherOrder(scene, buffers, worker);
-    if (state.shading() == Shading::Lit) {
-        lightFaces(state, buffers, faces);
+    const std::span<const std::uint32_t> order = buffers.order.TRIEDENE_STENY;
+    const std::size_t n = order.size();
+    const bool lit = state.shading() == Shading::Lit;
+    buffers.faces.resize(n);
+    buffers.lights.resize(lit ? n : 0);
+    const std::span<Face> faces(buffers.faces);
+    const std::span<double> lights(buffers.lights);
+    const LitFaceStyle style = lit ? eyeLight(state, {}) : LitFaceStyle{};
+    // Faces [from, to) of the order: gathered, then lit; the faces gathered.
+    const auto part = [&](std::size_t from, std::size_t to) -> FacePart {
+        const std::size_t count =
+            gatherFaces(scene.faces, order.subspan(from, to - from), faces.subspan(from));
+        if (!lit) {
+            return {faces.subspan(from, count), {}};
+        }
+        faceLights(scene, faces.subspan(from, count), style, lights.subspan(from, count));
+        return {faces.subspan(from, count), lights.subspan(from, count)};
+    };
+    if (n < (lit ? kSplitLitFaces : kSplitGatherFaces)) {
+        return {part(0, n), {}};
     }
-    return faces;
+    const std::size_t half = n / 2;
+    FacePart back;
+    WorkerTask backTask(worker, [&] { back = part(half, n); });
+    const FacePart front = part(0, half);
+    backTask.join();
+    return {front, back};
 }
 
 // One eye drawn from its projection: the faces in the order given, flat or
@@ -100,14 +98,15 @@ void drawEye(const ViewState& state, DrawingSurface& surface, const EyeTools& ey
         drawEdges(scene.edges, points, surface);
     } else if (state.shading() == Shading::Lit) {
         const LitFaceStyle style = eyeLight(state, eye.pen.colour);
-        drawLitFaces(faces.front, points, faces.frontLights, surface, style);
-        drawLitFaces(faces.back, points, faces.backLights, surface, style);
+        for (const FacePart& part : {faces.front, faces.back}) {
+            drawLitFaces(part.faces, points, part.lights, surface, style);
+        }
     } else {
         if (state.options().outline != LitOutline::AsShaded) {
             pen.select(flatOutlinePen(state.options().outline, eye.pen, eye.brush.colour));
         }
-        drawFaces(faces.front, points, surface);
-        drawFaces(faces.back, points, surface);
+        drawFaces(faces.front.faces, points, surface);
+        drawFaces(faces.back.faces, points, surface);
     }
 }
 
@@ -176,6 +175,31 @@ Block reachOf(const Bounds& points, std::int32_t penWidth, const Layout& layout)
     // Within the window, so within the layout's limit.
     return {static_cast<std::int32_t>(x0), static_cast<std::int32_t>(y0),
             static_cast<std::int32_t>(x1 - x0), static_cast<std::int32_t>(y1 - y0)};
+}
+
+// ORs the block of `source` onto the same pixels of `target`.
+void orBlock(DrawingSurface& target, DrawingSurface& source, const Block& b) {
+    if (b.width > 0 && b.height > 0) {
+        target.bitBlt(b.x, b.y, b.width, b.height, source, b.x, b.y, RasterOp::SrcPaint);
+    }
+}
+
+// The eyes' planes into the window: the right eye copied, the left eye ORed
+// over its reach. Done a band of rows at a time, so that the band the copy
+// has just written is still in the cache when the left eye is ORed onto it.
+void mergeEyes(DrawingSurface& window, DrawingSurface& right, DrawingSurface* left,
+               const Block& leftReach, const Layout& l) {
+    constexpr std::int32_t kBandRows = 16;
+    for (std::int32_t top = 0; top < l.clientH; top += kBandRows) {
+        const std::int32_t rows = std::min(kBandRows, l.clientH - top);
+        window.bitBlt(0, top, l.clientW, rows, right, 0, top, RasterOp::SrcCopy);
+        if (left == nullptr) {
+            continue;
+        }
+        const std::int32_t bandTop = std::max(top, leftReach.y);
+        const std::int32_t bandBottom = std::min(top + rows, leftReach.y + leftReach.height);
+        orBlock(window, *left, {leftReach.x, bandTop, leftReach.width, bandBottom - bandTop});
+    }
 }
 
 void sizeProjections(const Scena& scene, PaintBuffers& buffers) {
@@ -289,14 +313,12 @@ Result<SortReport> drawStereoScreen(const ViewState& state, DrawingSurface& wind
             }
         });
         drawEye(state, right, {state.penGreen, state.brushGreen}, faces, buffers.points);
-        if (planes) {
-            window.bitBlt(0, 0, l.clientW, l.clientH, right, 0, 0, RasterOp::SrcCopy);
-        }
         draw.join();
     }
-    if (left != nullptr && leftReach.width > 0) {
-        window.bitBlt(leftReach.x, leftReach.y, leftReach.width, leftReach.height, *left,
-                      leftReach.x, leftReach.y, RasterOp::SrcPaint);
+    if (planes) {
+        mergeEyes(window, right, left, leftReach, l);
+    } else if (left != nullptr) {
+        orBlock(window, *left, leftReach);
     }
     drawFrame(state, window);
 
