@@ -8,6 +8,9 @@
 //
 // `--model FILE` and `--size WxH` (default 1920x1080) add SetupScreen_Model
 // and StereoScreen_Model: one paint of each screen of that file at that size.
+// FILE is any model the viewer opens, shown as the window shows it by
+// default: a scene file as it is; an imported mesh fitted to the window and
+// lit (the automatic choices), its face lights timed with the paint.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -26,6 +29,8 @@
 #include <vector>
 
 #include "geometry/scene_projection.h"
+#include "import/model_loader.h"
+#include "render/lit_drawing.h"
 #include "render/plane_surface.h"
 #include "render/qt/qt_surface.h"
 #include "render/scene_drawing.h"
@@ -33,6 +38,7 @@
 #include "scenes.h"
 #include "view/paint_worker.h"
 #include "view/report_writer.h"
+#include "view/shading.h"
 #include "view/view_logic.h"
 #include "view/view_state.h"
 
@@ -54,14 +60,32 @@ struct PaintSize {
     int height = 1080;
 };
 
-void paintScreen(benchmark::State& st, Scena scene, kelpris::Screen screen, PaintSize size = {}) {
-    kelpris::ViewState view;
+// A model as the window shows it once opened.
+struct OpenedModel {
+    Scena scene;
+    kelpris::ModelSource source = kelpris::ModelSource::SceneFile;
+};
+
+// The view's state for `model` laid out at `size`: an imported mesh fitted,
+// as it opens by default.
+void showModel(kelpris::ViewState& view, OpenedModel model, PaintSize size) {
     {
         kelpris::QtImageSurface tools(1, 1);
         kelpris::createTools(view, tools);
     }
-    view.scene = std::make_shared<const Scena>(std::move(scene));
+    view.scene = std::make_shared<const Scena>(std::move(model.scene));
+    view.modelSource = model.source;
+    kelpris::buildTransforms(view);
+    if (model.source == kelpris::ModelSource::Imported) {
+        kelpris::requestFit(view.framing);
+    }
     kelpris::computeLayout(view, {0, 0, size.width + 4, size.height + 4});
+}
+
+void paintScreen(benchmark::State& st, OpenedModel model, kelpris::Screen screen,
+                 PaintSize size = {}) {
+    kelpris::ViewState view;
+    showModel(view, std::move(model), size);
     QImage buffer(size.width, size.height, QImage::Format_RGB32);
     kelpris::PaintBuffers buffers;
     {  // the stereo screen uses the transform of the last setup paint
@@ -97,12 +121,12 @@ void paintScreen(benchmark::State& st, Scena scene, kelpris::Screen screen, Pain
     fs::remove(report);
 }
 
-Scena loadBunny(benchmark::State& st) {
-    Scena s;
-    if (!s.load(kBunny)) {
+OpenedModel loadBunny(benchmark::State& st) {
+    OpenedModel m;
+    if (!m.scene.load(kBunny)) {
         st.SkipWithError("bunny sample not found");
     }
-    return s;
+    return m;
 }
 
 void BM_SetupScreen_Bunny(benchmark::State& st) {
@@ -112,10 +136,10 @@ void BM_StereoScreen_Bunny(benchmark::State& st) {
     paintScreen(st, loadBunny(st), kelpris::Screen::Stereo);
 }
 void BM_SetupScreen_100kFaces(benchmark::State& st) {
-    paintScreen(st, kelpris::testing::heightField(250, 200, 8), kelpris::Screen::Setup);
+    paintScreen(st, {kelpris::testing::heightField(250, 200, 8)}, kelpris::Screen::Setup);
 }
 void BM_StereoScreen_100kFaces(benchmark::State& st) {
-    paintScreen(st, kelpris::testing::heightField(250, 200, 8), kelpris::Screen::Stereo);
+    paintScreen(st, {kelpris::testing::heightField(250, 200, 8)}, kelpris::Screen::Stereo);
 }
 
 // The fit a resize of a fitted model runs before its paint: the layout at
@@ -137,12 +161,15 @@ BENCHMARK(BM_StereoScreen_Bunny)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SetupScreen_100kFaces)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_StereoScreen_100kFaces)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-Scena loadModel(benchmark::State& st, const fs::path& path) {
-    Scena s;
-    if (const kelpris::FileStatus status = s.load(path); !status) {
-        st.SkipWithError(status.message().c_str());
+// Any model the viewer opens, read as the window reads it.
+OpenedModel loadModel(benchmark::State& st, const fs::path& path) {
+    kelpris::Result<kelpris::mesh::LoadedModel> loaded = kelpris::mesh::loadModelFile(path);
+    if (!loaded) {
+        st.SkipWithError(loaded.message().c_str());
+        return {};
     }
-    return s;
+    return {std::move(loaded->scene),
+            loaded->imported ? kelpris::ModelSource::Imported : kelpris::ModelSource::SceneFile};
 }
 
 // Counts polygons and their corners: what is left of a paint's walk over the
@@ -173,21 +200,16 @@ class CountingSurface final : public kelpris::DrawingSurface {
                 std::int32_t, std::int32_t, kelpris::RasterOp) override {}
 };
 
-enum class Walk { Gather, Draw, Picture, Plane };
+enum class Walk { Gather, Lights, Draw, Picture, Plane };
 
 // One eye's walk over the depth-ordered faces: gathering the faces in depth
-// order, going through the gathered faces' corners in a projection buffer
-// without drawing, or drawing them at 1920 x 1080 into a whole picture or
-// into one channel's plane (one thread, the eye's colours).
-void walkSortedFaces(benchmark::State& st, Scena scene, Walk walk) {
+// order, finding their lights (lit faces), going through the gathered faces'
+// corners in a projection buffer without drawing, or drawing them at 1920 x
+// 1080 into a whole picture or into one channel's plane (one thread, the
+// eye's colours, lit when the model is shown lit).
+void walkSortedFaces(benchmark::State& st, OpenedModel model, Walk walk) {
     kelpris::ViewState view;
-    {
-        kelpris::QtImageSurface tools(1, 1);
-        kelpris::createTools(view, tools);
-    }
-    view.scene = std::make_shared<const Scena>(std::move(scene));
-    kelpris::computeLayout(view, {0, 0, 1924, 1084});
-    kelpris::buildTransforms(view);
+    showModel(view, std::move(model), {});
     const kelpris::StereoParams params = kelpris::stereoScreenParams(view, 1);
     std::vector<kelpris::Point> points(view.scene->vertices.size());
     std::vector<std::int32_t> depths(view.scene->vertices.size());
@@ -205,23 +227,39 @@ void walkSortedFaces(benchmark::State& st, Scena scene, Walk walk) {
         eye->selectBrush(view.brushGreen);
     }
     kelpris::gatherFaces(view.scene->faces, order.TRIEDENE_STENY, faces);
+    const bool lit = view.shading() == kelpris::Shading::Lit;
+    const kelpris::LitFaceStyle light = kelpris::eyeLight(view, {});
+    const kelpris::LitFaceStyle style = kelpris::eyeLight(view, view.penGreen.colour);
+    std::vector<double> lights(faces.size());
+    kelpris::faceLights(*view.scene, faces, light, lights);
+    const auto drawEye = [&](kelpris::DrawingSurface& eye) {
+        if (lit) {
+            kelpris::drawLitFaces(faces, points, lights, eye, style);
+        } else {
+            kelpris::drawFaces(faces, points, eye);
+        }
+    };
     for (auto _ : st) {
         switch (walk) {
             case Walk::Gather:
                 kelpris::gatherFaces(view.scene->faces, order.TRIEDENE_STENY, faces);
                 break;
+            case Walk::Lights:
+                kelpris::faceLights(*view.scene, faces, light, lights);
+                break;
             case Walk::Draw:
-                kelpris::drawFaces(faces, points, surface);
+                drawEye(surface);
                 break;
             case Walk::Picture:
-                kelpris::drawFaces(faces, points, picture);
+                drawEye(picture);
                 break;
             case Walk::Plane:
-                kelpris::drawFaces(faces, points, plane);
+                drawEye(plane);
                 break;
         }
     }
     benchmark::DoNotOptimize(surface.sum);
+    benchmark::DoNotOptimize(lights.data());
 }
 
 /// Takes `--model FILE` and `--size WxH` out of the arguments; false on a
@@ -281,6 +319,7 @@ int main(int argc, char** argv) {
     if (!model.empty()) {
         const fs::path path(model);
         const std::pair<const char*, Walk> walks[] = {{"SortedWalk_Gather_Model", Walk::Gather},
+                                                      {"SortedWalk_Lights_Model", Walk::Lights},
                                                       {"SortedWalk_Draw_Model", Walk::Draw},
                                                       {"SortedWalk_Picture_Model", Walk::Picture},
                                                       {"SortedWalk_Plane_Model", Walk::Plane}};
