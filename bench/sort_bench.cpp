@@ -3,10 +3,12 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <vector>
 
 #include "scene/depth_order.h"
+#include "view/paint_worker.h"
 #include "view/report_writer.h"
 
 namespace {
@@ -48,12 +50,20 @@ void run(benchmark::State& state, std::int32_t lo, std::int32_t hi) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
-// The depth order alone, without the report.
-void BM_OrderFaces(benchmark::State& state, std::int32_t lo, std::int32_t hi) {
+// The depth order alone, without the report; with two threads, as the
+// stereo paint orders a long list, when `threads` is 2.
+void BM_OrderFaces(benchmark::State& state, std::int32_t lo, std::int32_t hi, int threads) {
     const Faces f = makeFaces(static_cast<std::size_t>(state.range(0)), lo, hi);
     kelpris::DepthOrder order;
+    kelpris::PaintWorker worker;
+    const kelpris::RunBoth besideWorker = [&worker](const std::function<void()>& beside,
+                                                    const std::function<void()>& here) {
+        kelpris::WorkerTask task(&worker, beside);
+        here();
+        task.join();
+    };
     for (auto _ : state) {
-        kelpris::orderFaces(f.faces, f.vertexDepths, order);
+        kelpris::orderFaces(f.faces, f.vertexDepths, order, threads == 2 ? &besideWorker : nullptr);
         benchmark::DoNotOptimize(order.TRIEDENE_STENY.data());
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -74,8 +84,14 @@ BENCHMARK(BM_SortFacesRandomDepths)->Arg(1000)->Arg(1000000)->Unit(benchmark::kM
 BENCHMARK(BM_SortFacesManyTies)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 // Depths of a model filling a 1920-pixel window, either side of the plane.
-BENCHMARK_CAPTURE(BM_OrderFaces, window, -2600, 2600)->Arg(1000000)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_OrderFaces, wide, -100000, 100000)
+BENCHMARK_CAPTURE(BM_OrderFaces, window, -2600, 2600, 1)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_OrderFaces, window_2threads, -2600, 2600, 2)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_OrderFaces, wide, -100000, 100000, 1)
     ->Arg(1000000)
     ->Unit(benchmark::kMillisecond);
 

@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <utility>
@@ -105,54 +106,63 @@ std::span<Keyed> radixSortByKey(std::span<Keyed> items, std::span<Keyed> scratch
     return items;
 }
 
-/// The depth order of `faces` into `order` (see the top of this file).
-void buildOrder(std::span<const Face> faces, std::span<const std::int32_t> vertexDepths,
-                DepthOrder& order) {
-    const std::size_t n = faces.size();
+/// The faces of one stretch of the face list with their keys, in file order.
+struct Stretch {
+    std::span<Keyed> items;  ///< the keys, written from the stretch's own start
+    std::uint32_t lowest = ~0u;
+    std::uint32_t highest = 0;
+};
 
-    // The keys and the sort's scratch space, every element written before it
-    // is read: left uninitialised, as clearing them costs a large model's
-    // paint a noticeable time.
-    const auto storage = std::make_unique_for_overwrite<Keyed[]>(2 * n);
-    // true: the face was inserted directly after the head (second place of
-    // its group); false: it took the first place of its group.
-    std::vector<bool> second(n, false);
-    std::size_t inserted = 0;
-    std::int32_t maxDepth = 0;
-    std::uint32_t lowestKey = ~0u;
-    std::uint32_t highestKey = 0;
-    for (std::size_t i = 0; i < n; ++i) {
+/// Keys of faces [from, to) into `keys` from position `from` on; faces that
+/// cannot be placed are left out.
+Stretch keyFaces(std::span<const Face> faces, std::span<const std::int32_t> vertexDepths,
+                 std::size_t from, std::size_t to, Keyed* keys) noexcept {
+    Stretch s;
+    std::size_t count = 0;
+    for (std::size_t i = from; i < to; ++i) {
         std::int32_t d = 0;
         if (!meanDepth(faces[i], vertexDepths, d)) {
             continue;
         }
-        if (inserted == 0 || d > maxDepth) {
-            maxDepth = d;
-        } else if (d == maxDepth && inserted >= 2) {
-            second[i] = true;
-        }
         // Flip the sign bit to order signed values as unsigned, then invert
         // so the deepest face gets the smallest key.
         const std::uint32_t key = ~(static_cast<std::uint32_t>(d) ^ 0x80000000u);
-        lowestKey = std::min(lowestKey, key);
-        highestKey = std::max(highestKey, key);
-        storage[inserted++] = {key, static_cast<std::uint32_t>(i)};
+        s.lowest = std::min(s.lowest, key);
+        s.highest = std::max(s.highest, key);
+        keys[from + count++] = {key, static_cast<std::uint32_t>(i)};
     }
-    std::span<Keyed> items(storage.get(), inserted);
-    if (inserted > 1 && highestKey != lowestKey) {
-        items = radixSortByKey(items, std::span<Keyed>(storage.get() + n, inserted), lowestKey,
-                               std::bit_width(highestKey - lowestKey));
-    }
+    s.items = std::span<Keyed>(keys + from, count);
+    return s;
+}
 
-    // Every entry is written below, so the entries of the last order, kept
-    // when the size has not changed, need no clearing.
-    order.TRIEDENE_STENY.resize(inserted);
-    order.depths.resize(inserted);
-    std::uint32_t* const list = order.TRIEDENE_STENY.data();
+/// For each face of `items`, whether its insertion put it directly after the
+/// head (second place of its group: 1) or first in its group (0), given
+/// `inserted` faces before it, the deepest of them at `headKey`.
+void markSecondPlaces(std::span<const Keyed> items, std::size_t inserted, std::uint32_t headKey,
+                      std::uint8_t* second) noexcept {
+    for (const Keyed& it : items) {
+        // Keys ascend as depths descend: a smaller key is a deeper face.
+        if (inserted == 0 || it.key < headKey) {
+            headKey = it.key;
+            second[it.index] = 0;
+        } else {
+            second[it.index] = it.key == headKey && inserted >= 2 ? 1 : 0;
+        }
+        ++inserted;
+    }
+}
+
+/// Writes the groups of equal keys in `items` (whole groups) into the list
+/// from `at` on, each group in its insertion order (see the top of this
+/// file), and their depths beside them.
+void writeGroups(std::span<const Keyed> items, const std::uint8_t* second, std::size_t at,
+                 DepthOrder& order) noexcept {
+    std::uint32_t* const list = order.TRIEDENE_STENY.data() + at;
+    std::int32_t* const depths = order.depths.data() + at;
     std::size_t begin = 0;
-    while (begin < inserted) {
+    while (begin < items.size()) {
         std::size_t end = begin + 1;
-        while (end < inserted && items[end].key == items[begin].key) {
+        while (end < items.size() && items[end].key == items[begin].key) {
             ++end;
         }
         // Members arrive in file order. The holder of the first place sits
@@ -161,7 +171,7 @@ void buildOrder(std::span<const Face> faces, std::span<const std::int32_t> verte
         std::size_t back = end;
         for (std::size_t g = begin; g < end; ++g) {
             const std::uint32_t face = items[g].index;
-            if (second[face] && first != kNoCorner) {
+            if (second[face] != 0 && first != kNoCorner) {
                 list[--back] = face;
             } else {
                 if (first != kNoCorner) {
@@ -172,18 +182,132 @@ void buildOrder(std::span<const Face> faces, std::span<const std::int32_t> verte
         }
         list[begin] = first;
         const auto depth = static_cast<std::int32_t>(~items[begin].key ^ 0x80000000u);
-        std::fill(order.depths.begin() + static_cast<std::ptrdiff_t>(begin),
-                  order.depths.begin() + static_cast<std::ptrdiff_t>(end), depth);
+        std::fill(depths + begin, depths + end, depth);
         begin = end;
     }
+}
+
+/// From this many faces on, a shared order splits its work in halves: below
+/// it, handing work to the other thread costs about what it saves.
+constexpr std::size_t kSplitFaces = 65536;
+/// Key ranges up to this many bits are sorted in one pass, which two threads
+/// share; wider ones are sorted by one thread.
+constexpr int kSharedSortBits = 16;
+
+/// Runs both tasks, through `runBoth` when there is one.
+void runBothOf(const RunBoth* runBoth, const std::function<void()>& beside,
+               const std::function<void()>& here) {
+    if (runBoth != nullptr) {
+        (*runBoth)(beside, here);
+    } else {
+        here();
+        beside();
+    }
+}
+
+/// Stable one-pass counting sort of the front and back stretches (front
+/// first) into `out`, keys in [lowest, lowest + 2^bits): each stretch counted
+/// and moved by its own task.
+void countingSort(const Stretch& front, const Stretch& back, std::uint32_t lowest, int bits,
+                  std::span<Keyed> out, const RunBoth* runBoth) {
+    const std::size_t buckets = std::size_t{1} << bits;
+    std::vector<std::uint32_t> frontAt(buckets, 0);
+    std::vector<std::uint32_t> backAt(buckets, 0);
+    const auto count = [lowest](const Stretch& s, std::vector<std::uint32_t>& counts) {
+        for (const Keyed& it : s.items) {
+            ++counts[it.key - lowest];
+        }
+    };
+    runBothOf(
+        runBoth, [&] { count(back, backAt); }, [&] { count(front, frontAt); });
+    // Each bucket takes the front's members, then the back's: stable.
+    std::uint32_t offset = 0;
+    for (std::size_t b = 0; b < buckets; ++b) {
+        const std::uint32_t inFront = frontAt[b];
+        const std::uint32_t inBack = backAt[b];
+        frontAt[b] = offset;
+        backAt[b] = offset + inFront;
+        offset += inFront + inBack;
+    }
+    const auto move = [lowest, out](const Stretch& s, std::vector<std::uint32_t>& at) {
+        for (const Keyed& it : s.items) {
+            out[at[it.key - lowest]++] = it;
+        }
+    };
+    runBothOf(
+        runBoth, [&] { move(back, backAt); }, [&] { move(front, frontAt); });
+}
+
+/// The depth order of `faces` into `order` (see the top of this file), the
+/// work of a long list split in halves through `runBoth` when there is one.
+void buildOrder(std::span<const Face> faces, std::span<const std::int32_t> vertexDepths,
+                DepthOrder& order, const RunBoth* runBoth) {
+    const std::size_t n = faces.size();
+    const std::size_t half = runBoth != nullptr && n >= kSplitFaces ? n / 2 : n;
+    if (half == n) {
+        runBoth = nullptr;
+    }
+
+    // The keys and the sort's scratch space, every element written before it
+    // is read: left uninitialised, as clearing them costs a large model's
+    // paint a noticeable time. The same for the place marks, written for
+    // every face that is placed.
+    const auto storage = std::make_unique_for_overwrite<Keyed[]>(2 * n);
+    const auto second = std::make_unique_for_overwrite<std::uint8_t[]>(n);
+    Stretch front;
+    Stretch back;
+    runBothOf(
+        runBoth, [&] { back = keyFaces(faces, vertexDepths, half, n, storage.get()); },
+        [&] { front = keyFaces(faces, vertexDepths, 0, half, storage.get()); });
+    const std::size_t inserted = front.items.size() + back.items.size();
+    // The back stretch's insertions follow the front's: the head then is the
+    // front's deepest face.
+    runBothOf(
+        runBoth,
+        [&] { markSecondPlaces(back.items, front.items.size(), front.lowest, second.get()); },
+        [&] { markSecondPlaces(front.items, 0, 0, second.get()); });
+
+    const std::uint32_t lowestKey = std::min(front.lowest, back.lowest);
+    const std::uint32_t highestKey = std::max(front.highest, back.highest);
+    const int bits = inserted > 1 ? std::bit_width(highestKey - lowestKey) : 0;
+    const std::span<Keyed> scratch(storage.get() + n, inserted);
+    std::span<Keyed> items;
+    if (bits == 0) {
+        items = scratch;
+        std::copy(back.items.begin(), back.items.end(),
+                  std::copy(front.items.begin(), front.items.end(), items.begin()));
+    } else if (runBoth != nullptr && bits <= kSharedSortBits) {
+        items = scratch;
+        countingSort(front, back, lowestKey, bits, items, runBoth);
+    } else {
+        // The back's keys next to the front's, then one thread's radix sort.
+        items = std::span<Keyed>(storage.get(), inserted);
+        if (back.items.data() != items.data() + front.items.size()) {
+            std::copy(back.items.begin(), back.items.end(), items.begin() + front.items.size());
+        }
+        items = radixSortByKey(items, scratch, lowestKey, bits);
+    }
+
+    // Every entry is written below, so the entries of the last order, kept
+    // when the size has not changed, need no clearing.
+    order.TRIEDENE_STENY.resize(inserted);
+    order.depths.resize(inserted);
+    // The halves of the list meet where a group starts, near the middle.
+    std::size_t middle = runBoth != nullptr ? inserted / 2 : inserted;
+    while (middle > 0 && middle < inserted && items[middle].key == items[middle - 1].key) {
+        ++middle;
+    }
+    runBothOf(
+        runBoth, [&] { writeGroups(items.subspan(middle), second.get(), middle, order); },
+        [&] { writeGroups(items.first(middle), second.get(), 0, order); });
 }
 
 }  // namespace
 
 void orderFaces(std::span<const Face> faces, std::span<const std::int32_t> vertexDepths,
-                DepthOrder& order) {
+                DepthOrder& order, const RunBoth* runBoth) {
     try {
-        buildOrder(faces, vertexDepths, order);
+        buildOrder(faces, vertexDepths, order, runBoth);
     } catch (...) {
         order.TRIEDENE_STENY.clear();  // no half-built list
         order.depths.clear();

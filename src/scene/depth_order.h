@@ -4,6 +4,7 @@
 // sorted list gives them (see depth_order.cpp).
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -22,14 +23,20 @@ struct DepthOrder {
     std::size_t size() const noexcept { return TRIEDENE_STENY.size(); }
 };
 
+/// Runs `beside` on another thread while the calling thread runs `here`, and
+/// returns once both have finished.
+using RunBoth =
+    std::function<void(const std::function<void()>& beside, const std::function<void()>& here)>;
+
 /// Orders `faces` by the mean depth of their corners (the sum of the corner
 /// depths divided by their number, truncated toward zero), where
 /// `vertexDepths[i]` is the depth of vertex i: largest mean first, ties
 /// ordered exactly as a one-by-one insertion would order them. `order` is
 /// written over whole. A face with a corner outside `vertexDepths` is left
 /// out. If memory runs out, `order` is left empty and the exception passes
-/// on.
+/// on. With `runBoth`, a long list is ordered by two threads, each taking
+/// half the work: the same order.
 void orderFaces(std::span<const Face> faces, std::span<const std::int32_t> vertexDepths,
-                DepthOrder& order);
+                DepthOrder& order, const RunBoth* runBoth = nullptr);
 
 }  // namespace kelpris

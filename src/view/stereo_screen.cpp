@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <new>
 #include <optional>
@@ -57,7 +58,14 @@ constexpr std::size_t kSplitLitFaces = 2048;
 // by both threads, each taking one half.
 FaceParts orderAndGather(const ViewState& state, PaintBuffers& buffers, PaintWorker* worker) {
     const Scena& scene = *state.scene;
-    orderFaces(scene.faces, buffers.depths, buffers.order);
+    const RunBoth besideWorker = [worker](const std::function<void()>& beside,
+                                          const std::function<void()>& here) {
+        WorkerTask task(worker, beside);
+        here();
+        task.join();
+    };
+    orderFaces(scene.faces, buffers.depths, buffers.order,
+               worker != nullptr ? &besideWorker : nullptr);
     const std::span<const std::uint32_t> order = buffers.order.TRIEDENE_STENY;
     const std::size_t n = order.size();
     const bool lit = state.shading() == Shading::Lit;

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <random>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -189,6 +191,49 @@ TEST(DepthOrder, anEarlierOrderLeavesNoTrace) {
             orderFaces(facesOnTheirOwnVertex(n), depths, result);
             ASSERT_EQ(entries(result), insertOneByOne(depths)) << n << " over " << before;
         }
+    }
+}
+
+// Two threads share a long list's work: the order must be the one thread's,
+// whatever the ties, the key width, or where the unplaceable faces lie.
+TEST(DepthOrder, twoThreadsGiveTheOneThreadOrder) {
+    const RunBoth onTwoThreads = [](const std::function<void()>& beside,
+                                    const std::function<void()>& here) {
+        std::thread other(beside);
+        here();
+        other.join();
+    };
+    constexpr std::size_t kFaces = 70001;
+    struct Case {
+        const char* name;
+        std::int32_t lo, hi;
+        bool rising;  // each depth above the last: the head changes all the time
+        std::size_t unplacedFrom, unplacedTo;
+    };
+    const Case cases[] = {
+        {"ties", -3, 3, false, 0, 0},
+        {"one depth", 5, 5, false, 0, 0},
+        {"wide keys", kMin, kMax, false, 0, 0},
+        {"rising", 0, 0, true, 0, 0},
+        {"front half unplaced", -50, 50, false, 0, kFaces / 2 + 1},
+        {"back half unplaced", -50, 50, false, kFaces / 2, kFaces},
+    };
+    std::mt19937 rng(4242);
+    for (const Case& c : cases) {
+        std::uniform_int_distribution<std::int32_t> depth(c.lo, c.hi);
+        std::vector<std::int32_t> depths(kFaces);
+        for (std::size_t i = 0; i < kFaces; ++i) {
+            depths[i] = c.rising ? static_cast<std::int32_t>(i / 3) : depth(rng);
+        }
+        std::vector<Face> faces = facesOnTheirOwnVertex(kFaces);
+        for (std::size_t i = c.unplacedFrom; i < c.unplacedTo; ++i) {
+            faces[i].corner[1] = kFaces;  // no depth: left out
+        }
+        DepthOrder one;
+        DepthOrder two;
+        orderFaces(faces, depths, one);
+        orderFaces(faces, depths, two, &onTwoThreads);
+        EXPECT_EQ(entries(two), entries(one)) << c.name;
     }
 }
 
