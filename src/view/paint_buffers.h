@@ -27,6 +27,8 @@ struct PaintBuffers {
     std::vector<Point> otherPoints;
     /// The preview's right eye, projected in one pass with its left eye.
     std::vector<Point> previewPoints;
+    /// The setup screen's plan view, projected by the second thread.
+    std::vector<Point> planPoints;
     /// Depths of the vertices in the stereo screen's projection, the same
     /// for both eyes.
     std::vector<std::int32_t> depths;

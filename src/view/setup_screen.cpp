@@ -61,16 +61,18 @@ void drawBackground(const Layout& l, DrawingSurface& window) {
     window.rectangle(0, 0, l.clientW + 2, l.clientH);
 }
 
-// Both model views, plan view first; returns the side view's projected
-// centre.
-Point drawModelViews(const ViewState& state, DrawingSurface& window, std::span<Point> points) {
-    const Scena& scene = *state.scene;
-    const Layout& l = state.layout;
-    Point centre = projectParallel(scene, state.planXf, kSetupScale, l.modelX, l.planY, points);
-    drawSetupView(scene, points, centre, window);
-    centre = projectParallel(scene, state.sideXf, kSetupScale, l.modelX, l.sideY, points);
-    drawSetupView(scene, points, centre, window);
-    return centre;
+// One model view: its vertices projected, and the window position of the
+// model centre.
+struct ProjectedView {
+    std::span<const Point> points;
+    Point centre;
+};
+
+ProjectedView projectView(const ViewState& state, const Matrix4& transform, std::int32_t originY,
+                          std::span<Point> points) {
+    const Point centre =
+        projectParallel(*state.scene, transform, kSetupScale, state.layout.modelX, originY, points);
+    return {points, centre};
 }
 
 void drawMiddleLine(const Layout& l, DrawingSurface& window) {
@@ -157,8 +159,10 @@ void drawPicturePlane(const Layout& l, DrawingSurface& window) {
 
 }  // namespace
 
-// The preview is the second task: on the worker, or after everything else
-// the window shows under the frame pen, drawn on its own memory surface.
+// The worker projects the plan view while the calling thread projects the
+// side view; then the preview is the second task: on the worker, or after
+// everything else the window shows under the frame pen, drawn on its own
+// memory surface.
 void drawSetupScreen(ViewState& state, DrawingSurface& window, PaintBuffers& buffers,
                      PaintWorker* worker) {
     buildTransforms(state);
@@ -167,19 +171,31 @@ void drawSetupScreen(ViewState& state, DrawingSurface& window, PaintBuffers& buf
     buffers.points.resize(vertices);
     buffers.otherPoints.resize(vertices);
     buffers.previewPoints.resize(vertices);
+    buffers.planPoints.resize(vertices);
 
     const std::unique_ptr<DrawingSurface> previewMemory = window.createCompatibleSurface();
     const KeptPictureSelection previewPicture(window, previewMemory.get(), buffers.previewPicture,
                                               l.previewW, l.previewH);
     const bool hasPreview = previewPicture.selected();
+    ProjectedView plan;
+    ProjectedView side;
+    {
+        WorkerTask project(
+            worker, [&] { plan = projectView(state, state.planXf, l.planY, buffers.planPoints); });
+        drawBackground(l, window);
+        side = projectView(state, state.sideXf, l.sideY, buffers.points);
+        project.join();
+    }
     {
         WorkerTask preview(worker, [&] {
             if (hasPreview) {
                 drawPreview(state, *previewMemory, buffers.previewPoints, buffers.otherPoints);
             }
         });
-        drawBackground(l, window);
-        buffers.centre = drawModelViews(state, window, buffers.points);
+        for (const ProjectedView& view : {plan, side}) {
+            drawSetupView(*state.scene, view.points, view.centre, window);
+        }
+        buffers.centre = side.centre;
         drawMiddleLine(l, window);
         drawBothAxes(state, window);
         drawAngleTexts(state, window);
