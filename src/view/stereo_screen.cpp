@@ -48,7 +48,7 @@ struct FaceParts {
 
 // From this many faces on, the two threads gather half the faces each: below
 // it, handing the work over costs about what it saves. Lighting a face costs
-// a hundred times more than gathering it, so lit faces are split sooner.
+// tens of times more than gathering it, so lit faces are split sooner.
 constexpr std::size_t kSplitGatherFaces = 65536;
 constexpr std::size_t kSplitLitFaces = 2048;
 
@@ -195,18 +195,15 @@ void orBlock(DrawingSurface& target, DrawingSurface& source, const Block& b) {
 // The eyes' planes into the window: the right eye copied, the left eye ORed
 // over its reach. Done a band of rows at a time, so that the band the copy
 // has just written is still in the cache when the left eye is ORed onto it.
-void mergeEyes(DrawingSurface& window, DrawingSurface& right, DrawingSurface* left,
+void mergeEyes(DrawingSurface& window, DrawingSurface& right, DrawingSurface& left,
                const Block& leftReach, const Layout& l) {
     constexpr std::int32_t kBandRows = 16;
     for (std::int32_t top = 0; top < l.clientH; top += kBandRows) {
         const std::int32_t rows = std::min(kBandRows, l.clientH - top);
         window.bitBlt(0, top, l.clientW, rows, right, 0, top, RasterOp::SrcCopy);
-        if (left == nullptr) {
-            continue;
-        }
         const std::int32_t bandTop = std::max(top, leftReach.y);
         const std::int32_t bandBottom = std::min(top + rows, leftReach.y + leftReach.height);
-        orBlock(window, *left, {leftReach.x, bandTop, leftReach.width, bandBottom - bandTop});
+        orBlock(window, left, {leftReach.x, bandTop, leftReach.width, bandBottom - bandTop});
     }
 }
 
@@ -286,7 +283,7 @@ Result<SortReport> drawStereoScreen(const ViewState& state, DrawingSurface& wind
     const std::size_t half = scene.vertices.size() / 2;
     const StereoPairBuffers projected{buffers.points, buffers.otherPoints, buffers.depths};
     const StereoParams params = stereoScreenParams(state, +1);
-    Bounds backBounds;
+    Bounds leftPoints;  // the back half's, then the front half's added
     {
         WorkerTask project(worker, [&] {
             if (left != nullptr) {
@@ -294,16 +291,16 @@ Result<SortReport> drawStereoScreen(const ViewState& state, DrawingSurface& wind
             }
             projectStereoPair(scene, state.stereoXf, params, projected, half,
                               scene.vertices.size());
-            backBounds.add(std::span<const Point>(buffers.otherPoints).subspan(half));
+            leftPoints.add(std::span<const Point>(buffers.otherPoints).subspan(half));
         });
         fillBlack(state, right);
         projectStereoPair(scene, state.stereoXf, params, projected, 0, half);
-        Bounds frontBounds;
-        frontBounds.add(std::span<const Point>(buffers.otherPoints).first(half));
+        Bounds front;
+        front.add(std::span<const Point>(buffers.otherPoints).first(half));
         project.join();
-        backBounds.add(frontBounds);
+        leftPoints.add(front);
     }
-    const Block leftReach = left != nullptr ? reachOf(backBounds, state.penRed.width, l) : Block{};
+    const Block leftReach = left != nullptr ? reachOf(leftPoints, state.penRed.width, l) : Block{};
 
     const bool faceModel = scene.isFaceModel();
     const FaceParts faces = faceModel ? orderAndGather(state, buffers, worker) : FaceParts{};
@@ -324,7 +321,7 @@ Result<SortReport> drawStereoScreen(const ViewState& state, DrawingSurface& wind
         draw.join();
     }
     if (planes) {
-        mergeEyes(window, right, left, leftReach, l);
+        mergeEyes(window, right, buffers.leftEyePlane, leftReach, l);
     } else if (left != nullptr) {
         orBlock(window, *left, leftReach);
     }
