@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -634,6 +635,143 @@ template <typename T>
     }
 }
 
+/// A line from its upper end down at most kMaskReach rows and columns either
+/// way, as one bit mask per row (bit c for the column c right of the line's
+/// leftmost one), rows below its lower end empty.
+constexpr std::int32_t kMaskSide = 16;
+constexpr std::int32_t kMaskReach = kMaskSide - 1;
+constexpr std::int32_t kMaskColumns = 2 * kMaskReach + 1;
+using RowMask = std::uint16_t;
+using MaskedLine = std::array<RowMask, kMaskSide>;
+using MaskedLines = std::array<MaskedLine, kMaskSide * kMaskColumns>;
+
+/// Every such line walked once, so the masks cover exactly what the walk
+/// would.
+MaskedLines makeMaskedLines() {
+    MaskedLines table{};
+    for (std::int32_t dy = 0; dy <= kMaskReach; ++dy) {
+        for (std::int32_t dx = -kMaskReach; dx <= kMaskReach; ++dx) {
+            std::array<std::uint8_t, kMaskSide * kMaskColumns> cells{};
+            const PlaneView block{cells.data(), kMaskColumns, kMaskSide, kMaskColumns};
+            lineWalk(block, Point{kMaskReach, 0}, Point{kMaskReach + dx, dy}, std::uint8_t{1});
+            MaskedLine& rows = table[static_cast<std::size_t>(dy * kMaskColumns + dx + kMaskReach)];
+            const std::int32_t left = std::min(kMaskReach, kMaskReach + dx);
+            for (std::int32_t y = 0; y <= dy; ++y) {
+                for (std::int32_t c = 0; c < kMaskSide; ++c) {
+                    if (cells[static_cast<std::size_t>(y * kMaskColumns + left + c)] != 0) {
+                        rows[static_cast<std::size_t>(y)] |= static_cast<RowMask>(1u << c);
+                    }
+                }
+            }
+        }
+    }
+    return table;
+}
+
+const MaskedLines& maskedLines() {
+    static const MaskedLines table = makeMaskedLines();
+    return table;
+}
+
+/// Writes the pixels of a kMaskSide-pixel row whose bit is set in `cover`:
+/// those also set in `edge` in the outline colour, the others in the fill.
+template <typename T>
+[[gnu::always_inline]] inline void writeMaskedRow(T* row, unsigned edge, unsigned cover, T fill,
+                                                  T outline) {
+    // Each lane tests its own bit; the operations stay within 16-byte
+    // vectors, which the processor has (wider ones fall back to scalars).
+    if constexpr (sizeof(T) == 1) {
+        using Words = std::uint64_t __attribute__((vector_size(16)));
+        constexpr Bytes16 kBit{1, 2, 4, 8, 16, 32, 64, 128, 1, 2, 4, 8, 16, 32, 64, 128};
+        constexpr std::uint64_t kEveryByte = 0x0101010101010101u;
+        const auto lanes = [&kBit](unsigned bits) {
+            const Words spread{(bits & 0xFFu) * kEveryByte, ((bits >> 8) & 0xFFu) * kEveryByte};
+            return std::bit_cast<Bytes16>((std::bit_cast<Bytes16>(spread) & kBit) == kBit);
+        };
+        const Bytes16 onEdge = lanes(edge);
+        const Bytes16 covered = lanes(cover);
+        const Bytes16 colour = ((Bytes16{} + fill) & ~onEdge) | ((Bytes16{} + outline) & onEdge);
+        Bytes16 pixels;
+        std::memcpy(&pixels, row, sizeof pixels);
+        pixels = (pixels & ~covered) | (colour & covered);
+        std::memcpy(row, &pixels, sizeof pixels);
+    } else {
+        const Pixel4 edgeBits = Pixel4{} + edge;
+        const Pixel4 coverBits = Pixel4{} + cover;
+        const Pixel4 fillColour = Pixel4{} + fill;
+        const Pixel4 outlineColour = Pixel4{} + outline;
+        for (unsigned quarter = 0; quarter < 4; ++quarter) {
+            const Pixel first = 1u << (4 * quarter);
+            const Pixel4 bit{first, first << 1, first << 2, first << 3};
+            const auto onEdge = std::bit_cast<Pixel4>((edgeBits & bit) == bit);
+            const auto covered = std::bit_cast<Pixel4>((coverBits & bit) == bit);
+            const Pixel4 colour = (fillColour & ~onEdge) | (outlineColour & onEdge);
+            Pixel4 pixels;
+            std::memcpy(&pixels, row + 4 * quarter, sizeof pixels);
+            pixels = (pixels & ~covered) | (colour & covered);
+            std::memcpy(row + 4 * quarter, &pixels, sizeof pixels);
+        }
+    }
+}
+
+/// The bits from the lowest set bit of a row's outline to its highest: what
+/// a filled triangle covers on that row. None for no bits.
+[[gnu::always_inline]] inline unsigned spanOf(unsigned bits) {
+    const int first = __builtin_ctz(bits | 0x80000000u);
+    const int last = 31 - __builtin_clz(bits | 1u);
+    return (0xFFFFFFFFu >> (31 - last)) & (0xFFFFFFFFu << first);
+}
+
+/// Corners in order of their rows, without branches on the data.
+[[gnu::always_inline]] inline void orderRows(Point& a, Point& b) {
+    const bool swap = b.y < a.y;
+    const Point upper = swap ? b : a;
+    const Point lower = swap ? a : b;
+    a = upper;
+    b = lower;
+}
+
+/// A triangle with its box in the view and at most kMaskSide pixels across
+/// both ways, the faces of a model filling the window. Its outline comes as
+/// row masks from the table, and on each row the fill covers what lies
+/// between the outline's first and last pixels (the two meet without a gap
+/// and the fill never passes them), so each row is one masked write of
+/// kMaskSide pixels.
+template <typename T>
+[[gnu::always_inline]] inline void drawMaskedTriangle(const BasicPixelView<T>& view, Point a,
+                                                      Point b, Point c, std::int32_t left,
+                                                      const T* fill, T outline) {
+    const MaskedLines& lines = maskedLines();
+    orderRows(a, b);
+    orderRows(b, c);
+    orderRows(a, b);
+    // The written columns stay inside the view at its right edge.
+    const std::int32_t start = std::min(left, view.width - kMaskSide);
+    struct Edge {
+        const MaskedLine* rows;
+        std::int32_t shift;
+    };
+    const auto edge = [&](Point from, Point to) {
+        const auto index =
+            static_cast<std::size_t>((to.y - from.y) * kMaskColumns + to.x - from.x + kMaskReach);
+        return Edge{&lines[index], std::min(from.x, to.x) - start};
+    };
+    const Edge ac = edge(a, c);
+    const Edge ab = edge(a, b);
+    const Edge bc = edge(b, c);
+    const std::int32_t middle = b.y - a.y;
+    const T fillColour = fill != nullptr ? *fill : outline;
+    T* row = view.row(a.y) + start;
+    for (std::int32_t r = 0; r <= c.y - a.y; ++r, row += view.stride) {
+        const std::int32_t k = r < middle ? 0 : r - middle;
+        const unsigned lower = r < middle ? 0u : unsigned{(*bc.rows)[static_cast<std::size_t>(k)]};
+        const unsigned bits = unsigned{(*ac.rows)[static_cast<std::size_t>(r)]} << ac.shift |
+                              unsigned{(*ab.rows)[static_cast<std::size_t>(r)]} << ab.shift |
+                              lower << bc.shift;
+        writeMaskedRow(row, bits, fill != nullptr ? spanOf(bits) : bits, fillColour, outline);
+    }
+}
+
 template <typename T>
 void polygonIn(const BasicPixelView<T>& view, std::span<const Point> corners, const T* fill,
                T outline) {
@@ -658,6 +796,11 @@ void polygonIn(const BasicPixelView<T>& view, std::span<const Point> corners, co
     if (fill != nullptr && count == 3 && allInside && box.right - box.left < kSmallSide &&
         box.bottom - box.top < kSmallSide) {
         drawSmallTriangle(view, used, box, fill, outline);
+        return;
+    }
+    if (count == 3 && allInside && box.right - box.left < kMaskSide &&
+        box.bottom - box.top < kMaskSide && view.width >= kMaskSide) {
+        drawMaskedTriangle(view, used[0], used[1], used[2], box.left, fill, outline);
         return;
     }
     if (fill != nullptr) {

@@ -94,7 +94,7 @@ void rectangle(PlaneView view, std::int32_t left, std::int32_t top, std::int32_t
 /// covers, to be written soon: a hint for the processor, no pixel changes.
 template <typename T>
 inline void prefetchPolygon(BasicPixelView<T> view, std::span<const Point> corners) {
-    constexpr std::int32_t kRows = 4;
+    constexpr std::int32_t kRows = 16;
     std::int32_t top = corners[0].y;
     std::int32_t bottom = corners[0].y;
     std::int32_t left = corners[0].x;

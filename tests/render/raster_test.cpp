@@ -184,6 +184,48 @@ TEST(SpanRaster, everySmallShapeMatchesTheReference) {
     }
 }
 
+// Triangles of the sizes a model's faces take on screen, up to 32 pixels
+// across, wholly inside the view and often against its right edge and last
+// row, where whole blocks of a row are written: filled and hollow, in a
+// picture and in a plane inside a wider buffer whose other bytes must stay.
+TEST(SpanRaster, modelSizedTrianglesMatchTheReference) {
+    constexpr int kWide = 40;
+    constexpr int kTall = 36;
+    constexpr int kStride = kWide + 3;
+    constexpr std::uint8_t kOutside = 1;
+    Shapes shapes(31);
+    for (int i = 0; i < 6000; ++i) {
+        const int side = 2 + i % 31;
+        const int left = i % 4 == 0 ? kWide - side : shapes.between(0, kWide - side);
+        const int top = i % 3 == 0 ? kTall - side : shapes.between(0, kTall - side);
+        std::vector<Point> corners;
+        for (int c = 0; c < 3; ++c) {
+            corners.push_back(
+                {left + shapes.between(0, side - 1), top + shapes.between(0, side - 1)});
+        }
+        const Pixel* fill = i % 5 == 0 ? nullptr : &kFill;
+        reference::Picture want(kWide, kTall, kBackground);
+        want.polygon(corners, fill, kPen);
+        reference::Picture got(kWide, kTall, kBackground);
+        raster::polygon(got.view(), corners, fill, kPen);
+        ASSERT_EQ(firstDifference(got.pixels(), want.pixels()), "")
+            << describe(corners) << (fill ? " filled" : " hollow");
+
+        std::vector<std::uint8_t> bytes(std::size_t{kStride} * (kTall + 1), kOutside);
+        const std::uint8_t face = 0xB4;
+        raster::polygon(PlaneView{bytes.data(), kWide, kTall, kStride}, corners,
+                        fill ? &face : nullptr, std::uint8_t{0x78});
+        for (int y = 0; y <= kTall; ++y) {
+            for (int x = 0; x < kStride; ++x) {
+                const Pixel p = x < kWide && y < kTall ? want.at(x, y) : kBackground;
+                const int expected = p == kFill ? 0xB4 : p == kPen ? 0x78 : kOutside;
+                ASSERT_EQ(bytes[std::size_t(y) * kStride + x], expected)
+                    << "plane " << describe(corners) << " at " << x << "," << y;
+            }
+        }
+    }
+}
+
 TEST(SpanRaster, linesMatchTheReferenceAndEitherDirection) {
     // Every line up to 8 pixels apart both ways, from the middle of the view.
     for (int dy = -8; dy <= 8; ++dy) {
