@@ -641,6 +641,7 @@ template <typename T>
 constexpr std::int32_t kMaskSide = 16;
 constexpr std::int32_t kMaskReach = kMaskSide - 1;
 constexpr std::int32_t kMaskColumns = 2 * kMaskReach + 1;
+constexpr std::int32_t kMaskedPixelsFrom = 8;
 using RowMask = std::uint16_t;
 using MaskedLine = std::array<RowMask, kMaskSide>;
 using MaskedLines = std::array<MaskedLine, kMaskSide * kMaskColumns>;
@@ -675,9 +676,11 @@ const MaskedLines& maskedLines() {
 
 /// Writes the pixels of a kMaskSide-pixel row whose bit is set in `cover`:
 /// those also set in `edge` in the outline colour, the others in the fill.
+/// Whole pixels are written a quarter of the row at a time, the first
+/// `quarters` only: a narrow face need not read and write all 64 bytes.
 template <typename T>
 [[gnu::always_inline]] inline void writeMaskedRow(T* row, unsigned edge, unsigned cover, T fill,
-                                                  T outline) {
+                                                  T outline, std::int32_t quarters) {
     // Each lane tests its own bit; the operations stay within 16-byte
     // vectors, which the processor has (wider ones fall back to scalars).
     if constexpr (sizeof(T) == 1) {
@@ -696,11 +699,12 @@ template <typename T>
         pixels = (pixels & ~covered) | (colour & covered);
         std::memcpy(row, &pixels, sizeof pixels);
     } else {
+        static_assert(sizeof(T) == sizeof(Pixel));
         const Pixel4 edgeBits = Pixel4{} + edge;
         const Pixel4 coverBits = Pixel4{} + cover;
         const Pixel4 fillColour = Pixel4{} + fill;
         const Pixel4 outlineColour = Pixel4{} + outline;
-        for (unsigned quarter = 0; quarter < 4; ++quarter) {
+        for (std::int32_t quarter = 0; quarter < quarters; ++quarter) {
             const Pixel first = 1u << (4 * quarter);
             const Pixel4 bit{first, first << 1, first << 2, first << 3};
             const auto onEdge = std::bit_cast<Pixel4>((edgeBits & bit) == bit);
@@ -736,17 +740,19 @@ template <typename T>
 /// row masks from the table, and on each row the fill covers what lies
 /// between the outline's first and last pixels (the two meet without a gap
 /// and the fill never passes them), so each row is one masked write of
-/// kMaskSide pixels.
+/// kMaskSide pixels (of whole pixels, the quarters of those the box needs).
 template <typename T>
 [[gnu::always_inline]] inline void drawMaskedTriangle(const BasicPixelView<T>& view, Point a,
-                                                      Point b, Point c, std::int32_t left,
+                                                      Point b, Point c, const CornerBox& box,
                                                       const T* fill, T outline) {
     const MaskedLines& lines = maskedLines();
     orderRows(a, b);
     orderRows(b, c);
     orderRows(a, b);
+    const std::int32_t quarters = (box.right - box.left) / 4 + 1;
+    const std::int32_t columns = sizeof(T) == 1 ? kMaskSide : 4 * quarters;
     // The written columns stay inside the view at its right edge.
-    const std::int32_t start = std::min(left, view.width - kMaskSide);
+    const std::int32_t start = std::min(box.left, view.width - columns);
     struct Edge {
         const MaskedLine* rows;
         std::int32_t shift;
@@ -768,7 +774,8 @@ template <typename T>
         const unsigned bits = unsigned{(*ac.rows)[static_cast<std::size_t>(r)]} << ac.shift |
                               unsigned{(*ab.rows)[static_cast<std::size_t>(r)]} << ab.shift |
                               lower << bc.shift;
-        writeMaskedRow(row, bits, fill != nullptr ? spanOf(bits) : bits, fillColour, outline);
+        writeMaskedRow(row, bits, fill != nullptr ? spanOf(bits) : bits, fillColour, outline,
+                       quarters);
     }
 }
 
@@ -798,9 +805,13 @@ void polygonIn(const BasicPixelView<T>& view, std::span<const Point> corners, co
         drawSmallTriangle(view, used, box, fill, outline);
         return;
     }
+    // Whole pixels take four times the bytes of a plane's: for them the
+    // masked rows only pay off on faces at least kMaskedPixelsFrom wide.
+    const std::int32_t narrowest = sizeof(T) == 1 ? 0 : kMaskedPixelsFrom - 1;
     if (count == 3 && allInside && box.right - box.left < kMaskSide &&
-        box.bottom - box.top < kMaskSide && view.width >= kMaskSide) {
-        drawMaskedTriangle(view, used[0], used[1], used[2], box.left, fill, outline);
+        box.right - box.left >= narrowest && box.bottom - box.top < kMaskSide &&
+        view.width >= kMaskSide) {
+        drawMaskedTriangle(view, used[0], used[1], used[2], box, fill, outline);
         return;
     }
     if (fill != nullptr) {
