@@ -674,6 +674,17 @@ const MaskedLines& maskedLines() {
     return table;
 }
 
+/// For each 8 bits, the 8 bytes that are all ones where the bit is set.
+constexpr std::array<std::uint64_t, 256> kByteLanes = [] {
+    std::array<std::uint64_t, 256> table{};
+    for (std::size_t bits = 0; bits < table.size(); ++bits) {
+        for (std::size_t i = 0; i < 8; ++i) {
+            table[bits] |= (bits >> i & 1u) != 0 ? std::uint64_t{0xFF} << (8 * i) : 0u;
+        }
+    }
+    return table;
+}();
+
 /// Writes the pixels of a kMaskSide-pixel row whose bit is set in `cover`:
 /// those also set in `edge` in the outline colour, the others in the fill.
 /// Whole pixels are written a quarter of the row at a time, the first
@@ -685,15 +696,14 @@ template <typename T>
     // vectors, which the processor has (wider ones fall back to scalars).
     if constexpr (sizeof(T) == 1) {
         using Words = std::uint64_t __attribute__((vector_size(16)));
-        constexpr Bytes16 kBit{1, 2, 4, 8, 16, 32, 64, 128, 1, 2, 4, 8, 16, 32, 64, 128};
-        constexpr std::uint64_t kEveryByte = 0x0101010101010101u;
-        const auto lanes = [&kBit](unsigned bits) {
-            const Words spread{(bits & 0xFFu) * kEveryByte, ((bits >> 8) & 0xFFu) * kEveryByte};
-            return std::bit_cast<Bytes16>((std::bit_cast<Bytes16>(spread) & kBit) == kBit);
+        const auto lanes = [](unsigned bits) {
+            const Words spread{kByteLanes[bits & 0xFFu], kByteLanes[(bits >> 8) & 0xFFu]};
+            return std::bit_cast<Bytes16>(spread);
         };
         const Bytes16 onEdge = lanes(edge);
         const Bytes16 covered = lanes(cover);
-        const Bytes16 colour = ((Bytes16{} + fill) & ~onEdge) | ((Bytes16{} + outline) & onEdge);
+        const Bytes16 colour =
+            (Bytes16{} + fill) ^ ((Bytes16{} + static_cast<T>(fill ^ outline)) & onEdge);
         Bytes16 pixels;
         std::memcpy(&pixels, row, sizeof pixels);
         pixels = (pixels & ~covered) | (colour & covered);
