@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 #include <tuple>
+#include <type_traits>
 #include <utility>
 
 namespace kelpris::raster {
@@ -789,6 +790,109 @@ template <typename T>
     }
 }
 
+/// Triangles up to kWideSide pixels across are drawn the same way, their
+/// longer edges walked into row masks.
+constexpr std::int32_t kWideSide = 2 * kMaskSide;
+
+/// The row masks of one edge: bits[k] for row top + k, k < count.
+struct EdgeRows {
+    std::array<std::uint32_t, kWideSide> bits;
+    std::int32_t top;
+    std::int32_t count;
+
+    /// Row r's mask, none outside the edge's rows; no branch on the data.
+    [[gnu::always_inline]] unsigned at(std::int32_t r) const {
+        const auto k = static_cast<std::uint32_t>(r - top);
+        const bool in = k < static_cast<std::uint32_t>(count);
+        return bits[in ? k : 0] & (in ? 0xFFFFFFFFu : 0u);
+    }
+};
+
+/// The masks of the line between two points given relative to the masks'
+/// first column and row: from the table when it is short, else by the steps
+/// of lineWalk. Each store sets a whole row (no read of a row just
+/// written): a steep line has one pixel per row, and a shallow one's pixels
+/// on a row run from the column after the previous row's last one to the
+/// last one on this row.
+void edgeRows(EdgeRows& edge, Point from, Point to) {
+    if (to.y < from.y) {
+        std::swap(from, to);
+    }
+    const std::int32_t dx = to.x - from.x;
+    const std::int32_t dy = to.y - from.y;
+    edge.top = from.y;
+    edge.count = dy + 1;
+    if (dx >= -kMaskReach && dx <= kMaskReach && dy <= kMaskReach) {
+        const MaskedLine& line =
+            maskedLines()[static_cast<std::size_t>(dy * kMaskColumns + dx + kMaskReach)];
+        const std::int32_t shift = std::min(from.x, to.x);
+        for (std::size_t r = 0; r < line.size(); ++r) {
+            edge.bits[r] = std::uint32_t{line[r]} << shift;
+        }
+        return;
+    }
+    const std::int32_t adx = dx >= 0 ? dx : -dx;
+    const bool xMajor = adx >= dy;
+    const std::int32_t stepX = dx >= 0 ? 1 : -1;
+    const std::int32_t longLen = xMajor ? adx : dy;
+    const std::int32_t den = 2 * longLen;
+    const std::int32_t step = 2 * (xMajor ? dy : adx);
+    std::int32_t rem = longLen - ((xMajor ? dy : dx) >= 0 ? 1 : 0);
+    std::int32_t x = from.x;
+    std::int32_t k = 0;  // row - top
+    if (!xMajor) {
+        for (; k <= dy; ++k) {
+            edge.bits[static_cast<std::size_t>(k)] = 1u << x;
+            rem += step;
+            const std::int32_t carry = rem >= den ? 1 : 0;
+            rem -= den * carry;
+            x += stepX * carry;
+        }
+        return;
+    }
+    std::array<std::int32_t, kWideSide> lastColumn;  // rows 0 .. dy, each set below
+    for (std::int32_t i = 0; i <= adx; ++i) {
+        lastColumn[static_cast<std::size_t>(k)] = x;
+        rem += step;
+        const std::int32_t carry = rem >= den ? 1 : 0;
+        rem -= den * carry;
+        x += stepX;
+        k += carry;
+    }
+    std::int32_t before = from.x - stepX;
+    for (std::size_t r = 0; r <= static_cast<std::size_t>(dy); ++r) {
+        const std::int32_t last = lastColumn[r];
+        const std::int32_t low = stepX > 0 ? before + 1 : last;
+        const std::int32_t high = stepX > 0 ? last : before - 1;
+        edge.bits[r] = (0xFFFFFFFFu >> (31 - high)) & (0xFFFFFFFFu << low);
+        before = last;
+    }
+}
+
+/// Only planes: a row of whole pixels this wide is eight reads and writes,
+/// more than the span fill and the outline walk cost.
+void drawWideTriangle(const PlaneView& view, std::span<const Point> corners, const CornerBox& box,
+                      const std::uint8_t* fill, std::uint8_t outline) {
+    const std::int32_t start = std::min(box.left, view.width - kWideSide);
+    const auto local = [&](Point p) { return Point{p.x - start, p.y - box.top}; };
+    std::array<EdgeRows, 3> edges;
+    for (std::size_t i = 0; i < edges.size(); ++i) {
+        edgeRows(edges[i], local(corners[i]), local(corners[(i + 1) % edges.size()]));
+    }
+    const std::uint8_t fillColour = fill != nullptr ? *fill : outline;
+    const bool secondHalf = box.right - start >= kMaskSide;  // a tall face may not reach it
+    std::uint8_t* row = view.row(box.top) + start;
+    for (std::int32_t r = 0; r <= box.bottom - box.top; ++r, row += view.stride) {
+        const unsigned bits = edges[0].at(r) | edges[1].at(r) | edges[2].at(r);
+        const unsigned cover = fill != nullptr ? spanOf(bits) : bits;
+        writeMaskedRow(row, bits & 0xFFFFu, cover & 0xFFFFu, fillColour, outline, 0);
+        if (secondHalf) {
+            writeMaskedRow(row + kMaskSide, bits >> kMaskSide, cover >> kMaskSide, fillColour,
+                           outline, 0);
+        }
+    }
+}
+
 template <typename T>
 void polygonIn(const BasicPixelView<T>& view, std::span<const Point> corners, const T* fill,
                T outline) {
@@ -823,6 +927,13 @@ void polygonIn(const BasicPixelView<T>& view, std::span<const Point> corners, co
         view.width >= kMaskSide) {
         drawMaskedTriangle(view, used[0], used[1], used[2], box, fill, outline);
         return;
+    }
+    if constexpr (std::is_same_v<T, std::uint8_t>) {
+        if (count == 3 && allInside && box.right - box.left < kWideSide &&
+            box.bottom - box.top < kWideSide && view.width >= kWideSide) {
+            drawWideTriangle(view, used, box, fill, outline);
+            return;
+        }
     }
     if (fill != nullptr) {
         if (count == 3 && allInside) {  // fillPolygonIn's clipping is not needed
