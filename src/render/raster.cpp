@@ -50,7 +50,6 @@ constexpr I64 kWide = 4;
 // Sixteen bytes of a plane, filled at once or widened to sixteen pixels (a
 // window's worth of pixels is merged in every stereo paint).
 using Bytes16 = std::uint8_t __attribute__((vector_size(16)));
-using Pixels16 = Pixel __attribute__((vector_size(64)));
 constexpr I64 kBytesWide = 16;
 
 /// n pixels from p, written as a few stores that may overlap (same colour,
@@ -113,14 +112,40 @@ void orPixels(Pixel* to, const Pixel* from, I64 n) {
     }
 }
 
+/// Sixteen bytes widened to sixteen pixels, each byte in the channel at
+/// `shift`: by interleaving with zeros, which the processor does sixteen
+/// bytes at a time (a plain conversion of the vector is done byte by byte).
+struct Widened {
+    std::array<Pixel4, 4> quarters;
+};
+
+[[gnu::always_inline]] inline Widened widen(const std::uint8_t* from, int shift) {
+    using Words8 = std::uint16_t __attribute__((vector_size(16)));
+    Bytes16 bytes;
+    std::memcpy(&bytes, from, sizeof bytes);
+    const Bytes16 zero{};
+    const auto low = std::bit_cast<Words8>(__builtin_shuffle(
+        bytes, zero, Bytes16{0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23}));
+    const auto high = std::bit_cast<Words8>(__builtin_shuffle(
+        bytes, zero, Bytes16{8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31}));
+    constexpr Words8 kLow{0, 8, 1, 9, 2, 10, 3, 11};
+    constexpr Words8 kHigh{4, 12, 5, 13, 6, 14, 7, 15};
+    const Words8 none{};
+    return Widened{{std::bit_cast<Pixel4>(__builtin_shuffle(low, none, kLow)) << shift,
+                    std::bit_cast<Pixel4>(__builtin_shuffle(low, none, kHigh)) << shift,
+                    std::bit_cast<Pixel4>(__builtin_shuffle(high, none, kLow)) << shift,
+                    std::bit_cast<Pixel4>(__builtin_shuffle(high, none, kHigh)) << shift}};
+}
+
 /// to[i] = opaque black with from[i] in the channel at `shift`, i in [0, n).
 void expandBytes(Pixel* to, const std::uint8_t* from, I64 n, int shift) {
     I64 i = 0;
     for (; i + kBytesWide <= n; i += kBytesWide) {
-        Bytes16 bytes;
-        std::memcpy(&bytes, from + i, sizeof bytes);
-        const Pixels16 pixels = (__builtin_convertvector(bytes, Pixels16) << shift) | 0xFF000000u;
-        std::memcpy(to + i, &pixels, sizeof pixels);
+        const Widened wide = widen(from + i, shift);
+        for (std::size_t q = 0; q < wide.quarters.size(); ++q) {
+            const Pixel4 pixels = wide.quarters[q] | 0xFF000000u;
+            std::memcpy(to + i + 4 * static_cast<I64>(q), &pixels, sizeof pixels);
+        }
     }
     for (; i < n; ++i) {
         to[i] = 0xFF000000u | (Pixel{from[i]} << shift);
@@ -131,12 +156,13 @@ void expandBytes(Pixel* to, const std::uint8_t* from, I64 n, int shift) {
 void orBytes(Pixel* to, const std::uint8_t* from, I64 n, int shift) {
     I64 i = 0;
     for (; i + kBytesWide <= n; i += kBytesWide) {
-        Bytes16 bytes;
-        std::memcpy(&bytes, from + i, sizeof bytes);
-        Pixels16 pixels;
-        std::memcpy(&pixels, to + i, sizeof pixels);
-        pixels |= __builtin_convertvector(bytes, Pixels16) << shift;
-        std::memcpy(to + i, &pixels, sizeof pixels);
+        const Widened wide = widen(from + i, shift);
+        for (std::size_t q = 0; q < wide.quarters.size(); ++q) {
+            Pixel4 pixels;
+            std::memcpy(&pixels, to + i + 4 * static_cast<I64>(q), sizeof pixels);
+            pixels |= wide.quarters[q];
+            std::memcpy(to + i + 4 * static_cast<I64>(q), &pixels, sizeof pixels);
+        }
     }
     for (; i < n; ++i) {
         to[i] |= Pixel{from[i]} << shift;
