@@ -91,35 +91,27 @@ void rectangle(PlaneView view, std::int32_t left, std::int32_t top, std::int32_t
                std::int32_t bottom, const std::uint8_t* fill, std::uint8_t outline);
 
 /// Asks for the memory of the first rows a polygon of these corners
-/// covers, at both ends of each row, to be written soon: a hint for the
-/// processor, no pixel changes.
+/// covers, to be written soon: a hint for the processor, no pixel changes.
 template <typename T>
 inline void prefetchPolygon(BasicPixelView<T> view, std::span<const Point> corners) {
-    constexpr std::int32_t kRows = 32;
+    constexpr std::int32_t kRows = 4;
     std::int32_t top = corners[0].y;
     std::int32_t bottom = corners[0].y;
     std::int32_t left = corners[0].x;
-    std::int32_t right = corners[0].x;
     for (const Point p : corners.subspan(1)) {
         top = p.y < top ? p.y : top;
         bottom = p.y > bottom ? p.y : bottom;
         left = p.x < left ? p.x : left;
-        right = p.x > right ? p.x : right;
     }
     if (view.empty() || bottom < 0 || top >= view.height) {
         return;
     }
-    const auto column = [&view](std::int32_t x) {
-        return x < 0 ? 0 : x >= view.width ? view.width - 1 : x;
-    };
-    const std::int32_t x0 = column(left);
-    const std::int32_t x1 = column(right);
+    const std::int32_t x = left < 0 ? 0 : left >= view.width ? view.width - 1 : left;
     const std::int32_t from = top < 0 ? 0 : top;
     const std::int32_t last = bottom < view.height - 1 ? bottom : view.height - 1;
     const std::int32_t to = last - from < kRows ? last : from + kRows - 1;
     for (std::int32_t y = from; y <= to; ++y) {
-        __builtin_prefetch(view.row(y) + x0, 1);
-        __builtin_prefetch(view.row(y) + x1, 1);
+        __builtin_prefetch(view.row(y) + x, 1);
     }
 }
 
