@@ -719,8 +719,9 @@ constexpr std::array<std::uint64_t, 256> kByteLanes = [] {
 template <typename T>
 [[gnu::always_inline]] inline void writeMaskedRow(T* row, unsigned edge, unsigned cover, T fill,
                                                   T outline, std::int32_t quarters) {
-    // Each lane tests its own bit; the operations stay within 16-byte
-    // vectors, which the processor has (wider ones fall back to scalars).
+    // A byte lane's mask comes from the table, a pixel lane tests its own
+    // bit; all stays within 16-byte vectors, which the processor has (wider
+    // ones are split into scalars).
     if constexpr (sizeof(T) == 1) {
         using Words = std::uint64_t __attribute__((vector_size(16)));
         const auto lanes = [](unsigned bits) {
