@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 #include <tuple>
+#include <type_traits>
 #include <utility>
 
 namespace kelpris::raster {
@@ -48,7 +50,6 @@ constexpr I64 kWide = 4;
 // Sixteen bytes of a plane, filled at once or widened to sixteen pixels (a
 // window's worth of pixels is merged in every stereo paint).
 using Bytes16 = std::uint8_t __attribute__((vector_size(16)));
-using Pixels16 = Pixel __attribute__((vector_size(64)));
 constexpr I64 kBytesWide = 16;
 
 /// n pixels from p, written as a few stores that may overlap (same colour,
@@ -111,14 +112,40 @@ void orPixels(Pixel* to, const Pixel* from, I64 n) {
     }
 }
 
+/// Sixteen bytes widened to sixteen pixels, each byte in the channel at
+/// `shift`: by interleaving with zeros, which the processor does sixteen
+/// bytes at a time (a plain conversion of the vector is done byte by byte).
+struct Widened {
+    std::array<Pixel4, 4> quarters;
+};
+
+[[gnu::always_inline]] inline Widened widen(const std::uint8_t* from, int shift) {
+    using Words8 = std::uint16_t __attribute__((vector_size(16)));
+    Bytes16 bytes;
+    std::memcpy(&bytes, from, sizeof bytes);
+    const Bytes16 zero{};
+    const auto low = std::bit_cast<Words8>(__builtin_shuffle(
+        bytes, zero, Bytes16{0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23}));
+    const auto high = std::bit_cast<Words8>(__builtin_shuffle(
+        bytes, zero, Bytes16{8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31}));
+    constexpr Words8 kLow{0, 8, 1, 9, 2, 10, 3, 11};
+    constexpr Words8 kHigh{4, 12, 5, 13, 6, 14, 7, 15};
+    const Words8 none{};
+    return Widened{{std::bit_cast<Pixel4>(__builtin_shuffle(low, none, kLow)) << shift,
+                    std::bit_cast<Pixel4>(__builtin_shuffle(low, none, kHigh)) << shift,
+                    std::bit_cast<Pixel4>(__builtin_shuffle(high, none, kLow)) << shift,
+                    std::bit_cast<Pixel4>(__builtin_shuffle(high, none, kHigh)) << shift}};
+}
+
 /// to[i] = opaque black with from[i] in the channel at `shift`, i in [0, n).
 void expandBytes(Pixel* to, const std::uint8_t* from, I64 n, int shift) {
     I64 i = 0;
     for (; i + kBytesWide <= n; i += kBytesWide) {
-        Bytes16 bytes;
-        std::memcpy(&bytes, from + i, sizeof bytes);
-        const Pixels16 pixels = (__builtin_convertvector(bytes, Pixels16) << shift) | 0xFF000000u;
-        std::memcpy(to + i, &pixels, sizeof pixels);
+        const Widened wide = widen(from + i, shift);
+        for (std::size_t q = 0; q < wide.quarters.size(); ++q) {
+            const Pixel4 pixels = wide.quarters[q] | 0xFF000000u;
+            std::memcpy(to + i + 4 * static_cast<I64>(q), &pixels, sizeof pixels);
+        }
     }
     for (; i < n; ++i) {
         to[i] = 0xFF000000u | (Pixel{from[i]} << shift);
@@ -129,12 +156,13 @@ void expandBytes(Pixel* to, const std::uint8_t* from, I64 n, int shift) {
 void orBytes(Pixel* to, const std::uint8_t* from, I64 n, int shift) {
     I64 i = 0;
     for (; i + kBytesWide <= n; i += kBytesWide) {
-        Bytes16 bytes;
-        std::memcpy(&bytes, from + i, sizeof bytes);
-        Pixels16 pixels;
-        std::memcpy(&pixels, to + i, sizeof pixels);
-        pixels |= __builtin_convertvector(bytes, Pixels16) << shift;
-        std::memcpy(to + i, &pixels, sizeof pixels);
+        const Widened wide = widen(from + i, shift);
+        for (std::size_t q = 0; q < wide.quarters.size(); ++q) {
+            Pixel4 pixels;
+            std::memcpy(&pixels, to + i + 4 * static_cast<I64>(q), sizeof pixels);
+            pixels |= wide.quarters[q];
+            std::memcpy(to + i + 4 * static_cast<I64>(q), &pixels, sizeof pixels);
+        }
     }
     for (; i < n; ++i) {
         to[i] |= Pixel{from[i]} << shift;
@@ -634,6 +662,264 @@ template <typename T>
     }
 }
 
+/// A line from its upper end down at most kMaskReach rows and columns either
+/// way, as one bit mask per row (bit c for the column c right of the line's
+/// leftmost one), rows below its lower end empty.
+constexpr std::int32_t kMaskSide = 16;
+constexpr std::int32_t kMaskReach = kMaskSide - 1;
+constexpr std::int32_t kMaskColumns = 2 * kMaskReach + 1;
+constexpr std::int32_t kMaskedPixelsFrom = 8;
+using RowMask = std::uint16_t;
+using MaskedLine = std::array<RowMask, kMaskSide>;
+using MaskedLines = std::array<MaskedLine, kMaskSide * kMaskColumns>;
+
+/// Every such line walked once, so the masks cover exactly what the walk
+/// would.
+MaskedLines makeMaskedLines() {
+    MaskedLines table{};
+    for (std::int32_t dy = 0; dy <= kMaskReach; ++dy) {
+        for (std::int32_t dx = -kMaskReach; dx <= kMaskReach; ++dx) {
+            std::array<std::uint8_t, kMaskSide * kMaskColumns> cells{};
+            const PlaneView block{cells.data(), kMaskColumns, kMaskSide, kMaskColumns};
+            lineWalk(block, Point{kMaskReach, 0}, Point{kMaskReach + dx, dy}, std::uint8_t{1});
+            MaskedLine& rows = table[static_cast<std::size_t>(dy * kMaskColumns + dx + kMaskReach)];
+            const std::int32_t left = std::min(kMaskReach, kMaskReach + dx);
+            for (std::int32_t y = 0; y <= dy; ++y) {
+                for (std::int32_t c = 0; c < kMaskSide; ++c) {
+                    if (cells[static_cast<std::size_t>(y * kMaskColumns + left + c)] != 0) {
+                        rows[static_cast<std::size_t>(y)] |= static_cast<RowMask>(1u << c);
+                    }
+                }
+            }
+        }
+    }
+    return table;
+}
+
+const MaskedLines& maskedLines() {
+    static const MaskedLines table = makeMaskedLines();
+    return table;
+}
+
+/// For each 8 bits, the 8 bytes that are all ones where the bit is set.
+constexpr std::array<std::uint64_t, 256> kByteLanes = [] {
+    std::array<std::uint64_t, 256> table{};
+    for (std::size_t bits = 0; bits < table.size(); ++bits) {
+        for (std::size_t i = 0; i < 8; ++i) {
+            table[bits] |= (bits >> i & 1u) != 0 ? std::uint64_t{0xFF} << (8 * i) : 0u;
+        }
+    }
+    return table;
+}();
+
+/// Writes the pixels of a kMaskSide-pixel row whose bit is set in `cover`:
+/// those also set in `edge` in the outline colour, the others in the fill.
+/// Whole pixels are written a quarter of the row at a time, the first
+/// `quarters` only: a narrow face need not read and write all 64 bytes.
+template <typename T>
+[[gnu::always_inline]] inline void writeMaskedRow(T* row, unsigned edge, unsigned cover, T fill,
+                                                  T outline, std::int32_t quarters) {
+    // A byte lane's mask comes from the table, a pixel lane tests its own
+    // bit; all stays within 16-byte vectors, which the processor has (wider
+    // ones are split into scalars).
+    if constexpr (sizeof(T) == 1) {
+        using Words = std::uint64_t __attribute__((vector_size(16)));
+        const auto lanes = [](unsigned bits) {
+            const Words spread{kByteLanes[bits & 0xFFu], kByteLanes[(bits >> 8) & 0xFFu]};
+            return std::bit_cast<Bytes16>(spread);
+        };
+        const Bytes16 onEdge = lanes(edge);
+        const Bytes16 covered = lanes(cover);
+        const Bytes16 colour =
+            (Bytes16{} + fill) ^ ((Bytes16{} + static_cast<T>(fill ^ outline)) & onEdge);
+        Bytes16 pixels;
+        std::memcpy(&pixels, row, sizeof pixels);
+        pixels = (pixels & ~covered) | (colour & covered);
+        std::memcpy(row, &pixels, sizeof pixels);
+    } else {
+        static_assert(sizeof(T) == sizeof(Pixel));
+        const Pixel4 edgeBits = Pixel4{} + edge;
+        const Pixel4 coverBits = Pixel4{} + cover;
+        const Pixel4 fillColour = Pixel4{} + fill;
+        const Pixel4 outlineColour = Pixel4{} + outline;
+        for (std::int32_t quarter = 0; quarter < quarters; ++quarter) {
+            const Pixel first = 1u << (4 * quarter);
+            const Pixel4 bit{first, first << 1, first << 2, first << 3};
+            const auto onEdge = std::bit_cast<Pixel4>((edgeBits & bit) == bit);
+            const auto covered = std::bit_cast<Pixel4>((coverBits & bit) == bit);
+            const Pixel4 colour = (fillColour & ~onEdge) | (outlineColour & onEdge);
+            Pixel4 pixels;
+            std::memcpy(&pixels, row + 4 * quarter, sizeof pixels);
+            pixels = (pixels & ~covered) | (colour & covered);
+            std::memcpy(row + 4 * quarter, &pixels, sizeof pixels);
+        }
+    }
+}
+
+/// The bits from the lowest set bit of a row's outline to its highest: what
+/// a filled triangle covers on that row. None for no bits.
+[[gnu::always_inline]] inline unsigned spanOf(unsigned bits) {
+    const int first = __builtin_ctz(bits | 0x80000000u);
+    const int last = 31 - __builtin_clz(bits | 1u);
+    return (0xFFFFFFFFu >> (31 - last)) & (0xFFFFFFFFu << first);
+}
+
+/// Corners in order of their rows, without branches on the data.
+[[gnu::always_inline]] inline void orderRows(Point& a, Point& b) {
+    const bool swap = b.y < a.y;
+    const Point upper = swap ? b : a;
+    const Point lower = swap ? a : b;
+    a = upper;
+    b = lower;
+}
+
+/// A triangle with its box in the view and at most kMaskSide pixels across
+/// both ways, the faces of a model filling the window. Its outline comes as
+/// row masks from the table, and on each row the fill covers what lies
+/// between the outline's first and last pixels (the two meet without a gap
+/// and the fill never passes them), so each row is one masked write of
+/// kMaskSide pixels (of whole pixels, the quarters of those the box needs).
+template <typename T>
+[[gnu::always_inline]] inline void drawMaskedTriangle(const BasicPixelView<T>& view, Point a,
+                                                      Point b, Point c, const CornerBox& box,
+                                                      const T* fill, T outline) {
+    const MaskedLines& lines = maskedLines();
+    orderRows(a, b);
+    orderRows(b, c);
+    orderRows(a, b);
+    const std::int32_t quarters = (box.right - box.left) / 4 + 1;
+    const std::int32_t columns = sizeof(T) == 1 ? kMaskSide : 4 * quarters;
+    // The written columns stay inside the view at its right edge.
+    const std::int32_t start = std::min(box.left, view.width - columns);
+    struct Edge {
+        const MaskedLine* rows;
+        std::int32_t shift;
+    };
+    const auto edge = [&](Point from, Point to) {
+        const auto index =
+            static_cast<std::size_t>((to.y - from.y) * kMaskColumns + to.x - from.x + kMaskReach);
+        return Edge{&lines[index], std::min(from.x, to.x) - start};
+    };
+    const Edge ac = edge(a, c);
+    const Edge ab = edge(a, b);
+    const Edge bc = edge(b, c);
+    const std::int32_t middle = b.y - a.y;
+    const T fillColour = fill != nullptr ? *fill : outline;
+    T* row = view.row(a.y) + start;
+    for (std::int32_t r = 0; r <= c.y - a.y; ++r, row += view.stride) {
+        const std::int32_t k = r < middle ? 0 : r - middle;
+        const unsigned lower = r < middle ? 0u : unsigned{(*bc.rows)[static_cast<std::size_t>(k)]};
+        const unsigned bits = unsigned{(*ac.rows)[static_cast<std::size_t>(r)]} << ac.shift |
+                              unsigned{(*ab.rows)[static_cast<std::size_t>(r)]} << ab.shift |
+                              lower << bc.shift;
+        writeMaskedRow(row, bits, fill != nullptr ? spanOf(bits) : bits, fillColour, outline,
+                       quarters);
+    }
+}
+
+/// Triangles up to kWideSide pixels across are drawn the same way, their
+/// longer edges walked into row masks.
+constexpr std::int32_t kWideSide = 2 * kMaskSide;
+
+/// The row masks of one edge: bits[k] for row top + k, k < count.
+struct EdgeRows {
+    std::array<std::uint32_t, kWideSide> bits;
+    std::int32_t top;
+    std::int32_t count;
+
+    /// Row r's mask, none outside the edge's rows; no branch on the data.
+    [[gnu::always_inline]] unsigned at(std::int32_t r) const {
+        const auto k = static_cast<std::uint32_t>(r - top);
+        const bool in = k < static_cast<std::uint32_t>(count);
+        return bits[in ? k : 0] & (in ? 0xFFFFFFFFu : 0u);
+    }
+};
+
+/// The masks of the line between two points given relative to the masks'
+/// first column and row: from the table when it is short, else by the steps
+/// of lineWalk. Each store sets a whole row (no read of a row just
+/// written): a steep line has one pixel per row, and a shallow one's pixels
+/// on a row run from the column after the previous row's last one to the
+/// last one on this row.
+void edgeRows(EdgeRows& edge, Point from, Point to) {
+    if (to.y < from.y) {
+        std::swap(from, to);
+    }
+    const std::int32_t dx = to.x - from.x;
+    const std::int32_t dy = to.y - from.y;
+    edge.top = from.y;
+    edge.count = dy + 1;
+    if (dx >= -kMaskReach && dx <= kMaskReach && dy <= kMaskReach) {
+        const MaskedLine& line =
+            maskedLines()[static_cast<std::size_t>(dy * kMaskColumns + dx + kMaskReach)];
+        const std::int32_t shift = std::min(from.x, to.x);
+        for (std::size_t r = 0; r < line.size(); ++r) {
+            edge.bits[r] = std::uint32_t{line[r]} << shift;
+        }
+        return;
+    }
+    const std::int32_t adx = dx >= 0 ? dx : -dx;
+    const bool xMajor = adx >= dy;
+    const std::int32_t stepX = dx >= 0 ? 1 : -1;
+    const std::int32_t longLen = xMajor ? adx : dy;
+    const std::int32_t den = 2 * longLen;
+    const std::int32_t step = 2 * (xMajor ? dy : adx);
+    std::int32_t rem = longLen - ((xMajor ? dy : dx) >= 0 ? 1 : 0);
+    std::int32_t x = from.x;
+    std::int32_t k = 0;  // row - top
+    if (!xMajor) {
+        for (; k <= dy; ++k) {
+            edge.bits[static_cast<std::size_t>(k)] = 1u << x;
+            rem += step;
+            const std::int32_t carry = rem >= den ? 1 : 0;
+            rem -= den * carry;
+            x += stepX * carry;
+        }
+        return;
+    }
+    std::array<std::int32_t, kWideSide> lastColumn;  // rows 0 .. dy, each set below
+    for (std::int32_t i = 0; i <= adx; ++i) {
+        lastColumn[static_cast<std::size_t>(k)] = x;
+        rem += step;
+        const std::int32_t carry = rem >= den ? 1 : 0;
+        rem -= den * carry;
+        x += stepX;
+        k += carry;
+    }
+    std::int32_t before = from.x - stepX;
+    for (std::size_t r = 0; r <= static_cast<std::size_t>(dy); ++r) {
+        const std::int32_t last = lastColumn[r];
+        const std::int32_t low = stepX > 0 ? before + 1 : last;
+        const std::int32_t high = stepX > 0 ? last : before - 1;
+        edge.bits[r] = (0xFFFFFFFFu >> (31 - high)) & (0xFFFFFFFFu << low);
+        before = last;
+    }
+}
+
+/// Only planes: a row of whole pixels this wide is eight reads and writes,
+/// more than the span fill and the outline walk cost.
+void drawWideTriangle(const PlaneView& view, std::span<const Point> corners, const CornerBox& box,
+                      const std::uint8_t* fill, std::uint8_t outline) {
+    const std::int32_t start = std::min(box.left, view.width - kWideSide);
+    const auto local = [&](Point p) { return Point{p.x - start, p.y - box.top}; };
+    std::array<EdgeRows, 3> edges;
+    for (std::size_t i = 0; i < edges.size(); ++i) {
+        edgeRows(edges[i], local(corners[i]), local(corners[(i + 1) % edges.size()]));
+    }
+    const std::uint8_t fillColour = fill != nullptr ? *fill : outline;
+    const bool secondHalf = box.right - start >= kMaskSide;  // a tall face may not reach it
+    std::uint8_t* row = view.row(box.top) + start;
+    for (std::int32_t r = 0; r <= box.bottom - box.top; ++r, row += view.stride) {
+        const unsigned bits = edges[0].at(r) | edges[1].at(r) | edges[2].at(r);
+        const unsigned cover = fill != nullptr ? spanOf(bits) : bits;
+        writeMaskedRow(row, bits & 0xFFFFu, cover & 0xFFFFu, fillColour, outline, 0);
+        if (secondHalf) {
+            writeMaskedRow(row + kMaskSide, bits >> kMaskSide, cover >> kMaskSide, fillColour,
+                           outline, 0);
+        }
+    }
+}
+
 template <typename T>
 void polygonIn(const BasicPixelView<T>& view, std::span<const Point> corners, const T* fill,
                T outline) {
@@ -659,6 +945,22 @@ void polygonIn(const BasicPixelView<T>& view, std::span<const Point> corners, co
         box.bottom - box.top < kSmallSide) {
         drawSmallTriangle(view, used, box, fill, outline);
         return;
+    }
+    // Whole pixels take four times the bytes of a plane's: for them the
+    // masked rows only pay off on faces at least kMaskedPixelsFrom wide.
+    const std::int32_t narrowest = sizeof(T) == 1 ? 0 : kMaskedPixelsFrom - 1;
+    if (count == 3 && allInside && box.right - box.left < kMaskSide &&
+        box.right - box.left >= narrowest && box.bottom - box.top < kMaskSide &&
+        view.width >= kMaskSide) {
+        drawMaskedTriangle(view, used[0], used[1], used[2], box, fill, outline);
+        return;
+    }
+    if constexpr (std::is_same_v<T, std::uint8_t>) {
+        if (count == 3 && allInside && box.right - box.left < kWideSide &&
+            box.bottom - box.top < kWideSide && view.width >= kWideSide) {
+            drawWideTriangle(view, used, box, fill, outline);
+            return;
+        }
     }
     if (fill != nullptr) {
         if (count == 3 && allInside) {  // fillPolygonIn's clipping is not needed

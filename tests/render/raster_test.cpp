@@ -101,14 +101,27 @@ std::string describe(const std::vector<Point>& corners) {
     return s;
 }
 
-/// The first pixel where the two pictures differ, or an empty string.
-std::string firstDifference(const std::vector<Pixel>& got, const std::vector<Pixel>& want) {
+/// The first pixel where the two pictures (`width` pixels wide) differ, or
+/// an empty string.
+std::string firstDifference(const std::vector<Pixel>& got, const std::vector<Pixel>& want,
+                            std::size_t width = kW) {
     for (std::size_t i = 0; i < got.size(); ++i) {
         if (got[i] != want[i]) {
-            return "pixel (" + std::to_string(i % kW) + "," + std::to_string(i / kW) + ")";
+            return "pixel (" + std::to_string(i % width) + "," + std::to_string(i / width) + ")";
         }
     }
     return {};
+}
+
+/// Draws the polygon on `want` by the reference and on a copy of it by the
+/// rasteriser; where they differ, or an empty string.
+std::string polygonDifference(reference::Picture& want, const std::vector<Point>& corners,
+                              const Pixel* fill) {
+    reference::Picture got = want;
+    want.polygon(corners, fill, kPen);
+    raster::polygon(got.view(), corners, fill, kPen);
+    return firstDifference(got.pixels(), want.pixels(),
+                           static_cast<std::size_t>(want.view().width));
 }
 
 struct FamilyCase {
@@ -134,10 +147,7 @@ TEST(SpanRaster, polygonsMatchTheReferencePixelForPixel) {
             const bool hollow = i % 7 == 0;
             const Pixel* fill = hollow ? nullptr : &kFill;
             reference::Picture want(kW, kH, kBackground);
-            want.polygon(corners, fill, kPen);
-            reference::Picture got(kW, kH, kBackground);
-            raster::polygon(got.view(), corners, fill, kPen);
-            const std::string diff = firstDifference(got.pixels(), want.pixels());
+            const std::string diff = polygonDifference(want, corners, fill);
             ASSERT_TRUE(diff.empty()) << "family " << static_cast<int>(c.family) << " shape " << i
                                       << " " << describe(corners) << ": " << diff;
             // The fill alone too: the outline covers the pixels on the edges,
@@ -173,13 +183,51 @@ TEST(SpanRaster, everySmallShapeMatchesTheReference) {
                 }
                 for (const Pixel* fill : {&kFill, static_cast<const Pixel*>(nullptr)}) {
                     reference::Picture want(kW, kH, kBackground);
-                    want.polygon(corners, fill, kPen);
-                    reference::Picture got(kW, kH, kBackground);
-                    raster::polygon(got.view(), corners, fill, kPen);
-                    ASSERT_EQ(firstDifference(got.pixels(), want.pixels()), "")
+                    ASSERT_EQ(polygonDifference(want, corners, fill), "")
                         << describe(corners) << (fill ? " filled" : " hollow");
                 }
             }
+        }
+    }
+}
+
+// Triangles of the sizes a model's faces take on screen, up to 32 pixels
+// across, wholly inside the view and often against its right edge and last
+// row, where whole blocks of a row are written: filled and hollow, in a
+// picture and in a plane inside a wider buffer whose other bytes must stay.
+TEST(SpanRaster, modelSizedTrianglesMatchTheReference) {
+    constexpr int kWide = 40;
+    constexpr int kTall = 36;
+    constexpr int kStride = kWide + 3;
+    constexpr std::uint8_t kOutside = 1;
+    Shapes shapes(31);
+    for (int i = 0; i < 6000; ++i) {
+        const int side = 2 + i % 31;
+        const int left = i % 4 == 0 ? kWide - side : shapes.between(0, kWide - side);
+        const int top = i % 3 == 0 ? kTall - side : shapes.between(0, kTall - side);
+        std::vector<Point> corners;
+        for (int c = 0; c < 3; ++c) {
+            corners.push_back(
+                {left + shapes.between(0, side - 1), top + shapes.between(0, side - 1)});
+        }
+        const Pixel* fill = i % 5 == 0 ? nullptr : &kFill;
+        reference::Picture want(kWide, kTall, kBackground);
+        ASSERT_EQ(polygonDifference(want, corners, fill), "")
+            << describe(corners) << (fill ? " filled" : " hollow");
+
+        // The buffer ends with the view's last pixel: the address sanitizer
+        // sees a write past it.
+        std::vector<std::uint8_t> bytes(std::size_t{kStride} * (kTall - 1) + kWide, kOutside);
+        const std::uint8_t face = 0xB4;
+        raster::polygon(PlaneView{bytes.data(), kWide, kTall, kStride}, corners,
+                        fill ? &face : nullptr, std::uint8_t{0x78});
+        for (std::size_t k = 0; k < bytes.size(); ++k) {
+            const int x = static_cast<int>(k % kStride);
+            const int y = static_cast<int>(k / kStride);
+            const Pixel p = x < kWide ? want.at(x, y) : kBackground;
+            const int expected = p == kFill ? 0xB4 : p == kPen ? 0x78 : kOutside;
+            ASSERT_EQ(bytes[k], expected)
+                << "plane " << describe(corners) << " at " << x << "," << y;
         }
     }
 }
