@@ -4,9 +4,10 @@
 // of a million-face model seen whole are triangles within a 4 x 4 block of
 // pixels; those are drawn inline from a table of what each such triangle
 // covers, as four masked row writes with no branch on their shape, and only
-// the others go to raster::polygon. The time goes to memory: the faces come
-// in depth order, so their corners are read all over the projection and
-// their pixels land all over the picture; both are fetched a few faces ahead.
+// the others go to raster::polygon. In depth order the time goes to memory:
+// the corners are read all over the projection and the pixels land all over
+// the picture, so both are fetched a few faces ahead; faces in file order
+// (the setup views) walk both in order and skip the fetching.
 
 #include <algorithm>
 #include <array>
@@ -66,9 +67,9 @@ struct Quad<Pixel> {
     static Word splat(Pixel v) { return Word{v, v, v, v}; }
 };
 
-/// Writes row r of the block at `at` (four pixels, all inside the picture)
-/// with the outline and fill bits of that row; pixels of neither keep their
-/// value.
+/// Writes the four pixels from `at` (all inside the picture): those of the
+/// outline bits in the outline colour, those of the fill bits in the fill
+/// colour; the others keep their value.
 template <typename T>
 [[gnu::always_inline]] inline void writeQuad(T* at, unsigned outlineBits, unsigned fillBits,
                                              typename Quad<T>::Word outline,
@@ -82,30 +83,30 @@ template <typename T>
     std::memcpy(at, &word, sizeof word);
 }
 
-template <typename T>
-[[gnu::always_inline]] inline void prefetchRows(const BasicPixelView<T>& view, Point a, Point b,
-                                                Point c) {
-    const std::int32_t top = std::min({a.y, b.y, c.y});
-    const std::int32_t left = std::min({a.x, b.x, c.x});
-    if (static_cast<std::uint32_t>(top) < static_cast<std::uint32_t>(view.height) &&
-        static_cast<std::uint32_t>(left) < static_cast<std::uint32_t>(view.width)) {
-        __builtin_prefetch(view.row(top) + left, 1);
+/// Whether consecutive faces visit the projection all over, as faces in
+/// depth order do: then fetching corners and picture rows ahead pays, while
+/// for faces in the order of a mesh's file (neighbours mostly share their
+/// vertices) it only costs. Judged from a sample of consecutive pairs.
+inline bool scattered(std::span<const Face> faces) {
+    constexpr std::size_t kSamples = 64;
+    constexpr std::uint32_t kNear = 256;  // vertices: a few kilobytes of points
+    if (faces.size() < 2 * kSamples) {
+        return false;  // too few for the fetching to matter
     }
+    std::size_t jumps = 0;
+    for (std::size_t i = 0; i < kSamples; ++i) {
+        const std::size_t k = i * (faces.size() - 1) / kSamples;
+        const std::uint32_t a = faces[k].corner[0];
+        const std::uint32_t b = faces[k + 1].corner[0];
+        jumps += (a > b ? a - b : b - a) > kNear ? 1 : 0;
+    }
+    return jumps > kSamples / 16;
 }
 
-}  // namespace face_walk
-
-/// Draws each face of `faces` whose corners all have a position in `points`
-/// (element i for vertex i), in order, exactly as raster::polygon(view,
-/// corners, fill, outline) would; faces with another corner are skipped.
-template <typename T>
-void drawFacePolygons(const BasicPixelView<T>& view, std::span<const Face> faces,
-                      std::span<const Point> points, const T* fill, T outline) {
-    using namespace face_walk;
+template <bool kFetchAhead, typename T>
+void drawFaces(const BasicPixelView<T>& view, std::span<const Face> faces,
+               std::span<const Point> points, const T* fill, T outline) {
     using Word = typename Quad<T>::Word;
-    if (view.empty() || faces.empty()) {
-        return;
-    }
     const SmallTriangleCovers& table = smallTriangleCovers();
     const std::size_t n = points.size();
     const Point* p = points.data();
@@ -122,17 +123,18 @@ void drawFacePolygons(const BasicPixelView<T>& view, std::span<const Face> faces
     const std::int64_t stride = view.stride;
     const std::size_t count = faces.size();
     for (std::size_t k = 0; k < count; ++k) {
-        if (k + kCornersAhead < count) {
+        if (kFetchAhead && k + kCornersAhead < count) {
             for (const std::uint32_t c : faces[k + kCornersAhead].corner) {
                 if (c < n) {
                     __builtin_prefetch(p + c);
                 }
             }
         }
-        if (k + kRowsAhead < count) {
+        if (kFetchAhead && k + kRowsAhead < count) {
             const std::uint32_t* c = faces[k + kRowsAhead].corner;
             if (c[0] < n && c[1] < n && c[2] < n) {
-                prefetchRows(view, p[c[0]], p[c[1]], p[c[2]]);
+                const std::array<Point, 3> ahead{p[c[0]], p[c[1]], p[c[2]]};
+                raster::prefetchPolygon(view, std::span<const Point>(ahead));
             }
         }
         const std::uint32_t* c = faces[k].corner;
@@ -186,6 +188,24 @@ void drawFacePolygons(const BasicPixelView<T>& view, std::span<const Face> faces
             writeQuad<T>(row, (outlineBits >> (4 * r)) & 15u, (fillBits >> (4 * r)) & 15u,
                          outlineWord, fillWord);
         }
+    }
+}
+
+}  // namespace face_walk
+
+/// Draws each face of `faces` whose corners all have a position in `points`
+/// (element i for vertex i), in order, exactly as raster::polygon(view,
+/// corners, fill, outline) would; faces with another corner are skipped.
+template <typename T>
+void drawFacePolygons(const BasicPixelView<T>& view, std::span<const Face> faces,
+                      std::span<const Point> points, const T* fill, T outline) {
+    if (view.empty() || faces.empty()) {
+        return;
+    }
+    if (face_walk::scattered(faces)) {
+        face_walk::drawFaces<true>(view, faces, points, fill, outline);
+    } else {
+        face_walk::drawFaces<false>(view, faces, points, fill, outline);
     }
 }
 
