@@ -1,8 +1,10 @@
 #pragma once
-// The walk every face-drawing loop shares: each face's corners looked up in a
-// projection (element i for vertex i), faces with a corner outside it
+// The walk of the face-drawing loops that draw each face through a call (a
+// surface's default polygons, the lit faces): each face's corners looked up
+// in a projection (element i for vertex i), faces with a corner outside it
 // skipped, and the corners of faces a little ahead fetched early, as faces in
-// depth order visit the projection all over memory.
+// depth order visit the projection all over memory. The surfaces that write
+// pixels themselves walk the faces in render/face_walk.h.
 
 #include <array>
 #include <cstddef>
