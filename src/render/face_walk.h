@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -49,10 +50,13 @@ constexpr std::size_t kRowsAhead = 8;
 template <typename T>
 struct Quad;
 
+// A plane's four bytes are handled as one word, byte c holding column c.
+static_assert(std::endian::native == std::endian::little);
+
 template <>
 struct Quad<std::uint8_t> {
     using Word = std::uint32_t;
-    /// Bit c of `bits` set gives byte c all ones (little-endian: column c).
+    /// Bit c of `bits` set gives byte c all ones.
     static Word mask(unsigned bits) { return ((bits * 0x00204081u) & 0x01010101u) * 0xFFu; }
     static Word splat(std::uint8_t v) { return Word{v} * 0x01010101u; }
 };
