@@ -1,36 +1,26 @@
 #pragma once
-// The walk every face-drawing loop shares: each face's corners looked up in a
-// projection (element i for vertex i), faces with a corner outside it
+// The walk of the face-drawing loops that draw each face through a call (a
+// surface's default polygons, the lit faces): each face's corners looked up
+// in a projection (element i for vertex i), faces with a corner outside it
 // skipped, and the corners of faces a little ahead fetched early, as faces in
-// depth order visit the projection all over memory.
+// depth order visit the projection all over memory. The surfaces that write
+// pixels themselves walk the faces in render/face_walk.h.
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
-#include <type_traits>
-#include <utility>
 
 #include "geometry/point.h"
 #include "scene/scena.h"
 
 namespace kelpris {
 
-/// The `ahead` of a walk that fetches nothing ahead.
-struct NoLookAhead {
-    void operator()(std::span<const Point>) const {}
-};
-
 /// Calls draw(k, corners) for each face k of `faces` whose corners all have
-/// a position in `points`; `corners` holds 3 or 4 points. Before face k is
-/// drawn, ahead(corners) is called with the corners of face k + kDrawAhead
-/// (when it has all its positions), so that the caller can fetch the memory
-/// that face will draw on: faces in depth order land all over the picture.
-template <typename Draw, typename Ahead>
-void forEachFacePolygon(std::span<const Face> faces, std::span<const Point> points, Draw&& draw,
-                        Ahead&& ahead) {
+/// a position in `points`; `corners` holds 3 or 4 points.
+template <typename Draw>
+void forEachFacePolygon(std::span<const Face> faces, std::span<const Point> points, Draw&& draw) {
     constexpr std::size_t kLookAhead = 16;
-    constexpr std::size_t kDrawAhead = 8;
     const std::size_t n = points.size();
     const auto cornersOf = [&](const Face& f, std::array<Point, 4>& corners) {
         const std::size_t count = f.cornerCount();
@@ -51,23 +41,10 @@ void forEachFacePolygon(std::span<const Face> faces, std::span<const Point> poin
                 }
             }
         }
-        if constexpr (!std::is_same_v<std::decay_t<Ahead>, NoLookAhead>) {
-            if (k + kDrawAhead < faces.size()) {
-                if (const std::size_t count = cornersOf(faces[k + kDrawAhead], corners)) {
-                    ahead(std::span<const Point>(corners.data(), count));
-                }
-            }
-        }
         if (const std::size_t count = cornersOf(faces[k], corners)) {
             draw(k, std::span<const Point>(corners.data(), count));
         }
     }
-}
-
-/// The same without looking ahead at the picture.
-template <typename Draw>
-void forEachFacePolygon(std::span<const Face> faces, std::span<const Point> points, Draw&& draw) {
-    forEachFacePolygon(faces, points, std::forward<Draw>(draw), NoLookAhead{});
 }
 
 }  // namespace kelpris

@@ -4,7 +4,7 @@
 #include <array>
 #include <utility>
 
-#include "render/face_polygons.h"
+#include "render/face_walk.h"
 
 namespace kelpris {
 
@@ -80,14 +80,7 @@ void PlaneSurface::polygon(std::span<const Point> points) {
 void PlaneSurface::polygons(std::span<const Face> faces, std::span<const Point> points) {
     const std::uint8_t fill = brushByte();
     const std::uint8_t* brush = brush_.hollow ? nullptr : &fill;
-    const std::uint8_t outline = penByte();
-    const PlaneView view = view_;
-    forEachFacePolygon(
-        faces, points,
-        [&](std::size_t, std::span<const Point> corners) {
-            raster::polygon(view, corners, brush, outline);
-        },
-        [&](std::span<const Point> corners) { raster::prefetchPolygon(view, corners); });
+    drawFacePolygons(view_, faces, points, brush, penByte());
 }
 
 void PlaneSurface::ellipse(std::int32_t, std::int32_t, std::int32_t, std::int32_t) {}

@@ -5,15 +5,18 @@
 
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <random>
 #include <span>
 #include <vector>
 
 #include "geometry/matrix4.h"
 #include "geometry/scene_projection.h"
 #include "paths.h"
+#include "render/plane_surface.h"
 #include "render/qt/qt_surface.h"
 #include "render/raster.h"
 #include "render/scene_drawing.h"
@@ -164,6 +167,64 @@ TEST(SurfaceAgreement, facesDrawnAtOnceMatchFaceByFacePolygons) {
             }
             EXPECT_TRUE(atOnce.image() == oneByOne.image())
                 << "scale " << scale << " pen " << t.pen.width;
+        }
+    }
+}
+
+// Faces of a few pixels take a table path of their own in both surfaces;
+// near the edges of small views (one narrower than that path's block), many
+// overlapping, some quads, some with a corner out of range, filled and
+// hollow, they must give what raster::polygon gives face by face.
+TEST(SurfaceAgreement, tinyFacesNearTheEdgesMatchFaceByFacePolygons) {
+    std::mt19937 rng(18);
+    for (const auto& [w, h] : {std::pair{23, 17}, std::pair{3, 9}}) {
+        std::uniform_int_distribution<std::int32_t> x(-4, w + 3);
+        std::uniform_int_distribution<std::int32_t> y(-4, h + 3);
+        std::uniform_int_distribution<std::int32_t> offset(0, 4);
+        std::vector<Point> points;
+        std::vector<Face> faces;
+        for (std::uint32_t k = 0; k < 3000; ++k) {
+            const Point base{x(rng), y(rng)};
+            Face face;
+            const std::uint32_t count = k % 7 == 0 ? 4 : 3;
+            for (std::uint32_t i = 0; i < count; ++i) {
+                face.corner[i] = static_cast<std::uint32_t>(points.size());
+                points.push_back({base.x + offset(rng), base.y + offset(rng)});
+            }
+            faces.push_back(face);
+        }
+        faces[100].corner[2] = static_cast<std::uint32_t>(points.size());
+        for (const bool hollow : {false, true}) {
+            const Brush brush = hollow ? Brush::hollowBrush() : Brush::solid(kFace);
+            QtImageSurface picture(w, h);
+            PlaneSurface plane;
+            plane.reset(Channel::Green, w, h);
+            for (DrawingSurface* surface :
+                 {static_cast<DrawingSurface*>(&picture), static_cast<DrawingSurface*>(&plane)}) {
+                surface->selectPen(Pen{1, kLine});
+                surface->selectBrush(brush);
+                drawFaces(faces, points, *surface);
+            }
+            std::vector<Pixel> pixels(static_cast<std::size_t>(w) * h, 0xFFFFFFFF);
+            std::vector<std::uint8_t> bytes(pixels.size(), 0);
+            const Pixel fill = toPixel(kFace);
+            for (const Face& face : faces) {
+                if (std::any_of(face.corner, face.corner + face.cornerCount(),
+                                [&](std::uint32_t c) { return c >= points.size(); })) {
+                    continue;
+                }
+                std::size_t count = 0;
+                const auto corners = cornersOf(face, points, count);
+                const std::span<const Point> used(corners.data(), count);
+                raster::polygon(PixelView{pixels.data(), w, h, w}, used, hollow ? nullptr : &fill,
+                                toPixel(kLine));
+                raster::polygon(PlaneView{bytes.data(), w, h, w}, used, hollow ? nullptr : &kFace.g,
+                                kLine.g);
+            }
+            EXPECT_EQ(differing(picture.image(), pixels), 0) << w << " hollow " << hollow;
+            const PlaneView drawn = plane.plane();
+            EXPECT_EQ(std::vector<std::uint8_t>(drawn.pixels, drawn.pixels + bytes.size()), bytes)
+                << w << " hollow " << hollow;
         }
     }
 }

@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "render/face_polygons.h"
+#include "render/face_walk.h"
 #include "render/plane_surface.h"
 
 namespace kelpris {
@@ -278,13 +278,9 @@ void QtImageSurface::polygons(std::span<const Face> faces, std::span<const Point
     // What polygon() hands the rasteriser for a 1-pixel pen, once for all
     // faces: a million faces would otherwise pay a virtual call and these
     // lookups each.
-    const PixelView view = pixels();
     const Pixel fill = toPixel(brush_.colour);
-    const Pixel* brush = brush_.hollow ? nullptr : &fill;
-    const Pixel outline = toPixel(pen_.colour);
-    forEachFacePolygon(faces, points, [&](std::size_t, std::span<const Point> corners) {
-        raster::polygon(view, corners, brush, outline);
-    });
+    drawFacePolygons(pixels(), faces, points, brush_.hollow ? nullptr : &fill,
+                     toPixel(pen_.colour));
 }
 
 void QtImageSurface::ellipse(std::int32_t left, std::int32_t top, std::int32_t right,

@@ -1,0 +1,216 @@
+#pragma once
+// Many faces of a model drawn straight into a picture or a plane, exactly as
+// raster::polygon draws each: the paint of a large model's faces. Most faces
+// of a million-face model seen whole are triangles within a 4 x 4 block of
+// pixels; those are drawn inline from a table of what each such triangle
+// covers, as four masked row writes with no branch on their shape, and only
+// the others go to raster::polygon. In depth order the time goes to memory:
+// the corners are read all over the projection and the pixels land all over
+// the picture, so both are fetched a few faces ahead; faces in file order
+// (the setup views) walk both in order and skip the fetching.
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <span>
+
+#include "geometry/point.h"
+#include "render/raster.h"
+#include "scene/scena.h"
+
+namespace kelpris {
+
+/// What a triangle with its corners among a 4 x 4 block of pixels covers:
+/// bit 4 * row + column of the block for each pixel of its fill and of its
+/// outline. Entry k has corner i at column bits 4i..4i+1 and row bits
+/// 4i+2..4i+3 of k.
+struct SmallTriangleCover {
+    std::uint16_t fill = 0;
+    std::uint16_t outline = 0;
+};
+using SmallTriangleCovers = std::array<SmallTriangleCover, 1 << 12>;
+
+/// The table, drawn once by the rasteriser itself (the pixel rules do not
+/// change when a shape moves by whole pixels).
+const SmallTriangleCovers& smallTriangleCovers();
+
+namespace face_walk {
+
+constexpr std::int32_t kBlock = 4;
+// Measured on the 1M-face torus at 1920 x 1080: how many faces ahead the
+// corners are fetched, and the picture rows a face will write.
+constexpr std::size_t kCornersAhead = 16;
+constexpr std::size_t kRowsAhead = 8;
+
+/// Four pixels' worth of the picture's pixel type, and the masks that
+/// select some of them.
+template <typename T>
+struct Quad;
+
+// A plane's four bytes are handled as one word, byte c holding column c.
+static_assert(std::endian::native == std::endian::little);
+
+template <>
+struct Quad<std::uint8_t> {
+    using Word = std::uint32_t;
+    /// Bit c of `bits` set gives byte c all ones.
+    static Word mask(unsigned bits) { return ((bits * 0x00204081u) & 0x01010101u) * 0xFFu; }
+    static Word splat(std::uint8_t v) { return Word{v} * 0x01010101u; }
+};
+
+template <>
+struct Quad<Pixel> {
+    using Word = Pixel __attribute__((vector_size(16)));
+    static Word mask(unsigned bits) {
+        const Word columns{1, 2, 4, 8};
+        return reinterpret_cast<Word>((columns & bits) != 0);
+    }
+    static Word splat(Pixel v) { return Word{v, v, v, v}; }
+};
+
+/// Writes the four pixels from `at` (all inside the picture): those of the
+/// outline bits in the outline colour, those of the fill bits in the fill
+/// colour; the others keep their value.
+template <typename T>
+[[gnu::always_inline]] inline void writeQuad(T* at, unsigned outlineBits, unsigned fillBits,
+                                             typename Quad<T>::Word outline,
+                                             typename Quad<T>::Word fill) {
+    using Word = typename Quad<T>::Word;
+    const Word o = Quad<T>::mask(outlineBits);
+    const Word f = Quad<T>::mask(fillBits);
+    Word word;
+    std::memcpy(&word, at, sizeof word);
+    word = (word & ~(o | f)) | (outline & o) | (fill & f);
+    std::memcpy(at, &word, sizeof word);
+}
+
+/// Whether consecutive faces visit the projection all over, as faces in
+/// depth order do: then fetching corners and picture rows ahead pays, while
+/// for faces in the order of a mesh's file (neighbours mostly share their
+/// vertices) it only costs. Judged from a sample of consecutive pairs.
+inline bool scattered(std::span<const Face> faces) {
+    constexpr std::size_t kSamples = 64;
+    constexpr std::uint32_t kNear = 256;  // vertices: a few kilobytes of points
+    if (faces.size() < 2 * kSamples) {
+        return false;  // too few for the fetching to matter
+    }
+    std::size_t jumps = 0;
+    for (std::size_t i = 0; i < kSamples; ++i) {
+        const std::size_t k = i * (faces.size() - 1) / kSamples;
+        const std::uint32_t a = faces[k].corner[0];
+        const std::uint32_t b = faces[k + 1].corner[0];
+        jumps += (a > b ? a - b : b - a) > kNear ? 1 : 0;
+    }
+    return jumps > kSamples / 16;
+}
+
+template <bool kFetchAhead, typename T>
+void drawFaces(const BasicPixelView<T>& view, std::span<const Face> faces,
+               std::span<const Point> points, const T* fill, T outline) {
+    using Word = typename Quad<T>::Word;
+    const SmallTriangleCovers& table = smallTriangleCovers();
+    const std::size_t n = points.size();
+    const Point* p = points.data();
+    // A triangle takes the table when its box lies in the view and spans at
+    // most four columns from `left` and four rows from `top`, with the four
+    // columns from `left` all in the view (a view narrower than the block
+    // never takes it).
+    const auto lastLeft = static_cast<std::uint32_t>(view.width - kBlock);  // wraps when narrow
+    const bool narrow = view.width < kBlock;
+    const auto height = static_cast<std::uint32_t>(view.height);
+    const Word outlineWord = Quad<T>::splat(outline);
+    const Word fillWord = Quad<T>::splat(fill != nullptr ? *fill : T{});
+    const unsigned fillMask = fill != nullptr ? 0xFFFFu : 0u;
+    const std::int64_t stride = view.stride;
+    const std::size_t count = faces.size();
+    for (std::size_t k = 0; k < count; ++k) {
+        if (kFetchAhead && k + kCornersAhead < count) {
+            for (const std::uint32_t c : faces[k + kCornersAhead].corner) {
+                if (c < n) {
+                    __builtin_prefetch(p + c);
+                }
+            }
+        }
+        if (kFetchAhead && k + kRowsAhead < count) {
+            const std::uint32_t* c = faces[k + kRowsAhead].corner;
+            if (c[0] < n && c[1] < n && c[2] < n) {
+                const std::array<Point, 3> ahead{p[c[0]], p[c[1]], p[c[2]]};
+                raster::prefetchPolygon(view, std::span<const Point>(ahead));
+            }
+        }
+        const std::uint32_t* c = faces[k].corner;
+        if (c[0] >= n || c[1] >= n || c[2] >= n) {
+            continue;
+        }
+        const Point a = p[c[0]];
+        const Point b = p[c[1]];
+        const Point d = p[c[2]];
+        if (c[3] != kNoCorner) {
+            if (c[3] < n) {
+                const std::array<Point, 4> quad{a, b, d, p[c[3]]};
+                raster::polygon(view, quad, fill, outline);
+            }
+            continue;
+        }
+        const std::int32_t left = std::min({a.x, b.x, d.x});
+        const std::int32_t top = std::min({a.y, b.y, d.y});
+        const std::int32_t right = std::max({a.x, b.x, d.x});
+        const std::int32_t bottom = std::max({a.y, b.y, d.y});
+        // Unsigned differences: exact, as right >= left and bottom >= top.
+        const std::uint32_t across =
+            static_cast<std::uint32_t>(right) - static_cast<std::uint32_t>(left);
+        const std::uint32_t down =
+            static_cast<std::uint32_t>(bottom) - static_cast<std::uint32_t>(top);
+        if (narrow || static_cast<std::uint32_t>(left) > lastLeft || across >= kBlock ||
+            static_cast<std::uint32_t>(top) >= height ||
+            static_cast<std::uint32_t>(bottom) >= height || down >= kBlock) {
+            const std::array<Point, 3> triangle{a, b, d};
+            raster::polygon(view, triangle, fill, outline);
+            continue;
+        }
+        if ((across | down) <= 1) {  // the corners are the whole drawing
+            view.row(a.y)[a.x] = outline;
+            view.row(b.y)[b.x] = outline;
+            view.row(d.y)[d.x] = outline;
+            continue;
+        }
+        const auto cell = [left, top](Point q) {
+            return static_cast<unsigned>((q.x - left) | ((q.y - top) << 2));
+        };
+        const SmallTriangleCover cover = table[cell(a) | cell(b) << 4 | cell(d) << 8];
+        const unsigned outlineBits = cover.outline;
+        const unsigned fillBits = cover.fill & ~outlineBits & fillMask;
+        // Rows below the box write row 0 again with nothing to change, so
+        // that every triangle takes the same four writes, and no row outside
+        // its box is touched.
+        T* const row0 = view.row(top) + left;
+        for (std::uint32_t r = 0; r < kBlock; ++r) {
+            T* const row = r <= down ? row0 + static_cast<std::int64_t>(r) * stride : row0;
+            writeQuad<T>(row, (outlineBits >> (4 * r)) & 15u, (fillBits >> (4 * r)) & 15u,
+                         outlineWord, fillWord);
+        }
+    }
+}
+
+}  // namespace face_walk
+
+/// Draws each face of `faces` whose corners all have a position in `points`
+/// (element i for vertex i), in order, exactly as raster::polygon(view,
+/// corners, fill, outline) would; faces with another corner are skipped.
+template <typename T>
+void drawFacePolygons(const BasicPixelView<T>& view, std::span<const Face> faces,
+                      std::span<const Point> points, const T* fill, T outline) {
+    if (view.empty() || faces.empty()) {
+        return;
+    }
+    if (face_walk::scattered(faces)) {
+        face_walk::drawFaces<true>(view, faces, points, fill, outline);
+    } else {
+        face_walk::drawFaces<false>(view, faces, points, fill, outline);
+    }
+}
+
+}  // namespace kelpris
