@@ -23,23 +23,9 @@
 
 namespace kelpris {
 
-/// What a triangle with its corners among a 4 x 4 block of pixels covers:
-/// bit 4 * row + column of the block for each pixel of its fill and of its
-/// outline. Entry k has corner i at column bits 4i..4i+1 and row bits
-/// 4i+2..4i+3 of k.
-struct SmallTriangleCover {
-    std::uint16_t fill = 0;
-    std::uint16_t outline = 0;
-};
-using SmallTriangleCovers = std::array<SmallTriangleCover, 1 << 12>;
-
-/// The table, drawn once by the rasteriser itself (the pixel rules do not
-/// change when a shape moves by whole pixels).
-const SmallTriangleCovers& smallTriangleCovers();
-
 namespace face_walk {
 
-constexpr std::int32_t kBlock = 4;
+constexpr std::int32_t kBlock = raster::kSmallSide;
 // Measured on the 1M-face torus at 1920 x 1080: how many faces ahead the
 // corners are fetched, and the picture rows a face will write.
 constexpr std::size_t kCornersAhead = 16;
@@ -111,7 +97,7 @@ template <bool kFetchAhead, typename T>
 void drawFaces(const BasicPixelView<T>& view, std::span<const Face> faces,
                std::span<const Point> points, const T* fill, T outline) {
     using Word = typename Quad<T>::Word;
-    const SmallTriangleCovers& table = smallTriangleCovers();
+    const raster::SmallTriangles& table = raster::smallTriangles();
     const std::size_t n = points.size();
     const Point* p = points.data();
     // A triangle takes the table when its box lies in the view and spans at
@@ -180,7 +166,7 @@ void drawFaces(const BasicPixelView<T>& view, std::span<const Face> faces,
         const auto cell = [left, top](Point q) {
             return static_cast<unsigned>((q.x - left) | ((q.y - top) << 2));
         };
-        const SmallTriangleCover cover = table[cell(a) | cell(b) << 4 | cell(d) << 8];
+        const raster::SmallTriangle cover = table[cell(a) | cell(b) << 4 | cell(d) << 8];
         const unsigned outlineBits = cover.outline;
         const unsigned fillBits = cover.fill & ~outlineBits & fillMask;
         // Rows below the box write row 0 again with nothing to change, so

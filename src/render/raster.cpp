@@ -592,19 +592,7 @@ void fillPolygonIn(const BasicPixelView<T>& view, std::span<const Point> corners
     }
 }
 
-/// What a triangle with its corners among a 4 x 4 block of pixels covers:
-/// bit 4 * row + column of the block for each pixel its fill and its
-/// outline cover.
-struct SmallTriangle {
-    std::uint16_t fill = 0;
-    std::uint16_t outline = 0;
-};
-
-constexpr std::int32_t kSmallSide = 4;
-using SmallTriangles = std::array<SmallTriangle, 1 << 12>;
-
-/// The corners of entry k: corner i at column bits 4i..4i+1, row bits
-/// 4i+2..4i+3 of k.
+/// The corners of entry k of the small-triangle table.
 constexpr Point smallCorner(std::size_t k, int i) {
     const auto cell = static_cast<std::int32_t>((k >> (4 * i)) & 15);
     return {cell & 3, cell >> 2};
@@ -637,6 +625,15 @@ SmallTriangles makeSmallTriangles() {
     return table;
 }
 
+}  // namespace
+
+const SmallTriangles& smallTriangles() {
+    static const SmallTriangles table = makeSmallTriangles();
+    return table;
+}
+
+namespace {
+
 /// The faces of a large model seen whole are mostly triangles a few pixels
 /// across: one table lookup instead of a fill and three lines.
 template <typename T>
@@ -644,7 +641,7 @@ template <typename T>
                                                      std::span<const Point> corners,
                                                      const CornerBox& box, const T* fill,
                                                      T outline) {
-    static const SmallTriangles table = makeSmallTriangles();
+    const SmallTriangles& table = smallTriangles();
     const auto cell = [&box](Point p) {
         return static_cast<std::size_t>((p.x - box.left) | ((p.y - box.top) << 2));
     };

@@ -6,6 +6,7 @@
 // drawing_surface.h exactly, for every int32 coordinate (far-off shapes are
 // clipped in 64-bit arithmetic, never wrapped), and allocates nothing.
 
+#include <array>
 #include <cstdint>
 #include <span>
 
@@ -114,6 +115,21 @@ inline void prefetchPolygon(BasicPixelView<T> view, std::span<const Point> corne
         __builtin_prefetch(view.row(y) + x, 1);
     }
 }
+
+/// What a triangle with its corners among a 4 x 4 block of pixels covers:
+/// bit 4 * row + column of the block for each pixel of its fill and of its
+/// outline, as polygon() draws them.
+struct SmallTriangle {
+    std::uint16_t fill = 0;
+    std::uint16_t outline = 0;
+};
+constexpr std::int32_t kSmallSide = 4;
+/// Entry k has corner i at column bits 4i..4i+1 and row bits 4i+2..4i+3 of k.
+using SmallTriangles = std::array<SmallTriangle, 1 << 12>;
+
+/// The table for every such triangle, drawn once by the general code (the
+/// pixel rules do not change when a shape moves by whole pixels).
+const SmallTriangles& smallTriangles();
 
 enum class BlockOp { Copy, Or };
 
