@@ -231,7 +231,12 @@ void walkSortedFaces(benchmark::State& st, OpenedModel model, Walk walk) {
     const kelpris::LitFaceStyle light = kelpris::eyeLight(view, {});
     const kelpris::LitFaceStyle style = kelpris::eyeLight(view, view.penGreen.colour);
     std::vector<double> lights(faces.size());
-    kelpris::faceLights(*view.scene, faces, light, lights);
+    std::vector<kelpris::LightSpacePoint> lightSpace(view.scene->vertices.size());
+    const auto findLights = [&] {
+        kelpris::toLightSpace(*view.scene, light.transform, 0, lightSpace.size(), lightSpace);
+        kelpris::faceLights(lightSpace, faces, light, lights);
+    };
+    findLights();
     const auto drawEye = [&](kelpris::DrawingSurface& eye) {
         if (lit) {
             kelpris::drawLitFaces(faces, points, lights, eye, style);
@@ -245,7 +250,7 @@ void walkSortedFaces(benchmark::State& st, OpenedModel model, Walk walk) {
                 kelpris::gatherFaces(view.scene->faces, order.TRIEDENE_STENY, faces);
                 break;
             case Walk::Lights:
-                kelpris::faceLights(*view.scene, faces, light, lights);
+                findLights();
                 break;
             case Walk::Draw:
                 drawEye(surface);

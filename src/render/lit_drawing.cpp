@@ -4,6 +4,7 @@
 #include <cmath>
 #include <span>
 
+#include "geometry/point_projection.h"
 #include "render/face_polygons.h"
 
 namespace kelpris {
@@ -14,13 +15,17 @@ struct Vec3 {
     double x, y, z;
 };
 
-Vec3 transformed(const Vertex& v, const Matrix4& xf) noexcept {
-    auto x = static_cast<float>(v.x);
-    auto y = static_cast<float>(v.y);
-    auto z = static_cast<float>(v.z);
-    float w = 1.0f;
-    xf.apply(x, y, z, w);
-    return {x, y, z};
+// (x, y, z, 1) through the transform, as Matrix4::apply rounds it.
+LightSpacePoint moved(const Vertex& v, const detail::Columns<3>& columns) noexcept {
+    const auto x = static_cast<float>(v.x);
+    const auto y = static_cast<float>(v.y);
+    const auto z = static_cast<float>(v.z);
+    return {columns.transform(0, x, y, z), columns.transform(1, x, y, z),
+            columns.transform(2, x, y, z)};
+}
+
+Vec3 widened(LightSpacePoint p) noexcept {
+    return {p.x, p.y, p.z};
 }
 
 Vec3 minus(Vec3 a, Vec3 b) noexcept {
@@ -41,11 +46,7 @@ void selectLit(DrawingSurface& surface, double light, const LitFaceStyle& style)
     surface.selectPen(Pen{1, style.darkerOutline ? shade(fill, kOutlineShade) : fill});
 }
 
-double cornerLight(const Vertex& v1, const Vertex& v2, const Vertex& v3,
-                   const LitFaceStyle& style) noexcept {
-    const Vec3 a = transformed(v1, style.transform);
-    const Vec3 b = transformed(v2, style.transform);
-    const Vec3 c = transformed(v3, style.transform);
+double cornerLight(Vec3 a, Vec3 b, Vec3 c, const LitFaceStyle& style) noexcept {
     const Vec3 normal = cross(minus(b, a), minus(c, a));
     const Vec3 centre{(a.x + b.x + c.x) / 3.0, (a.y + b.y + c.y) / 3.0, (a.z + b.z + c.z) / 3.0};
     const Vec3 toLight = minus(Vec3{style.lightX, style.lightY, style.lightZ}, centre);
@@ -70,20 +71,38 @@ Rgb shade(Rgb colour, double factor) noexcept {
     return {channel(colour.r), channel(colour.g), channel(colour.b)};
 }
 
+void toLightSpace(const Scena& scene, const Matrix4& transform, std::size_t from, std::size_t to,
+                  std::span<LightSpacePoint> out) noexcept {
+    const detail::Columns<3> columns(transform);
+    to = std::min({to, scene.vertices.size(), out.size()});
+    for (std::size_t i = from; i < to; ++i) {
+        out[i] = moved(scene.vertices[i], columns);
+    }
+}
+
 double faceLight(const Scena& scene, const Face& face, const LitFaceStyle& style) noexcept {
     const std::size_t n = scene.vertices.size();
     const std::uint32_t* c = face.corner;
     if (c[0] >= n || c[1] >= n || c[2] >= n) {
         return kAmbientLight;
     }
-    return cornerLight(scene.vertices[c[0]], scene.vertices[c[1]], scene.vertices[c[2]], style);
+    const detail::Columns<3> columns(style.transform);
+    const auto corner = [&](std::size_t i) {
+        return widened(moved(scene.vertices[c[i]], columns));
+    };
+    return cornerLight(corner(0), corner(1), corner(2), style);
 }
 
-void faceLights(const Scena& scene, std::span<const Face> faces, const LitFaceStyle& style,
-                std::span<double> out) noexcept {
+void faceLights(std::span<const LightSpacePoint> vertices, std::span<const Face> faces,
+                const LitFaceStyle& style, std::span<double> out) noexcept {
     const std::size_t n = std::min(faces.size(), out.size());
+    const std::size_t m = vertices.size();
     for (std::size_t k = 0; k < n; ++k) {
-        out[k] = faceLight(scene, faces[k], style);
+        const std::uint32_t* c = faces[k].corner;
+        out[k] = c[0] < m && c[1] < m && c[2] < m
+                     ? cornerLight(widened(vertices[c[0]]), widened(vertices[c[1]]),
+                                   widened(vertices[c[2]]), style)
+                     : kAmbientLight;
     }
 }
 

@@ -4,6 +4,7 @@
 // (Lambert), plus a little ambient light. The normal is taken in the space the
 // transform maps to, so a light at the eye lights what the eye sees.
 
+#include <cstddef>
 #include <span>
 
 #include "geometry/matrix4.h"
@@ -33,10 +34,24 @@ struct LitFaceStyle {
 /// only.
 double faceLight(const Scena& scene, const Face& face, const LitFaceStyle& style) noexcept;
 
+/// A vertex moved into the light's space, rounded as the transform rounds it.
+struct LightSpacePoint {
+    float x = 0.0f;
+    float y = 0.0f;
+    float z = 0.0f;
+};
+
+/// Vertices [from, to) of `scene` through `transform` into the same elements
+/// of `out` (element i for vertex i; as many as the scene and `out` hold):
+/// done once per vertex, as a vertex is shared by about six faces.
+void toLightSpace(const Scena& scene, const Matrix4& transform, std::size_t from, std::size_t to,
+                  std::span<LightSpacePoint> out) noexcept;
+
 /// faceLight of each of `faces`, in order, into `out` (as many as both
-/// hold).
-void faceLights(const Scena& scene, std::span<const Face> faces, const LitFaceStyle& style,
-                std::span<double> out) noexcept;
+/// hold), from the scene's vertices already moved by toLightSpace with
+/// `style.transform` into `vertices`: the same values, bit for bit.
+void faceLights(std::span<const LightSpacePoint> vertices, std::span<const Face> faces,
+                const LitFaceStyle& style, std::span<double> out) noexcept;
 
 /// drawFaces with face k filled in `style.colour` scaled by `lights[k]` and
 /// outlined a little darker (or in the fill colour, as the style says);

@@ -11,6 +11,7 @@
 
 #include "geometry/point.h"
 #include "render/drawing_surface.h"
+#include "render/lit_drawing.h"
 #include "render/plane_surface.h"
 #include "scene/depth_order.h"
 #include "scene/scena.h"
@@ -38,6 +39,9 @@ struct PaintBuffers {
     DepthOrder order;
     /// That order's faces copied in drawing order.
     std::vector<Face> faces;
+    /// The vertices in the light's space (element i for vertex i) when
+    /// faces are lit.
+    std::vector<LightSpacePoint> lightSpace;
     /// Brightness of each of `faces` when faces are lit.
     std::vector<double> lights;
     /// Off-screen pictures kept while their size stays (allocating and

@@ -54,8 +54,9 @@ constexpr std::size_t kSplitLitFaces = 2048;
 
 // The order of the faces from the depths just projected, gathered for
 // drawing into buffers.faces, and lit when the faces are (both eyes share
-// one light, so each face's brightness is found once). A long list is done
-// by both threads, each taking one half.
+// one light, so each face's brightness is found once) from the vertices
+// that moveToLight put in the light's space. A long list is done by both
+// threads, each taking one half.
 FaceParts orderAndGather(const ViewState& state, PaintBuffers& buffers, PaintWorker* worker) {
     const Scena& scene = *state.scene;
     const RunBoth besideWorker = [worker](const std::function<void()>& beside,
@@ -81,7 +82,8 @@ FaceParts orderAndGather(const ViewState& state, PaintBuffers& buffers, PaintWor
         if (!lit) {
             return {faces.subspan(from, count), {}};
         }
-        faceLights(scene, faces.subspan(from, count), style, lights.subspan(from, count));
+        faceLights(buffers.lightSpace, faces.subspan(from, count), style,
+                   lights.subspan(from, count));
         return {faces.subspan(from, count), lights.subspan(from, count)};
     };
     if (n < (lit ? kSplitLitFaces : kSplitGatherFaces)) {
@@ -207,11 +209,21 @@ void mergeEyes(DrawingSurface& window, DrawingSurface& right, DrawingSurface& le
     }
 }
 
-void sizeProjections(const Scena& scene, PaintBuffers& buffers) {
-    const std::size_t n = scene.vertices.size();
+void sizeProjections(const ViewState& state, PaintBuffers& buffers) {
+    const std::size_t n = state.scene->vertices.size();
     buffers.points.resize(n);
     buffers.otherPoints.resize(n);
     buffers.depths.resize(n);
+    const bool lit = state.scene->isFaceModel() && state.shading() == Shading::Lit;
+    buffers.lightSpace.resize(lit ? n : 0);
+}
+
+// Vertices [from, to) into the light's space, when the faces are lit (the
+// buffer is sized for them then, and empty otherwise).
+void moveToLight(const ViewState& state, PaintBuffers& buffers, std::size_t from, std::size_t to) {
+    if (!buffers.lightSpace.empty()) {
+        toLightSpace(*state.scene, eyeLight(state, {}).transform, from, to, buffers.lightSpace);
+    }
 }
 
 // The colour channel of each eye's picture when the eyes can be drawn a byte
@@ -265,7 +277,7 @@ Result<SortReport> drawStereoScreen(const ViewState& state, DrawingSurface& wind
     const Scena& scene = *state.scene;
     const Layout& l = state.layout;
     PaintWorker* const worker = helpers.worker;
-    sizeProjections(scene, buffers);
+    sizeProjections(state, buffers);
 
     const std::optional<EyeChannels> channels = eyeChannels(state, window);
     const bool planes = channels && preparePlanes(buffers, *channels, l);
@@ -292,9 +304,11 @@ Result<SortReport> drawStereoScreen(const ViewState& state, DrawingSurface& wind
             projectStereoPair(scene, state.stereoXf, params, projected, half,
                               scene.vertices.size());
             leftPoints.add(std::span<const Point>(buffers.otherPoints).subspan(half));
+            moveToLight(state, buffers, half, scene.vertices.size());
         });
         fillBlack(state, right);
         projectStereoPair(scene, state.stereoXf, params, projected, 0, half);
+        moveToLight(state, buffers, 0, half);
         Bounds front;
         front.add(std::span<const Point>(buffers.otherPoints).first(half));
         project.join();
@@ -347,9 +361,10 @@ void drawEyePicture(const ViewState& state, DrawingSurface& surface, PaintBuffer
         return;
     }
     const Scena& scene = *state.scene;
-    sizeProjections(scene, buffers);
+    sizeProjections(state, buffers);
     projectStereo(scene, state.stereoXf, stereoScreenParams(state, eyeSign), buffers.points,
                   buffers.depths);
+    moveToLight(state, buffers, 0, scene.vertices.size());
     const FaceParts faces =
         scene.isFaceModel() ? orderAndGather(state, buffers, nullptr) : FaceParts{};
     drawEye(state, surface, {Pen{1, colours.line}, Brush::solid(colours.face)}, faces,
