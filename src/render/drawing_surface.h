@@ -105,6 +105,13 @@ struct Brush {
     static constexpr Brush hollowBrush() { return Brush{true, {0, 0, 0}}; }
 };
 
+/// The colours of one face drawn in colours of its own: its fill and its
+/// 1-pixel outline.
+struct FaceColours {
+    Rgb fill{};
+    Rgb outline{};
+};
+
 /// Pixel storage created by a surface; only surfaces of the same
 /// implementation accept it.
 class Bitmap {
@@ -157,6 +164,13 @@ class DrawingSurface {
     /// a face with a corner outside `points` is skipped. The default calls
     /// polygon() per face; a surface may draw them without a call per face.
     virtual void polygons(std::span<const Face> faces, std::span<const Point> points);
+    /// The same for faces in colours of their own: face k filled with
+    /// colours[k].fill and outlined with a 1-pixel pen of colours[k].outline
+    /// instead of the selected brush and pen (which stay selected); faces
+    /// past the end of `colours` are not drawn. The default selects each
+    /// face's brush and pen and calls polygon().
+    virtual void colouredPolygons(std::span<const Face> faces, std::span<const Point> points,
+                                  std::span<const FaceColours> colours);
     /// Ellipse inscribed in the box, filled and outlined.
     virtual void ellipse(std::int32_t left, std::int32_t top, std::int32_t right,
                          std::int32_t bottom) = 0;

@@ -23,6 +23,15 @@
 
 namespace kelpris {
 
+/// The colours one face is drawn in: its outline, and its fill unless it
+/// has none.
+template <typename T>
+struct FaceShade {
+    T fill{};
+    T outline{};
+    bool filled = false;
+};
+
 namespace face_walk {
 
 constexpr std::int32_t kBlock = raster::kSmallSide;
@@ -93,9 +102,9 @@ inline bool scattered(std::span<const Face> faces) {
     return jumps > kSamples / 16;
 }
 
-template <bool kFetchAhead, typename T>
+template <bool kFetchAhead, typename T, typename ShadeOf>
 void drawFaces(const BasicPixelView<T>& view, std::span<const Face> faces,
-               std::span<const Point> points, const T* fill, T outline) {
+               std::span<const Point> points, const ShadeOf& shadeOf) {
     using Word = typename Quad<T>::Word;
     const raster::SmallTriangles& table = raster::smallTriangles();
     const std::size_t n = points.size();
@@ -107,9 +116,6 @@ void drawFaces(const BasicPixelView<T>& view, std::span<const Face> faces,
     const auto lastLeft = static_cast<std::uint32_t>(view.width - kBlock);  // wraps when narrow
     const bool narrow = view.width < kBlock;
     const auto height = static_cast<std::uint32_t>(view.height);
-    const Word outlineWord = Quad<T>::splat(outline);
-    const Word fillWord = Quad<T>::splat(fill != nullptr ? *fill : T{});
-    const unsigned fillMask = fill != nullptr ? 0xFFFFu : 0u;
     const std::int64_t stride = view.stride;
     const std::size_t count = faces.size();
     for (std::size_t k = 0; k < count; ++k) {
@@ -134,6 +140,9 @@ void drawFaces(const BasicPixelView<T>& view, std::span<const Face> faces,
         const Point a = p[c[0]];
         const Point b = p[c[1]];
         const Point d = p[c[2]];
+        const FaceShade<T> shade = shadeOf(k);
+        const T* const fill = shade.filled ? &shade.fill : nullptr;
+        const T outline = shade.outline;
         if (c[3] != kNoCorner) {
             if (c[3] < n) {
                 const std::array<Point, 4> quad{a, b, d, p[c[3]]};
@@ -168,7 +177,9 @@ void drawFaces(const BasicPixelView<T>& view, std::span<const Face> faces,
         };
         const raster::SmallTriangle cover = table[cell(a) | cell(b) << 4 | cell(d) << 8];
         const unsigned outlineBits = cover.outline;
-        const unsigned fillBits = cover.fill & ~outlineBits & fillMask;
+        const unsigned fillBits = shade.filled ? cover.fill & ~outlineBits : 0u;
+        const Word outlineWord = Quad<T>::splat(outline);
+        const Word fillWord = Quad<T>::splat(shade.fill);
         // Rows below the box write row 0 again with nothing to change, so
         // that every triangle takes the same four writes, and no row outside
         // its box is touched.
@@ -183,20 +194,29 @@ void drawFaces(const BasicPixelView<T>& view, std::span<const Face> faces,
 
 }  // namespace face_walk
 
-/// Draws each face of `faces` whose corners all have a position in `points`
-/// (element i for vertex i), in order, exactly as raster::polygon(view,
-/// corners, fill, outline) would; faces with another corner are skipped.
-template <typename T>
-void drawFacePolygons(const BasicPixelView<T>& view, std::span<const Face> faces,
-                      std::span<const Point> points, const T* fill, T outline) {
+/// Draws each face k of `faces` whose corners all have a position in
+/// `points` (element i for vertex i), in order, exactly as
+/// raster::polygon(view, corners, fill, outline) would with the colours of
+/// shadeOf(k), a FaceShade<T>; faces with another corner are skipped.
+template <typename T, typename ShadeOf>
+void drawShadedFacePolygons(const BasicPixelView<T>& view, std::span<const Face> faces,
+                            std::span<const Point> points, const ShadeOf& shadeOf) {
     if (view.empty() || faces.empty()) {
         return;
     }
     if (face_walk::scattered(faces)) {
-        face_walk::drawFaces<true>(view, faces, points, fill, outline);
+        face_walk::drawFaces<true>(view, faces, points, shadeOf);
     } else {
-        face_walk::drawFaces<false>(view, faces, points, fill, outline);
+        face_walk::drawFaces<false>(view, faces, points, shadeOf);
     }
+}
+
+/// The same with every face in the colours of raster::polygon's arguments.
+template <typename T>
+void drawFacePolygons(const BasicPixelView<T>& view, std::span<const Face> faces,
+                      std::span<const Point> points, const T* fill, T outline) {
+    const FaceShade<T> shade{fill != nullptr ? *fill : T{}, outline, fill != nullptr};
+    drawShadedFacePolygons(view, faces, points, [shade](std::size_t) { return shade; });
 }
 
 }  // namespace kelpris

@@ -1,6 +1,7 @@
 #include "render/lit_drawing.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <span>
 
@@ -40,10 +41,12 @@ double dot(Vec3 a, Vec3 b) noexcept {
     return a.x * b.x + a.y * b.y + a.z * b.z;
 }
 
-void selectLit(DrawingSurface& surface, double light, const LitFaceStyle& style) {
+// Faces are shaded this many at a time, their colours kept on the stack.
+constexpr std::size_t kShadedAtOnce = 1024;
+
+FaceColours litColours(double light, const LitFaceStyle& style) noexcept {
     const Rgb fill = shade(style.colour, light);
-    surface.selectBrush(Brush::solid(fill));
-    surface.selectPen(Pen{1, style.darkerOutline ? shade(fill, kOutlineShade) : fill});
+    return {fill, style.darkerOutline ? shade(fill, kOutlineShade) : fill};
 }
 
 double cornerLight(Vec3 a, Vec3 b, Vec3 c, const LitFaceStyle& style) noexcept {
@@ -65,8 +68,9 @@ Rgb shade(Rgb colour, double factor) noexcept {
         factor = 0.0;  // also NaN
     }
     factor = std::min(factor, 1.0);
+    // An eye's colours lie mostly in one channel: the others need no rounding.
     const auto channel = [factor](std::uint8_t c) {
-        return static_cast<std::uint8_t>(std::lround(c * factor));
+        return c == 0 ? std::uint8_t{0} : static_cast<std::uint8_t>(std::lround(c * factor));
     };
     return {channel(colour.r), channel(colour.g), channel(colour.b)};
 }
@@ -109,14 +113,16 @@ void faceLights(std::span<const LightSpacePoint> vertices, std::span<const Face>
 void drawLitFaces(std::span<const Face> faces, std::span<const Point> points,
                   std::span<const double> lights, DrawingSurface& surface,
                   const LitFaceStyle& style) {
-    // The guards keep the pen and brush the caller selected; each face then
-    // selects its own.
-    ScopedPen pen(surface, Pen{});
-    ScopedBrush brush(surface, Brush{});
-    forEachFacePolygon(faces, points, [&](std::size_t k, std::span<const Point> corners) {
-        selectLit(surface, k < lights.size() ? lights[k] : kAmbientLight, style);
-        surface.polygon(corners);
-    });
+    std::array<FaceColours, kShadedAtOnce> colours;
+    for (std::size_t from = 0; from < faces.size(); from += kShadedAtOnce) {
+        const std::size_t count = std::min(kShadedAtOnce, faces.size() - from);
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::size_t k = from + i;
+            colours[i] = litColours(k < lights.size() ? lights[k] : kAmbientLight, style);
+        }
+        surface.colouredPolygons(faces.subspan(from, count), points,
+                                 std::span<const FaceColours>(colours).first(count));
+    }
 }
 
 }  // namespace kelpris

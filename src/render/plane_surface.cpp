@@ -83,6 +83,17 @@ void PlaneSurface::polygons(std::span<const Face> faces, std::span<const Point> 
     drawFacePolygons(view_, faces, points, brush, penByte());
 }
 
+void PlaneSurface::colouredPolygons(std::span<const Face> faces, std::span<const Point> points,
+                                    std::span<const FaceColours> colours) {
+    const Channel channel = channel_;
+    drawShadedFacePolygons(view_, faces.first(std::min(faces.size(), colours.size())), points,
+                           [colours, channel](std::size_t k) {
+                               return FaceShade<std::uint8_t>{
+                                   channelOf(colours[k].fill, channel),
+                                   channelOf(colours[k].outline, channel), true};
+                           });
+}
+
 void PlaneSurface::ellipse(std::int32_t, std::int32_t, std::int32_t, std::int32_t) {}
 
 void PlaneSurface::rectangle(std::int32_t left, std::int32_t top, std::int32_t right,

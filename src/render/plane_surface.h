@@ -57,6 +57,8 @@ class PlaneSurface final : public DrawingSurface {
     void lineTo(std::int32_t x, std::int32_t y) override;
     void polygon(std::span<const Point> points) override;
     void polygons(std::span<const Face> faces, std::span<const Point> points) override;
+    void colouredPolygons(std::span<const Face> faces, std::span<const Point> points,
+                          std::span<const FaceColours> colours) override;
     void ellipse(std::int32_t left, std::int32_t top, std::int32_t right,
                  std::int32_t bottom) override;
     void rectangle(std::int32_t left, std::int32_t top, std::int32_t right,

@@ -229,6 +229,53 @@ TEST(SurfaceAgreement, tinyFacesNearTheEdgesMatchFaceByFacePolygons) {
     }
 }
 
+// Faces in colours of their own (lit faces) go through the same walk with
+// each face's colours: tiny and medium faces, in order and scattered, one
+// with a corner out of range, must give what the default face-by-face loop
+// (a brush and pen selected per face) gives on the same kind of surface.
+TEST(SurfaceAgreement, facesInTheirOwnColoursMatchFaceByFaceSelection) {
+    constexpr int w = 64;
+    constexpr int h = 48;
+    std::mt19937 rng(18);
+    std::uniform_int_distribution<std::int32_t> x(-4, w + 3);
+    std::uniform_int_distribution<std::int32_t> y(-4, h + 3);
+    std::uniform_int_distribution<int> byte(1, 255);
+    std::vector<Point> points;
+    std::vector<Face> faces;
+    std::vector<FaceColours> colours;
+    for (std::uint32_t k = 0; k < 3000; ++k) {
+        const Point base{x(rng), y(rng)};
+        std::uniform_int_distribution<std::int32_t> offset(0, k % 3 == 0 ? 12 : 3);
+        Face face;
+        for (std::uint32_t i = 0; i < (k % 7 == 0 ? 4u : 3u); ++i) {
+            face.corner[i] = static_cast<std::uint32_t>(points.size());
+            points.push_back({base.x + offset(rng), base.y + offset(rng)});
+        }
+        faces.push_back(face);
+        const auto g = static_cast<std::uint8_t>(byte(rng));
+        colours.push_back({{0, g, 0}, {0, static_cast<std::uint8_t>(byte(rng)), 0}});
+    }
+    faces[100].corner[2] = static_cast<std::uint32_t>(points.size());
+    std::vector<Face> scattered = faces;
+    std::shuffle(scattered.begin(), scattered.end(), rng);
+    for (const std::vector<Face>* order : {&faces, &scattered}) {
+        QtImageSurface picture(w, h);
+        QtImageSurface pictureOneByOne(w, h);
+        picture.colouredPolygons(*order, points, colours);
+        pictureOneByOne.DrawingSurface::colouredPolygons(*order, points, colours);
+        EXPECT_TRUE(picture.image() == pictureOneByOne.image()) << (order == &faces);
+        PlaneSurface plane;
+        PlaneSurface planeOneByOne;
+        plane.reset(Channel::Green, w, h);
+        planeOneByOne.reset(Channel::Green, w, h);
+        plane.colouredPolygons(*order, points, colours);
+        planeOneByOne.DrawingSurface::colouredPolygons(*order, points, colours);
+        const PlaneView a = plane.plane();
+        const PlaneView b = planeOneByOne.plane();
+        EXPECT_TRUE(std::equal(a.pixels, a.pixels + w * h, b.pixels)) << (order == &faces);
+    }
+}
+
 TEST(SurfaceAgreement, directWritesAndPainterShareTheImageInDrawingOrder) {
     QtImageSurface surface(40, 20);
     const std::array<Point, 3> first{{{2, 2}, {30, 2}, {2, 18}}};

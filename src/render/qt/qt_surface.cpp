@@ -283,6 +283,16 @@ void QtImageSurface::polygons(std::span<const Face> faces, std::span<const Point
                      toPixel(pen_.colour));
 }
 
+void QtImageSurface::colouredPolygons(std::span<const Face> faces, std::span<const Point> points,
+                                      std::span<const FaceColours> colours) {
+    // Every face's pen is 1 pixel wide: straight into the pixels.
+    drawShadedFacePolygons(
+        pixels(), faces.first(std::min(faces.size(), colours.size())), points,
+        [colours](std::size_t k) {
+            return FaceShade<Pixel>{toPixel(colours[k].fill), toPixel(colours[k].outline), true};
+        });
+}
+
 void QtImageSurface::ellipse(std::int32_t left, std::int32_t top, std::int32_t right,
                              std::int32_t bottom) {
     if (right < left) {

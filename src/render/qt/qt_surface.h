@@ -88,6 +88,8 @@ class QtImageSurface final : public DrawingSurface {
     void polygon(std::span<const Point> points) override;
     /// Straight into the pixels while the pen is 1 pixel wide.
     void polygons(std::span<const Face> faces, std::span<const Point> points) override;
+    void colouredPolygons(std::span<const Face> faces, std::span<const Point> points,
+                          std::span<const FaceColours> colours) override;
     void ellipse(std::int32_t left, std::int32_t top, std::int32_t right,
                  std::int32_t bottom) override;
     void rectangle(std::int32_t left, std::int32_t top, std::int32_t right,
