@@ -102,10 +102,21 @@ inline bool scattered(std::span<const Face> faces) {
     return jumps > kSamples / 16;
 }
 
-template <bool kFetchAhead, typename T, typename ShadeOf>
+// Each face in shadeOf(k) when kPerFace, else every face in shadeOf(0),
+// looked up once before the walk.
+template <bool kFetchAhead, bool kPerFace, typename T, typename ShadeOf>
 void drawFaces(const BasicPixelView<T>& view, std::span<const Face> faces,
                std::span<const Point> points, const ShadeOf& shadeOf) {
     using Word = typename Quad<T>::Word;
+    FaceShade<T> shade{};
+    if constexpr (!kPerFace) {
+        shade = shadeOf(0);
+    }
+    const T* fill = shade.filled ? &shade.fill : nullptr;
+    T outline = shade.outline;
+    Word outlineWord = Quad<T>::splat(outline);
+    Word fillWord = Quad<T>::splat(shade.fill);
+    unsigned fillMask = shade.filled ? 0xFFFFu : 0u;
     const raster::SmallTriangles& table = raster::smallTriangles();
     const std::size_t n = points.size();
     const Point* p = points.data();
@@ -140,9 +151,14 @@ void drawFaces(const BasicPixelView<T>& view, std::span<const Face> faces,
         const Point a = p[c[0]];
         const Point b = p[c[1]];
         const Point d = p[c[2]];
-        const FaceShade<T> shade = shadeOf(k);
-        const T* const fill = shade.filled ? &shade.fill : nullptr;
-        const T outline = shade.outline;
+        if constexpr (kPerFace) {
+            shade = shadeOf(k);
+            fill = shade.filled ? &shade.fill : nullptr;
+            outline = shade.outline;
+            outlineWord = Quad<T>::splat(outline);
+            fillWord = Quad<T>::splat(shade.fill);
+            fillMask = shade.filled ? 0xFFFFu : 0u;
+        }
         if (c[3] != kNoCorner) {
             if (c[3] < n) {
                 const std::array<Point, 4> quad{a, b, d, p[c[3]]};
@@ -177,9 +193,7 @@ void drawFaces(const BasicPixelView<T>& view, std::span<const Face> faces,
         };
         const raster::SmallTriangle cover = table[cell(a) | cell(b) << 4 | cell(d) << 8];
         const unsigned outlineBits = cover.outline;
-        const unsigned fillBits = shade.filled ? cover.fill & ~outlineBits : 0u;
-        const Word outlineWord = Quad<T>::splat(outline);
-        const Word fillWord = Quad<T>::splat(shade.fill);
+        const unsigned fillBits = cover.fill & ~outlineBits & fillMask;
         // Rows below the box write row 0 again with nothing to change, so
         // that every triangle takes the same four writes, and no row outside
         // its box is touched.
@@ -192,6 +206,19 @@ void drawFaces(const BasicPixelView<T>& view, std::span<const Face> faces,
     }
 }
 
+template <bool kPerFace, typename T, typename ShadeOf>
+void walk(const BasicPixelView<T>& view, std::span<const Face> faces, std::span<const Point> points,
+          const ShadeOf& shadeOf) {
+    if (view.empty() || faces.empty()) {
+        return;
+    }
+    if (scattered(faces)) {
+        drawFaces<true, kPerFace>(view, faces, points, shadeOf);
+    } else {
+        drawFaces<false, kPerFace>(view, faces, points, shadeOf);
+    }
+}
+
 }  // namespace face_walk
 
 /// Draws each face k of `faces` whose corners all have a position in
@@ -201,14 +228,7 @@ void drawFaces(const BasicPixelView<T>& view, std::span<const Face> faces,
 template <typename T, typename ShadeOf>
 void drawShadedFacePolygons(const BasicPixelView<T>& view, std::span<const Face> faces,
                             std::span<const Point> points, const ShadeOf& shadeOf) {
-    if (view.empty() || faces.empty()) {
-        return;
-    }
-    if (face_walk::scattered(faces)) {
-        face_walk::drawFaces<true>(view, faces, points, shadeOf);
-    } else {
-        face_walk::drawFaces<false>(view, faces, points, shadeOf);
-    }
+    face_walk::walk<true>(view, faces, points, shadeOf);
 }
 
 /// The same with every face in the colours of raster::polygon's arguments.
@@ -216,7 +236,7 @@ template <typename T>
 void drawFacePolygons(const BasicPixelView<T>& view, std::span<const Face> faces,
                       std::span<const Point> points, const T* fill, T outline) {
     const FaceShade<T> shade{fill != nullptr ? *fill : T{}, outline, fill != nullptr};
-    drawShadedFacePolygons(view, faces, points, [shade](std::size_t) { return shade; });
+    face_walk::walk<false>(view, faces, points, [shade](std::size_t) { return shade; });
 }
 
 }  // namespace kelpris
