@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "geometry/matrix4.h"
+#include "geometry/point_projection.h"
 #include "scene/scena.h"
 #include "view/view_state.h"
 
@@ -37,18 +38,30 @@ struct ParallaxRange {
 
 /// Both eyes' points of every vertex of `scene` in front of the eye, handed
 /// to `visit(right, left)`; returns how many vertices are at or behind the
-/// eye, where the projection has no meaning and `visit` is not called.
+/// eye, where the projection has no meaning and `visit` is not called. The
+/// points are Matrix4::projectStereo's, through one projector per eye made
+/// once (the status line measures every picture), and the eyes share the
+/// part of each point that does not depend on the eye when their arguments
+/// differ in nothing else.
 template <typename Visit>
 std::int32_t forEachEyePair(const Scena& scene, const Matrix4& transform, const StereoParams& right,
                             const StereoParams& left, Visit&& visit) {
+    const detail::StereoProjector rightEye(transform, right);
+    const detail::StereoProjector leftEye(transform, left);
+    const bool shared = left.depthOffset == right.depthOffset &&
+                        left.eyeDistance == right.eyeDistance && left.eyeShift == right.eyeShift &&
+                        left.scale == right.scale && left.originX == right.originX &&
+                        left.originY == right.originY;
     std::int32_t behindEye = 0;
     for (const Vertex& v : scene.vertices) {
-        const StereoPoint r = transform.projectStereo(v.x, v.y, v.z, right);
-        if (right.eyeDistance <= 0 || r.depth <= -right.eyeDistance) {
+        const detail::StereoProjector::Shared s = rightEye.shared(v.x, v.y, v.z);
+        if (right.eyeDistance <= 0 || s.depth <= -right.eyeDistance) {
             ++behindEye;
             continue;
         }
-        visit(r, transform.projectStereo(v.x, v.y, v.z, left));
+        const StereoPoint r{rightEye.eyeX(s, right.eyeSign), s.y, s.depth};
+        visit(r, shared ? StereoPoint{rightEye.eyeX(s, left.eyeSign), s.y, s.depth}
+                        : leftEye(v.x, v.y, v.z));
     }
     return behindEye;
 }
