@@ -353,7 +353,8 @@ void ViewMenu::updateReadout() {
         metrics.widthMm = screen->physicalSize().width();
     }
     readout_->setReadout(modelName_.isEmpty() ? QStringLiteral("(no file)") : modelName_,
-                         QString::fromStdString(depthReadoutDetails(view_.state(), metrics)));
+                         QString::fromStdString(depthReadoutDetails(
+                             view_.state(), metrics, &view_.paintBuffers().parallax)));
 }
 
 }  // namespace kelpris

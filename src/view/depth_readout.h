@@ -15,6 +15,8 @@
 //     depth is strong.
 
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -36,6 +38,13 @@ struct ParallaxRange {
     bool empty() const noexcept { return points == 0; }
 };
 
+/// Whether two eyes' projection arguments differ in nothing but the eye.
+inline bool sameExceptEye(const StereoParams& a, const StereoParams& b) noexcept {
+    return a.depthOffset == b.depthOffset && a.eyeDistance == b.eyeDistance &&
+           a.eyeShift == b.eyeShift && a.scale == b.scale && a.originX == b.originX &&
+           a.originY == b.originY;
+}
+
 /// Both eyes' points of every vertex of `scene` in front of the eye, handed
 /// to `visit(right, left)`; returns how many vertices are at or behind the
 /// eye, where the projection has no meaning and `visit` is not called. The
@@ -48,10 +57,7 @@ std::int32_t forEachEyePair(const Scena& scene, const Matrix4& transform, const 
                             const StereoParams& left, Visit&& visit) {
     const detail::StereoProjector rightEye(transform, right);
     const detail::StereoProjector leftEye(transform, left);
-    const bool shared = left.depthOffset == right.depthOffset &&
-                        left.eyeDistance == right.eyeDistance && left.eyeShift == right.eyeShift &&
-                        left.scale == right.scale && left.originX == right.originX &&
-                        left.originY == right.originY;
+    const bool shared = sameExceptEye(left, right);
     std::int32_t behindEye = 0;
     for (const Vertex& v : scene.vertices) {
         const detail::StereoProjector::Shared s = rightEye.shared(v.x, v.y, v.z);
@@ -71,9 +77,30 @@ std::int32_t forEachEyePair(const Scena& scene, const Matrix4& transform, const 
 ParallaxRange parallaxRange(const Scena& scene, const Matrix4& transform, const StereoParams& right,
                             const StereoParams& left) noexcept;
 
+/// The parallax range of points already projected (element i of each for
+/// vertex i, both eyes through `right` as projectStereoPair gives them), by
+/// the same rule as parallaxRange.
+ParallaxRange parallaxOfPoints(std::span<const Point> right, std::span<const Point> left,
+                               std::span<const std::int32_t> depths,
+                               const StereoParams& rightParams) noexcept;
+
+/// The parallax range a stereo paint found in its own projections, and what
+/// they were made with: while the state still gives the same, the status
+/// line reads it instead of projecting every vertex again.
+struct KeptParallax {
+    std::weak_ptr<const Scena> scene;
+    Matrix4 transform{};
+    StereoParams right{};  ///< the left eye's differ in the eye only
+    ParallaxRange range;
+
+    bool madeFor(const ViewState& state, const StereoParams& rightNow) const noexcept;
+};
+
 /// The parallax range on the stereo screen as the state is laid out, with
-/// its stereoXf. Empty with no scene.
-ParallaxRange stereoScreenParallax(const ViewState& state) noexcept;
+/// its stereoXf: `kept` when it was made for that, else measured. Empty with
+/// no scene.
+ParallaxRange stereoScreenParallax(const ViewState& state,
+                                   const KeptParallax* kept = nullptr) noexcept;
 
 /// The physical screen the picture is shown on. widthMm 0 when unknown.
 struct ScreenMetrics {
@@ -98,7 +125,8 @@ std::string_view comfortText(Comfort comfort) noexcept;
 std::string depthReadout(const ViewState& state, std::string_view fileName,
                          const ScreenMetrics& screen);
 /// The status line after "NAME | ", for a caller that shortens the name.
-std::string depthReadoutDetails(const ViewState& state, const ScreenMetrics& screen);
+std::string depthReadoutDetails(const ViewState& state, const ScreenMetrics& screen,
+                                const KeptParallax* kept = nullptr);
 
 /// The model report of `kelpris --info`: counts, centre, bounding box, the
 /// parallax on a stereo screen of clientW x clientH at the default layout and

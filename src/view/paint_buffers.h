@@ -14,6 +14,7 @@
 #include "render/plane_surface.h"
 #include "scene/depth_order.h"
 #include "scene/scena.h"
+#include "view/depth_readout.h"
 
 namespace kelpris {
 
@@ -38,6 +39,8 @@ struct PaintBuffers {
     DepthOrder order;
     /// That order's faces copied in drawing order.
     std::vector<Face> faces;
+    /// The parallax range of the latest stereo paint's projections.
+    KeptParallax parallax;
     /// Brightness of each of `faces` when faces are lit.
     std::vector<double> lights;
     /// Off-screen pictures kept while their size stays (allocating and
