@@ -104,16 +104,22 @@ ParallaxRange parallaxOfPoints(std::span<const Point> right, std::span<const Poi
     return sum.done(behindEye);
 }
 
+bool KeptParallax::ofModel(const ViewState& state) const noexcept {
+    return !scene.expired() && !scene.owner_before(state.scene) && !state.scene.owner_before(scene);
+}
+
 bool KeptParallax::madeFor(const ViewState& state, const StereoParams& rightNow) const noexcept {
-    const bool sameScene =
-        !scene.expired() && !scene.owner_before(state.scene) && !state.scene.owner_before(scene);
-    return sameScene && std::memcmp(transform.m, state.stereoXf.m, sizeof transform.m) == 0 &&
+    return ofModel(state) && std::memcmp(transform.m, state.stereoXf.m, sizeof transform.m) == 0 &&
            right.eyeSign == rightNow.eyeSign && sameExceptEye(right, rightNow);
 }
 
-ParallaxRange stereoScreenParallax(const ViewState& state, const KeptParallax* kept) noexcept {
+ParallaxRange stereoScreenParallax(const ViewState& state, const KeptParallax* kept,
+                                   ParallaxShown shown) noexcept {
     if (!state.scene) {
         return {};
+    }
+    if (kept != nullptr && shown == ParallaxShown::LastPicture && kept->ofModel(state)) {
+        return kept->range;
     }
     const StereoParams right = stereoScreenParams(state, +1);
     const StereoParams left = stereoScreenParams(state, -1);
@@ -155,7 +161,7 @@ std::string_view comfortText(Comfort comfort) noexcept {
 }
 
 std::string depthReadoutDetails(const ViewState& state, const ScreenMetrics& screen,
-                                const KeptParallax* kept) {
+                                const KeptParallax* kept, ParallaxShown shown) {
     std::string text;
     if (state.scene) {
         text += modelCounts(*state.scene) + " | ";
@@ -168,7 +174,7 @@ std::string depthReadoutDetails(const ViewState& state, const ScreenMetrics& scr
     const double pitch = stereo ? state.transformPitch : state.pitch;
     text += formatted("azimuth %.1f\u00b0, zenith %.1f\u00b0", yaw * kDegreesPerRadian,
                       pitch * kDegreesPerRadian);
-    const ParallaxRange range = stereoScreenParallax(state, kept);
+    const ParallaxRange range = stereoScreenParallax(state, kept, shown);
     text += " | " + parallaxText(range, screen);
     // Nothing measured and nothing behind the eye: no model to judge.
     if (!range.empty() || range.behindEye > 0) {

@@ -93,14 +93,25 @@ struct KeptParallax {
     StereoParams right{};  ///< the left eye's differ in the eye only
     ParallaxRange range;
 
+    /// Made from the state's model (the same object, still loaded).
+    bool ofModel(const ViewState& state) const noexcept;
     bool madeFor(const ViewState& state, const StereoParams& rightNow) const noexcept;
+};
+
+/// Which parallax a status line gives.
+enum class ParallaxShown : std::uint8_t {
+    Current,  ///< the state's: kept when it was made for it, else measured
+    /// The kept range while it is of the same model: an event that changes
+    /// the view shows its angles at once and its parallax with its picture,
+    /// without measuring every vertex for a picture not drawn yet.
+    LastPicture,
 };
 
 /// The parallax range on the stereo screen as the state is laid out, with
 /// its stereoXf: `kept` when it was made for that, else measured. Empty with
 /// no scene.
-ParallaxRange stereoScreenParallax(const ViewState& state,
-                                   const KeptParallax* kept = nullptr) noexcept;
+ParallaxRange stereoScreenParallax(const ViewState& state, const KeptParallax* kept = nullptr,
+                                   ParallaxShown shown = ParallaxShown::Current) noexcept;
 
 /// The physical screen the picture is shown on. widthMm 0 when unknown.
 struct ScreenMetrics {
@@ -126,7 +137,8 @@ std::string depthReadout(const ViewState& state, std::string_view fileName,
                          const ScreenMetrics& screen);
 /// The status line after "NAME | ", for a caller that shortens the name.
 std::string depthReadoutDetails(const ViewState& state, const ScreenMetrics& screen,
-                                const KeptParallax* kept = nullptr);
+                                const KeptParallax* kept = nullptr,
+                                ParallaxShown shown = ParallaxShown::Current);
 
 /// The model report of `kelpris --info`: counts, centre, bounding box, the
 /// parallax on a stereo screen of clientW x clientH at the default layout and

@@ -374,6 +374,10 @@ TEST_F(ScreensTest, stereoPaintKeepsItsParallaxForItsOwnStateOnly) {
     s.stereoXf = shown;
     s.framing.zoom *= 2;
     EXPECT_FALSE(keptApplies());
+    // Until the new picture is drawn, an event shows the parallax on screen.
+    EXPECT_GT(stereoScreenParallax(s).farthest, kept.farthest);
+    EXPECT_EQ(stereoScreenParallax(s, &buffers.parallax, ParallaxShown::LastPicture).farthest,
+              kept.farthest);
     s.framing.zoom /= 2;
     EXPECT_TRUE(keptApplies());
     s.scene = std::make_shared<const Scena>(*s.scene);
