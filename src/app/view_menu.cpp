@@ -42,9 +42,11 @@ ViewMenu::ViewMenu(CMainFrame& frame, CKELPRView& view, CKELPRDoc& document,
     // shown at the start of the bar.
     frame_.statusBar()->addPermanentWidget(readout_);
     frame_.statusBar()->setVisible(statusBarShown_);
-    connect(&view_, &CKELPRView::pictureDrawn, this, &ViewMenu::updateReadout);
-    // At once, not with the picture: the angles are read as the keys turn.
-    connect(&view_, &CKELPRView::viewChanged, this, &ViewMenu::updateReadout);
+    connect(&view_, &CKELPRView::pictureDrawn, this, [this] { updateReadout(); });
+    // At once, not with the picture: the angles are read as the keys turn;
+    // the parallax follows with the picture.
+    connect(&view_, &CKELPRView::viewChanged, this,
+            [this] { updateReadout(ParallaxShown::LastPicture); });
     connect(&view_, &CKELPRView::spinningChanged, &action(ViewCommand::Spin), &QAction::setChecked);
     connect(&document_, &CKELPRDoc::documentOpened, this, [this](const QByteArray& path) {
         modelName_ = QFileInfo(shownName(path)).fileName();
@@ -346,14 +348,15 @@ void ViewMenu::setFullScreen(bool on) {
     view_.updateView();  // a platform paint: laid out for the new size
 }
 
-void ViewMenu::updateReadout() {
+void ViewMenu::updateReadout(ParallaxShown shown) {
     ScreenMetrics metrics;
     if (const QScreen* screen = frame_.screen()) {
         metrics.widthPx = screen->geometry().width();
         metrics.widthMm = screen->physicalSize().width();
     }
     readout_->setReadout(modelName_.isEmpty() ? QStringLiteral("(no file)") : modelName_,
-                         QString::fromStdString(depthReadoutDetails(view_.state(), metrics)));
+                         QString::fromStdString(depthReadoutDetails(
+                             view_.state(), metrics, &view_.paintBuffers().parallax, shown)));
 }
 
 }  // namespace kelpris

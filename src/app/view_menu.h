@@ -13,6 +13,7 @@
 #include <array>
 #include <functional>
 
+#include "view/depth_readout.h"
 #include "view/keys.h"
 #include "view/view_options.h"
 
@@ -76,7 +77,7 @@ class ViewMenu : public QObject {
     bool isFullScreen() const;
 
     /// Recomputes the status line.
-    void updateReadout();
+    void updateReadout(ParallaxShown shown = ParallaxShown::Current);
 
   signals:
     /// An option changed through the menu; the caller keeps it.

@@ -4,6 +4,7 @@
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 #include "view/view_logic.h"
@@ -47,34 +48,85 @@ std::string modelCounts(const Scena& scene) {
 
 }  // namespace
 
+namespace {
+
+// One rule for every way of measuring: a vertex's parallax is the right
+// eye's x minus the left eye's, saturated to 32 bits.
+class ParallaxAccumulator {
+  public:
+    void add(std::int32_t rightX, std::int32_t leftX) noexcept {
+        const auto parallax = static_cast<std::int32_t>(std::clamp<std::int64_t>(
+            std::int64_t{rightX} - leftX, std::numeric_limits<std::int32_t>::min(),
+            std::numeric_limits<std::int32_t>::max()));
+        range_.nearest = std::min(range_.nearest, parallax);
+        range_.farthest = std::max(range_.farthest, parallax);
+        ++range_.points;
+    }
+    ParallaxRange done(std::int32_t behindEye) const noexcept {
+        ParallaxRange range = range_;
+        range.behindEye = behindEye;
+        if (range.empty()) {
+            range.nearest = 0;
+            range.farthest = 0;
+        }
+        return range;
+    }
+
+  private:
+    ParallaxRange range_{0, 0, std::numeric_limits<std::int32_t>::max(),
+                         std::numeric_limits<std::int32_t>::min()};
+};
+
+}  // namespace
+
 ParallaxRange parallaxRange(const Scena& scene, const Matrix4& transform, const StereoParams& right,
                             const StereoParams& left) noexcept {
-    ParallaxRange range;
-    range.nearest = std::numeric_limits<std::int32_t>::max();
-    range.farthest = std::numeric_limits<std::int32_t>::min();
-    range.behindEye = forEachEyePair(
-        scene, transform, right, left, [&](const StereoPoint& r, const StereoPoint& l) {
-            const std::int64_t p = std::int64_t{r.x} - l.x;
-            const auto parallax = static_cast<std::int32_t>(
-                std::clamp<std::int64_t>(p, std::numeric_limits<std::int32_t>::min(),
-                                         std::numeric_limits<std::int32_t>::max()));
-            range.nearest = std::min(range.nearest, parallax);
-            range.farthest = std::max(range.farthest, parallax);
-            ++range.points;
-        });
-    if (range.empty()) {
-        range.nearest = 0;
-        range.farthest = 0;
-    }
-    return range;
+    ParallaxAccumulator sum;
+    const std::int32_t behindEye =
+        forEachEyePair(scene, transform, right, left,
+                       [&](const StereoPoint& r, const StereoPoint& l) { sum.add(r.x, l.x); });
+    return sum.done(behindEye);
 }
 
-ParallaxRange stereoScreenParallax(const ViewState& state) noexcept {
+ParallaxRange parallaxOfPoints(std::span<const Point> right, std::span<const Point> left,
+                               std::span<const std::int32_t> depths,
+                               const StereoParams& rightParams) noexcept {
+    ParallaxAccumulator sum;
+    std::int32_t behindEye = 0;
+    const std::size_t n = std::min({right.size(), left.size(), depths.size()});
+    for (std::size_t i = 0; i < n; ++i) {
+        if (rightParams.eyeDistance <= 0 || depths[i] <= -rightParams.eyeDistance) {
+            ++behindEye;
+        } else {
+            sum.add(right[i].x, left[i].x);
+        }
+    }
+    return sum.done(behindEye);
+}
+
+bool KeptParallax::ofModel(const ViewState& state) const noexcept {
+    return !scene.expired() && !scene.owner_before(state.scene) && !state.scene.owner_before(scene);
+}
+
+bool KeptParallax::madeFor(const ViewState& state, const StereoParams& rightNow) const noexcept {
+    return ofModel(state) && std::memcmp(transform.m, state.stereoXf.m, sizeof transform.m) == 0 &&
+           right.eyeSign == rightNow.eyeSign && sameExceptEye(right, rightNow);
+}
+
+ParallaxRange stereoScreenParallax(const ViewState& state, const KeptParallax* kept,
+                                   ParallaxShown shown) noexcept {
     if (!state.scene) {
         return {};
     }
-    return parallaxRange(*state.scene, state.stereoXf, stereoScreenParams(state, +1),
-                         stereoScreenParams(state, -1));
+    if (kept != nullptr && shown == ParallaxShown::LastPicture && kept->ofModel(state)) {
+        return kept->range;
+    }
+    const StereoParams right = stereoScreenParams(state, +1);
+    const StereoParams left = stereoScreenParams(state, -1);
+    if (kept != nullptr && sameExceptEye(left, right) && kept->madeFor(state, right)) {
+        return kept->range;
+    }
+    return parallaxRange(*state.scene, state.stereoXf, right, left);
 }
 
 Comfort judgeParallax(const ParallaxRange& range, const ScreenMetrics& screen) noexcept {
@@ -108,7 +160,8 @@ std::string_view comfortText(Comfort comfort) noexcept {
     return "comfortable";
 }
 
-std::string depthReadoutDetails(const ViewState& state, const ScreenMetrics& screen) {
+std::string depthReadoutDetails(const ViewState& state, const ScreenMetrics& screen,
+                                const KeptParallax* kept, ParallaxShown shown) {
     std::string text;
     if (state.scene) {
         text += modelCounts(*state.scene) + " | ";
@@ -121,7 +174,7 @@ std::string depthReadoutDetails(const ViewState& state, const ScreenMetrics& scr
     const double pitch = stereo ? state.transformPitch : state.pitch;
     text += formatted("azimuth %.1f\u00b0, zenith %.1f\u00b0", yaw * kDegreesPerRadian,
                       pitch * kDegreesPerRadian);
-    const ParallaxRange range = stereoScreenParallax(state);
+    const ParallaxRange range = stereoScreenParallax(state, kept, shown);
     text += " | " + parallaxText(range, screen);
     // Nothing measured and nothing behind the eye: no model to judge.
     if (!range.empty() || range.behindEye > 0) {

@@ -15,10 +15,13 @@
 //     depth is strong.
 
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "geometry/matrix4.h"
+#include "geometry/point_projection.h"
 #include "scene/scena.h"
 #include "view/view_state.h"
 
@@ -35,20 +38,36 @@ struct ParallaxRange {
     bool empty() const noexcept { return points == 0; }
 };
 
+/// Whether two eyes' projection arguments differ in nothing but the eye.
+inline bool sameExceptEye(const StereoParams& a, const StereoParams& b) noexcept {
+    return a.depthOffset == b.depthOffset && a.eyeDistance == b.eyeDistance &&
+           a.eyeShift == b.eyeShift && a.scale == b.scale && a.originX == b.originX &&
+           a.originY == b.originY;
+}
+
 /// Both eyes' points of every vertex of `scene` in front of the eye, handed
 /// to `visit(right, left)`; returns how many vertices are at or behind the
-/// eye, where the projection has no meaning and `visit` is not called.
+/// eye, where the projection has no meaning and `visit` is not called. The
+/// points are Matrix4::projectStereo's, through one projector per eye made
+/// once (the status line measures every picture), and the eyes share the
+/// part of each point that does not depend on the eye when their arguments
+/// differ in nothing else.
 template <typename Visit>
 std::int32_t forEachEyePair(const Scena& scene, const Matrix4& transform, const StereoParams& right,
                             const StereoParams& left, Visit&& visit) {
+    const detail::StereoProjector rightEye(transform, right);
+    const detail::StereoProjector leftEye(transform, left);
+    const bool shared = sameExceptEye(left, right);
     std::int32_t behindEye = 0;
     for (const Vertex& v : scene.vertices) {
-        const StereoPoint r = transform.projectStereo(v.x, v.y, v.z, right);
-        if (right.eyeDistance <= 0 || r.depth <= -right.eyeDistance) {
+        const detail::StereoProjector::Shared s = rightEye.shared(v.x, v.y, v.z);
+        if (right.eyeDistance <= 0 || s.depth <= -right.eyeDistance) {
             ++behindEye;
             continue;
         }
-        visit(r, transform.projectStereo(v.x, v.y, v.z, left));
+        const StereoPoint r{rightEye.eyeX(s, right.eyeSign), s.y, s.depth};
+        visit(r, shared ? StereoPoint{rightEye.eyeX(s, left.eyeSign), s.y, s.depth}
+                        : leftEye(v.x, v.y, v.z));
     }
     return behindEye;
 }
@@ -58,9 +77,41 @@ std::int32_t forEachEyePair(const Scena& scene, const Matrix4& transform, const 
 ParallaxRange parallaxRange(const Scena& scene, const Matrix4& transform, const StereoParams& right,
                             const StereoParams& left) noexcept;
 
+/// The parallax range of points already projected (element i of each for
+/// vertex i, both eyes through `right` as projectStereoPair gives them), by
+/// the same rule as parallaxRange.
+ParallaxRange parallaxOfPoints(std::span<const Point> right, std::span<const Point> left,
+                               std::span<const std::int32_t> depths,
+                               const StereoParams& rightParams) noexcept;
+
+/// The parallax range a stereo paint found in its own projections, and what
+/// they were made with: while the state still gives the same, the status
+/// line reads it instead of projecting every vertex again.
+struct KeptParallax {
+    std::weak_ptr<const Scena> scene;
+    Matrix4 transform{};
+    StereoParams right{};  ///< the left eye's differ in the eye only
+    ParallaxRange range;
+
+    /// Made from the state's model (the same object, still loaded).
+    bool ofModel(const ViewState& state) const noexcept;
+    bool madeFor(const ViewState& state, const StereoParams& rightNow) const noexcept;
+};
+
+/// Which parallax a status line gives.
+enum class ParallaxShown : std::uint8_t {
+    Current,  ///< the state's: kept when it was made for it, else measured
+    /// The kept range while it is of the same model: an event that changes
+    /// the view shows its angles at once and its parallax with its picture,
+    /// without measuring every vertex for a picture not drawn yet.
+    LastPicture,
+};
+
 /// The parallax range on the stereo screen as the state is laid out, with
-/// its stereoXf. Empty with no scene.
-ParallaxRange stereoScreenParallax(const ViewState& state) noexcept;
+/// its stereoXf: `kept` when it was made for that, else measured. Empty with
+/// no scene.
+ParallaxRange stereoScreenParallax(const ViewState& state, const KeptParallax* kept = nullptr,
+                                   ParallaxShown shown = ParallaxShown::Current) noexcept;
 
 /// The physical screen the picture is shown on. widthMm 0 when unknown.
 struct ScreenMetrics {
@@ -85,7 +136,9 @@ std::string_view comfortText(Comfort comfort) noexcept;
 std::string depthReadout(const ViewState& state, std::string_view fileName,
                          const ScreenMetrics& screen);
 /// The status line after "NAME | ", for a caller that shortens the name.
-std::string depthReadoutDetails(const ViewState& state, const ScreenMetrics& screen);
+std::string depthReadoutDetails(const ViewState& state, const ScreenMetrics& screen,
+                                const KeptParallax* kept = nullptr,
+                                ParallaxShown shown = ParallaxShown::Current);
 
 /// The model report of `kelpris --info`: counts, centre, bounding box, the
 /// parallax on a stereo screen of clientW x clientH at the default layout and

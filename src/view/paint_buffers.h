@@ -15,6 +15,7 @@
 #include "render/plane_surface.h"
 #include "scene/depth_order.h"
 #include "scene/scena.h"
+#include "view/depth_readout.h"
 
 namespace kelpris {
 
@@ -42,6 +43,8 @@ struct PaintBuffers {
     /// The vertices in the light's space (element i for vertex i) when
     /// faces are lit.
     std::vector<LightSpacePoint> lightSpace;
+    /// The parallax range of the latest stereo paint's projections.
+    KeptParallax parallax;
     /// Brightness of each of `faces` when faces are lit.
     std::vector<double> lights;
     /// Off-screen pictures kept while their size stays (allocating and

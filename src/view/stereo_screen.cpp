@@ -13,6 +13,7 @@
 #include "render/plane_surface.h"
 #include "render/scene_drawing.h"
 #include "scene/depth_order.h"
+#include "view/depth_readout.h"
 #include "view/paint_worker.h"
 #include "view/report_writer.h"
 #include "view/shading.h"
@@ -330,6 +331,9 @@ Result<SortReport> drawStereoScreen(const ViewState& state, DrawingSurface& wind
             if (reportInBackground) {
                 reportDepths = buffers.order.depths;
             }
+            buffers.parallax = {
+                state.scene, state.stereoXf, params,
+                parallaxOfPoints(buffers.points, buffers.otherPoints, buffers.depths, params)};
         });
         drawEye(state, right, {state.penGreen, state.brushGreen}, faces, buffers.points);
         draw.join();

@@ -6,11 +6,13 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <tuple>
 
 #include "comma_locale.h"
 #include "recording_surface.h"
 #include "scenes.h"
 #include "scratch_dir.h"
+#include "view/depth_readout.h"
 #include "view/view_logic.h"
 #include "view/view_state.h"
 
@@ -350,6 +352,36 @@ TEST_F(ScreensTest, stereoScreenUsesTheDirectionOfTheLastSetupPaint) {
     s.stereoMode = Screen::Stereo;
     draw();
     EXPECT_NE(greenLines(), before);
+}
+
+TEST_F(ScreensTest, stereoPaintKeepsItsParallaxForItsOwnStateOnly) {
+    s.scene = std::make_shared<const Scena>(testing::heightField(30, 20, 40));
+    draw();  // setup: builds the stereo transform
+    s.stereoMode = Screen::Stereo;
+    draw();
+    const ParallaxRange measured = stereoScreenParallax(s);
+    const ParallaxRange& kept = buffers.parallax.range;
+    EXPECT_GT(measured.farthest, measured.nearest);
+    EXPECT_EQ(std::tie(kept.points, kept.behindEye, kept.nearest, kept.farthest),
+              std::tie(measured.points, measured.behindEye, measured.nearest, measured.farthest));
+    EXPECT_TRUE(buffers.parallax.madeFor(s, stereoScreenParams(s, +1)));
+
+    // Another direction, zoom or model: the kept range is an older picture's.
+    const auto keptApplies = [&] { return buffers.parallax.madeFor(s, stereoScreenParams(s, +1)); };
+    const Matrix4 shown = s.stereoXf;
+    s.stereoXf.m[3][0] += 1.0f;
+    EXPECT_FALSE(keptApplies());
+    s.stereoXf = shown;
+    s.framing.zoom *= 2;
+    EXPECT_FALSE(keptApplies());
+    // Until the new picture is drawn, an event shows the parallax on screen.
+    EXPECT_GT(stereoScreenParallax(s).farthest, kept.farthest);
+    EXPECT_EQ(stereoScreenParallax(s, &buffers.parallax, ParallaxShown::LastPicture).farthest,
+              kept.farthest);
+    s.framing.zoom /= 2;
+    EXPECT_TRUE(keptApplies());
+    s.scene = std::make_shared<const Scena>(*s.scene);
+    EXPECT_FALSE(keptApplies());
 }
 
 TEST_F(ScreensTest, noSceneDrawsNothing) {
