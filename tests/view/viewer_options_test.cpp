@@ -5,8 +5,10 @@
 #include <climits>
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "geometry/scene_projection.h"
 #include "recording_surface.h"
 #include "render/lit_drawing.h"
 #include "scenes.h"
@@ -314,6 +316,29 @@ TEST(ParallaxTest, pointsAtTheEyeAreCountedApart) {
     EXPECT_EQ(r.behindEye, 1);
     EXPECT_EQ(judgeParallax(r, {1920, 531}), Comfort::TooStrong);
     EXPECT_EQ(judgeParallax(ParallaxRange{}, {1920, 531}), Comfort::Comfortable);
+}
+
+// The range a paint finds in its own projections counts the same points in
+// front of, at and behind the eye as the measure that projects them anew.
+TEST(ParallaxTest, projectedPointsGiveTheMeasuredRange) {
+    ViewState s = laidOut(640, 480);
+    // Depths -240 (behind the eye at -215), -215 (at it), 0, -40 and 100.
+    Scena scene =
+        faceScene({{0, 0, 0}, {0, 2000, 0}, {0, 1875, 0}, {0, 1000, 0}, {0, -500, 0}}, {});
+    scene.centreX = scene.centreY = scene.centreZ = 0;
+    s.scene = std::make_shared<const Scena>(std::move(scene));
+    buildTransforms(s);
+    const StereoParams right = previewParams(s, +1);
+    const std::size_t n = s.scene->vertices.size();
+    std::vector<Point> rights(n);
+    std::vector<Point> lefts(n);
+    std::vector<std::int32_t> depths(n);
+    projectStereoPair(*s.scene, s.stereoXf, right, {rights, lefts, depths}, 0, n);
+    const ParallaxRange kept = parallaxOfPoints(rights, lefts, depths, right);
+    const ParallaxRange measured = parallaxRange(*s.scene, s.stereoXf, right, previewParams(s, -1));
+    EXPECT_EQ(measured.behindEye, 2);
+    EXPECT_EQ(std::tie(kept.points, kept.behindEye, kept.nearest, kept.farthest),
+              std::tie(measured.points, measured.behindEye, measured.nearest, measured.farthest));
 }
 
 TEST(ParallaxTest, verdictFollowsTheRules) {
