@@ -69,6 +69,7 @@
 //     below 1 transfers nothing. Overlapping blocks on one surface are copied
 //     as if through a temporary. SrcPaint ORs the red, green and blue bytes.
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -110,6 +111,16 @@ struct Brush {
 struct FaceColours {
     Rgb fill{};
     Rgb outline{};
+};
+
+/// The colours of faces drawn in colours of their own, asked for face k of
+/// part p of a list of faces only when that face is drawn.
+class FaceColouring {
+  public:
+    virtual FaceColours colours(std::size_t part, std::size_t k) const = 0;
+
+  protected:
+    ~FaceColouring() = default;
 };
 
 /// Pixel storage created by a surface; only surfaces of the same
@@ -171,6 +182,17 @@ class DrawingSurface {
     /// face's brush and pen and calls polygon().
     virtual void colouredPolygons(std::span<const Face> faces, std::span<const Point> points,
                                   std::span<const FaceColours> colours);
+    /// The faces of one picture in consecutive parts, later faces drawn over
+    /// earlier ones: the pixels of polygons() on each part in turn. The
+    /// default does just that; a surface may draw them in another order
+    /// that gives the same pixels.
+    virtual void polygonParts(std::span<const std::span<const Face>> parts,
+                              std::span<const Point> points);
+    /// The same in colours of their own: face k of part p as
+    /// colouredPolygons() draws it with colouring.colours(p, k).
+    virtual void colouredPolygonParts(std::span<const std::span<const Face>> parts,
+                                      std::span<const Point> points,
+                                      const FaceColouring& colouring);
     /// Ellipse inscribed in the box, filled and outlined.
     virtual void ellipse(std::int32_t left, std::int32_t top, std::int32_t right,
                          std::int32_t bottom) = 0;

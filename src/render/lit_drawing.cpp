@@ -41,13 +41,26 @@ double dot(Vec3 a, Vec3 b) noexcept {
     return a.x * b.x + a.y * b.y + a.z * b.z;
 }
 
-// Faces are shaded this many at a time, their colours kept on the stack.
-constexpr std::size_t kShadedAtOnce = 1024;
-
 FaceColours litColours(double light, const LitFaceStyle& style) noexcept {
     const Rgb fill = shade(style.colour, light);
     return {fill, style.darkerOutline ? shade(fill, kOutlineShade) : fill};
 }
+
+/// Face k of part p lit by lights[p][k], or by the ambient light alone
+/// past the end of its part's lights.
+class LitColouring final : public FaceColouring {
+  public:
+    LitColouring(std::span<const std::span<const double>> lights, const LitFaceStyle& style)
+        : lights_(lights), style_(style) {}
+    FaceColours colours(std::size_t part, std::size_t k) const override {
+        const bool lit = part < lights_.size() && k < lights_[part].size();
+        return litColours(lit ? lights_[part][k] : kAmbientLight, style_);
+    }
+
+  private:
+    std::span<const std::span<const double>> lights_;
+    const LitFaceStyle& style_;
+};
 
 double cornerLight(Vec3 a, Vec3 b, Vec3 c, const LitFaceStyle& style) noexcept {
     const Vec3 normal = cross(minus(b, a), minus(c, a));
@@ -68,9 +81,12 @@ Rgb shade(Rgb colour, double factor) noexcept {
         factor = 0.0;  // also NaN
     }
     factor = std::min(factor, 1.0);
-    // An eye's colours lie mostly in one channel: the others need no rounding.
+    // Rounded to the nearest, halves up, as std::lround rounds these values
+    // (0 to 255), without its call: x - whole is exact, being x's fraction.
     const auto channel = [factor](std::uint8_t c) {
-        return c == 0 ? std::uint8_t{0} : static_cast<std::uint8_t>(std::lround(c * factor));
+        const double x = c * factor;
+        const auto whole = static_cast<std::uint8_t>(x);
+        return static_cast<std::uint8_t>(whole + (x - whole >= 0.5 ? 1 : 0));
     };
     return {channel(colour.r), channel(colour.g), channel(colour.b)};
 }
@@ -113,16 +129,14 @@ void faceLights(std::span<const LightSpacePoint> vertices, std::span<const Face>
 void drawLitFaces(std::span<const Face> faces, std::span<const Point> points,
                   std::span<const double> lights, DrawingSurface& surface,
                   const LitFaceStyle& style) {
-    std::array<FaceColours, kShadedAtOnce> colours;
-    for (std::size_t from = 0; from < faces.size(); from += kShadedAtOnce) {
-        const std::size_t count = std::min(kShadedAtOnce, faces.size() - from);
-        for (std::size_t i = 0; i < count; ++i) {
-            const std::size_t k = from + i;
-            colours[i] = litColours(k < lights.size() ? lights[k] : kAmbientLight, style);
-        }
-        surface.colouredPolygons(faces.subspan(from, count), points,
-                                 std::span<const FaceColours>(colours).first(count));
-    }
+    drawLitFaces(std::span<const std::span<const Face>>(&faces, 1),
+                 std::span<const std::span<const double>>(&lights, 1), points, surface, style);
+}
+
+void drawLitFaces(std::span<const std::span<const Face>> parts,
+                  std::span<const std::span<const double>> lights, std::span<const Point> points,
+                  DrawingSurface& surface, const LitFaceStyle& style) {
+    surface.colouredPolygonParts(parts, points, LitColouring{lights, style});
 }
 
 }  // namespace kelpris

@@ -61,6 +61,12 @@ void drawLitFaces(std::span<const Face> faces, std::span<const Point> points,
                   std::span<const double> lights, DrawingSurface& surface,
                   const LitFaceStyle& style);
 
+/// The same for faces in consecutive parts, later faces drawn over earlier
+/// ones, face k of part p lit by lights[p][k].
+void drawLitFaces(std::span<const std::span<const Face>> parts,
+                  std::span<const std::span<const double>> lights, std::span<const Point> points,
+                  DrawingSurface& surface, const LitFaceStyle& style);
+
 /// `colour` with each channel scaled by `factor` (clamped to 0..1), rounded.
 Rgb shade(Rgb colour, double factor) noexcept;
 

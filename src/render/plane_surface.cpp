@@ -2,11 +2,67 @@
 
 #include <algorithm>
 #include <array>
+#include <new>
 #include <utility>
 
 #include "render/face_walk.h"
+#include "render/nearest_first.h"
 
 namespace kelpris {
+
+namespace {
+
+/// The colours of a list, face k of the one part in colours[k].
+class ListedColours final : public FaceColouring {
+  public:
+    explicit ListedColours(std::span<const FaceColours> colours) : colours_(colours) {}
+    FaceColours colours(std::size_t, std::size_t k) const override { return colours_[k]; }
+
+  private:
+    std::span<const FaceColours> colours_;
+};
+
+/// Whether the faces are best drawn nearest first: when most of them are
+/// triangles in the view drawn from row masks but larger than the table's
+/// (a model filling the window), judged from a sample. Those are where the
+/// hidden faces cost most to draw; the table's triangles cost about as
+/// little to draw as to test, and larger or clipped faces more to draw
+/// behind others than over them.
+bool nearestFirstPays(std::span<const std::span<const Face>> parts, std::span<const Point> points,
+                      const PlaneView& view) {
+    constexpr std::size_t kSamples = 64;
+    std::size_t total = 0;
+    for (const std::span<const Face> part : parts) {
+        total += part.size();
+    }
+    if (total < 2 * kSamples || view.width < raster::kRowMaskSide) {
+        return false;
+    }
+    std::size_t masked = 0;
+    std::size_t part = 0;
+    std::size_t partStart = 0;
+    for (std::size_t i = 0; i < kSamples; ++i) {
+        const std::size_t k = i * (total - 1) / kSamples;  // rising: the parts in turn
+        while (k - partStart >= parts[part].size()) {
+            partStart += parts[part].size();
+            ++part;
+        }
+        const std::uint32_t* c = parts[part][k - partStart].corner;
+        if (c[0] >= points.size() || c[1] >= points.size() || c[2] >= points.size() ||
+            c[3] != kNoCorner) {
+            continue;
+        }
+        const std::array<Point, 3> corners{points[c[0]], points[c[1]], points[c[2]]};
+        const auto [left, right] = std::minmax({corners[0].x, corners[1].x, corners[2].x});
+        const auto [top, bottom] = std::minmax({corners[0].y, corners[1].y, corners[2].y});
+        const bool inView = left >= 0 && top >= 0 && right < view.width && bottom < view.height;
+        const std::int64_t side = std::max(std::int64_t{right} - left, std::int64_t{bottom} - top);
+        masked += inView && side >= raster::kSmallSide && side < raster::kRowMaskSide ? 1 : 0;
+    }
+    return masked >= kSamples / 2;
+}
+
+}  // namespace
 
 std::optional<Channel> soleChannel(std::initializer_list<Rgb> colours) noexcept {
     bool used[3] = {false, false, false};
@@ -78,20 +134,57 @@ void PlaneSurface::polygon(std::span<const Point> points) {
 }
 
 void PlaneSurface::polygons(std::span<const Face> faces, std::span<const Point> points) {
-    const std::uint8_t fill = brushByte();
-    const std::uint8_t* brush = brush_.hollow ? nullptr : &fill;
-    drawFacePolygons(view_, faces, points, brush, penByte());
+    polygonParts(std::span<const std::span<const Face>>(&faces, 1), points);
 }
 
 void PlaneSurface::colouredPolygons(std::span<const Face> faces, std::span<const Point> points,
                                     std::span<const FaceColours> colours) {
+    const std::span<const Face> drawn = faces.first(std::min(faces.size(), colours.size()));
+    colouredPolygonParts(std::span<const std::span<const Face>>(&drawn, 1), points,
+                         ListedColours{colours});
+}
+
+void PlaneSurface::polygonParts(std::span<const std::span<const Face>> parts,
+                                std::span<const Point> points) {
+    const FaceShade<std::uint8_t> shade{brushByte(), penByte(), !brush_.hollow};
+    drawParts<false>(parts, points, [shade](std::size_t, std::size_t) { return shade; });
+}
+
+void PlaneSurface::colouredPolygonParts(std::span<const std::span<const Face>> parts,
+                                        std::span<const Point> points,
+                                        const FaceColouring& colouring) {
     const Channel channel = channel_;
-    drawShadedFacePolygons(view_, faces.first(std::min(faces.size(), colours.size())), points,
-                           [colours, channel](std::size_t k) {
-                               return FaceShade<std::uint8_t>{
-                                   channelOf(colours[k].fill, channel),
-                                   channelOf(colours[k].outline, channel), true};
-                           });
+    drawParts<true>(parts, points, [&colouring, channel](std::size_t p, std::size_t k) {
+        const FaceColours colours = colouring.colours(p, k);
+        return FaceShade<std::uint8_t>{channelOf(colours.fill, channel),
+                                       channelOf(colours.outline, channel), true};
+    });
+}
+
+template <bool kPerFace, typename ShadeOf>
+void PlaneSurface::drawParts(std::span<const std::span<const Face>> parts,
+                             std::span<const Point> points, const ShadeOf& shadeOf) {
+    if (nearestFirstPays(parts, points, view_) && prepareNearestFirst()) {
+        for (std::size_t p = parts.size(); p-- > 0;) {
+            face_walk::drawNearestFirst<kPerFace>(
+                view_, nearestFirst_, parts[p], points,
+                [&shadeOf, p](std::size_t k) { return shadeOf(p, k); });
+        }
+        return;
+    }
+    for (std::size_t p = 0; p < parts.size(); ++p) {
+        face_walk::walk<kPerFace>(view_, parts[p], points,
+                                  [&shadeOf, p](std::size_t k) { return shadeOf(p, k); });
+    }
+}
+
+bool PlaneSurface::prepareNearestFirst() {
+    try {
+        nearestFirst_.reset(view_.width, view_.height);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;  // drawn farthest first, with nothing more to hold
+    }
 }
 
 void PlaneSurface::ellipse(std::int32_t, std::int32_t, std::int32_t, std::int32_t) {}

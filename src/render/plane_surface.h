@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "render/drawing_surface.h"
+#include "render/nearest_first.h"
 #include "render/raster.h"
 
 namespace kelpris {
@@ -59,6 +60,14 @@ class PlaneSurface final : public DrawingSurface {
     void polygons(std::span<const Face> faces, std::span<const Point> points) override;
     void colouredPolygons(std::span<const Face> faces, std::span<const Point> points,
                           std::span<const FaceColours> colours) override;
+    /// Faces in depth order, most of them the size of a model filling the
+    /// window, are drawn nearest first (render/nearest_first.h): the same
+    /// pixels with less to draw.
+    void polygonParts(std::span<const std::span<const Face>> parts,
+                      std::span<const Point> points) override;
+    void colouredPolygonParts(std::span<const std::span<const Face>> parts,
+                              std::span<const Point> points,
+                              const FaceColouring& colouring) override;
     void ellipse(std::int32_t left, std::int32_t top, std::int32_t right,
                  std::int32_t bottom) override;
     void rectangle(std::int32_t left, std::int32_t top, std::int32_t right,
@@ -69,6 +78,11 @@ class PlaneSurface final : public DrawingSurface {
                 DrawingSurface& source, std::int32_t srcX, std::int32_t srcY, RasterOp op) override;
 
   private:
+    template <bool kPerFace, typename ShadeOf>
+    void drawParts(std::span<const std::span<const Face>> parts, std::span<const Point> points,
+                   const ShadeOf& shadeOf);
+    /// Sizes the buffers of drawing nearest first; false without the memory.
+    bool prepareNearestFirst();
     std::uint8_t penByte() const { return channelOf(pen_.colour, channel_); }
     std::uint8_t brushByte() const { return channelOf(brush_.colour, channel_); }
 
@@ -79,6 +93,7 @@ class PlaneSurface final : public DrawingSurface {
     Brush brush_ = Brush::white();
     Rgb textColour_{};
     Point current_{};
+    NearestFirstBuffers nearestFirst_;
 };
 
 }  // namespace kelpris

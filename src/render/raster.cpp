@@ -698,17 +698,6 @@ const MaskedLines& maskedLines() {
     return table;
 }
 
-/// For each 8 bits, the 8 bytes that are all ones where the bit is set.
-constexpr std::array<std::uint64_t, 256> kByteLanes = [] {
-    std::array<std::uint64_t, 256> table{};
-    for (std::size_t bits = 0; bits < table.size(); ++bits) {
-        for (std::size_t i = 0; i < 8; ++i) {
-            table[bits] |= (bits >> i & 1u) != 0 ? std::uint64_t{0xFF} << (8 * i) : 0u;
-        }
-    }
-    return table;
-}();
-
 /// Writes the pixels of a kMaskSide-pixel row whose bit is set in `cover`:
 /// those also set in `edge` in the outline colour, the others in the fill.
 /// Whole pixels are written a quarter of the row at a time, the first
@@ -716,23 +705,8 @@ constexpr std::array<std::uint64_t, 256> kByteLanes = [] {
 template <typename T>
 [[gnu::always_inline]] inline void writeMaskedRow(T* row, unsigned edge, unsigned cover, T fill,
                                                   T outline, std::int32_t quarters) {
-    // A byte lane's mask comes from the table, a pixel lane tests its own
-    // bit; all stays within 16-byte vectors, which the processor has (wider
-    // ones are split into scalars).
     if constexpr (sizeof(T) == 1) {
-        using Words = std::uint64_t __attribute__((vector_size(16)));
-        const auto lanes = [](unsigned bits) {
-            const Words spread{kByteLanes[bits & 0xFFu], kByteLanes[(bits >> 8) & 0xFFu]};
-            return std::bit_cast<Bytes16>(spread);
-        };
-        const Bytes16 onEdge = lanes(edge);
-        const Bytes16 covered = lanes(cover);
-        const Bytes16 colour =
-            (Bytes16{} + fill) ^ ((Bytes16{} + static_cast<T>(fill ^ outline)) & onEdge);
-        Bytes16 pixels;
-        std::memcpy(&pixels, row, sizeof pixels);
-        pixels = (pixels & ~covered) | (colour & covered);
-        std::memcpy(row, &pixels, sizeof pixels);
+        writeMaskedBytes(row, edge, cover, fill, outline);
     } else {
         static_assert(sizeof(T) == sizeof(Pixel));
         const Pixel4 edgeBits = Pixel4{} + edge;
@@ -753,14 +727,6 @@ template <typename T>
     }
 }
 
-/// The bits from the lowest set bit of a row's outline to its highest: what
-/// a filled triangle covers on that row. None for no bits.
-[[gnu::always_inline]] inline unsigned spanOf(unsigned bits) {
-    const int first = __builtin_ctz(bits | 0x80000000u);
-    const int last = 31 - __builtin_clz(bits | 1u);
-    return (0xFFFFFFFFu >> (31 - last)) & (0xFFFFFFFFu << first);
-}
-
 /// Corners in order of their rows, without branches on the data.
 [[gnu::always_inline]] inline void orderRows(Point& a, Point& b) {
     const bool swap = b.y < a.y;
@@ -775,19 +741,18 @@ template <typename T>
 /// row masks from the table, and on each row the fill covers what lies
 /// between the outline's first and last pixels (the two meet without a gap
 /// and the fill never passes them), so each row is one masked write of
-/// kMaskSide pixels (of whole pixels, the quarters of those the box needs).
-template <typename T>
-[[gnu::always_inline]] inline void drawMaskedTriangle(const BasicPixelView<T>& view, Point a,
-                                                      Point b, Point c, const CornerBox& box,
-                                                      const T* fill, T outline) {
+/// `columns` pixels from `start`: writeRow(row, y, start, edge, cover).
+template <typename T, typename WriteRow>
+[[gnu::always_inline]] inline void maskedTriangleRows(const BasicPixelView<T>& view, Point a,
+                                                      Point b, Point c, std::int32_t left,
+                                                      std::int32_t columns, bool filled,
+                                                      const WriteRow& writeRow) {
     const MaskedLines& lines = maskedLines();
     orderRows(a, b);
     orderRows(b, c);
     orderRows(a, b);
-    const std::int32_t quarters = (box.right - box.left) / 4 + 1;
-    const std::int32_t columns = sizeof(T) == 1 ? kMaskSide : 4 * quarters;
     // The written columns stay inside the view at its right edge.
-    const std::int32_t start = std::min(box.left, view.width - columns);
+    const std::int32_t start = std::min(left, view.width - columns);
     struct Edge {
         const MaskedLine* rows;
         std::int32_t shift;
@@ -801,7 +766,6 @@ template <typename T>
     const Edge ab = edge(a, b);
     const Edge bc = edge(b, c);
     const std::int32_t middle = b.y - a.y;
-    const T fillColour = fill != nullptr ? *fill : outline;
     T* row = view.row(a.y) + start;
     for (std::int32_t r = 0; r <= c.y - a.y; ++r, row += view.stride) {
         const std::int32_t k = r < middle ? 0 : r - middle;
@@ -809,14 +773,29 @@ template <typename T>
         const unsigned bits = unsigned{(*ac.rows)[static_cast<std::size_t>(r)]} << ac.shift |
                               unsigned{(*ab.rows)[static_cast<std::size_t>(r)]} << ab.shift |
                               lower << bc.shift;
-        writeMaskedRow(row, bits, fill != nullptr ? spanOf(bits) : bits, fillColour, outline,
-                       quarters);
+        writeRow(row, a.y + r, start, bits, filled ? spanOf(bits) : bits);
     }
+}
+
+/// The masked triangle drawn over whatever the picture holds (of whole
+/// pixels, the quarters of kMaskSide columns the box needs).
+template <typename T>
+[[gnu::always_inline]] inline void drawMaskedTriangle(const BasicPixelView<T>& view, Point a,
+                                                      Point b, Point c, const CornerBox& box,
+                                                      const T* fill, T outline) {
+    const std::int32_t quarters = (box.right - box.left) / 4 + 1;
+    const std::int32_t columns = sizeof(T) == 1 ? kMaskSide : 4 * quarters;
+    const T fillColour = fill != nullptr ? *fill : outline;
+    maskedTriangleRows(view, a, b, c, box.left, columns, fill != nullptr,
+                       [&](T* row, std::int32_t, std::int32_t, unsigned edge, unsigned cover) {
+                           writeMaskedRow(row, edge, cover, fillColour, outline, quarters);
+                       });
 }
 
 /// Triangles up to kWideSide pixels across are drawn the same way, their
 /// longer edges walked into row masks.
 constexpr std::int32_t kWideSide = 2 * kMaskSide;
+static_assert(kWideSide == kRowMaskSide);
 
 /// The row masks of one edge: bits[k] for row top + k, k < count.
 struct EdgeRows {
@@ -893,28 +872,44 @@ void edgeRows(EdgeRows& edge, Point from, Point to) {
     }
 }
 
-/// Only planes: a row of whole pixels this wide is eight reads and writes,
-/// more than the span fill and the outline walk cost.
-void drawWideTriangle(const PlaneView& view, std::span<const Point> corners, const CornerBox& box,
-                      const std::uint8_t* fill, std::uint8_t outline) {
+/// A triangle with its box in the view and under kWideSide pixels both
+/// ways, the view at least that wide: its outline walked into row masks,
+/// each row handed to writeRow(row, y, start, edge, cover) as 32 columns
+/// from `start`, moved left at the view's right edge.
+template <typename WriteRow>
+[[gnu::always_inline]] inline void wideTriangleRows(const PlaneView& view,
+                                                    std::span<const Point> corners,
+                                                    const CornerBox& box, bool filled,
+                                                    const WriteRow& writeRow) {
     const std::int32_t start = std::min(box.left, view.width - kWideSide);
     const auto local = [&](Point p) { return Point{p.x - start, p.y - box.top}; };
     std::array<EdgeRows, 3> edges;
     for (std::size_t i = 0; i < edges.size(); ++i) {
         edgeRows(edges[i], local(corners[i]), local(corners[(i + 1) % edges.size()]));
     }
-    const std::uint8_t fillColour = fill != nullptr ? *fill : outline;
-    const bool secondHalf = box.right - start >= kMaskSide;  // a tall face may not reach it
     std::uint8_t* row = view.row(box.top) + start;
     for (std::int32_t r = 0; r <= box.bottom - box.top; ++r, row += view.stride) {
         const unsigned bits = edges[0].at(r) | edges[1].at(r) | edges[2].at(r);
-        const unsigned cover = fill != nullptr ? spanOf(bits) : bits;
-        writeMaskedRow(row, bits & 0xFFFFu, cover & 0xFFFFu, fillColour, outline, 0);
-        if (secondHalf) {
-            writeMaskedRow(row + kMaskSide, bits >> kMaskSide, cover >> kMaskSide, fillColour,
-                           outline, 0);
-        }
+        writeRow(row, box.top + r, start, bits, filled ? spanOf(bits) : bits);
     }
+}
+
+/// Only planes: a row of whole pixels this wide is eight reads and writes,
+/// more than the span fill and the outline walk cost.
+void drawWideTriangle(const PlaneView& view, std::span<const Point> corners, const CornerBox& box,
+                      const std::uint8_t* fill, std::uint8_t outline) {
+    const std::uint8_t fillColour = fill != nullptr ? *fill : outline;
+    const std::int32_t start = std::min(box.left, view.width - kWideSide);
+    const bool secondHalf = box.right - start >= kMaskSide;  // a tall face may not reach it
+    wideTriangleRows(
+        view, corners, box, fill != nullptr,
+        [&](std::uint8_t* row, std::int32_t, std::int32_t, unsigned edge, unsigned cover) {
+            writeMaskedRow(row, edge & 0xFFFFu, cover & 0xFFFFu, fillColour, outline, 0);
+            if (secondHalf) {
+                writeMaskedRow(row + kMaskSide, edge >> kMaskSide, cover >> kMaskSide, fillColour,
+                               outline, 0);
+            }
+        });
 }
 
 template <typename T>
@@ -976,6 +971,94 @@ void polygonIn(const BasicPixelView<T>& view, std::span<const Point> corners, co
     }
     for (std::size_t i = 0; i < count; ++i) {
         lineIn(view, used[i], used[i + 1 < count ? i + 1 : 0], outline);
+    }
+}
+
+/// Any polygon drawn alone into the scratch marks, its marked pixels then
+/// taken where still free and the marks cleared again.
+void markedPolygonBehind(const PlaneView& view, WrittenPixels& written, const PlaneView& marks,
+                         std::span<const Point> corners, const CornerBox& box,
+                         const std::uint8_t* fill, std::uint8_t outline) {
+    // The polygon draws nothing outside its corners' box.
+    const std::int32_t x0 = std::max(box.left, 0);
+    const std::int32_t y0 = std::max(box.top, 0);
+    const std::int32_t x1 = std::min(box.right, view.width - 1);
+    const std::int32_t y1 = std::min(box.bottom, view.height - 1);
+    if (written.boxWritten(x0, y0, x1, y1)) {
+        return;
+    }
+    constexpr std::uint8_t kFillMark = 1;
+    constexpr std::uint8_t kOutlineMark = 2;
+    polygonIn(marks, corners, fill != nullptr ? &kFillMark : nullptr, kOutlineMark);
+    for (std::int32_t y = y0; y <= y1; ++y) {
+        std::uint8_t* const mark = marks.row(y);
+        std::uint8_t* const pixel = view.row(y);
+        std::int32_t x = x0;
+        for (; x <= x1; ++x) {
+            if (x + 8 <= x1 + 1) {  // eight at a time while there is nothing
+                std::uint64_t eight;
+                std::memcpy(&eight, mark + x, sizeof eight);
+                if (eight == 0) {
+                    x += 7;
+                    continue;
+                }
+            }
+            if (mark[x] == 0) {
+                continue;
+            }
+            if ((written.bits(x, y) & 1u) == 0) {
+                pixel[x] = mark[x] == kOutlineMark ? outline : *fill;
+                written.add(x, y, 1u);
+            }
+            mark[x] = 0;
+        }
+    }
+}
+
+void polygonBehindIn(const PlaneView& view, WrittenPixels& written, const PlaneView& marks,
+                     std::span<const Point> corners, const std::uint8_t* fill,
+                     std::uint8_t outline) {
+    if (view.empty() || corners.size() < 3) {
+        return;
+    }
+    const std::size_t count = std::min<std::size_t>(corners.size(), 4);
+    const auto used = corners.first(count);
+    const CornerBox box = boxOf(used);
+    if (outsideView(view, box)) {
+        return;
+    }
+    const bool triangleInside = count == 3 && box.left >= 0 && box.top >= 0 &&
+                                box.right < view.width && box.bottom < view.height &&
+                                view.width >= kWideSide;
+    if (!triangleInside || box.right - box.left >= kWideSide || box.bottom - box.top >= kWideSide) {
+        markedPolygonBehind(view, written, marks, used, box, fill, outline);
+        return;
+    }
+    if (written.narrowBoxWritten(box.left, box.top, box.right, box.bottom)) {
+        return;
+    }
+    const std::uint8_t fillColour = fill != nullptr ? *fill : outline;
+    const auto behind = [&](std::uint8_t* row, std::int32_t y, std::int32_t start, unsigned edge,
+                            unsigned cover) {
+        const std::uint32_t free = cover & ~written.bits(start, y);
+        if (free == 0) {
+            return;
+        }
+        written.add(start, y, free);
+        edge &= free;
+        if ((free & 0xFFFFu) != 0) {
+            writeMaskedBytes(row, edge & 0xFFFFu, free & 0xFFFFu, fillColour, outline);
+        }
+        if ((free >> kMaskSide) != 0) {
+            writeMaskedBytes(row + kMaskSide, edge >> kMaskSide, free >> kMaskSide, fillColour,
+                             outline);
+        }
+    };
+    if (box.right - box.left < kMaskSide && box.bottom - box.top < kMaskSide) {
+        maskedTriangleRows(view, used[0], used[1], used[2], box.left, kMaskSide, fill != nullptr,
+                           behind);
+    } else {
+        wideTriangleRows(view, used, box, fill != nullptr, behind);
     }
 }
 
@@ -1047,6 +1130,11 @@ void fillBox(PixelView view, std::int32_t left, std::int32_t top, std::int32_t r
 void fillBox(PlaneView view, std::int32_t left, std::int32_t top, std::int32_t right,
              std::int32_t bottom, std::uint8_t colour) {
     fillBoxIn(view, left, top, right, bottom, colour);
+}
+
+void polygonBehind(PlaneView view, WrittenPixels& written, PlaneView marks,
+                   std::span<const Point> corners, const std::uint8_t* fill, std::uint8_t outline) {
+    polygonBehindIn(view, written, marks, corners, fill, outline);
 }
 
 void rectangle(PixelView view, std::int32_t left, std::int32_t top, std::int32_t right,

@@ -7,7 +7,10 @@
 // clipped in 64-bit arithmetic, never wrapped), and allocates nothing.
 
 #include <array>
+#include <bit>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 
 #include "render/drawing_surface.h"
@@ -130,6 +133,115 @@ using SmallTriangles = std::array<SmallTriangle, 1 << 12>;
 /// The table for every such triangle, drawn once by the general code (the
 /// pixel rules do not change when a shape moves by whole pixels).
 const SmallTriangles& smallTriangles();
+
+/// The bits from the lowest set bit of a row's outline to its highest: what
+/// a filled triangle covers on that row (the fill never passes the outline
+/// and meets it without a gap). None for no bits.
+[[gnu::always_inline]] inline unsigned spanOf(unsigned bits) {
+    const int first = __builtin_ctz(bits | 0x80000000u);
+    const int last = 31 - __builtin_clz(bits | 1u);
+    return (0xFFFFFFFFu >> (31 - last)) & (0xFFFFFFFFu << first);
+}
+
+/// For each 8 bits, the 8 bytes that are all ones where the bit is set.
+inline constexpr std::array<std::uint64_t, 256> kByteLanes = [] {
+    std::array<std::uint64_t, 256> table{};
+    for (std::size_t bits = 0; bits < table.size(); ++bits) {
+        for (std::size_t i = 0; i < 8; ++i) {
+            table[bits] |= (bits >> i & 1u) != 0 ? std::uint64_t{0xFF} << (8 * i) : 0u;
+        }
+    }
+    return table;
+}();
+
+/// Writes the bytes of the 16 from `row` whose bit is set in `cover`: those
+/// also set in `edge` in the outline colour, the others in the fill.
+[[gnu::always_inline]] inline void writeMaskedBytes(std::uint8_t* row, unsigned edge,
+                                                    unsigned cover, std::uint8_t fill,
+                                                    std::uint8_t outline) {
+    // A lane's mask comes from the table; all stays within 16-byte vectors,
+    // which the processor has (wider ones are split into scalars).
+    using Bytes16 = std::uint8_t __attribute__((vector_size(16)));
+    using Words = std::uint64_t __attribute__((vector_size(16)));
+    const auto lanes = [](unsigned bits) {
+        const Words spread{kByteLanes[bits & 0xFFu], kByteLanes[(bits >> 8) & 0xFFu]};
+        return std::bit_cast<Bytes16>(spread);
+    };
+    const Bytes16 onEdge = lanes(edge);
+    const Bytes16 covered = lanes(cover);
+    const Bytes16 colour =
+        (Bytes16{} + fill) ^ ((Bytes16{} + static_cast<std::uint8_t>(fill ^ outline)) & onEdge);
+    Bytes16 pixels;
+    std::memcpy(&pixels, row, sizeof pixels);
+    pixels = (pixels & ~covered) | (colour & covered);
+    std::memcpy(row, &pixels, sizeof pixels);
+}
+
+/// Which pixels of a plane have been written, a bit per pixel: bit x % 8 of
+/// byte x / 8 of row y for pixel (x, y). Owned elsewhere; each row holds 8
+/// bytes past its last pixel's byte, so that 8 bytes read from any pixel's
+/// byte stay in the row. Bits of columns past the width are never set.
+struct WrittenPixels {
+    std::uint8_t* bytes = nullptr;
+    std::size_t rowBytes = 0;
+
+    /// Bits of columns x .. x + 31 of row y (bit k for column x + k), for a
+    /// pixel (x, y) of the plane.
+    [[gnu::always_inline]] std::uint32_t bits(std::int32_t x, std::int32_t y) const {
+        std::uint64_t word;
+        std::memcpy(&word, at(x, y), sizeof word);
+        return static_cast<std::uint32_t>(word >> (x & 7));
+    }
+    /// Sets the columns of `columns` (numbered as bits() numbers them).
+    [[gnu::always_inline]] void add(std::int32_t x, std::int32_t y, std::uint32_t columns) {
+        std::uint64_t word;
+        std::memcpy(&word, at(x, y), sizeof word);
+        word |= std::uint64_t{columns} << (x & 7);
+        std::memcpy(at(x, y), &word, sizeof word);
+    }
+    /// Whether all of columns left .. right of rows top .. bottom (pixels of
+    /// the plane, under 32 columns) are written.
+    [[gnu::always_inline]] bool narrowBoxWritten(std::int32_t left, std::int32_t top,
+                                                 std::int32_t right, std::int32_t bottom) const {
+        const std::uint32_t wanted = 0xFFFFFFFFu >> (31 - (right - left));
+        for (std::int32_t y = top; y <= bottom; ++y) {
+            if ((~bits(left, y) & wanted) != 0) {
+                return false;
+            }
+        }
+        return true;
+    }
+    /// The same for a box of any width.
+    bool boxWritten(std::int32_t left, std::int32_t top, std::int32_t right,
+                    std::int32_t bottom) const {
+        for (std::int32_t x = left; x <= right; x += 32) {
+            if (!narrowBoxWritten(x, top, right - x < 32 ? right : x + 31, bottom)) {
+                return false;
+            }
+        }
+        return true;
+    }
+    /// Asks for the bits of a pixel's row, to be read soon.
+    void prefetch(std::int32_t x, std::int32_t y) const { __builtin_prefetch(at(x, y)); }
+
+  private:
+    std::uint8_t* at(std::int32_t x, std::int32_t y) const {
+        return bytes + static_cast<std::size_t>(y) * rowBytes + static_cast<std::size_t>(x >> 3);
+    }
+};
+
+/// Triangles in a plane under this many pixels across and down, the faces
+/// of a model filling the window, are drawn from a bit mask per row (in a
+/// view at least this wide).
+constexpr std::int32_t kRowMaskSide = 32;
+
+/// polygon() drawn behind what is already written: only the pixels of the
+/// polygon's drawing (its outline over its fill) not yet set in `written`
+/// take its colours, and become set. `marks` is scratch of the plane's size,
+/// all zero, and left so. Drawing faces nearest first this way gives the
+/// picture of drawing them farthest first with polygon().
+void polygonBehind(PlaneView view, WrittenPixels& written, PlaneView marks,
+                   std::span<const Point> corners, const std::uint8_t* fill, std::uint8_t outline);
 
 enum class BlockOp { Copy, Or };
 

@@ -34,6 +34,11 @@ void drawFaces(std::span<const Face> faces, std::span<const Point> points,
     surface.polygons(faces, points);
 }
 
+void drawFaces(std::span<const std::span<const Face>> parts, std::span<const Point> points,
+               DrawingSurface& surface) {
+    surface.polygonParts(parts, points);
+}
+
 void drawEdges(std::span<const Edge> edges, std::span<const Point> points,
                DrawingSurface& surface) {
     for (const Edge& edge : edges) {

@@ -18,6 +18,11 @@ namespace kelpris {
 /// Fills and outlines `faces` in order with the selected pen and brush.
 void drawFaces(std::span<const Face> faces, std::span<const Point> points, DrawingSurface& surface);
 
+/// The same for faces in consecutive parts, later faces drawn over earlier
+/// ones.
+void drawFaces(std::span<const std::span<const Face>> parts, std::span<const Point> points,
+               DrawingSurface& surface);
+
 /// Draws `edges` in order with the selected pen.
 void drawEdges(std::span<const Edge> edges, std::span<const Point> points, DrawingSurface& surface);
 

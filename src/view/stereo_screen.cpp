@@ -109,15 +109,15 @@ void drawEye(const ViewState& state, DrawingSurface& surface, const EyeTools& ey
         drawEdges(scene.edges, points, surface);
     } else if (state.shading() == Shading::Lit) {
         const LitFaceStyle style = eyeLight(state, eye.pen.colour);
-        for (const FacePart& part : {faces.front, faces.back}) {
-            drawLitFaces(part.faces, points, part.lights, surface, style);
-        }
+        // One call for both parts: a surface may draw them nearest first.
+        const std::array parts{faces.front.faces, faces.back.faces};
+        const std::array lights{faces.front.lights, faces.back.lights};
+        drawLitFaces(parts, lights, points, surface, style);
     } else {
         if (state.options().outline != LitOutline::AsShaded) {
             pen.select(flatOutlinePen(state.options().outline, eye.pen, eye.brush.colour));
         }
-        drawFaces(faces.front.faces, points, surface);
-        drawFaces(faces.back.faces, points, surface);
+        drawFaces(std::array{faces.front.faces, faces.back.faces}, points, surface);
     }
 }
 
