@@ -82,6 +82,36 @@ template <typename T>
     std::memcpy(at, &word, sizeof word);
 }
 
+/// Asks for the positions of a face's corners, to be read soon.
+[[gnu::always_inline]] inline void prefetchCorners(const Face& face, const Point* points,
+                                                   std::size_t n) {
+    for (const std::uint32_t c : face.corner) {
+        if (c < n) {
+            __builtin_prefetch(points + c);
+        }
+    }
+}
+
+/// The box of a triangle's corners (right and bottom inclusive), and how
+/// far it spans: unsigned differences, exact as right >= left and bottom >=
+/// top.
+struct TriangleBox {
+    std::int32_t left, top, right, bottom;
+    std::uint32_t across, down;
+};
+
+[[gnu::always_inline]] inline TriangleBox boxOf(Point a, Point b, Point d) {
+    TriangleBox box{std::min({a.x, b.x, d.x}),
+                    std::min({a.y, b.y, d.y}),
+                    std::max({a.x, b.x, d.x}),
+                    std::max({a.y, b.y, d.y}),
+                    0,
+                    0};
+    box.across = static_cast<std::uint32_t>(box.right) - static_cast<std::uint32_t>(box.left);
+    box.down = static_cast<std::uint32_t>(box.bottom) - static_cast<std::uint32_t>(box.top);
+    return box;
+}
+
 /// Whether consecutive faces visit the projection all over, as faces in
 /// depth order do: then fetching corners and picture rows ahead pays, while
 /// for faces in the order of a mesh's file (neighbours mostly share their
@@ -131,11 +161,7 @@ void drawFaces(const BasicPixelView<T>& view, std::span<const Face> faces,
     const std::size_t count = faces.size();
     for (std::size_t k = 0; k < count; ++k) {
         if (kFetchAhead && k + kCornersAhead < count) {
-            for (const std::uint32_t c : faces[k + kCornersAhead].corner) {
-                if (c < n) {
-                    __builtin_prefetch(p + c);
-                }
-            }
+            prefetchCorners(faces[k + kCornersAhead], p, n);
         }
         if (kFetchAhead && k + kRowsAhead < count) {
             const std::uint32_t* c = faces[k + kRowsAhead].corner;
@@ -166,15 +192,7 @@ void drawFaces(const BasicPixelView<T>& view, std::span<const Face> faces,
             }
             continue;
         }
-        const std::int32_t left = std::min({a.x, b.x, d.x});
-        const std::int32_t top = std::min({a.y, b.y, d.y});
-        const std::int32_t right = std::max({a.x, b.x, d.x});
-        const std::int32_t bottom = std::max({a.y, b.y, d.y});
-        // Unsigned differences: exact, as right >= left and bottom >= top.
-        const std::uint32_t across =
-            static_cast<std::uint32_t>(right) - static_cast<std::uint32_t>(left);
-        const std::uint32_t down =
-            static_cast<std::uint32_t>(bottom) - static_cast<std::uint32_t>(top);
+        const auto [left, top, right, bottom, across, down] = boxOf(a, b, d);
         if (narrow || static_cast<std::uint32_t>(left) > lastLeft || across >= kBlock ||
             static_cast<std::uint32_t>(top) >= height ||
             static_cast<std::uint32_t>(bottom) >= height || down >= kBlock) {

@@ -82,11 +82,7 @@ void drawNearestFirst(const PlaneView& view, NearestFirstBuffers& buffers,
     constexpr auto kSide = static_cast<std::uint32_t>(raster::kRowMaskSide);
     for (std::size_t k = faces.size(); k-- > 0;) {
         if (k >= kCornersAhead) {
-            for (const std::uint32_t c : faces[k - kCornersAhead].corner) {
-                if (c < n) {
-                    __builtin_prefetch(p + c);
-                }
-            }
+            prefetchCorners(faces[k - kCornersAhead], p, n);
         }
         if (k >= kRowsAhead) {
             const std::uint32_t* c = faces[k - kRowsAhead].corner;
@@ -102,14 +98,7 @@ void drawNearestFirst(const PlaneView& view, NearestFirstBuffers& buffers,
         const Point a = p[c[0]];
         const Point b = p[c[1]];
         const Point d = p[c[2]];
-        const std::int32_t left = std::min({a.x, b.x, d.x});
-        const std::int32_t top = std::min({a.y, b.y, d.y});
-        const std::int32_t right = std::max({a.x, b.x, d.x});
-        const std::int32_t bottom = std::max({a.y, b.y, d.y});
-        const std::uint32_t across =
-            static_cast<std::uint32_t>(right) - static_cast<std::uint32_t>(left);
-        const std::uint32_t down =
-            static_cast<std::uint32_t>(bottom) - static_cast<std::uint32_t>(top);
+        const auto [left, top, right, bottom, across, down] = boxOf(a, b, d);
         const bool inView =
             static_cast<std::uint32_t>(left) < width && static_cast<std::uint32_t>(right) < width &&
             static_cast<std::uint32_t>(top) < height && static_cast<std::uint32_t>(bottom) < height;

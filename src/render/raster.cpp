@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <tuple>
 #include <type_traits>
 #include <utility>
@@ -912,18 +913,36 @@ void drawWideTriangle(const PlaneView& view, std::span<const Point> corners, con
         });
 }
 
+/// The corners a polygon is drawn from (the first 4) and their box; none
+/// when it draws nothing in the view.
+struct UsedCorners {
+    std::span<const Point> used;
+    CornerBox box{};
+};
+
+template <typename T>
+[[gnu::always_inline]] inline std::optional<UsedCorners> usedCorners(
+    const BasicPixelView<T>& view, std::span<const Point> corners) {
+    if (view.empty() || corners.size() < 3) {
+        return std::nullopt;
+    }
+    const auto used = corners.first(std::min<std::size_t>(corners.size(), 4));
+    const CornerBox box = boxOf(used);
+    if (outsideView(view, box)) {
+        return std::nullopt;
+    }
+    return UsedCorners{used, box};
+}
+
 template <typename T>
 void polygonIn(const BasicPixelView<T>& view, std::span<const Point> corners, const T* fill,
                T outline) {
-    if (view.empty() || corners.size() < 3) {
+    const std::optional<UsedCorners> drawn = usedCorners(view, corners);
+    if (!drawn) {
         return;
     }
-    const std::size_t count = std::min<std::size_t>(corners.size(), 4);
-    const auto used = corners.first(count);
-    const CornerBox box = boxOf(used);
-    if (outsideView(view, box)) {
-        return;
-    }
+    const auto [used, box] = *drawn;
+    const std::size_t count = used.size();
     if (withinTwoPixels(view, box)) {
         for (const Point p : used) {
             put(view, p.x, p.y, outline);
@@ -1018,16 +1037,12 @@ void markedPolygonBehind(const PlaneView& view, WrittenPixels& written, const Pl
 void polygonBehindIn(const PlaneView& view, WrittenPixels& written, const PlaneView& marks,
                      std::span<const Point> corners, const std::uint8_t* fill,
                      std::uint8_t outline) {
-    if (view.empty() || corners.size() < 3) {
+    const std::optional<UsedCorners> drawn = usedCorners(view, corners);
+    if (!drawn) {
         return;
     }
-    const std::size_t count = std::min<std::size_t>(corners.size(), 4);
-    const auto used = corners.first(count);
-    const CornerBox box = boxOf(used);
-    if (outsideView(view, box)) {
-        return;
-    }
-    const bool triangleInside = count == 3 && box.left >= 0 && box.top >= 0 &&
+    const auto [used, box] = *drawn;
+    const bool triangleInside = used.size() == 3 && box.left >= 0 && box.top >= 0 &&
                                 box.right < view.width && box.bottom < view.height &&
                                 view.width >= kWideSide;
     if (!triangleInside || box.right - box.left >= kWideSide || box.bottom - box.top >= kWideSide) {
