@@ -103,8 +103,8 @@ void drawNearestFirst(const PlaneView& view, NearestFirstBuffers& buffers,
             static_cast<std::uint32_t>(left) < width && static_cast<std::uint32_t>(right) < width &&
             static_cast<std::uint32_t>(top) < height && static_cast<std::uint32_t>(bottom) < height;
         // A face is coloured only once it is found to show.
-        if (c[3] == kNoCorner && inView && across < kSide && down < kSide &&
-            written.narrowBoxWritten(left, top, right, bottom)) {
+        const bool boxTested = c[3] == kNoCorner && inView && across < kSide && down < kSide;
+        if (boxTested && written.narrowBoxWritten(left, top, right, bottom)) {
             continue;
         }
         if constexpr (kPerFace) {
@@ -113,9 +113,13 @@ void drawNearestFirst(const PlaneView& view, NearestFirstBuffers& buffers,
         if (c[3] != kNoCorner || narrow || static_cast<std::uint32_t>(left) > lastLeft ||
             across >= kBlock || !inView || down >= kBlock) {
             const std::array<Point, 4> corners{a, b, d, c[3] != kNoCorner ? p[c[3]] : a};
-            raster::polygonBehind(view, written, marks,
-                                  std::span<const Point>(corners).first(c[3] != kNoCorner ? 4 : 3),
-                                  shade.filled ? &shade.fill : nullptr, shade.outline);
+            const auto used = std::span<const Point>(corners).first(c[3] != kNoCorner ? 4 : 3);
+            const std::uint8_t* const fill = shade.filled ? &shade.fill : nullptr;
+            if (boxTested) {
+                raster::visiblePolygonBehind(view, written, marks, used, fill, shade.outline);
+            } else {
+                raster::polygonBehind(view, written, marks, used, fill, shade.outline);
+            }
             continue;
         }
         // Within 4 x 4 pixels: the table's masks, a row at a time.

@@ -1034,6 +1034,9 @@ void markedPolygonBehind(const PlaneView& view, WrittenPixels& written, const Pl
     }
 }
 
+/// kTestBox: whether a row-mask triangle whose box is wholly written is
+/// passed over before its rows are worked out (the caller may have tested).
+template <bool kTestBox>
 void polygonBehindIn(const PlaneView& view, WrittenPixels& written, const PlaneView& marks,
                      std::span<const Point> corners, const std::uint8_t* fill,
                      std::uint8_t outline) {
@@ -1049,7 +1052,7 @@ void polygonBehindIn(const PlaneView& view, WrittenPixels& written, const PlaneV
         markedPolygonBehind(view, written, marks, used, box, fill, outline);
         return;
     }
-    if (written.narrowBoxWritten(box.left, box.top, box.right, box.bottom)) {
+    if (kTestBox && written.narrowBoxWritten(box.left, box.top, box.right, box.bottom)) {
         return;
     }
     const std::uint8_t fillColour = fill != nullptr ? *fill : outline;
@@ -1149,7 +1152,13 @@ void fillBox(PlaneView view, std::int32_t left, std::int32_t top, std::int32_t r
 
 void polygonBehind(PlaneView view, WrittenPixels& written, PlaneView marks,
                    std::span<const Point> corners, const std::uint8_t* fill, std::uint8_t outline) {
-    polygonBehindIn(view, written, marks, corners, fill, outline);
+    polygonBehindIn<true>(view, written, marks, corners, fill, outline);
+}
+
+void visiblePolygonBehind(PlaneView view, WrittenPixels& written, PlaneView marks,
+                          std::span<const Point> corners, const std::uint8_t* fill,
+                          std::uint8_t outline) {
+    polygonBehindIn<false>(view, written, marks, corners, fill, outline);
 }
 
 void rectangle(PixelView view, std::int32_t left, std::int32_t top, std::int32_t right,

@@ -243,6 +243,12 @@ constexpr std::int32_t kRowMaskSide = 32;
 void polygonBehind(PlaneView view, WrittenPixels& written, PlaneView marks,
                    std::span<const Point> corners, const std::uint8_t* fill, std::uint8_t outline);
 
+/// The same for a polygon whose box the caller has found not wholly
+/// written: the box is not tested again.
+void visiblePolygonBehind(PlaneView view, WrittenPixels& written, PlaneView marks,
+                          std::span<const Point> corners, const std::uint8_t* fill,
+                          std::uint8_t outline);
+
 enum class BlockOp { Copy, Or };
 
 /// Transfers width x height pixels from (srcX, srcY) of `source` to (x, y) of
