@@ -23,13 +23,14 @@ class ListedColours final : public FaceColouring {
 };
 
 /// Whether the faces are best drawn nearest first: when most of them are
-/// triangles in the view drawn from row masks but larger than the table's
-/// (a model filling the window), judged from a sample. Those are where the
-/// hidden faces cost most to draw; the table's triangles cost about as
-/// little to draw as to test, and larger or clipped faces more to draw
-/// behind others than over them.
+/// triangles in the view drawn from row masks and at least `fromSide`
+/// pixels across or down, judged from a sample. Measured at 1920 x 1080:
+/// flat faces of 8-11 pixels draw about as fast as they are tested, so the
+/// hidden ones save nothing, while faces in colours of their own also save
+/// their colouring; the table's triangles cost as little to draw as to
+/// test, and larger or clipped faces more to draw behind others than over.
 bool nearestFirstPays(std::span<const std::span<const Face>> parts, std::span<const Point> points,
-                      const PlaneView& view) {
+                      const PlaneView& view, std::int64_t fromSide) {
     constexpr std::size_t kSamples = 64;
     std::size_t total = 0;
     for (const std::span<const Face> part : parts) {
@@ -57,7 +58,7 @@ bool nearestFirstPays(std::span<const std::span<const Face>> parts, std::span<co
         const auto [top, bottom] = std::minmax({corners[0].y, corners[1].y, corners[2].y});
         const bool inView = left >= 0 && top >= 0 && right < view.width && bottom < view.height;
         const std::int64_t side = std::max(std::int64_t{right} - left, std::int64_t{bottom} - top);
-        masked += inView && side >= raster::kSmallSide && side < raster::kRowMaskSide ? 1 : 0;
+        masked += inView && side >= fromSide && side < raster::kRowMaskSide ? 1 : 0;
     }
     return masked >= kSamples / 2;
 }
@@ -164,7 +165,8 @@ void PlaneSurface::colouredPolygonParts(std::span<const std::span<const Face>> p
 template <bool kPerFace, typename ShadeOf>
 void PlaneSurface::drawParts(std::span<const std::span<const Face>> parts,
                              std::span<const Point> points, const ShadeOf& shadeOf) {
-    if (nearestFirstPays(parts, points, view_) && prepareNearestFirst()) {
+    constexpr std::int64_t kFromSide = kPerFace ? raster::kSmallSide : 12;
+    if (nearestFirstPays(parts, points, view_, kFromSide) && prepareNearestFirst()) {
         for (std::size_t p = parts.size(); p-- > 0;) {
             face_walk::drawNearestFirst<kPerFace>(
                 view_, nearestFirst_, parts[p], points,

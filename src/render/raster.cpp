@@ -935,8 +935,9 @@ template <typename T>
 }
 
 template <typename T>
-void polygonIn(const BasicPixelView<T>& view, std::span<const Point> corners, const T* fill,
-               T outline) {
+[[gnu::always_inline]] inline void polygonIn(const BasicPixelView<T>& view,
+                                             std::span<const Point> corners, const T* fill,
+                                             T outline) {
     const std::optional<UsedCorners> drawn = usedCorners(view, corners);
     if (!drawn) {
         return;
@@ -1008,7 +1009,9 @@ void markedPolygonBehind(const PlaneView& view, WrittenPixels& written, const Pl
     }
     constexpr std::uint8_t kFillMark = 1;
     constexpr std::uint8_t kOutlineMark = 2;
-    polygonIn(marks, corners, fill != nullptr ? &kFillMark : nullptr, kOutlineMark);
+    // Through the one entry of the plane's polygons, so that their code
+    // stays inlined there.
+    polygon(marks, corners, fill != nullptr ? &kFillMark : nullptr, kOutlineMark);
     for (std::int32_t y = y0; y <= y1; ++y) {
         std::uint8_t* const mark = marks.row(y);
         std::uint8_t* const pixel = view.row(y);
