@@ -25,7 +25,8 @@ struct RandomFaces {
     std::vector<FaceColours> colours;
 };
 
-// Mostly triangles of the row-mask sizes inside the view (so that a plane
+// Mostly triangles of the row-mask sizes inside the view, most 12 pixels or
+// more (so that a plane
 // surface chooses to draw nearest first), among them faces within 4 pixels,
 // larger ones, quads, all of those also across the edges, and one face with
 // a corner out of range.
@@ -34,14 +35,14 @@ RandomFaces randomFaces(std::int32_t w, std::int32_t h, std::mt19937& rng) {
     std::uniform_int_distribution<int> byte(0, 255);
     for (std::uint32_t k = 0; k < 700; ++k) {
         const int kind = static_cast<int>(k % 10);
-        const std::int32_t reach = kind < 6 ? 24 : kind == 6 ? 3 : kind == 7 ? 70 : 12;
-        const std::int32_t margin = kind < 6 ? 0 : 10;
+        const std::int32_t reach = kind < 7 ? 30 : kind == 7 ? 3 : kind == 8 ? 70 : 12;
+        const std::int32_t margin = kind < 7 ? 0 : 10;
         std::uniform_int_distribution<std::int32_t> x(-margin, std::max(w - reach, 0) + margin);
         std::uniform_int_distribution<std::int32_t> y(-margin, std::max(h - reach, 0) + margin);
         std::uniform_int_distribution<std::int32_t> offset(0, reach);
         const Point base{x(rng), y(rng)};
         Face face;
-        for (std::uint32_t i = 0; i < (kind == 8 ? 4u : 3u); ++i) {
+        for (std::uint32_t i = 0; i < (kind == 9 ? 4u : 3u); ++i) {
             face.corner[i] = static_cast<std::uint32_t>(out.points.size());
             out.points.push_back({base.x + offset(rng), base.y + offset(rng)});
         }
