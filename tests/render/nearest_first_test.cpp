@@ -25,11 +25,10 @@ struct RandomFaces {
     std::vector<FaceColours> colours;
 };
 
-// Mostly triangles of the row-mask sizes inside the view, most 12 pixels or
-// more (so that a plane
-// surface chooses to draw nearest first), among them faces within 4 pixels,
-// larger ones, quads, all of those also across the edges, and one face with
-// a corner out of range.
+// Mostly triangles of the row-mask sizes inside the view, most of them 12
+// pixels or more (so that a plane surface chooses to draw nearest first),
+// among them faces within 4 pixels, larger ones, quads, all of those also
+// across the edges, and one face with a corner out of range.
 RandomFaces randomFaces(std::int32_t w, std::int32_t h, std::mt19937& rng) {
     RandomFaces out;
     std::uniform_int_distribution<int> byte(0, 255);
