@@ -1,7 +1,6 @@
 #include "render/lit_drawing.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <span>
 
