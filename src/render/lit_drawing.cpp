@@ -80,16 +80,9 @@ Rgb shade(Rgb colour, double factor) noexcept {
         factor = 0.0;  // also NaN
     }
     factor = std::min(factor, 1.0);
-    // Rounded to the nearest, halves up, as std::lround rounds these values
-    // (0 to 255), without its call: x - whole is exact, being x's fraction.
     // An eye's colours lie mostly in one channel: the others need no rounding.
     const auto channel = [factor](std::uint8_t c) {
-        if (c == 0) {
-            return std::uint8_t{0};
-        }
-        const double x = c * factor;
-        const auto whole = static_cast<std::uint8_t>(x);
-        return static_cast<std::uint8_t>(whole + (x - whole >= 0.5 ? 1 : 0));
+        return c == 0 ? std::uint8_t{0} : static_cast<std::uint8_t>(std::lround(c * factor));
     };
     return {channel(colour.r), channel(colour.g), channel(colour.b)};
 }

@@ -26,9 +26,10 @@ class ListedColours final : public FaceColouring {
 /// triangles in the view drawn from row masks and at least `fromSide`
 /// pixels across or down, judged from a sample. Measured at 1920 x 1080:
 /// flat faces of 8-11 pixels draw about as fast as they are tested, so the
-/// hidden ones save nothing, while faces in colours of their own also save
-/// their colouring; the table's triangles cost as little to draw as to
-/// test, and larger or clipped faces more to draw behind others than over.
+/// hidden ones save nothing, while faces in colours of their own, dearer to
+/// draw, gain from 4 pixels; the table's triangles cost as little to draw
+/// as to test, and larger or clipped faces more to draw behind others than
+/// over.
 bool nearestFirstPays(std::span<const std::span<const Face>> parts, std::span<const Point> points,
                       const PlaneView& view, std::int64_t fromSide) {
     constexpr std::size_t kSamples = 64;
@@ -148,35 +149,54 @@ void PlaneSurface::colouredPolygons(std::span<const Face> faces, std::span<const
 void PlaneSurface::polygonParts(std::span<const std::span<const Face>> parts,
                                 std::span<const Point> points) {
     const FaceShade<std::uint8_t> shade{brushByte(), penByte(), !brush_.hollow};
-    drawParts<false>(parts, points, [shade](std::size_t, std::size_t) { return shade; });
+    const auto shadeOf = [shade](std::size_t) { return shade; };
+    // Flat faces of 8-11 pixels draw about as fast as they are tested.
+    constexpr std::int64_t kFromSide = 12;
+    if (nearestFirstPays(parts, points, view_, kFromSide) && prepareNearestFirst()) {
+        for (std::size_t p = parts.size(); p-- > 0;) {
+            face_walk::drawNearestFirst<false>(view_, nearestFirst_, parts[p], points, shadeOf);
+        }
+        return;
+    }
+    for (const std::span<const Face> part : parts) {
+        face_walk::walk<false>(view_, part, points, shadeOf);
+    }
 }
 
 void PlaneSurface::colouredPolygonParts(std::span<const std::span<const Face>> parts,
                                         std::span<const Point> points,
                                         const FaceColouring& colouring) {
+    // Faces are coloured a block at a time, in a loop of its own: colouring
+    // each face where it is drawn costs several times more.
+    constexpr std::size_t kColouredAtOnce = 1024;
+    std::array<FaceShade<std::uint8_t>, kColouredAtOnce> shades;
     const Channel channel = channel_;
-    drawParts<true>(parts, points, [&colouring, channel](std::size_t p, std::size_t k) {
-        const FaceColours colours = colouring.colours(p, k);
-        return FaceShade<std::uint8_t>{channelOf(colours.fill, channel),
-                                       channelOf(colours.outline, channel), true};
-    });
-}
-
-template <bool kPerFace, typename ShadeOf>
-void PlaneSurface::drawParts(std::span<const std::span<const Face>> parts,
-                             std::span<const Point> points, const ShadeOf& shadeOf) {
-    constexpr std::int64_t kFromSide = kPerFace ? raster::kSmallSide : 12;
-    if (nearestFirstPays(parts, points, view_, kFromSide) && prepareNearestFirst()) {
+    const auto colourBlock = [&](std::size_t p, std::size_t from, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) {
+            const FaceColours colours = colouring.colours(p, from + i);
+            shades[i] = FaceShade<std::uint8_t>{channelOf(colours.fill, channel),
+                                                channelOf(colours.outline, channel), true};
+        }
+        return [&shades](std::size_t k) { return shades[k]; };
+    };
+    if (nearestFirstPays(parts, points, view_, raster::kSmallSide) && prepareNearestFirst()) {
         for (std::size_t p = parts.size(); p-- > 0;) {
-            face_walk::drawNearestFirst<kPerFace>(
-                view_, nearestFirst_, parts[p], points,
-                [&shadeOf, p](std::size_t k) { return shadeOf(p, k); });
+            for (std::size_t to = parts[p].size(); to > 0;) {
+                const std::size_t from = to > kColouredAtOnce ? to - kColouredAtOnce : 0;
+                face_walk::drawNearestFirst<true>(view_, nearestFirst_,
+                                                  parts[p].subspan(from, to - from), points,
+                                                  colourBlock(p, from, to - from));
+                to = from;
+            }
         }
         return;
     }
     for (std::size_t p = 0; p < parts.size(); ++p) {
-        face_walk::walk<kPerFace>(view_, parts[p], points,
-                                  [&shadeOf, p](std::size_t k) { return shadeOf(p, k); });
+        for (std::size_t from = 0; from < parts[p].size(); from += kColouredAtOnce) {
+            const std::size_t count = std::min(kColouredAtOnce, parts[p].size() - from);
+            face_walk::walk<true>(view_, parts[p].subspan(from, count), points,
+                                  colourBlock(p, from, count));
+        }
     }
 }
 

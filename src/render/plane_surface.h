@@ -78,9 +78,6 @@ class PlaneSurface final : public DrawingSurface {
                 DrawingSurface& source, std::int32_t srcX, std::int32_t srcY, RasterOp op) override;
 
   private:
-    template <bool kPerFace, typename ShadeOf>
-    void drawParts(std::span<const std::span<const Face>> parts, std::span<const Point> points,
-                   const ShadeOf& shadeOf);
     /// Sizes the buffers of drawing nearest first; false without the memory.
     bool prepareNearestFirst();
     std::uint8_t penByte() const { return channelOf(pen_.colour, channel_); }
