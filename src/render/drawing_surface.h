@@ -113,8 +113,8 @@ struct FaceColours {
     Rgb outline{};
 };
 
-/// The colours of faces drawn in colours of their own, asked for face k of
-/// part p of a list of faces only when that face is drawn.
+/// The colours of faces drawn in colours of their own: those of face k of
+/// part p of a list of faces.
 class FaceColouring {
   public:
     virtual FaceColours colours(std::size_t part, std::size_t k) const = 0;
