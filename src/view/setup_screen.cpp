@@ -126,17 +126,15 @@ void drawObservers(const ViewState& state, DrawingSurface& window) {
 }
 
 // Green eye, then the red eye over it, on one black picture; faces keep the
-// memory surface's white brush and file order. Both eyes are projected in one
-// pass, into `right` and `left`.
-void drawPreview(const ViewState& state, DrawingSurface& memory, std::span<Point> right,
-                 std::span<Point> left) {
+// memory surface's white brush and file order. `right` and `left` hold both
+// eyes' projections.
+void drawPreview(const ViewState& state, DrawingSurface& memory, std::span<const Point> right,
+                 std::span<const Point> left) {
     const Scena& scene = *state.scene;
     {
         ScopedBrush black(memory, state.brushBlack);
         memory.rectangle(0, 0, state.layout.previewW, state.layout.previewH);
     }
-    projectStereoPair(scene, state.stereoXf, previewParams(state, +1), {right, left, {}}, 0,
-                      scene.vertices.size());
     const auto drawEye = [&](std::span<const Point> points) {
         if (scene.isFaceModel()) {
             drawFaces(scene.faces, points, memory);
@@ -150,6 +148,33 @@ void drawPreview(const ViewState& state, DrawingSurface& memory, std::span<Point
     drawEye(left);
 }
 
+// Both eyes of the preview projected in one pass, a slice of vertices at a
+// time by whichever thread is free: the projection is the one part of the
+// paint that divides freely between the threads.
+class PreviewProjection {
+  public:
+    PreviewProjection(const ViewState& state, PaintBuffers& buffers, bool wanted)
+        : scene_(*state.scene),
+          transform_(state.stereoXf),
+          params_(previewParams(state, +1)),
+          out_{buffers.previewPoints, buffers.otherPoints, {}},
+          slices_(wanted ? scene_.vertices.size() : 0, kSlice) {}
+    void help() {
+        slices_.take([this](std::size_t first, std::size_t last) {
+            projectStereoPair(scene_, transform_, params_, out_, first, last);
+        });
+    }
+
+  private:
+    // About a tenth of a millisecond of projection.
+    static constexpr std::size_t kSlice = 8192;
+    const Scena& scene_;
+    const Matrix4& transform_;
+    StereoParams params_;
+    StereoPairBuffers out_;
+    SharedSlices slices_;
+};
+
 void drawPicturePlane(const Layout& l, DrawingSurface& window) {
     window.moveTo(l.planeX, l.sideY - 60);
     window.lineTo(l.planeX, l.sideY + 60);
@@ -160,9 +185,9 @@ void drawPicturePlane(const Layout& l, DrawingSurface& window) {
 }  // namespace
 
 // The worker projects the plan view while the calling thread projects the
-// side view; then the preview is the second task: on the worker, or after
-// everything else the window shows under the frame pen, drawn on its own
-// memory surface.
+// side view, and both then share the preview's projection; then the preview
+// is the second task: on the worker, or after everything else the window
+// shows under the frame pen, drawn on its own memory surface.
 void drawSetupScreen(ViewState& state, DrawingSurface& window, PaintBuffers& buffers,
                      PaintWorker* worker) {
     buildTransforms(state);
@@ -180,10 +205,14 @@ void drawSetupScreen(ViewState& state, DrawingSurface& window, PaintBuffers& buf
     ProjectedView plan;
     ProjectedView side;
     {
-        WorkerTask project(
-            worker, [&] { plan = projectView(state, state.planXf, l.planY, buffers.planPoints); });
+        PreviewProjection preview(state, buffers, hasPreview);
+        WorkerTask project(worker, [&] {
+            plan = projectView(state, state.planXf, l.planY, buffers.planPoints);
+            preview.help();
+        });
         drawBackground(l, window);
         side = projectView(state, state.sideXf, l.sideY, buffers.points);
+        preview.help();
         project.join();
     }
     {
