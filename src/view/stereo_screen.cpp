@@ -47,17 +47,15 @@ struct FaceParts {
     FacePart back;
 };
 
-// From this many faces on, the two threads gather half the faces each: below
-// it, handing the work over costs about what it saves. Lighting a face costs
-// tens of times more than gathering it, so lit faces are split sooner.
-constexpr std::size_t kSplitGatherFaces = 65536;
+// From this many lit faces on, the two threads light half the faces each:
+// below it, handing the work over costs about what it saves.
 constexpr std::size_t kSplitLitFaces = 2048;
 
-// The order of the faces from the depths just projected, gathered for
-// drawing into buffers.faces, and lit when the faces are (both eyes share
-// one light, so each face's brightness is found once) from the vertices
-// that moveToLight put in the light's space. A long list is done by both
-// threads, each taking one half.
+// The order of the faces from the depths just projected, with the faces
+// copied into buffers.faces in that order for drawing, and lit when the
+// faces are (both eyes share one light, so each face's brightness is found
+// once) from the vertices that moveToLight put in the light's space. A long
+// list is done by both threads.
 FaceParts orderAndGather(const ViewState& state, PaintBuffers& buffers, PaintWorker* worker) {
     const Scena& scene = *state.scene;
     const RunBoth besideWorker = [worker](const std::function<void()>& beside,
@@ -67,27 +65,23 @@ FaceParts orderAndGather(const ViewState& state, PaintBuffers& buffers, PaintWor
         task.join();
     };
     orderFaces(scene.faces, buffers.depths, buffers.order,
-               worker != nullptr ? &besideWorker : nullptr);
-    const std::span<const std::uint32_t> order = buffers.order.TRIEDENE_STENY;
-    const std::size_t n = order.size();
-    const bool lit = state.shading() == Shading::Lit;
-    buffers.faces.resize(n);
-    buffers.lights.resize(lit ? n : 0);
-    const std::span<Face> faces(buffers.faces);
+               worker != nullptr ? &besideWorker : nullptr, &buffers.faces);
+    const std::span<const Face> faces(buffers.faces);
+    const std::size_t n = faces.size();
+    if (state.shading() != Shading::Lit) {
+        buffers.lights.clear();
+        return {{faces, {}}, {}};
+    }
+    buffers.lights.resize(n);
     const std::span<double> lights(buffers.lights);
-    const LitFaceStyle style = lit ? eyeLight(state, {}) : LitFaceStyle{};
-    // Faces [from, to) of the order: gathered, then lit; the faces gathered.
+    const LitFaceStyle style = eyeLight(state, {});
+    // Faces [from, to) of the order, lit.
     const auto part = [&](std::size_t from, std::size_t to) -> FacePart {
-        const std::size_t count =
-            gatherFaces(scene.faces, order.subspan(from, to - from), faces.subspan(from));
-        if (!lit) {
-            return {faces.subspan(from, count), {}};
-        }
-        faceLights(buffers.lightSpace, faces.subspan(from, count), style,
-                   lights.subspan(from, count));
-        return {faces.subspan(from, count), lights.subspan(from, count)};
+        faceLights(buffers.lightSpace, faces.subspan(from, to - from), style,
+                   lights.subspan(from, to - from));
+        return {faces.subspan(from, to - from), lights.subspan(from, to - from)};
     };
-    if (n < (lit ? kSplitLitFaces : kSplitGatherFaces)) {
+    if (n < kSplitLitFaces) {
         return {part(0, n), {}};
     }
     const std::size_t half = n / 2;
