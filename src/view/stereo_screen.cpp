@@ -160,6 +160,13 @@ struct Bounds {
     }
 };
 
+// What a thread measures of the points it projected: the left eye's bounds
+// and the parallax.
+struct Measured {
+    Bounds leftPoints;
+    ParallaxRange parallax;
+};
+
 // The window pixels the left eye can change: its lines and faces join
 // projected vertices, so they stay within the vertices' bounds widened by the
 // pen. Its picture is black everywhere else, and ORing black onto a pixel
@@ -286,35 +293,47 @@ Result<SortReport> drawStereoScreen(const ViewState& state, DrawingSurface& wind
     DrawingSurface* const left =
         planes ? &buffers.leftEyePlane : (picture->selected() ? memory.get() : nullptr);
     // Both eyes and the depths in one pass over the vertices (only a point's
-    // last step depends on the eye), each thread taking half of them.
-    const std::size_t half = scene.vertices.size() / 2;
+    // last step depends on the eye), each thread taking half of them and
+    // measuring its half while the points are at hand.
+    const std::size_t n = scene.vertices.size();
+    const std::size_t half = n / 2;
     const StereoPairBuffers projected{buffers.points, buffers.otherPoints, buffers.depths};
     const StereoParams params = stereoScreenParams(state, +1);
-    Bounds leftPoints;  // the back half's, then the front half's added
+    const auto projectPart = [&](std::size_t from, std::size_t to) {
+        projectStereoPair(scene, state.stereoXf, params, projected, from, to);
+        moveToLight(state, buffers, from, to);
+        const auto part = [from, to](std::span<const auto> all) {
+            return all.subspan(from, to - from);
+        };
+        Measured m;
+        m.leftPoints.add(part(std::span<const Point>(buffers.otherPoints)));
+        m.parallax = parallaxOfPoints(part(std::span<const Point>(buffers.points)),
+                                      part(std::span<const Point>(buffers.otherPoints)),
+                                      part(std::span<const std::int32_t>(buffers.depths)), params);
+        return m;
+    };
+    Measured back;
+    Measured front;
     {
         WorkerTask project(worker, [&] {
             if (left != nullptr) {
                 fillBlack(state, *left);
             }
-            projectStereoPair(scene, state.stereoXf, params, projected, half,
-                              scene.vertices.size());
-            leftPoints.add(std::span<const Point>(buffers.otherPoints).subspan(half));
-            moveToLight(state, buffers, half, scene.vertices.size());
+            back = projectPart(half, n);
         });
         fillBlack(state, right);
-        projectStereoPair(scene, state.stereoXf, params, projected, 0, half);
-        moveToLight(state, buffers, 0, half);
-        Bounds front;
-        front.add(std::span<const Point>(buffers.otherPoints).first(half));
+        front = projectPart(0, half);
         project.join();
-        leftPoints.add(front);
     }
-    const Block leftReach = left != nullptr ? reachOf(leftPoints, state.penRed.width, l) : Block{};
+    front.leftPoints.add(back.leftPoints);
+    buffers.parallax = {state.scene, state.stereoXf, params, joined(front.parallax, back.parallax)};
+    const Block leftReach =
+        left != nullptr ? reachOf(front.leftPoints, state.penRed.width, l) : Block{};
 
     const bool faceModel = scene.isFaceModel();
     const FaceParts faces = faceModel ? orderAndGather(state, buffers, worker) : FaceParts{};
-    // The second task also copies out the depths for a background report,
-    // while the calling thread draws the right eye.
+    // Once its eye is drawn, the calling thread copies out the depths for a
+    // background report, while the worker may still be drawing.
     const bool reportInBackground = faceModel && helpers.reports != nullptr;
     std::vector<std::int32_t> reportDepths;
     {
@@ -322,14 +341,11 @@ Result<SortReport> drawStereoScreen(const ViewState& state, DrawingSurface& wind
             if (left != nullptr) {
                 drawEye(state, *left, {state.penRed, state.brushRed}, faces, buffers.otherPoints);
             }
-            if (reportInBackground) {
-                reportDepths = buffers.order.depths;
-            }
-            buffers.parallax = {
-                state.scene, state.stereoXf, params,
-                parallaxOfPoints(buffers.points, buffers.otherPoints, buffers.depths, params)};
         });
         drawEye(state, right, {state.penGreen, state.brushGreen}, faces, buffers.points);
+        if (reportInBackground) {
+            reportDepths = buffers.order.depths;
+        }
         draw.join();
     }
     if (planes) {
