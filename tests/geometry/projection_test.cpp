@@ -325,7 +325,7 @@ TEST(ProjectAll, stereoPairMatchesSinglePointsOnAwkwardInputs) {
     Scena s;
     for (const std::int32_t z :
          {0, 10, -10, -100, -300, 99, -101, 16777217, kMax, kMin, 1, -99, -16777217}) {
-        s.vertices.push_back({z * 3 + 7, 50 - z, z});
+        s.vertices.push_back({z / 3 + 7, 50 - z / 2, z});
     }
     StereoParams onPlane = previewParams(+1);  // eye on the picture plane: k NaN or infinite
     onPlane.eyeDistance = 0;
