@@ -59,6 +59,14 @@ std::vector<std::pair<std::uint32_t, std::int32_t>> insertOneByOne(
     return list;
 }
 
+// Runs the two tasks on two threads, as the paint's worker does.
+const RunBoth onTwoThreads = [](const std::function<void()>& beside,
+                                const std::function<void()>& here) {
+    std::thread other(beside);
+    here();
+    other.join();
+};
+
 std::vector<std::pair<std::uint32_t, std::int32_t>> entries(const DepthOrder& order) {
     EXPECT_EQ(order.TRIEDENE_STENY.size(), order.depths.size());
     std::vector<std::pair<std::uint32_t, std::int32_t>> out;
@@ -197,12 +205,6 @@ TEST(DepthOrder, anEarlierOrderLeavesNoTrace) {
 // Two threads share a long list's work: the order must be the one thread's,
 // whatever the ties, the key width, or where the unplaceable faces lie.
 TEST(DepthOrder, twoThreadsGiveTheOneThreadOrder) {
-    const RunBoth onTwoThreads = [](const std::function<void()>& beside,
-                                    const std::function<void()>& here) {
-        std::thread other(beside);
-        here();
-        other.join();
-    };
     constexpr std::size_t kFaces = 70001;
     struct Case {
         const char* name;
@@ -242,12 +244,6 @@ TEST(DepthOrder, twoThreadsGiveTheOneThreadOrder) {
 // face on both sides of the middle, give the same order and the same faces
 // copied in that order whichever way they are done.
 TEST(DepthOrder, aFarVertexNoFaceUsesChangesNothing) {
-    const RunBoth onTwoThreads = [](const std::function<void()>& beside,
-                                    const std::function<void()>& here) {
-        std::thread other(beside);
-        here();
-        other.join();
-    };
     constexpr std::size_t kFaces = 70001;
     std::mt19937 rng(777);
     const auto deepestFirst = [&](std::size_t i) {  // then its equals everywhere
