@@ -198,17 +198,29 @@ void orBlock(DrawingSurface& target, DrawingSurface& source, const Block& b) {
 
 // The eyes' planes into the window: the right eye copied, the left eye ORed
 // over its reach. Done a band of rows at a time, so that the band the copy
-// has just written is still in the cache when the left eye is ORed onto it.
+// has just written is still in the cache when the left eye is ORed onto it;
+// the lower half of the bands by the worker. A window that takes planes is a
+// picture in memory: once its first drawing has found its pixels, block
+// transfers into rows of their own write nothing else, so the two threads
+// can each fill their own half.
 void mergeEyes(DrawingSurface& window, DrawingSurface& right, DrawingSurface& left,
-               const Block& leftReach, const Layout& l) {
+               const Block& leftReach, const Layout& l, PaintWorker* worker) {
     constexpr std::int32_t kBandRows = 16;
-    for (std::int32_t top = 0; top < l.clientH; top += kBandRows) {
-        const std::int32_t rows = std::min(kBandRows, l.clientH - top);
-        window.bitBlt(0, top, l.clientW, rows, right, 0, top, RasterOp::SrcCopy);
-        const std::int32_t bandTop = std::max(top, leftReach.y);
-        const std::int32_t bandBottom = std::min(top + rows, leftReach.y + leftReach.height);
-        orBlock(window, left, {leftReach.x, bandTop, leftReach.width, bandBottom - bandTop});
-    }
+    const auto bands = [&](std::int32_t from, std::int32_t to) {
+        for (std::int32_t top = from; top < to; top += kBandRows) {
+            const std::int32_t rows = std::min(kBandRows, to - top);
+            window.bitBlt(0, top, l.clientW, rows, right, 0, top, RasterOp::SrcCopy);
+            const std::int32_t bandTop = std::max(top, leftReach.y);
+            const std::int32_t bandBottom = std::min(top + rows, leftReach.y + leftReach.height);
+            orBlock(window, left, {leftReach.x, bandTop, leftReach.width, bandBottom - bandTop});
+        }
+    };
+    const std::int32_t first = std::min(kBandRows, l.clientH);
+    const std::int32_t middle = std::max(first, l.clientH / (2 * kBandRows) * kBandRows);
+    bands(0, first);
+    WorkerTask lower(worker, [&] { bands(middle, l.clientH); });
+    bands(first, middle);
+    lower.join();
 }
 
 void sizeProjections(const ViewState& state, PaintBuffers& buffers) {
@@ -349,7 +361,7 @@ Result<SortReport> drawStereoScreen(const ViewState& state, DrawingSurface& wind
         draw.join();
     }
     if (planes) {
-        mergeEyes(window, right, buffers.leftEyePlane, leftReach, l);
+        mergeEyes(window, right, buffers.leftEyePlane, leftReach, l, worker);
     } else if (left != nullptr) {
         orBlock(window, *left, leftReach);
     }
