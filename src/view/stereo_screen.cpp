@@ -314,7 +314,7 @@ Result<SortReport> drawStereoScreen(const ViewState& state, DrawingSurface& wind
     const auto projectPart = [&](std::size_t from, std::size_t to) {
         projectStereoPair(scene, state.stereoXf, params, projected, from, to);
         moveToLight(state, buffers, from, to);
-        const auto part = [from, to](std::span<const auto> all) {
+        const auto part = [from, to]<typename T>(std::span<const T> all) {
             return all.subspan(from, to - from);
         };
         Measured m;
