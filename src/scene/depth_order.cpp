@@ -323,6 +323,9 @@ void buildOrder(std::span<const Face> faces, std::span<const std::int32_t> verte
 constexpr std::uint16_t kUnplaced = 0xFFFF;
 /// The widest range of depths sorted by buckets: one bucket per depth.
 constexpr std::int64_t kNarrowDepths = kUnplaced;
+/// Buckets a list may have beyond one per face: more, and clearing the
+/// buckets' counts would cost more than a radix sort of the few faces.
+constexpr std::int64_t kSpareBuckets = 4096;
 
 /// The range of depths, when it is narrow.
 struct NarrowRange {
@@ -343,9 +346,9 @@ std::pair<std::int32_t, std::int32_t> extremes(std::span<const std::int32_t> dep
     return {lo, hi};
 }
 
-/// The range of `depths` when it is narrow, the halves looked at by two
-/// threads through `runBoth` when there is one.
-std::optional<NarrowRange> narrowRange(std::span<const std::int32_t> depths,
+/// The range of `depths` when it is narrow for `faces` faces, the halves
+/// looked at by two threads through `runBoth` when there is one.
+std::optional<NarrowRange> narrowRange(std::span<const std::int32_t> depths, std::size_t faces,
                                        const RunBoth* runBoth) {
     if (depths.empty()) {
         return NarrowRange{};
@@ -362,7 +365,7 @@ std::optional<NarrowRange> narrowRange(std::span<const std::int32_t> depths,
     const std::int32_t lo = std::min(front.first, back.first);
     const std::int32_t hi = std::max(front.second, back.second);
     const std::int64_t span = std::int64_t{hi} - lo;
-    if (span >= kNarrowDepths) {
+    if (span >= kNarrowDepths || span >= static_cast<std::int64_t>(faces) + kSpareBuckets) {
         return std::nullopt;
     }
     return NarrowRange{hi, static_cast<std::uint32_t>(span + 1)};
@@ -584,7 +587,8 @@ std::size_t gatherFaces(std::span<const Face> faces, std::span<const std::uint32
 void orderFaces(std::span<const Face> faces, std::span<const std::int32_t> vertexDepths,
                 DepthOrder& order, const RunBoth* runBoth, std::vector<Face>* gathered) {
     try {
-        if (const std::optional<NarrowRange> range = narrowRange(vertexDepths, runBoth)) {
+        if (const std::optional<NarrowRange> range =
+                narrowRange(vertexDepths, faces.size(), runBoth)) {
             buildNarrowOrder(faces, vertexDepths, *range, order, gathered, runBoth);
             return;
         }
