@@ -406,6 +406,9 @@ BucketedStretch bucketFaces(std::span<const Face> faces, std::span<const std::in
     return s;
 }
 
+/// How many faces ahead the placing fetches the slots it will write.
+constexpr std::size_t kPlaceAhead = 16;
+
 /// What a stretch placed after another must set right once both are done:
 /// in bucket `bucket`, `count` equals of the head arrived while the group's
 /// first was the earlier stretch's, which the earlier stretch was still
@@ -436,6 +439,17 @@ void placeStretch(std::span<const Face> faces, const std::uint16_t* buckets,
         }
     };
     for (std::size_t i = stretch.from; i < to; ++i) {
+        // The slots a face a little further on will be written to: fetched
+        // now, as the stores land all over the list.
+        if (i + kPlaceAhead < to) {
+            const std::uint16_t ahead = buckets[i + kPlaceAhead];
+            if (ahead != kUnplaced && slot[ahead] > 0) {
+                __builtin_prefetch(&list[slot[ahead] - 1], 1);
+                if (copies != nullptr) {
+                    __builtin_prefetch(&copies[slot[ahead] - 1], 1);
+                }
+            }
+        }
         const std::uint16_t b = buckets[i];
         if (b == kUnplaced) {
             continue;
