@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -344,20 +345,25 @@ Result<SortReport> drawStereoScreen(const ViewState& state, DrawingSurface& wind
 
     const bool faceModel = scene.isFaceModel();
     const FaceParts faces = faceModel ? orderAndGather(state, buffers, worker) : FaceParts{};
-    // Once its eye is drawn, the calling thread copies out the depths for a
-    // background report, while the worker may still be drawing.
+    // The thread that finishes its eye first copies out the depths for a
+    // background report, while the other is still drawing.
     const bool reportInBackground = faceModel && helpers.reports != nullptr;
     std::vector<std::int32_t> reportDepths;
+    std::atomic_flag reportCopied;
+    const auto copyReport = [&] {
+        if (reportInBackground && !reportCopied.test_and_set()) {
+            reportDepths = buffers.order.depths;
+        }
+    };
     {
         WorkerTask draw(worker, [&] {
             if (left != nullptr) {
                 drawEye(state, *left, {state.penRed, state.brushRed}, faces, buffers.otherPoints);
             }
+            copyReport();
         });
         drawEye(state, right, {state.penGreen, state.brushGreen}, faces, buffers.points);
-        if (reportInBackground) {
-            reportDepths = buffers.order.depths;
-        }
+        copyReport();
         draw.join();
     }
     if (planes) {
