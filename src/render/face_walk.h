@@ -196,6 +196,9 @@ void drawFaces(const BasicPixelView<T>& view, std::span<const Face> faces,
         if (narrow || static_cast<std::uint32_t>(left) > lastLeft || across >= kBlock ||
             static_cast<std::uint32_t>(top) >= height ||
             static_cast<std::uint32_t>(bottom) >= height || down >= kBlock) {
+            if (right < 0 || bottom < 0 || left >= view.width || top >= view.height) {
+                continue;  // wholly outside: nothing to draw
+            }
             const std::array<Point, 3> triangle{a, b, d};
             raster::polygon(view, triangle, fill, outline);
             continue;

@@ -14,8 +14,6 @@ namespace {
 constexpr Pen kOutlinePen{1, {0, 0, 0}};
 constexpr Pen kRingPen{5, {255, 255, 0}};
 constexpr std::int32_t kRingRadius = 4;
-// How many faces ahead a gather fetches the faces it will copy.
-constexpr std::size_t kLookAhead = 16;
 
 // The thick yellow ring round a projected centre; the box is saturated so that
 // a centre near the int32 limits cannot overflow.
@@ -61,23 +59,6 @@ void drawSetupView(const Scena& scene, std::span<const Point> points, Point cent
     }
     pen.select(kRingPen);
     drawRing(surface, centre);
-}
-
-std::size_t gatherFaces(std::span<const Face> faces, std::span<const std::uint32_t> order,
-                        std::span<Face> out) noexcept {
-    const std::size_t n = std::min(order.size(), out.size());
-    std::size_t written = 0;
-    for (std::size_t i = 0; i < order.size() && written < n; ++i) {
-        // The faces are visited in depth order, all over memory: each is
-        // fetched well before it is needed.
-        if (i + kLookAhead < order.size() && order[i + kLookAhead] < faces.size()) {
-            __builtin_prefetch(&faces[order[i + kLookAhead]]);
-        }
-        if (order[i] < faces.size()) {
-            out[written++] = faces[order[i]];
-        }
-    }
-    return written;
 }
 
 }  // namespace kelpris

@@ -32,12 +32,4 @@ void drawEdges(std::span<const Edge> edges, std::span<const Point> points, Drawi
 void drawSetupView(const Scena& scene, std::span<const Point> points, Point centre,
                    DrawingSurface& surface);
 
-/// Copies the faces `order` names (positions in `faces`) in that order into
-/// `out` from its start, skipping positions outside `faces`, until `out` is
-/// full; returns how many were copied. Drawing from the copy walks the faces
-/// in order through memory; two threads may each gather one part of an
-/// order.
-std::size_t gatherFaces(std::span<const Face> faces, std::span<const std::uint32_t> order,
-                        std::span<Face> out) noexcept;
-
 }  // namespace kelpris

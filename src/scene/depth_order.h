@@ -35,8 +35,18 @@ using RunBoth =
 /// written over whole. A face with a corner outside `vertexDepths` is left
 /// out. If memory runs out, `order` is left empty and the exception passes
 /// on. With `runBoth`, a long list is ordered by two threads, each taking
-/// half the work: the same order.
+/// half the work: the same order. With `gathered`, the faces themselves are
+/// copied into it in list order too (as gatherFaces would copy them), so
+/// that drawing walks them in order through memory.
 void orderFaces(std::span<const Face> faces, std::span<const std::int32_t> vertexDepths,
-                DepthOrder& order, const RunBoth* runBoth = nullptr);
+                DepthOrder& order, const RunBoth* runBoth = nullptr,
+                std::vector<Face>* gathered = nullptr);
+
+/// Copies the faces `order` names (positions in `faces`) in that order into
+/// `out` from its start, skipping positions outside `faces`, until `out` is
+/// full; returns how many were copied. Two threads may each gather one part
+/// of an order.
+std::size_t gatherFaces(std::span<const Face> faces, std::span<const std::uint32_t> order,
+                        std::span<Face> out) noexcept;
 
 }  // namespace kelpris

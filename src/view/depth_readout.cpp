@@ -104,6 +104,17 @@ ParallaxRange parallaxOfPoints(std::span<const Point> right, std::span<const Poi
     return sum.done(behindEye);
 }
 
+ParallaxRange joined(const ParallaxRange& a, const ParallaxRange& b) noexcept {
+    ParallaxRange all = a.empty() ? b : a;
+    if (!a.empty() && !b.empty()) {
+        all.nearest = std::min(a.nearest, b.nearest);
+        all.farthest = std::max(a.farthest, b.farthest);
+    }
+    all.points = a.points + b.points;
+    all.behindEye = a.behindEye + b.behindEye;
+    return all;
+}
+
 bool KeptParallax::ofModel(const ViewState& state) const noexcept {
     return !scene.expired() && !scene.owner_before(state.scene) && !state.scene.owner_before(scene);
 }

@@ -84,6 +84,10 @@ ParallaxRange parallaxOfPoints(std::span<const Point> right, std::span<const Poi
                                std::span<const std::int32_t> depths,
                                const StereoParams& rightParams) noexcept;
 
+/// The range of two sets of points measured apart (such as the halves two
+/// threads projected): the range of all of them.
+ParallaxRange joined(const ParallaxRange& a, const ParallaxRange& b) noexcept;
+
 /// The parallax range a stereo paint found in its own projections, and what
 /// they were made with: while the state still gives the same, the status
 /// line reads it instead of projecting every vertex again.

@@ -56,6 +56,8 @@ struct PaintBuffers {
     /// lie in one channel; kept like the pictures above.
     PlaneSurface leftEyePlane;
     PlaneSurface rightEyePlane;
+    /// The setup preview drawn in parts, and its colours; kept likewise.
+    std::vector<PlaneSurface> previewPlanes;
 };
 
 /// One of the kept pictures selected into a memory surface for the guard's

@@ -4,7 +4,10 @@
 // the calling thread. A paint without one runs the same tasks on the calling
 // thread.
 
+#include <algorithm>
+#include <atomic>
 #include <condition_variable>
+#include <cstddef>
 #include <exception>
 #include <functional>
 #include <mutex>
@@ -57,6 +60,32 @@ class WorkerTask {
     PaintWorker* worker_;
     std::function<void()> deferred_;  // the task, when there is no worker
     bool joined_ = false;
+};
+
+/// Indices 0 .. count-1 handed out a slice at a time to whichever thread
+/// asks next: threads that each have other work first still finish a shared
+/// part together, whatever else the machine runs.
+class SharedSlices {
+  public:
+    SharedSlices(std::size_t count, std::size_t slice)
+        : count_(count), slice_(std::max<std::size_t>(slice, 1)) {}
+    /// Runs work(first, last) on the slices no thread has taken yet, until
+    /// none is left.
+    template <typename Work>
+    void take(const Work& work) {
+        for (;;) {
+            const std::size_t first = next_.fetch_add(slice_, std::memory_order_relaxed);
+            if (first >= count_) {
+                return;
+            }
+            work(first, first + std::min(slice_, count_ - first));
+        }
+    }
+
+  private:
+    std::atomic<std::size_t> next_{0};
+    std::size_t count_;
+    std::size_t slice_;
 };
 
 }  // namespace kelpris

@@ -1,11 +1,16 @@
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "base/number_text.h"
 #include "geometry/scene_projection.h"
+#include "render/plane_surface.h"
+#include "render/raster.h"
 #include "render/scene_drawing.h"
 #include "view/paint_worker.h"
 #include "view/view_logic.h"
@@ -126,17 +131,15 @@ void drawObservers(const ViewState& state, DrawingSurface& window) {
 }
 
 // Green eye, then the red eye over it, on one black picture; faces keep the
-// memory surface's white brush and file order. Both eyes are projected in one
-// pass, into `right` and `left`.
-void drawPreview(const ViewState& state, DrawingSurface& memory, std::span<Point> right,
-                 std::span<Point> left) {
+// memory surface's white brush and file order. `right` and `left` hold both
+// eyes' projections.
+void drawPreview(const ViewState& state, DrawingSurface& memory, std::span<const Point> right,
+                 std::span<const Point> left) {
     const Scena& scene = *state.scene;
     {
         ScopedBrush black(memory, state.brushBlack);
         memory.rectangle(0, 0, state.layout.previewW, state.layout.previewH);
     }
-    projectStereoPair(scene, state.stereoXf, previewParams(state, +1), {right, left, {}}, 0,
-                      scene.vertices.size());
     const auto drawEye = [&](std::span<const Point> points) {
         if (scene.isFaceModel()) {
             drawFaces(scene.faces, points, memory);
@@ -150,6 +153,157 @@ void drawPreview(const ViewState& state, DrawingSurface& memory, std::span<Point
     drawEye(left);
 }
 
+// Both eyes of the preview projected in one pass, a slice of vertices at a
+// time by whichever thread is free: the projection is the one part of the
+// paint that divides freely between the threads.
+class PreviewProjection {
+  public:
+    PreviewProjection(const ViewState& state, PaintBuffers& buffers, bool wanted)
+        : scene_(*state.scene),
+          transform_(state.stereoXf),
+          params_(previewParams(state, +1)),
+          out_{buffers.previewPoints, buffers.otherPoints, {}},
+          slices_(wanted ? scene_.vertices.size() : 0, kSlice) {}
+    void help() {
+        slices_.take([this](std::size_t first, std::size_t last) {
+            projectStereoPair(scene_, transform_, params_, out_, first, last);
+        });
+    }
+
+  private:
+    // About a tenth of a millisecond of projection.
+    static constexpr std::size_t kSlice = 8192;
+    const Scena& scene_;
+    const Matrix4& transform_;
+    StereoParams params_;
+    StereoPairBuffers out_;
+    SharedSlices slices_;
+};
+
+// The preview's draws (the green eye's faces or edges, then the red eye's)
+// cut into parts that either thread may take, each drawn on a plane of its
+// own in labels, 0 where the part drew nothing. Every draw overwrites the
+// pixels it covers whatever they held, so the planes laid over each other in
+// order give the preview drawn in one piece, a label per pixel, which the
+// window then takes as its three colour channels. Used where the window
+// takes planes and every colour has a label: 1-pixel pens on the black
+// background and the memory surface's white brush.
+class PreviewInParts {
+  public:
+    /// Whether the preview can be drawn in parts: then the planes for it
+    /// are ready in `buffers` (false too when they cannot be had).
+    static bool prepare(const ViewState& state, const DrawingSurface& window,
+                        PaintBuffers& buffers);
+    /// Reads the preview's projections in `buffers` once drawing.
+    PreviewInParts(const ViewState& state, PaintBuffers& buffers)
+        : state_(state), buffers_(buffers), parts_(kParts, 1) {}
+    /// Draws the parts no thread has taken yet.
+    void help() {
+        parts_.take([this](std::size_t first, std::size_t last) {
+            for (std::size_t part = first; part < last; ++part) {
+                drawPart(part);
+            }
+        });
+    }
+    /// Once every part is drawn: the preview onto the window in its box.
+    void show(DrawingSurface& window);
+
+  private:
+    enum Label : std::uint8_t { kBackground, kGreenLine, kWhiteFill, kRedLine, kLabels };
+    // About a millisecond each on a million faces: the threads end at most
+    // that far apart.
+    static constexpr std::size_t kParts = 16;
+
+    void drawPart(std::size_t part);
+
+    const ViewState& state_;
+    PaintBuffers& buffers_;  // previewPlanes: the parts, then red, green, blue
+    SharedSlices parts_;
+};
+
+bool PreviewInParts::prepare(const ViewState& state, const DrawingSurface& window,
+                             PaintBuffers& buffers) {
+    const Layout& l = state.layout;
+    if (!window.takesPlanes() || state.penGreen.width > 1 || state.penRed.width > 1 ||
+        state.brushBlack != Brush::black() || l.previewW < 1 || l.previewH < 1) {
+        return false;
+    }
+    std::vector<PlaneSurface>& planes = buffers.previewPlanes;
+    try {
+        planes.resize(kParts + 3);
+        for (std::size_t i = 0; i < planes.size(); ++i) {
+            const Channel channel = i <= kParts       ? Channel::Red
+                                    : i == kParts + 1 ? Channel::Green
+                                                      : Channel::Blue;
+            planes[i].reset(channel, l.previewW, l.previewH);
+        }
+    } catch (const std::bad_alloc&) {
+        planes.clear();
+        return false;
+    }
+    return true;
+}
+
+void PreviewInParts::drawPart(std::size_t part) {
+    const Scena& scene = *state_.scene;
+    const bool faces = scene.isFaceModel();
+    const std::size_t perEye = faces ? scene.faces.size() : scene.edges.size();
+    // Draws first .. last-1 of both eyes' 2 * perEye, in order.
+    const std::size_t first = part * perEye * 2 / kParts;
+    const std::size_t last = (part + 1) * perEye * 2 / kParts;
+    PlaneSurface& plane = buffers_.previewPlanes[part];
+    const PlaneView bytes = plane.plane();
+    raster::fillBox(bytes, 0, 0, bytes.width, bytes.height, kBackground);
+    plane.selectBrush(Brush::solid({kWhiteFill, 0, 0}));
+    const auto draw = [&](std::span<const Point> points, std::size_t from, std::size_t to) {
+        if (faces) {
+            drawFaces(std::span<const Face>(scene.faces).subspan(from, to - from), points, plane);
+        } else {
+            drawEdges(std::span<const Edge>(scene.edges).subspan(from, to - from), points, plane);
+        }
+    };
+    if (first < perEye) {
+        plane.selectPen(Pen{1, {kGreenLine, 0, 0}});
+        draw(buffers_.previewPoints, first, std::min(last, perEye));
+    }
+    if (last > perEye) {
+        plane.selectPen(Pen{1, {kRedLine, 0, 0}});
+        draw(buffers_.otherPoints, std::max(first, perEye) - perEye, last - perEye);
+    }
+}
+
+void PreviewInParts::show(DrawingSurface& window) {
+    std::vector<PlaneSurface>& planes = buffers_.previewPlanes;
+    const PlaneView labels = planes[0].plane();
+    const std::array<Rgb, kLabels> colours{Rgb{0, 0, 0}, state_.penGreen.colour, Rgb{255, 255, 255},
+                                           state_.penRed.colour};
+    const PlaneView red = planes[kParts].plane();
+    const PlaneView green = planes[kParts + 1].plane();
+    const PlaneView blue = planes[kParts + 2].plane();
+    for (std::int32_t y = 0; y < labels.height; ++y) {
+        std::uint8_t* const out = labels.row(y);
+        for (std::size_t part = 1; part < kParts; ++part) {
+            const std::uint8_t* const later = planes[part].plane().row(y);
+            for (std::int32_t x = 0; x < labels.width; ++x) {
+                out[x] = later[x] != kBackground ? later[x] : out[x];
+            }
+        }
+        for (std::int32_t x = 0; x < labels.width; ++x) {
+            const Rgb c = colours[std::min<std::size_t>(out[x], kLabels - 1)];
+            red.row(y)[x] = c.r;
+            green.row(y)[x] = c.g;
+            blue.row(y)[x] = c.b;
+        }
+    }
+    const Layout& l = state_.layout;
+    window.bitBlt(l.previewX, l.previewY, l.previewW, l.previewH, planes[kParts], 0, 0,
+                  RasterOp::SrcCopy);
+    for (const std::size_t i : {kParts + 1, kParts + 2}) {
+        window.bitBlt(l.previewX, l.previewY, l.previewW, l.previewH, planes[i], 0, 0,
+                      RasterOp::SrcPaint);
+    }
+}
+
 void drawPicturePlane(const Layout& l, DrawingSurface& window) {
     window.moveTo(l.planeX, l.sideY - 60);
     window.lineTo(l.planeX, l.sideY + 60);
@@ -160,9 +314,12 @@ void drawPicturePlane(const Layout& l, DrawingSurface& window) {
 }  // namespace
 
 // The worker projects the plan view while the calling thread projects the
-// side view; then the preview is the second task: on the worker, or after
-// everything else the window shows under the frame pen, drawn on its own
-// memory surface.
+// side view, and both then share the preview's projection. Then the worker
+// draws the preview while the calling thread draws the window's views, and
+// takes the preview's parts the worker has not reached once they are done.
+// Where the preview cannot be drawn in parts it is drawn whole on its own
+// memory surface: on the worker, or without one after everything else the
+// window shows under the frame pen.
 void drawSetupScreen(ViewState& state, DrawingSurface& window, PaintBuffers& buffers,
                      PaintWorker* worker) {
     buildTransforms(state);
@@ -173,22 +330,36 @@ void drawSetupScreen(ViewState& state, DrawingSurface& window, PaintBuffers& buf
     buffers.previewPoints.resize(vertices);
     buffers.planPoints.resize(vertices);
 
-    const std::unique_ptr<DrawingSurface> previewMemory = window.createCompatibleSurface();
-    const KeptPictureSelection previewPicture(window, previewMemory.get(), buffers.previewPicture,
-                                              l.previewW, l.previewH);
-    const bool hasPreview = previewPicture.selected();
+    std::optional<PreviewInParts> parts;
+    if (PreviewInParts::prepare(state, window, buffers)) {
+        parts.emplace(state, buffers);
+    }
+    std::unique_ptr<DrawingSurface> previewMemory;
+    std::optional<KeptPictureSelection> previewPicture;
+    if (!parts) {
+        previewMemory = window.createCompatibleSurface();
+        previewPicture.emplace(window, previewMemory.get(), buffers.previewPicture, l.previewW,
+                               l.previewH);
+    }
+    const bool hasPreview = parts || previewPicture->selected();
     ProjectedView plan;
     ProjectedView side;
     {
-        WorkerTask project(
-            worker, [&] { plan = projectView(state, state.planXf, l.planY, buffers.planPoints); });
+        PreviewProjection preview(state, buffers, hasPreview);
+        WorkerTask project(worker, [&] {
+            plan = projectView(state, state.planXf, l.planY, buffers.planPoints);
+            preview.help();
+        });
         drawBackground(l, window);
         side = projectView(state, state.sideXf, l.sideY, buffers.points);
+        preview.help();
         project.join();
     }
     {
         WorkerTask preview(worker, [&] {
-            if (hasPreview) {
+            if (parts) {
+                parts->help();
+            } else if (hasPreview) {
                 drawPreview(state, *previewMemory, buffers.previewPoints, buffers.otherPoints);
             }
         });
@@ -200,12 +371,17 @@ void drawSetupScreen(ViewState& state, DrawingSurface& window, PaintBuffers& buf
         drawBothAxes(state, window);
         drawAngleTexts(state, window);
         drawObservers(state, window);
+        if (parts) {
+            parts->help();  // what the worker has not yet taken
+        }
         preview.join();
     }
 
     ScopedPen framePen(window, state.penFrame);
     drawPicturePlane(l, window);
-    if (hasPreview) {
+    if (parts) {
+        parts->show(window);
+    } else if (hasPreview) {
         window.bitBlt(l.previewX, l.previewY, l.previewW, l.previewH, *previewMemory, 0, 0,
                       RasterOp::SrcCopy);
     }

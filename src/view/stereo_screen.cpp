@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -47,17 +48,15 @@ struct FaceParts {
     FacePart back;
 };
 
-// From this many faces on, the two threads gather half the faces each: below
-// it, handing the work over costs about what it saves. Lighting a face costs
-// tens of times more than gathering it, so lit faces are split sooner.
-constexpr std::size_t kSplitGatherFaces = 65536;
+// From this many lit faces on, the two threads light half the faces each:
+// below it, handing the work over costs about what it saves.
 constexpr std::size_t kSplitLitFaces = 2048;
 
-// The order of the faces from the depths just projected, gathered for
-// drawing into buffers.faces, and lit when the faces are (both eyes share
-// one light, so each face's brightness is found once) from the vertices
-// that moveToLight put in the light's space. A long list is done by both
-// threads, each taking one half.
+// The order of the faces from the depths just projected, with the faces
+// copied into buffers.faces in that order for drawing, and lit when the
+// faces are (both eyes share one light, so each face's brightness is found
+// once) from the vertices that moveToLight put in the light's space. A long
+// list is done by both threads.
 FaceParts orderAndGather(const ViewState& state, PaintBuffers& buffers, PaintWorker* worker) {
     const Scena& scene = *state.scene;
     const RunBoth besideWorker = [worker](const std::function<void()>& beside,
@@ -67,27 +66,23 @@ FaceParts orderAndGather(const ViewState& state, PaintBuffers& buffers, PaintWor
         task.join();
     };
     orderFaces(scene.faces, buffers.depths, buffers.order,
-               worker != nullptr ? &besideWorker : nullptr);
-    const std::span<const std::uint32_t> order = buffers.order.TRIEDENE_STENY;
-    const std::size_t n = order.size();
-    const bool lit = state.shading() == Shading::Lit;
-    buffers.faces.resize(n);
-    buffers.lights.resize(lit ? n : 0);
-    const std::span<Face> faces(buffers.faces);
+               worker != nullptr ? &besideWorker : nullptr, &buffers.faces);
+    const std::span<const Face> faces(buffers.faces);
+    const std::size_t n = faces.size();
+    if (state.shading() != Shading::Lit) {
+        buffers.lights.clear();
+        return {{faces, {}}, {}};
+    }
+    buffers.lights.resize(n);
     const std::span<double> lights(buffers.lights);
-    const LitFaceStyle style = lit ? eyeLight(state, {}) : LitFaceStyle{};
-    // Faces [from, to) of the order: gathered, then lit; the faces gathered.
+    const LitFaceStyle style = eyeLight(state, {});
+    // Faces [from, to) of the order, lit.
     const auto part = [&](std::size_t from, std::size_t to) -> FacePart {
-        const std::size_t count =
-            gatherFaces(scene.faces, order.subspan(from, to - from), faces.subspan(from));
-        if (!lit) {
-            return {faces.subspan(from, count), {}};
-        }
-        faceLights(buffers.lightSpace, faces.subspan(from, count), style,
-                   lights.subspan(from, count));
-        return {faces.subspan(from, count), lights.subspan(from, count)};
+        faceLights(buffers.lightSpace, faces.subspan(from, to - from), style,
+                   lights.subspan(from, to - from));
+        return {faces.subspan(from, to - from), lights.subspan(from, to - from)};
     };
-    if (n < (lit ? kSplitLitFaces : kSplitGatherFaces)) {
+    if (n < kSplitLitFaces) {
         return {part(0, n), {}};
     }
     const std::size_t half = n / 2;
@@ -166,6 +161,13 @@ struct Bounds {
     }
 };
 
+// What a thread measures of the points it projected: the left eye's bounds
+// and the parallax.
+struct Measured {
+    Bounds leftPoints;
+    ParallaxRange parallax;
+};
+
 // The window pixels the left eye can change: its lines and faces join
 // projected vertices, so they stay within the vertices' bounds widened by the
 // pen. Its picture is black everywhere else, and ORing black onto a pixel
@@ -197,17 +199,29 @@ void orBlock(DrawingSurface& target, DrawingSurface& source, const Block& b) {
 
 // The eyes' planes into the window: the right eye copied, the left eye ORed
 // over its reach. Done a band of rows at a time, so that the band the copy
-// has just written is still in the cache when the left eye is ORed onto it.
+// has just written is still in the cache when the left eye is ORed onto it;
+// the lower half of the bands by the worker. A window that takes planes is a
+// picture in memory: once its first drawing has found its pixels, block
+// transfers into rows of their own write nothing else, so the two threads
+// can each fill their own half.
 void mergeEyes(DrawingSurface& window, DrawingSurface& right, DrawingSurface& left,
-               const Block& leftReach, const Layout& l) {
+               const Block& leftReach, const Layout& l, PaintWorker* worker) {
     constexpr std::int32_t kBandRows = 16;
-    for (std::int32_t top = 0; top < l.clientH; top += kBandRows) {
-        const std::int32_t rows = std::min(kBandRows, l.clientH - top);
-        window.bitBlt(0, top, l.clientW, rows, right, 0, top, RasterOp::SrcCopy);
-        const std::int32_t bandTop = std::max(top, leftReach.y);
-        const std::int32_t bandBottom = std::min(top + rows, leftReach.y + leftReach.height);
-        orBlock(window, left, {leftReach.x, bandTop, leftReach.width, bandBottom - bandTop});
-    }
+    const auto bands = [&](std::int32_t from, std::int32_t to) {
+        for (std::int32_t top = from; top < to; top += kBandRows) {
+            const std::int32_t rows = std::min(kBandRows, to - top);
+            window.bitBlt(0, top, l.clientW, rows, right, 0, top, RasterOp::SrcCopy);
+            const std::int32_t bandTop = std::max(top, leftReach.y);
+            const std::int32_t bandBottom = std::min(top + rows, leftReach.y + leftReach.height);
+            orBlock(window, left, {leftReach.x, bandTop, leftReach.width, bandBottom - bandTop});
+        }
+    };
+    const std::int32_t first = std::min(kBandRows, l.clientH);
+    const std::int32_t middle = std::max(first, l.clientH / (2 * kBandRows) * kBandRows);
+    bands(0, first);
+    WorkerTask lower(worker, [&] { bands(middle, l.clientH); });
+    bands(first, middle);
+    lower.join();
 }
 
 void sizeProjections(const ViewState& state, PaintBuffers& buffers) {
@@ -292,54 +306,68 @@ Result<SortReport> drawStereoScreen(const ViewState& state, DrawingSurface& wind
     DrawingSurface* const left =
         planes ? &buffers.leftEyePlane : (picture->selected() ? memory.get() : nullptr);
     // Both eyes and the depths in one pass over the vertices (only a point's
-    // last step depends on the eye), each thread taking half of them.
-    const std::size_t half = scene.vertices.size() / 2;
+    // last step depends on the eye), each thread taking half of them and
+    // measuring its half while the points are at hand.
+    const std::size_t n = scene.vertices.size();
+    const std::size_t half = n / 2;
     const StereoPairBuffers projected{buffers.points, buffers.otherPoints, buffers.depths};
     const StereoParams params = stereoScreenParams(state, +1);
-    Bounds leftPoints;  // the back half's, then the front half's added
+    const auto projectPart = [&](std::size_t from, std::size_t to) {
+        projectStereoPair(scene, state.stereoXf, params, projected, from, to);
+        moveToLight(state, buffers, from, to);
+        const auto part = [from, to]<typename T>(std::span<const T> all) {
+            return all.subspan(from, to - from);
+        };
+        Measured m;
+        m.leftPoints.add(part(std::span<const Point>(buffers.otherPoints)));
+        m.parallax = parallaxOfPoints(part(std::span<const Point>(buffers.points)),
+                                      part(std::span<const Point>(buffers.otherPoints)),
+                                      part(std::span<const std::int32_t>(buffers.depths)), params);
+        return m;
+    };
+    Measured back;
+    Measured front;
     {
         WorkerTask project(worker, [&] {
             if (left != nullptr) {
                 fillBlack(state, *left);
             }
-            projectStereoPair(scene, state.stereoXf, params, projected, half,
-                              scene.vertices.size());
-            leftPoints.add(std::span<const Point>(buffers.otherPoints).subspan(half));
-            moveToLight(state, buffers, half, scene.vertices.size());
+            back = projectPart(half, n);
         });
         fillBlack(state, right);
-        projectStereoPair(scene, state.stereoXf, params, projected, 0, half);
-        moveToLight(state, buffers, 0, half);
-        Bounds front;
-        front.add(std::span<const Point>(buffers.otherPoints).first(half));
+        front = projectPart(0, half);
         project.join();
-        leftPoints.add(front);
     }
-    const Block leftReach = left != nullptr ? reachOf(leftPoints, state.penRed.width, l) : Block{};
+    front.leftPoints.add(back.leftPoints);
+    buffers.parallax = {state.scene, state.stereoXf, params, joined(front.parallax, back.parallax)};
+    const Block leftReach =
+        left != nullptr ? reachOf(front.leftPoints, state.penRed.width, l) : Block{};
 
     const bool faceModel = scene.isFaceModel();
     const FaceParts faces = faceModel ? orderAndGather(state, buffers, worker) : FaceParts{};
-    // The second task also copies out the depths for a background report,
-    // while the calling thread draws the right eye.
+    // The thread that finishes its eye first copies out the depths for a
+    // background report, while the other is still drawing.
     const bool reportInBackground = faceModel && helpers.reports != nullptr;
     std::vector<std::int32_t> reportDepths;
+    std::atomic_flag reportCopied;
+    const auto copyReport = [&] {
+        if (reportInBackground && !reportCopied.test_and_set()) {
+            reportDepths = buffers.order.depths;
+        }
+    };
     {
         WorkerTask draw(worker, [&] {
             if (left != nullptr) {
                 drawEye(state, *left, {state.penRed, state.brushRed}, faces, buffers.otherPoints);
             }
-            if (reportInBackground) {
-                reportDepths = buffers.order.depths;
-            }
-            buffers.parallax = {
-                state.scene, state.stereoXf, params,
-                parallaxOfPoints(buffers.points, buffers.otherPoints, buffers.depths, params)};
+            copyReport();
         });
         drawEye(state, right, {state.penGreen, state.brushGreen}, faces, buffers.points);
+        copyReport();
         draw.join();
     }
     if (planes) {
-        mergeEyes(window, right, buffers.leftEyePlane, leftReach, l);
+        mergeEyes(window, right, buffers.leftEyePlane, leftReach, l, worker);
     } else if (left != nullptr) {
         orBlock(window, *left, leftReach);
     }

@@ -316,6 +316,67 @@ TEST(ProjectAll, stereoMatchesSinglePointsWithinTheBuffersGiven) {
     }
 }
 
+// Both eyes in one pass go through wide lanes of four vertices and a
+// one-by-one tail; both must give the single-point results bit for bit on
+// the degenerate inputs too (NaN and infinite divisors, points at and behind
+// the eye, values past float's exact integers and at the int32 limits), for
+// any split between two threads and depth buffers that end anywhere.
+TEST(ProjectAll, stereoPairMatchesSinglePointsOnAwkwardInputs) {
+    Scena s;
+    for (const std::int32_t z :
+         {0, 10, -10, -100, -300, 99, -101, 16777217, kMax, kMin, 1, -99, -16777217}) {
+        s.vertices.push_back({z / 3 + 7, 50 - z / 2, z});
+    }
+    StereoParams onPlane = previewParams(+1);  // eye on the picture plane: k NaN or infinite
+    onPlane.eyeDistance = 0;
+    onPlane.depthOffset = 0;
+    onPlane.scale = 1.0f;
+    StereoParams nearEye = onPlane;  // vertices at, and behind, the eye
+    nearEye.eyeDistance = 100;
+    StereoParams huge = nearEye;
+    huge.scale = 1e30f;
+    huge.eyeShift = kMax;
+    huge.originX = kMin;
+    huge.originY = kMax;
+    Matrix4 notANumber;
+    notANumber.m[1][0] = std::numeric_limits<float>::infinity();
+    const std::size_t n = s.vertices.size();
+    for (const Matrix4& m : {Matrix4{}, stereoTransform(), notANumber}) {
+        for (const StereoParams& params : {onPlane, nearEye, huge, previewParams(+1)}) {
+            for (const std::size_t split : {std::size_t{0}, std::size_t{3}, std::size_t{6}, n}) {
+                for (const std::size_t withDepth : {n, std::size_t{0}, std::size_t{5}}) {
+                    std::vector<Point> right(n + 1, Point{-7, -7});
+                    std::vector<Point> left(n + 1, Point{-7, -7});
+                    std::vector<std::int32_t> depths(withDepth + 1, -7);
+                    const StereoPairBuffers out{std::span(right).first(n), std::span(left).first(n),
+                                                std::span(depths).first(withDepth)};
+                    projectStereoPair(s, m, params, out, split, n);
+                    projectStereoPair(s, m, params, out, 0, split);
+                    for (std::size_t i = 0; i < n; ++i) {
+                        const Vertex& v = s.vertices[i];
+                        StereoParams eye = params;
+                        eye.eyeSign = +1;
+                        const StereoPoint r = m.projectStereo(v.x, v.y, v.z, eye);
+                        eye.eyeSign = -1;
+                        const StereoPoint l = m.projectStereo(v.x, v.y, v.z, eye);
+                        EXPECT_EQ(right[i], (Point{r.x, r.y})) << i << " split " << split;
+                        EXPECT_EQ(left[i], (Point{l.x, l.y})) << i << " split " << split;
+                        if (i < withDepth) {
+                            EXPECT_EQ(depths[i], r.depth) << i;
+                        }
+                    }
+                    EXPECT_EQ(right[n], (Point{-7, -7}));
+                    EXPECT_EQ(left[n], (Point{-7, -7}));
+                    EXPECT_EQ(depths[withDepth], -7);
+                    if (HasFailure()) {
+                        return;
+                    }
+                }
+            }
+        }
+    }
+}
+
 TEST(ProjectAll, emptySceneStillProjectsTheCentre) {
     Scena s;
     s.centreX = kCx;

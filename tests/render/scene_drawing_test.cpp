@@ -16,6 +16,7 @@
 #include "recording_surface.h"
 #include "render/qt/qt_surface.h"
 #include "render/scene_drawing.h"
+#include "scene/depth_order.h"
 #include "scene/scena.h"
 #include "scenes.h"
 

@@ -59,6 +59,14 @@ std::vector<std::pair<std::uint32_t, std::int32_t>> insertOneByOne(
     return list;
 }
 
+// Runs the two tasks on two threads, as the paint's worker does.
+const RunBoth onTwoThreads = [](const std::function<void()>& beside,
+                                const std::function<void()>& here) {
+    std::thread other(beside);
+    here();
+    other.join();
+};
+
 std::vector<std::pair<std::uint32_t, std::int32_t>> entries(const DepthOrder& order) {
     EXPECT_EQ(order.TRIEDENE_STENY.size(), order.depths.size());
     std::vector<std::pair<std::uint32_t, std::int32_t>> out;
@@ -197,12 +205,6 @@ TEST(DepthOrder, anEarlierOrderLeavesNoTrace) {
 // Two threads share a long list's work: the order must be the one thread's,
 // whatever the ties, the key width, or where the unplaceable faces lie.
 TEST(DepthOrder, twoThreadsGiveTheOneThreadOrder) {
-    const RunBoth onTwoThreads = [](const std::function<void()>& beside,
-                                    const std::function<void()>& here) {
-        std::thread other(beside);
-        here();
-        other.join();
-    };
     constexpr std::size_t kFaces = 70001;
     struct Case {
         const char* name;
@@ -234,6 +236,49 @@ TEST(DepthOrder, twoThreadsGiveTheOneThreadOrder) {
         orderFaces(faces, depths, one);
         orderFaces(faces, depths, two, &onTwoThreads);
         EXPECT_EQ(entries(two), entries(one)) << c.name;
+    }
+}
+
+// A vertex that no face uses changes nothing, however far away it lies, and
+// neither do the threads: lists full of ties, with equals of the deepest
+// face on both sides of the middle, give the same order and the same faces
+// copied in that order whichever way they are done.
+TEST(DepthOrder, aFarVertexNoFaceUsesChangesNothing) {
+    constexpr std::size_t kFaces = 70001;
+    std::mt19937 rng(777);
+    const auto deepestFirst = [&](std::size_t i) {  // then its equals everywhere
+        return i == 0 ? 9 : static_cast<std::int32_t>(rng() % 7) + 3;
+    };
+    const auto newHeadInTheBack = [&](std::size_t i) {
+        return i == kFaces * 3 / 4 ? 10 : static_cast<std::int32_t>(rng() % 8) + 3;
+    };
+    const auto aroundZero = [&](std::size_t) { return static_cast<std::int32_t>(rng() % 5) - 2; };
+    for (const std::function<std::int32_t(std::size_t)>& depthOf :
+         {std::function<std::int32_t(std::size_t)>(deepestFirst),
+          {newHeadInTheBack},
+          {aroundZero}}) {
+        std::vector<std::int32_t> depths(kFaces);
+        for (std::size_t i = 0; i < kFaces; ++i) {
+            depths[i] = depthOf(i);
+        }
+        std::vector<Face> faces = facesOnTheirOwnVertex(kFaces);
+        faces[kFaces / 2].corner[2] = kFaces + 1;  // no depth: left out
+        faces[kFaces / 3].corner[3] = static_cast<std::uint32_t>(kFaces / 3 + 1);
+        std::vector<std::int32_t> withFar = depths;
+        withFar.push_back(kMin);
+        DepthOrder reference;
+        orderFaces(faces, withFar, reference);
+        std::vector<Face> referenceFaces(reference.size());
+        gatherFaces(faces, reference.TRIEDENE_STENY, referenceFaces);
+        for (const RunBoth* threads : {static_cast<const RunBoth*>(nullptr), &onTwoThreads}) {
+            for (const auto* vertexDepths : {&depths, &withFar}) {
+                DepthOrder got;
+                std::vector<Face> gathered;
+                orderFaces(faces, *vertexDepths, got, threads, &gathered);
+                ASSERT_EQ(entries(got), entries(reference));
+                ASSERT_EQ(gathered, referenceFaces);
+            }
+        }
     }
 }
 

@@ -1,10 +1,13 @@
 // The paint's second thread: a failure on it reaches the caller, and a task
 // is always finished before the guard that started it is gone. Without a
-// thread the task runs where the caller waits for it.
+// thread the task runs where the caller waits for it. Work shared in slices
+// is done once, whole, by the two threads together.
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "view/paint_worker.h"
@@ -59,6 +62,25 @@ TEST(PaintWorkerTest, withoutAWorkerTheTaskRunsAtJoinAndOnlyThere) {
     } catch (const std::runtime_error&) {
     }
     EXPECT_EQ(steps.size(), 3u);  // a caller that gave up never runs it
+}
+
+TEST(PaintWorkerTest, sharedSlicesCoverEveryIndexOnce) {
+    PaintWorker worker;
+    // A last slice cut short, one slice, nothing, and a zero slice (taken as 1).
+    for (const auto& [count, slice] :
+         {std::pair<std::size_t, std::size_t>{10007, 64}, {5, 8}, {0, 4}, {3, 0}}) {
+        std::vector<int> seen(count, 0);
+        SharedSlices slices(count, slice);
+        const auto mark = [&seen](std::size_t first, std::size_t last) {
+            for (std::size_t i = first; i < last; ++i) {
+                ++seen[i];
+            }
+        };
+        WorkerTask task(&worker, [&] { slices.take(mark); });
+        slices.take(mark);
+        task.join();
+        EXPECT_EQ(seen, std::vector<int>(count, 1)) << count << " by " << slice;
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cmath>
+#include <span>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -339,6 +340,24 @@ TEST(ParallaxTest, projectedPointsGiveTheMeasuredRange) {
     EXPECT_EQ(measured.behindEye, 2);
     EXPECT_EQ(std::tie(kept.points, kept.behindEye, kept.nearest, kept.farthest),
               std::tie(measured.points, measured.behindEye, measured.nearest, measured.farthest));
+    // Two threads measure a half each, split anywhere: the same range.
+    for (std::size_t split = 0; split <= n; ++split) {
+        const ParallaxRange front = parallaxOfPoints(std::span(rights).first(split),
+                                                     std::span(lefts).first(split), depths, right);
+        const ParallaxRange back =
+            parallaxOfPoints(std::span(rights).subspan(split), std::span(lefts).subspan(split),
+                             std::span(depths).subspan(split), right);
+        const ParallaxRange both = joined(front, back);
+        EXPECT_EQ(std::tie(both.points, both.behindEye, both.nearest, both.farthest),
+                  std::tie(kept.points, kept.behindEye, kept.nearest, kept.farthest))
+            << split;
+    }
+    // A half with no points leaves the other's range as it is.
+    const ParallaxRange far = parallaxOfPoints(std::span(rights).last(1), std::span(lefts).last(1),
+                                               std::span(depths).last(1), right);
+    ASSERT_GT(far.nearest, 0);
+    EXPECT_EQ(joined(ParallaxRange{}, far).nearest, far.nearest);
+    EXPECT_EQ(joined(far, ParallaxRange{}).nearest, far.nearest);
 }
 
 TEST(ParallaxTest, verdictFollowsTheRules) {
