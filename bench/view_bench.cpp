@@ -6,8 +6,9 @@
 //
 // BM_Fit_100kFaces times the fit that a resize of a fitted model runs.
 //
-// `--model FILE` and `--size WxH` (default 1920x1080) add SetupScreen_Model
-// and StereoScreen_Model: one paint of each screen of that file at that size.
+// `--model FILE`, `--size WxH` (default 1920x1080) and `--yaw RADIANS`
+// (default 0) add SetupScreen_Model and StereoScreen_Model: one paint of each
+// screen of that file at that size and azimuth.
 // FILE is any model the viewer opens, shown as the window shows it by
 // default: a scene file as it is; an imported mesh fitted to the window and
 // lit (the automatic choices), its face lights timed with the paint.
@@ -56,9 +57,11 @@ double processCpuSeconds() {
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
-struct PaintSize {
+// Where a model is painted: the drawing area and the azimuth.
+struct PaintAt {
     int width = 1920;
     int height = 1080;
+    float yaw = 0.0f;  ///< the azimuth the model is painted at
 };
 
 // A model as the window shows it once opened.
@@ -67,27 +70,27 @@ struct OpenedModel {
     kelpris::ModelSource source = kelpris::ModelSource::SceneFile;
 };
 
-// The view's state for `model` laid out at `size`: an imported mesh fitted,
+// The view's state for `model` laid out at `at`: an imported mesh fitted,
 // as it opens by default.
-void showModel(kelpris::ViewState& view, OpenedModel model, PaintSize size) {
+void showModel(kelpris::ViewState& view, OpenedModel model, PaintAt at) {
     {
         kelpris::QtImageSurface tools(1, 1);
         kelpris::createTools(view, tools);
     }
     view.scene = std::make_shared<const Scena>(std::move(model.scene));
     view.modelSource = model.source;
+    view.yaw = kelpris::wrapAngle(at.yaw);
     kelpris::buildTransforms(view);
     if (model.source == kelpris::ModelSource::Imported) {
         kelpris::requestFit(view.framing);
     }
-    kelpris::computeLayout(view, {0, 0, size.width + 4, size.height + 4});
+    kelpris::computeLayout(view, {0, 0, at.width + 4, at.height + 4});
 }
 
-void paintScreen(benchmark::State& st, OpenedModel model, kelpris::Screen screen,
-                 PaintSize size = {}) {
+void paintScreen(benchmark::State& st, OpenedModel model, kelpris::Screen screen, PaintAt at = {}) {
     kelpris::ViewState view;
-    showModel(view, std::move(model), size);
-    QImage buffer(size.width, size.height, QImage::Format_RGB32);
+    showModel(view, std::move(model), at);
+    QImage buffer(at.width, at.height, QImage::Format_RGB32);
     kelpris::PaintBuffers buffers;
     {  // the stereo screen uses the transform of the last setup paint
         kelpris::QtImageSurface surface(buffer);
@@ -278,9 +281,9 @@ void walkSortedFaces(benchmark::State& st, OpenedModel model, Walk walk) {
     benchmark::DoNotOptimize(lights.data());
 }
 
-/// Takes `--model FILE` and `--size WxH` out of the arguments; false on a
-/// malformed value.
-bool takeModelArguments(int& argc, char** argv, std::string& model, PaintSize& size) {
+/// Takes `--model FILE`, `--size WxH` and `--yaw RADIANS` out of the
+/// arguments; false on a malformed value.
+bool takeModelArguments(int& argc, char** argv, std::string& model, PaintAt& at) {
     std::vector<char*> kept;
     for (int i = 0; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
@@ -289,9 +292,16 @@ bool takeModelArguments(int& argc, char** argv, std::string& model, PaintSize& s
         } else if (std::strcmp(argv[i], "--size") == 0 && hasValue) {
             ++i;
             char tail = 0;
-            if (std::sscanf(argv[i], "%dx%d%c", &size.width, &size.height, &tail) != 2 ||
-                size.width < 1 || size.height < 1) {
+            if (std::sscanf(argv[i], "%dx%d%c", &at.width, &at.height, &tail) != 2 ||
+                at.width < 1 || at.height < 1) {
                 std::cerr << "view_bench: --size wants WxH, got " << argv[i] << '\n';
+                return false;
+            }
+        } else if (std::strcmp(argv[i], "--yaw") == 0 && hasValue) {
+            ++i;
+            char tail = 0;
+            if (std::sscanf(argv[i], "%f%c", &at.yaw, &tail) != 1 || !std::isfinite(at.yaw)) {
+                std::cerr << "view_bench: --yaw wants radians, got " << argv[i] << '\n';
                 return false;
             }
         } else {
@@ -311,23 +321,23 @@ int main(int argc, char** argv) {
     }
     QGuiApplication app(argc, argv);
     std::string model;
-    PaintSize size;
-    if (!takeModelArguments(argc, argv, model, size)) {
+    PaintAt at;
+    if (!takeModelArguments(argc, argv, model, at)) {
         return 2;
     }
     if (!model.empty()) {
         const fs::path path(model);
         benchmark::RegisterBenchmark("SetupScreen_Model",
-                                     [path, size](benchmark::State& st) {
+                                     [path, at](benchmark::State& st) {
                                          paintScreen(st, loadModel(st, path),
-                                                     kelpris::Screen::Setup, size);
+                                                     kelpris::Screen::Setup, at);
                                      })
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
         benchmark::RegisterBenchmark("StereoScreen_Model",
-                                     [path, size](benchmark::State& st) {
+                                     [path, at](benchmark::State& st) {
                                          paintScreen(st, loadModel(st, path),
-                                                     kelpris::Screen::Stereo, size);
+                                                     kelpris::Screen::Stereo, at);
                                      })
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
