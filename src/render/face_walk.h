@@ -112,6 +112,31 @@ struct TriangleBox {
     return box;
 }
 
+/// Which triangles take the table: those whose box lies in the view and
+/// spans at most four columns from `left` and four rows from `top`, with the
+/// four columns from `left` all in the view (a view narrower than the block
+/// has none).
+class TableReach {
+  public:
+    template <typename T>
+    explicit TableReach(const BasicPixelView<T>& view)
+        : lastLeft_(static_cast<std::uint32_t>(view.width - kBlock)),  // wraps when narrow
+          height_(static_cast<std::uint32_t>(view.height)),
+          narrow_(view.width < kBlock) {}
+
+    [[gnu::always_inline]] bool takes(const TriangleBox& box) const {
+        return !narrow_ && static_cast<std::uint32_t>(box.left) <= lastLeft_ &&
+               box.across < kBlock && box.down < kBlock &&
+               static_cast<std::uint32_t>(box.top) < height_ &&
+               static_cast<std::uint32_t>(box.bottom) < height_;
+    }
+
+  private:
+    std::uint32_t lastLeft_;
+    std::uint32_t height_;
+    bool narrow_;
+};
+
 /// Whether consecutive faces visit the projection all over, as faces in
 /// depth order do: then fetching corners and picture rows ahead pays, while
 /// for faces in the order of a mesh's file (neighbours mostly share their
@@ -150,13 +175,7 @@ void drawFaces(const BasicPixelView<T>& view, std::span<const Face> faces,
     const raster::SmallTriangles& table = raster::smallTriangles();
     const std::size_t n = points.size();
     const Point* p = points.data();
-    // A triangle takes the table when its box lies in the view and spans at
-    // most four columns from `left` and four rows from `top`, with the four
-    // columns from `left` all in the view (a view narrower than the block
-    // never takes it).
-    const auto lastLeft = static_cast<std::uint32_t>(view.width - kBlock);  // wraps when narrow
-    const bool narrow = view.width < kBlock;
-    const auto height = static_cast<std::uint32_t>(view.height);
+    const TableReach reach(view);
     const std::int64_t stride = view.stride;
     const std::size_t count = faces.size();
     for (std::size_t k = 0; k < count; ++k) {
@@ -192,10 +211,9 @@ void drawFaces(const BasicPixelView<T>& view, std::span<const Face> faces,
             }
             continue;
         }
-        const auto [left, top, right, bottom, across, down] = boxOf(a, b, d);
-        if (narrow || static_cast<std::uint32_t>(left) > lastLeft || across >= kBlock ||
-            static_cast<std::uint32_t>(top) >= height ||
-            static_cast<std::uint32_t>(bottom) >= height || down >= kBlock) {
+        const TriangleBox box = boxOf(a, b, d);
+        const auto [left, top, right, bottom, across, down] = box;
+        if (!reach.takes(box)) {
             if (right < 0 || bottom < 0 || left >= view.width || top >= view.height) {
                 continue;  // wholly outside: nothing to draw
             }

@@ -73,10 +73,7 @@ void drawNearestFirst(const PlaneView& view, NearestFirstBuffers& buffers,
     const raster::SmallTriangles& table = raster::smallTriangles();
     const std::size_t n = points.size();
     const Point* p = points.data();
-    // The table's triangles are written four columns at a time: in a view
-    // narrower than that they take the general way.
-    const auto lastLeft = static_cast<std::uint32_t>(view.width - kBlock);  // wraps when narrow
-    const bool narrow = view.width < kBlock;
+    const TableReach reach(view);
     const auto width = static_cast<std::uint32_t>(view.width);
     const auto height = static_cast<std::uint32_t>(view.height);
     constexpr auto kSide = static_cast<std::uint32_t>(raster::kRowMaskSide);
@@ -98,7 +95,8 @@ void drawNearestFirst(const PlaneView& view, NearestFirstBuffers& buffers,
         const Point a = p[c[0]];
         const Point b = p[c[1]];
         const Point d = p[c[2]];
-        const auto [left, top, right, bottom, across, down] = boxOf(a, b, d);
+        const TriangleBox box = boxOf(a, b, d);
+        const auto [left, top, right, bottom, across, down] = box;
         const bool inView =
             static_cast<std::uint32_t>(left) < width && static_cast<std::uint32_t>(right) < width &&
             static_cast<std::uint32_t>(top) < height && static_cast<std::uint32_t>(bottom) < height;
@@ -110,8 +108,7 @@ void drawNearestFirst(const PlaneView& view, NearestFirstBuffers& buffers,
         if constexpr (kPerFace) {
             shade = shadeOf(k);
         }
-        if (c[3] != kNoCorner || narrow || static_cast<std::uint32_t>(left) > lastLeft ||
-            across >= kBlock || !inView || down >= kBlock) {
+        if (c[3] != kNoCorner || !reach.takes(box)) {
             const std::array<Point, 4> corners{a, b, d, c[3] != kNoCorner ? p[c[3]] : a};
             const auto used = std::span<const Point>(corners).first(c[3] != kNoCorner ? 4 : 3);
             const std::uint8_t* const fill = shade.filled ? &shade.fill : nullptr;
