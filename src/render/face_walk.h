@@ -3,8 +3,9 @@
 // raster::polygon draws each: the paint of a large model's faces. Most faces
 // of a million-face model seen whole are triangles within a 4 x 4 block of
 // pixels; those are drawn inline from a table of what each such triangle
-// covers, as four masked row writes with no branch on their shape, and only
-// the others go to raster::polygon. In depth order the time goes to memory:
+// covers, as four masked row writes with no branch on their shape; in a
+// plane, triangles up to 16 pixels across are drawn inline from row masks
+// too, and only the others go to raster::polygon. In depth order the time goes to memory:
 // the corners are read all over the projection and the pixels land all over
 // the picture, so both are fetched a few faces ahead; faces in file order
 // (the setup views) walk both in order and skip the fetching.
@@ -137,6 +138,32 @@ class TableReach {
     bool narrow_;
 };
 
+/// Which triangles of a plane the masked rows take: those whose box lies in
+/// the view and spans fewer than raster::kMaskSide columns and rows, the
+/// view at least that wide.
+class MaskedReach {
+  public:
+    template <typename T>
+    explicit MaskedReach(const BasicPixelView<T>& view)
+        : width_(static_cast<std::uint32_t>(view.width)),
+          height_(static_cast<std::uint32_t>(view.height)),
+          narrow_(view.width < raster::kMaskSide) {}
+
+    [[gnu::always_inline]] bool takes(const TriangleBox& box) const {
+        constexpr auto kSide = static_cast<std::uint32_t>(raster::kMaskSide);
+        return !narrow_ && static_cast<std::uint32_t>(box.left) < width_ &&
+               static_cast<std::uint32_t>(box.right) < width_ &&
+               static_cast<std::uint32_t>(box.top) < height_ &&
+               static_cast<std::uint32_t>(box.bottom) < height_ && box.across < kSide &&
+               box.down < kSide;
+    }
+
+  private:
+    std::uint32_t width_;
+    std::uint32_t height_;
+    bool narrow_;
+};
+
 /// Whether consecutive faces visit the projection all over, as faces in
 /// depth order do: then fetching corners and picture rows ahead pays, while
 /// for faces in the order of a mesh's file (neighbours mostly share their
@@ -173,9 +200,11 @@ void drawFaces(const BasicPixelView<T>& view, std::span<const Face> faces,
     Word fillWord = Quad<T>::splat(shade.fill);
     unsigned fillMask = shade.filled ? 0xFFFFu : 0u;
     const raster::SmallTriangles& table = raster::smallTriangles();
+    const raster::MaskedLines& lines = raster::maskedLines();
     const std::size_t n = points.size();
     const Point* p = points.data();
     const TableReach reach(view);
+    const MaskedReach maskedReach(view);
     const std::int64_t stride = view.stride;
     const std::size_t count = faces.size();
     for (std::size_t k = 0; k < count; ++k) {
@@ -216,6 +245,18 @@ void drawFaces(const BasicPixelView<T>& view, std::span<const Face> faces,
         if (!reach.takes(box)) {
             if (right < 0 || bottom < 0 || left >= view.width || top >= view.height) {
                 continue;  // wholly outside: nothing to draw
+            }
+            if constexpr (sizeof(T) == 1) {
+                if (maskedReach.takes(box)) {
+                    const T fillByte = shade.filled ? shade.fill : outline;
+                    raster::maskedTriangleRows(
+                        lines, view, a, b, d, left, raster::kMaskSide, shade.filled,
+                        [fillByte, outline](T* row, std::int32_t, std::int32_t, unsigned edge,
+                                            unsigned cover) {
+                            raster::writeMaskedBytes(row, edge, cover, fillByte, outline);
+                        });
+                    continue;
+                }
             }
             const std::array<Point, 3> triangle{a, b, d};
             raster::polygon(view, triangle, fill, outline);

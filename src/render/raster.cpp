@@ -660,16 +660,9 @@ template <typename T>
     }
 }
 
-/// A line from its upper end down at most kMaskReach rows and columns either
-/// way, as one bit mask per row (bit c for the column c right of the line's
-/// leftmost one), rows below its lower end empty.
-constexpr std::int32_t kMaskSide = 16;
-constexpr std::int32_t kMaskReach = kMaskSide - 1;
-constexpr std::int32_t kMaskColumns = 2 * kMaskReach + 1;
+/// Whole pixels take four times the bytes of a plane's: for them the masked
+/// rows only pay off on faces at least this wide.
 constexpr std::int32_t kMaskedPixelsFrom = 8;
-using RowMask = std::uint16_t;
-using MaskedLine = std::array<RowMask, kMaskSide>;
-using MaskedLines = std::array<MaskedLine, kMaskSide * kMaskColumns>;
 
 /// Every such line walked once, so the masks cover exactly what the walk
 /// would.
@@ -694,10 +687,14 @@ MaskedLines makeMaskedLines() {
     return table;
 }
 
+}  // namespace
+
 const MaskedLines& maskedLines() {
     static const MaskedLines table = makeMaskedLines();
     return table;
 }
+
+namespace {
 
 /// Writes the pixels of a kMaskSide-pixel row whose bit is set in `cover`:
 /// those also set in `edge` in the outline colour, the others in the fill.
@@ -728,56 +725,6 @@ template <typename T>
     }
 }
 
-/// Corners in order of their rows, without branches on the data.
-[[gnu::always_inline]] inline void orderRows(Point& a, Point& b) {
-    const bool swap = b.y < a.y;
-    const Point upper = swap ? b : a;
-    const Point lower = swap ? a : b;
-    a = upper;
-    b = lower;
-}
-
-/// A triangle with its box in the view and at most kMaskSide pixels across
-/// both ways, the faces of a model filling the window. Its outline comes as
-/// row masks from the table, and on each row the fill covers what lies
-/// between the outline's first and last pixels (the two meet without a gap
-/// and the fill never passes them), so each row is one masked write of
-/// `columns` pixels from `start`: writeRow(row, y, start, edge, cover).
-template <typename T, typename WriteRow>
-[[gnu::always_inline]] inline void maskedTriangleRows(const BasicPixelView<T>& view, Point a,
-                                                      Point b, Point c, std::int32_t left,
-                                                      std::int32_t columns, bool filled,
-                                                      const WriteRow& writeRow) {
-    const MaskedLines& lines = maskedLines();
-    orderRows(a, b);
-    orderRows(b, c);
-    orderRows(a, b);
-    // The written columns stay inside the view at its right edge.
-    const std::int32_t start = std::min(left, view.width - columns);
-    struct Edge {
-        const MaskedLine* rows;
-        std::int32_t shift;
-    };
-    const auto edge = [&](Point from, Point to) {
-        const auto index =
-            static_cast<std::size_t>((to.y - from.y) * kMaskColumns + to.x - from.x + kMaskReach);
-        return Edge{&lines[index], std::min(from.x, to.x) - start};
-    };
-    const Edge ac = edge(a, c);
-    const Edge ab = edge(a, b);
-    const Edge bc = edge(b, c);
-    const std::int32_t middle = b.y - a.y;
-    T* row = view.row(a.y) + start;
-    for (std::int32_t r = 0; r <= c.y - a.y; ++r, row += view.stride) {
-        const std::int32_t k = r < middle ? 0 : r - middle;
-        const unsigned lower = r < middle ? 0u : unsigned{(*bc.rows)[static_cast<std::size_t>(k)]};
-        const unsigned bits = unsigned{(*ac.rows)[static_cast<std::size_t>(r)]} << ac.shift |
-                              unsigned{(*ab.rows)[static_cast<std::size_t>(r)]} << ab.shift |
-                              lower << bc.shift;
-        writeRow(row, a.y + r, start, bits, filled ? spanOf(bits) : bits);
-    }
-}
-
 /// The masked triangle drawn over whatever the picture holds (of whole
 /// pixels, the quarters of kMaskSide columns the box needs).
 template <typename T>
@@ -787,7 +734,7 @@ template <typename T>
     const std::int32_t quarters = (box.right - box.left) / 4 + 1;
     const std::int32_t columns = sizeof(T) == 1 ? kMaskSide : 4 * quarters;
     const T fillColour = fill != nullptr ? *fill : outline;
-    maskedTriangleRows(view, a, b, c, box.left, columns, fill != nullptr,
+    maskedTriangleRows(maskedLines(), view, a, b, c, box.left, columns, fill != nullptr,
                        [&](T* row, std::int32_t, std::int32_t, unsigned edge, unsigned cover) {
                            writeMaskedRow(row, edge, cover, fillColour, outline, quarters);
                        });
@@ -958,8 +905,6 @@ template <typename T>
         drawSmallTriangle(view, used, box, fill, outline);
         return;
     }
-    // Whole pixels take four times the bytes of a plane's: for them the
-    // masked rows only pay off on faces at least kMaskedPixelsFrom wide.
     const std::int32_t narrowest = sizeof(T) == 1 ? 0 : kMaskedPixelsFrom - 1;
     if (count == 3 && allInside && box.right - box.left < kMaskSide &&
         box.right - box.left >= narrowest && box.bottom - box.top < kMaskSide &&
@@ -1076,8 +1021,8 @@ void polygonBehindIn(const PlaneView& view, WrittenPixels& written, const PlaneV
         }
     };
     if (box.right - box.left < kMaskSide && box.bottom - box.top < kMaskSide) {
-        maskedTriangleRows(view, used[0], used[1], used[2], box.left, kMaskSide, fill != nullptr,
-                           behind);
+        maskedTriangleRows(maskedLines(), view, used[0], used[1], used[2], box.left, kMaskSide,
+                           fill != nullptr, behind);
     } else {
         wideTriangleRows(view, used, box, fill != nullptr, behind);
     }

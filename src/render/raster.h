@@ -177,6 +177,71 @@ inline constexpr std::array<std::uint64_t, 256> kByteLanes = [] {
     std::memcpy(row, &pixels, sizeof pixels);
 }
 
+/// A line from its upper end down at most kMaskReach rows and columns either
+/// way, as one bit mask per row (bit c for the column c right of the line's
+/// leftmost one), rows below its lower end empty.
+constexpr std::int32_t kMaskSide = 16;
+constexpr std::int32_t kMaskReach = kMaskSide - 1;
+constexpr std::int32_t kMaskColumns = 2 * kMaskReach + 1;
+using RowMask = std::uint16_t;
+using MaskedLine = std::array<RowMask, kMaskSide>;
+using MaskedLines = std::array<MaskedLine, kMaskSide * kMaskColumns>;
+
+/// The table of every such line, walked once by the general line code, so
+/// that the masks cover exactly what it draws.
+const MaskedLines& maskedLines();
+
+/// Corners in order of their rows, without branches on the data.
+[[gnu::always_inline]] inline void orderRows(Point& a, Point& b) {
+    const bool swap = b.y < a.y;
+    const Point upper = swap ? b : a;
+    const Point lower = swap ? a : b;
+    a = upper;
+    b = lower;
+}
+
+/// A triangle with its box in the view and at most kMaskSide pixels across
+/// both ways, the faces of a model filling the window. Its outline comes as
+/// row masks from the table, and on each row the fill covers what lies
+/// between the outline's first and last pixels (the two meet without a gap
+/// and the fill never passes them), so each row is one masked write of
+/// `columns` pixels from `start`: writeRow(row, y, start, edge, cover).
+/// `lines` is maskedLines(), looked up once by a caller drawing many.
+template <typename T, typename WriteRow>
+[[gnu::always_inline]] inline void maskedTriangleRows(const MaskedLines& lines,
+                                                      const BasicPixelView<T>& view, Point a,
+                                                      Point b, Point c, std::int32_t left,
+                                                      std::int32_t columns, bool filled,
+                                                      const WriteRow& writeRow) {
+    orderRows(a, b);
+    orderRows(b, c);
+    orderRows(a, b);
+    // The written columns stay inside the view at its right edge.
+    const std::int32_t start = std::min(left, view.width - columns);
+    struct Edge {
+        const MaskedLine* rows;
+        std::int32_t shift;
+    };
+    const auto edge = [&](Point from, Point to) {
+        const auto index =
+            static_cast<std::size_t>((to.y - from.y) * kMaskColumns + to.x - from.x + kMaskReach);
+        return Edge{&lines[index], std::min(from.x, to.x) - start};
+    };
+    const Edge ac = edge(a, c);
+    const Edge ab = edge(a, b);
+    const Edge bc = edge(b, c);
+    const std::int32_t middle = b.y - a.y;
+    T* row = view.row(a.y) + start;
+    for (std::int32_t r = 0; r <= c.y - a.y; ++r, row += view.stride) {
+        const std::int32_t k = r < middle ? 0 : r - middle;
+        const unsigned lower = r < middle ? 0u : unsigned{(*bc.rows)[static_cast<std::size_t>(k)]};
+        const unsigned bits = unsigned{(*ac.rows)[static_cast<std::size_t>(r)]} << ac.shift |
+                              unsigned{(*ab.rows)[static_cast<std::size_t>(r)]} << ab.shift |
+                              lower << bc.shift;
+        writeRow(row, a.y + r, start, bits, filled ? spanOf(bits) : bits);
+    }
+}
+
 /// Which pixels of a plane have been written, a bit per pixel: bit x % 8 of
 /// byte x / 8 of row y for pixel (x, y). Owned elsewhere; each row holds 8
 /// bytes past its last pixel's byte, so that 8 bytes read from any pixel's
