@@ -128,7 +128,10 @@ void ReportWriter::enqueue(Job job) {
         if (!pending_) {
             firstWaiting_ = lastSubmitted_;
         }
-        pending_ = std::move(job);  // a report not yet started is replaced
+        if (pending_) {  // a report not yet started is replaced
+            spareDepths_ = std::move(pending_->depths);
+        }
+        pending_ = std::move(job);
     }
     changed_.notify_all();
 }
@@ -153,6 +156,11 @@ void ReportWriter::waitForPause(std::unique_lock<std::mutex>& lock) {
         }
         changed_.wait_until(lock, due);
     }
+}
+
+std::vector<std::int32_t> ReportWriter::takeSpareDepths() {
+    std::lock_guard lock(mutex_);
+    return std::exchange(spareDepths_, {});
 }
 
 std::vector<FileStatus> ReportWriter::takeStatuses() {
@@ -204,8 +212,8 @@ void ReportWriter::run() {
         writing_ = true;
         lock.unlock();
         FileStatus status = write(job);
-        job = Job{};  // free the report before the next one is formatted
         lock.lock();
+        spareDepths_ = std::move(job.depths);
         statuses_.push_back(std::move(status));
         if (finished_) {
             lock.unlock();

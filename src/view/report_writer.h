@@ -75,6 +75,11 @@ class ReportWriter {
     /// moment, as a write at once would take it.
     void submit(std::filesystem::path path, std::vector<std::int32_t> depths);
 
+    /// The depths of a report already written or replaced, for the caller to
+    /// fill and submit again, or none: a large model's depths are megabytes,
+    /// and memory reused costs a paint less than fresh memory.
+    std::vector<std::int32_t> takeSpareDepths();
+
     /// Writes what waits at once, then waits until every submitted report is
     /// written (and its FinishedFn has returned) or replaced.
     void flush();
@@ -108,6 +113,7 @@ class ReportWriter {
     bool writing_ = false;
     bool stopping_ = false;
     std::vector<FileStatus> statuses_;
+    std::vector<std::int32_t> spareDepths_;
     // The writer thread's text buffer, kept from one report to the next: a
     // large model's report is tens of megabytes, fresh memory for which
     // costs more than formatting it.

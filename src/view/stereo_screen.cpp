@@ -346,13 +346,16 @@ Result<SortReport> drawStereoScreen(const ViewState& state, DrawingSurface& wind
     const bool faceModel = scene.isFaceModel();
     const FaceParts faces = faceModel ? orderAndGather(state, buffers, worker) : FaceParts{};
     // The thread that finishes its eye first copies out the depths for a
-    // background report, while the other is still drawing.
+    // background report, while the other is still drawing, into the memory
+    // of an earlier report when there is one: fresh memory for a list of
+    // millions costs more than the copy.
     const bool reportInBackground = faceModel && helpers.reports != nullptr;
-    std::vector<std::int32_t> reportDepths;
+    std::vector<std::int32_t> reportDepths =
+        reportInBackground ? helpers.reports->takeSpareDepths() : std::vector<std::int32_t>{};
     std::atomic_flag reportCopied;
     const auto copyReport = [&] {
         if (reportInBackground && !reportCopied.test_and_set()) {
-            reportDepths = buffers.order.depths;
+            reportDepths.assign(buffers.order.depths.begin(), buffers.order.depths.end());
         }
     };
     {
