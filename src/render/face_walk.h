@@ -5,10 +5,11 @@
 // pixels; those are drawn inline from a table of what each such triangle
 // covers, as four masked row writes with no branch on their shape; in a
 // plane, triangles up to 16 pixels across are drawn inline from row masks
-// too, and only the others go to raster::polygon. In depth order the time goes to memory:
-// the corners are read all over the projection and the pixels land all over
-// the picture, so both are fetched a few faces ahead; faces in file order
-// (the setup views) walk both in order and skip the fetching.
+// too, and only the others go to raster::polygon. In depth order the corners
+// are read all over the projection, so they are fetched a few faces ahead;
+// faces in file order (the setup views) walk it in order and skip the
+// fetching. The picture rows are not fetched ahead: measured, asking for
+// them costs more than it saves.
 
 #include <algorithm>
 #include <array>
@@ -37,9 +38,8 @@ namespace face_walk {
 
 constexpr std::int32_t kBlock = raster::kSmallSide;
 // Measured on the 1M-face torus at 1920 x 1080: how many faces ahead the
-// corners are fetched, and the picture rows a face will write.
+// corners are fetched.
 constexpr std::size_t kCornersAhead = 16;
-constexpr std::size_t kRowsAhead = 8;
 
 /// Four pixels' worth of the picture's pixel type, and the masks that
 /// select some of them.
@@ -212,13 +212,6 @@ void drawFaces(const BasicPixelView<T>& view, std::span<const Face> faces,
     for (std::size_t k = 0; k < count; ++k) {
         if (kFetchAhead && k + kCornersAhead < count) {
             prefetchCorners(faces[k + kCornersAhead], p, n);
-        }
-        if (kFetchAhead && k + kRowsAhead < count) {
-            const std::uint32_t* c = faces[k + kRowsAhead].corner;
-            if (c[0] < n && c[1] < n && c[2] < n) {
-                const std::array<Point, 3> ahead{p[c[0]], p[c[1]], p[c[2]]};
-                raster::prefetchPolygon(view, std::span<const Point>(ahead));
-            }
         }
         const std::uint32_t* c = faces[k].corner;
         if (c[0] >= n || c[1] >= n || c[2] >= n) {

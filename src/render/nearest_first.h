@@ -43,6 +43,9 @@ class NearestFirstBuffers {
 
 namespace face_walk {
 
+/// How many faces ahead the rows a face covers are fetched.
+constexpr std::size_t kRowsAhead = 8;
+
 /// Asks for the pixels and written bits of the rows a triangle covers.
 inline void prefetchRows(const PlaneView& view, const raster::WrittenPixels& written,
                          const std::array<Point, 3>& corners) {

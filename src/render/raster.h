@@ -94,31 +94,6 @@ void rectangle(PixelView view, std::int32_t left, std::int32_t top, std::int32_t
 void rectangle(PlaneView view, std::int32_t left, std::int32_t top, std::int32_t right,
                std::int32_t bottom, const std::uint8_t* fill, std::uint8_t outline);
 
-/// Asks for the memory of the first rows a polygon of these corners
-/// covers, to be written soon: a hint for the processor, no pixel changes.
-template <typename T>
-inline void prefetchPolygon(BasicPixelView<T> view, std::span<const Point> corners) {
-    constexpr std::int32_t kRows = 4;
-    std::int32_t top = corners[0].y;
-    std::int32_t bottom = corners[0].y;
-    std::int32_t left = corners[0].x;
-    for (const Point p : corners.subspan(1)) {
-        top = p.y < top ? p.y : top;
-        bottom = p.y > bottom ? p.y : bottom;
-        left = p.x < left ? p.x : left;
-    }
-    if (view.empty() || bottom < 0 || top >= view.height) {
-        return;
-    }
-    const std::int32_t x = left < 0 ? 0 : left >= view.width ? view.width - 1 : left;
-    const std::int32_t from = top < 0 ? 0 : top;
-    const std::int32_t last = bottom < view.height - 1 ? bottom : view.height - 1;
-    const std::int32_t to = last - from < kRows ? last : from + kRows - 1;
-    for (std::int32_t y = from; y <= to; ++y) {
-        __builtin_prefetch(view.row(y) + x, 1);
-    }
-}
-
 /// What a triangle with its corners among a 4 x 4 block of pixels covers:
 /// bit 4 * row + column of the block for each pixel of its fill and of its
 /// outline, as polygon() draws them.
