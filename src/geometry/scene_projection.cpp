@@ -59,6 +59,9 @@ namespace lanes {
 [[gnu::target("avx2")]] inline __m256d toFloat(__m256d v) noexcept {
     return _mm256_cvtps_pd(_mm256_cvtpd_ps(v));
 }
+[[gnu::target("avx2")]] inline __m256d widened(__m128 v) noexcept {
+    return _mm256_cvtps_pd(v);
+}
 [[gnu::target("avx2")]] inline __m256d clamped(__m256d v) noexcept {
     return _mm256_min_pd(_mm256_max_pd(v, _mm256_set1_pd(-2147483648.0)),
                          _mm256_set1_pd(2147483647.0));
@@ -67,10 +70,11 @@ namespace lanes {
     return _mm256_xor_pd(v, _mm256_set1_pd(-0.0));
 }
 /// truncToInt32, kept as a double: NaN gives 0, the rest is clamped and
-/// truncated toward zero.
+/// truncated toward zero. (The clamp takes NaN to a bound, which the mask
+/// then clears; the mask is formed beside the clamp, not before it.)
 [[gnu::target("avx2")]] inline __m256d truncated(__m256d v) noexcept {
-    const __m256d number = _mm256_and_pd(v, _mm256_cmp_pd(v, v, _CMP_ORD_Q));
-    return _mm256_round_pd(clamped(number), _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
+    const __m256d whole = _mm256_round_pd(clamped(v), _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
+    return _mm256_and_pd(whole, _mm256_cmp_pd(v, v, _CMP_ORD_Q));
 }
 /// Whole doubles within the int32 range, converted exactly.
 [[gnu::target("avx2")]] inline __m128i toInt(__m256d v) noexcept {
@@ -101,7 +105,7 @@ class Columns {
 
     /// Column j of each of the vertices from `in`, rounded to float, into
     /// out[j].
-    [[gnu::target("avx2")]] void transform(const Vertex* in, __m256d (&out)[ncols]) const noexcept {
+    [[gnu::target("avx2")]] void transform(const Vertex* in, __m128 (&out)[ncols]) const noexcept {
         // Four vertices are three loads: x0 y0 z0 x1 | y1 z1 x2 y2 | z2 x3 y3 z3.
         static_assert(sizeof(Vertex) == 3 * sizeof(std::int32_t));
         const auto* words = reinterpret_cast<const __m128i*>(in);
@@ -119,7 +123,7 @@ class Columns {
             __m256d s = _mm256_mul_pd(x, col_[j][0]);
             s = _mm256_add_pd(s, _mm256_mul_pd(y, col_[j][1]));
             s = _mm256_add_pd(s, _mm256_mul_pd(z, col_[j][2]));
-            out[j] = toFloat(_mm256_add_pd(s, col_[j][3]));
+            out[j] = _mm256_cvtpd_ps(_mm256_add_pd(s, col_[j][3]));
         }
     }
 
@@ -146,11 +150,11 @@ class ParallelLanes {
     /// Vertices [i, i + 4).
     [[gnu::target("avx2")]] void project(const Vertex* in, Point* out,
                                          std::size_t i) const noexcept {
-        __m256d p[2];
+        __m128 p[2];
         cols_.transform(in + i, p);
         // The scaled values are truncated straight from double, not via float.
-        const __m256d sx = _mm256_mul_pd(p[0], scale_);
-        const __m256d sy = _mm256_mul_pd(lanes::negated(p[1]), scale_);
+        const __m256d sx = _mm256_mul_pd(lanes::widened(p[0]), scale_);
+        const __m256d sy = _mm256_mul_pd(lanes::negated(lanes::widened(p[1])), scale_);
         lanes::store(out + i, lanes::placed(lanes::truncated(sx), originX_),
                      lanes::placed(lanes::truncated(sy), originY_));
     }
@@ -167,7 +171,7 @@ class PairLanes {
   public:
     [[gnu::target("avx2")]] PairLanes(const Matrix4& xf, const StereoParams& p) noexcept
         : cols_(xf),
-          scale_(_mm256_set1_pd(static_cast<double>(p.scale))),
+          scale_(_mm_set1_ps(p.scale)),
           depthOffset_(_mm256_set1_pd(p.depthOffset)),
           eyeDistance_(_mm256_set1_pd(p.eyeDistance)),
           eyeShift_(_mm256_set1_pd(p.eyeShift)),
@@ -181,11 +185,13 @@ class PairLanes {
         using lanes::placed;
         using lanes::toFloat;
         using lanes::truncated;
-        __m256d p[3];
+        __m128 p[3];
         cols_.transform(in + i, p);
-        const __m256d px = toFloat(_mm256_mul_pd(p[0], scale_));
-        const __m256d py = toFloat(_mm256_mul_pd(p[1], scale_));
-        __m256d pz = toFloat(_mm256_mul_pd(p[2], scale_));
+        // A float times a float is exact in double, so the product rounded to
+        // float is the float product.
+        const __m256d px = lanes::widened(_mm_mul_ps(p[0], scale_));
+        const __m256d py = lanes::widened(_mm_mul_ps(p[1], scale_));
+        __m256d pz = lanes::widened(_mm_mul_ps(p[2], scale_));
         pz = toFloat(_mm256_add_pd(depthOffset_, pz));
 
         const __m256d k = _mm256_add_pd(_mm256_div_pd(pz, eyeDistance_), _mm256_set1_pd(1.0));
@@ -205,7 +211,7 @@ class PairLanes {
 
   private:
     lanes::Columns<3> cols_;
-    __m256d scale_;
+    __m128 scale_;
     __m256d depthOffset_;
     __m256d eyeDistance_;
     __m256d eyeShift_;
