@@ -14,7 +14,10 @@
 //     about 1/30 of the screen width; beyond that, crossed or uncrossed, the
 //     depth is strong.
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <span>
 #include <string>
@@ -45,21 +48,24 @@ inline bool sameExceptEye(const StereoParams& a, const StereoParams& b) noexcept
            a.originY == b.originY;
 }
 
-/// Both eyes' points of every vertex of `scene` in front of the eye, handed
-/// to `visit(right, left)`; returns how many vertices are at or behind the
-/// eye, where the projection has no meaning and `visit` is not called. The
-/// points are Matrix4::projectStereo's, through one projector per eye made
-/// once (the status line measures every picture), and the eyes share the
-/// part of each point that does not depend on the eye when their arguments
-/// differ in nothing else.
+/// Both eyes' points of the vertices [first, last) of `scene` in front of
+/// the eye, handed to `visit(right, left)`; returns how many of them are at
+/// or behind the eye, where the projection has no meaning and `visit` is not
+/// called. The points are Matrix4::projectStereo's, through one projector
+/// per eye made once (the status line measures every picture), and the eyes
+/// share the part of each point that does not depend on the eye when their
+/// arguments differ in nothing else.
 template <typename Visit>
-std::int32_t forEachEyePair(const Scena& scene, const Matrix4& transform, const StereoParams& right,
+std::int32_t forEachEyePair(const Scena& scene, std::size_t first, std::size_t last,
+                            const Matrix4& transform, const StereoParams& right,
                             const StereoParams& left, Visit&& visit) {
     const detail::StereoProjector rightEye(transform, right);
     const detail::StereoProjector leftEye(transform, left);
     const bool shared = sameExceptEye(left, right);
     std::int32_t behindEye = 0;
-    for (const Vertex& v : scene.vertices) {
+    const Vertex* vertices = scene.vertices.data();
+    for (std::size_t i = first; i < last && i < scene.vertices.size(); ++i) {
+        const Vertex& v = vertices[i];
         const detail::StereoProjector::Shared s = rightEye.shared(v.x, v.y, v.z);
         if (right.eyeDistance <= 0 || s.depth <= -right.eyeDistance) {
             ++behindEye;
@@ -71,6 +77,33 @@ std::int32_t forEachEyePair(const Scena& scene, const Matrix4& transform, const 
     }
     return behindEye;
 }
+
+/// One rule for every way of measuring: a vertex's parallax is the right
+/// eye's x minus the left eye's, saturated to 32 bits.
+class ParallaxAccumulator {
+  public:
+    void add(std::int32_t rightX, std::int32_t leftX) noexcept {
+        const auto parallax = static_cast<std::int32_t>(std::clamp<std::int64_t>(
+            std::int64_t{rightX} - leftX, std::numeric_limits<std::int32_t>::min(),
+            std::numeric_limits<std::int32_t>::max()));
+        range_.nearest = std::min(range_.nearest, parallax);
+        range_.farthest = std::max(range_.farthest, parallax);
+        ++range_.points;
+    }
+    ParallaxRange done(std::int32_t behindEye) const noexcept {
+        ParallaxRange range = range_;
+        range.behindEye = behindEye;
+        if (range.empty()) {
+            range.nearest = 0;
+            range.farthest = 0;
+        }
+        return range;
+    }
+
+  private:
+    ParallaxRange range_{0, 0, std::numeric_limits<std::int32_t>::max(),
+                         std::numeric_limits<std::int32_t>::min()};
+};
 
 /// Parallax of every vertex of `scene` through `transform` with the two eyes'
 /// projection arguments (`right` with eyeSign +1, `left` with -1).
