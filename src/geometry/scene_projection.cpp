@@ -234,13 +234,12 @@ class PairLanes {
 
 /// Vertices [first, end) by whole fours, with their depths when `depths`
 /// is set; returns where the fours stopped.
-[[gnu::target("avx2")]] std::size_t projectPairLanes(const Scena& scene, const Matrix4& transform,
+[[gnu::target("avx2")]] std::size_t projectPairLanes(const Vertex* in, const Matrix4& transform,
                                                      const StereoParams& params,
                                                      const StereoPairBuffers& out,
                                                      std::size_t first, std::size_t end,
                                                      bool depths) noexcept {
     const PairLanes lanes(transform, params);
-    const Vertex* in = scene.vertices.data();
     std::size_t i = first;
     for (; i + 4 <= end; i += 4) {
         lanes.project(in, out, i, depths);
@@ -282,20 +281,19 @@ Point projectParallel(const Scena& scene, const Matrix4& transform, float scale,
     return project(scene.centreX, scene.centreY, scene.centreZ);
 }
 
-void projectStereoPair(const Scena& scene, const Matrix4& transform, const StereoParams& params,
-                       const StereoPairBuffers& out, std::size_t first, std::size_t last) noexcept {
+void projectStereoPair(std::span<const Vertex> vertices, const Matrix4& transform,
+                       const StereoParams& params, const StereoPairBuffers& out) noexcept {
     const detail::StereoProjector project(transform, params);
-    const std::size_t end =
-        std::min({last, scene.vertices.size(), out.right.size(), out.left.size()});
+    const std::size_t end = std::min({vertices.size(), out.right.size(), out.left.size()});
     const std::size_t withDepth = std::min(end, out.depths.size());
-    const Vertex* in = scene.vertices.data();
+    const Vertex* in = vertices.data();
     [[maybe_unused]] const bool lanes = hasLanes();
     // Fours in lanes where they can be; the few vertices left over, one by one.
     const auto run = [&](std::size_t from, std::size_t to, bool depths) {
         std::size_t i = from;
 #if KELPRIS_LANES
         if (lanes && from < to) {
-            i = projectPairLanes(scene, transform, params, out, from, to, depths);
+            i = projectPairLanes(in, transform, params, out, from, to, depths);
         }
 #endif
         for (; i < to; ++i) {
@@ -305,8 +303,24 @@ void projectStereoPair(const Scena& scene, const Matrix4& transform, const Stere
             }
         }
     };
-    run(first, withDepth, true);
-    run(std::max(first, withDepth), end, false);
+    run(0, withDepth, true);
+    run(withDepth, end, false);
+}
+
+void projectStereoPair(const Scena& scene, const Matrix4& transform, const StereoParams& params,
+                       const StereoPairBuffers& out, std::size_t first, std::size_t last) noexcept {
+    const std::size_t end =
+        std::min({last, scene.vertices.size(), out.right.size(), out.left.size()});
+    if (first >= end) {
+        return;
+    }
+    const std::size_t count = end - first;
+    const std::span<std::int32_t> depths =
+        first < out.depths.size()
+            ? out.depths.subspan(first, std::min(count, out.depths.size() - first))
+            : std::span<std::int32_t>{};
+    projectStereoPair(std::span(scene.vertices).subspan(first, count), transform, params,
+                      {out.right.subspan(first, count), out.left.subspan(first, count), depths});
 }
 
 }  // namespace kelpris

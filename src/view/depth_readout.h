@@ -15,6 +15,7 @@
 //     depth is strong.
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -25,6 +26,7 @@
 
 #include "geometry/matrix4.h"
 #include "geometry/point_projection.h"
+#include "geometry/scene_projection.h"
 #include "scene/scena.h"
 #include "view/view_state.h"
 
@@ -51,29 +53,53 @@ inline bool sameExceptEye(const StereoParams& a, const StereoParams& b) noexcept
 /// Both eyes' points of the vertices [first, last) of `scene` in front of
 /// the eye, handed to `visit(right, left)`; returns how many of them are at
 /// or behind the eye, where the projection has no meaning and `visit` is not
-/// called. The points are Matrix4::projectStereo's, through one projector
-/// per eye made once (the status line measures every picture), and the eyes
-/// share the part of each point that does not depend on the eye when their
-/// arguments differ in nothing else.
+/// called. The points are Matrix4::projectStereo's. When the eyes' arguments
+/// differ in nothing but the eye (as the screens' do), both are projected a
+/// slice at a time by projectStereoPair, which shares the part of a point
+/// that does not depend on the eye; otherwise each eye through a projector
+/// of its own made once (the status line measures every picture).
 template <typename Visit>
 std::int32_t forEachEyePair(const Scena& scene, std::size_t first, std::size_t last,
                             const Matrix4& transform, const StereoParams& right,
                             const StereoParams& left, Visit&& visit) {
+    const std::size_t end = std::min(last, scene.vertices.size());
+    const bool inFront = right.eyeDistance > 0;
+    std::int32_t behindEye = 0;
+    const bool pair = sameExceptEye(left, right) && right.eyeSign == -left.eyeSign &&
+                      (right.eyeSign == 1 || right.eyeSign == -1);
+    if (pair) {
+        constexpr std::size_t kSlice = 1024;
+        std::array<Point, kSlice> plus;
+        std::array<Point, kSlice> minus;
+        std::array<std::int32_t, kSlice> depths;
+        const Point* r = right.eyeSign == 1 ? plus.data() : minus.data();
+        const Point* l = right.eyeSign == 1 ? minus.data() : plus.data();
+        for (std::size_t from = first; from < end; from += kSlice) {
+            const std::size_t n = std::min(kSlice, end - from);
+            projectStereoPair(std::span(scene.vertices).subspan(from, n), transform, right,
+                              {plus, minus, depths});
+            for (std::size_t i = 0; i < n; ++i) {
+                if (!inFront || depths[i] <= -right.eyeDistance) {
+                    ++behindEye;
+                    continue;
+                }
+                visit(StereoPoint{r[i].x, r[i].y, depths[i]},
+                      StereoPoint{l[i].x, l[i].y, depths[i]});
+            }
+        }
+        return behindEye;
+    }
     const detail::StereoProjector rightEye(transform, right);
     const detail::StereoProjector leftEye(transform, left);
-    const bool shared = sameExceptEye(left, right);
-    std::int32_t behindEye = 0;
     const Vertex* vertices = scene.vertices.data();
-    for (std::size_t i = first; i < last && i < scene.vertices.size(); ++i) {
+    for (std::size_t i = first; i < end; ++i) {
         const Vertex& v = vertices[i];
         const detail::StereoProjector::Shared s = rightEye.shared(v.x, v.y, v.z);
-        if (right.eyeDistance <= 0 || s.depth <= -right.eyeDistance) {
+        if (!inFront || s.depth <= -right.eyeDistance) {
             ++behindEye;
             continue;
         }
-        const StereoPoint r{rightEye.eyeX(s, right.eyeSign), s.y, s.depth};
-        visit(r, shared ? StereoPoint{rightEye.eyeX(s, left.eyeSign), s.y, s.depth}
-                        : leftEye(v.x, v.y, v.z));
+        visit(StereoPoint{rightEye.eyeX(s, right.eyeSign), s.y, s.depth}, leftEye(v.x, v.y, v.z));
     }
     return behindEye;
 }
