@@ -42,4 +42,10 @@ struct StereoPairBuffers {
 void projectStereoPair(const Scena& scene, const Matrix4& transform, const StereoParams& params,
                        const StereoPairBuffers& out, std::size_t first, std::size_t last) noexcept;
 
+/// The same for a run of vertices, into buffers whose element i is for
+/// vertices[i] (as many as both point buffers hold): a slice small enough to
+/// stay in the cache while the caller reads it.
+void projectStereoPair(std::span<const Vertex> vertices, const Matrix4& transform,
+                       const StereoParams& params, const StereoPairBuffers& out) noexcept;
+
 }  // namespace kelpris

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 
+#include "base/two_halves.h"
 #include "view/view_logic.h"
 
 namespace kelpris {
@@ -48,44 +49,16 @@ std::string modelCounts(const Scena& scene) {
 
 }  // namespace
 
-namespace {
-
-// One rule for every way of measuring: a vertex's parallax is the right
-// eye's x minus the left eye's, saturated to 32 bits.
-class ParallaxAccumulator {
-  public:
-    void add(std::int32_t rightX, std::int32_t leftX) noexcept {
-        const auto parallax = static_cast<std::int32_t>(std::clamp<std::int64_t>(
-            std::int64_t{rightX} - leftX, std::numeric_limits<std::int32_t>::min(),
-            std::numeric_limits<std::int32_t>::max()));
-        range_.nearest = std::min(range_.nearest, parallax);
-        range_.farthest = std::max(range_.farthest, parallax);
-        ++range_.points;
-    }
-    ParallaxRange done(std::int32_t behindEye) const noexcept {
-        ParallaxRange range = range_;
-        range.behindEye = behindEye;
-        if (range.empty()) {
-            range.nearest = 0;
-            range.farthest = 0;
-        }
-        return range;
-    }
-
-  private:
-    ParallaxRange range_{0, 0, std::numeric_limits<std::int32_t>::max(),
-                         std::numeric_limits<std::int32_t>::min()};
-};
-
-}  // namespace
-
 ParallaxRange parallaxRange(const Scena& scene, const Matrix4& transform, const StereoParams& right,
                             const StereoParams& left) noexcept {
-    ParallaxAccumulator sum;
-    const std::int32_t behindEye =
-        forEachEyePair(scene, transform, right, left,
-                       [&](const StereoPoint& r, const StereoPoint& l) { sum.add(r.x, l.x); });
-    return sum.done(behindEye);
+    const auto part = [&](std::size_t first, std::size_t last) {
+        ParallaxAccumulator sum;
+        const std::int32_t behindEye =
+            forEachEyePair(scene, first, last, transform, right, left,
+                           [&](const StereoPoint& r, const StereoPoint& l) { sum.add(r.x, l.x); });
+        return sum.done(behindEye);
+    };
+    return inTwoHalves(scene.vertices.size(), part, joined);
 }
 
 ParallaxRange parallaxOfPoints(std::span<const Point> right, std::span<const Point> left,

@@ -14,7 +14,11 @@
 //     about 1/30 of the screen width; beyond that, crossed or uncrossed, the
 //     depth is strong.
 
+#include <algorithm>
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <span>
 #include <string>
@@ -22,6 +26,7 @@
 
 #include "geometry/matrix4.h"
 #include "geometry/point_projection.h"
+#include "geometry/scene_projection.h"
 #include "scene/scena.h"
 #include "view/view_state.h"
 
@@ -45,32 +50,86 @@ inline bool sameExceptEye(const StereoParams& a, const StereoParams& b) noexcept
            a.originY == b.originY;
 }
 
-/// Both eyes' points of every vertex of `scene` in front of the eye, handed
-/// to `visit(right, left)`; returns how many vertices are at or behind the
-/// eye, where the projection has no meaning and `visit` is not called. The
-/// points are Matrix4::projectStereo's, through one projector per eye made
-/// once (the status line measures every picture), and the eyes share the
-/// part of each point that does not depend on the eye when their arguments
-/// differ in nothing else.
+/// Both eyes' points of the vertices [first, last) of `scene` in front of
+/// the eye, handed to `visit(right, left)`; returns how many of them are at
+/// or behind the eye, where the projection has no meaning and `visit` is not
+/// called. The points are Matrix4::projectStereo's. When the eyes' arguments
+/// differ in nothing but the eye (as the screens' do), both are projected a
+/// slice at a time by projectStereoPair, which shares the part of a point
+/// that does not depend on the eye; otherwise each eye through a projector
+/// of its own made once (the status line measures every picture).
 template <typename Visit>
-std::int32_t forEachEyePair(const Scena& scene, const Matrix4& transform, const StereoParams& right,
+std::int32_t forEachEyePair(const Scena& scene, std::size_t first, std::size_t last,
+                            const Matrix4& transform, const StereoParams& right,
                             const StereoParams& left, Visit&& visit) {
+    const std::size_t end = std::min(last, scene.vertices.size());
+    const bool inFront = right.eyeDistance > 0;
+    std::int32_t behindEye = 0;
+    const bool pair = sameExceptEye(left, right) && right.eyeSign == -left.eyeSign &&
+                      (right.eyeSign == 1 || right.eyeSign == -1);
+    if (pair) {
+        constexpr std::size_t kSlice = 1024;
+        std::array<Point, kSlice> plus;
+        std::array<Point, kSlice> minus;
+        std::array<std::int32_t, kSlice> depths;
+        const Point* r = right.eyeSign == 1 ? plus.data() : minus.data();
+        const Point* l = right.eyeSign == 1 ? minus.data() : plus.data();
+        for (std::size_t from = first; from < end; from += kSlice) {
+            const std::size_t n = std::min(kSlice, end - from);
+            projectStereoPair(std::span(scene.vertices).subspan(from, n), transform, right,
+                              {plus, minus, depths});
+            for (std::size_t i = 0; i < n; ++i) {
+                if (!inFront || depths[i] <= -right.eyeDistance) {
+                    ++behindEye;
+                    continue;
+                }
+                visit(StereoPoint{r[i].x, r[i].y, depths[i]},
+                      StereoPoint{l[i].x, l[i].y, depths[i]});
+            }
+        }
+        return behindEye;
+    }
     const detail::StereoProjector rightEye(transform, right);
     const detail::StereoProjector leftEye(transform, left);
-    const bool shared = sameExceptEye(left, right);
-    std::int32_t behindEye = 0;
-    for (const Vertex& v : scene.vertices) {
+    const Vertex* vertices = scene.vertices.data();
+    for (std::size_t i = first; i < end; ++i) {
+        const Vertex& v = vertices[i];
         const detail::StereoProjector::Shared s = rightEye.shared(v.x, v.y, v.z);
-        if (right.eyeDistance <= 0 || s.depth <= -right.eyeDistance) {
+        if (!inFront || s.depth <= -right.eyeDistance) {
             ++behindEye;
             continue;
         }
-        const StereoPoint r{rightEye.eyeX(s, right.eyeSign), s.y, s.depth};
-        visit(r, shared ? StereoPoint{rightEye.eyeX(s, left.eyeSign), s.y, s.depth}
-                        : leftEye(v.x, v.y, v.z));
+        visit(StereoPoint{rightEye.eyeX(s, right.eyeSign), s.y, s.depth}, leftEye(v.x, v.y, v.z));
     }
     return behindEye;
 }
+
+/// One rule for every way of measuring: a vertex's parallax is the right
+/// eye's x minus the left eye's, saturated to 32 bits.
+class ParallaxAccumulator {
+  public:
+    void add(std::int32_t rightX, std::int32_t leftX) noexcept {
+        const auto parallax = static_cast<std::int32_t>(std::clamp<std::int64_t>(
+            std::int64_t{rightX} - leftX, std::numeric_limits<std::int32_t>::min(),
+            std::numeric_limits<std::int32_t>::max()));
+        range_.nearest = std::min(range_.nearest, parallax);
+        range_.farthest = std::max(range_.farthest, parallax);
+        ++range_.points;
+    }
+    ParallaxRange done(std::int32_t behindEye) const noexcept {
+        ParallaxRange range = range_;
+        range.behindEye = behindEye;
+        if (range.empty()) {
+            range.nearest = 0;
+            range.farthest = 0;
+        }
+        return range;
+    }
+
+  private:
+    ParallaxRange range_{0, 0, std::numeric_limits<std::int32_t>::max(),
+                         std::numeric_limits<std::int32_t>::min()};
+};
 
 /// Parallax of every vertex of `scene` through `transform` with the two eyes'
 /// projection arguments (`right` with eyeSign +1, `left` with -1).

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "base/saturate.h"
+#include "base/two_halves.h"
 #include "view/depth_readout.h"
 #include "view/view_logic.h"
 #include "view/view_state.h"
@@ -44,14 +45,39 @@ struct Extent {
     }
 };
 
-Extent measurePicture(const ViewState& s) noexcept {
+Extent joinedExtent(const Extent& a, const Extent& b) noexcept {
+    return {std::min(a.left, b.left), std::max(a.right, b.right), std::min(a.top, b.top),
+            std::max(a.bottom, b.bottom)};
+}
+
+// What the fit looks at in a picture: where both eyes' pictures reach, and
+// the parallax the status line will judge.
+struct Picture {
     Extent extent;
-    forEachEyePair(*s.scene, s.stereoXf, stereoScreenParams(s, +1), stereoScreenParams(s, -1),
-                   [&](const StereoPoint& r, const StereoPoint& l) {
-                       extent.add(r);
-                       extent.add(l);
-                   });
-    return extent;
+    ParallaxRange parallax;
+};
+
+// One walk over the vertices gives both.
+Picture measurePicture(const ViewState& s) noexcept {
+    const StereoParams right = stereoScreenParams(s, +1);
+    const StereoParams left = stereoScreenParams(s, -1);
+    const auto part = [&](std::size_t first, std::size_t last) {
+        Picture picture;
+        ParallaxAccumulator parallax;
+        const std::int32_t behindEye =
+            forEachEyePair(*s.scene, first, last, s.stereoXf, right, left,
+                           [&](const StereoPoint& r, const StereoPoint& l) {
+                               picture.extent.add(r);
+                               picture.extent.add(l);
+                               parallax.add(r.x, l.x);
+                           });
+        picture.parallax = parallax.done(behindEye);
+        return picture;
+    };
+    const auto join = [](const Picture& a, const Picture& b) {
+        return Picture{joinedExtent(a.extent, b.extent), joined(a.parallax, b.parallax)};
+    };
+    return inTwoHalves(s.scene->vertices.size(), part, join);
 }
 
 // The model's depth range through stereoXf, in model units.
@@ -64,13 +90,23 @@ DepthRange modelDepthRange(const ViewState& s) noexcept {
     StereoParams units;
     units.scale = 1.0f;
     units.eyeDistance = 1;
-    DepthRange range{std::numeric_limits<double>::max(), std::numeric_limits<double>::lowest()};
-    for (const Vertex& v : s.scene->vertices) {
-        const double depth = s.stereoXf.projectStereo(v.x, v.y, v.z, units).depth;
-        range.nearest = std::min(range.nearest, depth);
-        range.farthest = std::max(range.farthest, depth);
-    }
-    return range;
+    // The depth does not depend on the eye: the shared part of the point
+    // gives it.
+    const detail::StereoProjector project(s.stereoXf, units);
+    const auto part = [&](std::size_t first, std::size_t last) {
+        DepthRange range{std::numeric_limits<double>::max(), std::numeric_limits<double>::lowest()};
+        for (std::size_t i = first; i < last; ++i) {
+            const Vertex& v = s.scene->vertices[i];
+            const double depth = project.shared(v.x, v.y, v.z).depth;
+            range.nearest = std::min(range.nearest, depth);
+            range.farthest = std::max(range.farthest, depth);
+        }
+        return range;
+    };
+    const auto join = [](const DepthRange& a, const DepthRange& b) {
+        return DepthRange{std::min(a.nearest, b.nearest), std::max(a.farthest, b.farthest)};
+    };
+    return inTwoHalves(s.scene->vertices.size(), part, join);
 }
 
 // From the picture plane back to the model centre, in setup pixels, such
@@ -119,9 +155,9 @@ bool clearOfFrame(const Extent& e, const Layout& l) noexcept {
            e.bottom <= std::int64_t{l.clientH} - 1 - kFrameClear;
 }
 
-bool comfortable(const ViewState& s) noexcept {
-    const ScreenMetrics window{static_cast<double>(s.layout.clientW), 0.0};
-    return judgeParallax(stereoScreenParallax(s), window) == Comfort::Comfortable;
+bool comfortable(const ParallaxRange& parallax, const Layout& l) noexcept {
+    const ScreenMetrics window{static_cast<double>(l.clientW), 0.0};
+    return judgeParallax(parallax, window) == Comfort::Comfortable;
 }
 
 double clampPan(double pan) noexcept {
@@ -146,7 +182,7 @@ void centreAt(Framing& f, double zoom, double middleX, double middleY) noexcept 
 void zoomToFill(ViewState& s, const DepthRange& depth) noexcept {
     Framing& f = s.framing;
     const Layout& l = s.layout;
-    const Extent whole = measurePicture(s);
+    const Extent whole = measurePicture(s).extent;
     if (!whole.any()) {
         return;
     }
@@ -158,12 +194,13 @@ void zoomToFill(ViewState& s, const DepthRange& depth) noexcept {
     // A small picture's extent is coarse at zoom 1: measured once more at
     // the first estimate, the size is taken from there.
     centreAt(f, std::min(sizeZoom(whole, 1.0, l), comfortZoom), middleX, middleY);
-    const Extent estimate = measurePicture(s);
+    const Extent estimate = measurePicture(s).extent;
     if (estimate.any()) {
         centreAt(f, std::min(sizeZoom(estimate, f.zoom, l), comfortZoom), middleX, middleY);
     }
     for (int tries = 0; tries < kShrinkTries && f.zoom > kMinZoom; ++tries) {
-        if (clearOfFrame(measurePicture(s), l) && comfortable(s)) {
+        const Picture picture = measurePicture(s);
+        if (clearOfFrame(picture.extent, l) && comfortable(picture.parallax, l)) {
             return;
         }
         centreAt(f, f.zoom * kShrinkStep, middleX, middleY);

@@ -63,7 +63,7 @@ class CliTest : public ShellTest {
         return n;
     }
 
-    QTemporaryDir work_;
+    ScratchFolder work_;
 };
 
 TEST_F(CliTest, versionAndHelpPrintAndSucceed) {

@@ -11,6 +11,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -23,6 +24,20 @@
 #include "view/view_state.h"
 
 namespace kelpris::test {
+
+/// A scratch folder that is also emptied by its names' bytes: QTemporaryDir
+/// cannot name, and so leaves behind, files whose names are not text in the
+/// locale's encoding, which some tests make on purpose.
+class ScratchFolder : public QTemporaryDir {
+  public:
+    ScratchFolder() = default;
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(QFile::encodeName(path()).toStdString(), ignored);
+    }
+};
 
 class RecordingPrompts final : public Prompts {
   public:
@@ -82,7 +97,7 @@ class ShellTest : public ::testing::Test {
         return file(name, "1\n5 3\n0 0 0\n2 0 0\n2 2 0\n0 2 0\n1 1 2\n1 2 3 4\n1 2 5\n2 3 5 4\n");
     }
 
-    QTemporaryDir files_;
+    ScratchFolder files_;
 };
 
 /// A shell test with the whole application started: document, frame and

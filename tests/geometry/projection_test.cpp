@@ -316,12 +316,13 @@ TEST(ProjectAll, stereoMatchesSinglePointsWithinTheBuffersGiven) {
     }
 }
 
-// Both eyes in one pass go through wide lanes of four vertices and a
-// one-by-one tail; both must give the single-point results bit for bit on
-// the degenerate inputs too (NaN and infinite divisors, points at and behind
-// the eye, values past float's exact integers and at the int32 limits), for
-// any split between two threads and depth buffers that end anywhere.
-TEST(ProjectAll, stereoPairMatchesSinglePointsOnAwkwardInputs) {
+// Both eyes in one pass, and the parallel projection, go through wide lanes
+// of four vertices and a one-by-one tail; both must give the single-point
+// results bit for bit on the degenerate inputs too (NaN and infinite
+// divisors, points at and behind the eye, values past float's exact integers
+// and at the int32 limits), for any split between two threads and depth
+// buffers that end anywhere.
+TEST(ProjectAll, lanesMatchSinglePointsOnAwkwardInputs) {
     Scena s;
     for (const std::int32_t z :
          {0, 10, -10, -100, -300, 99, -101, 16777217, kMax, kMin, 1, -99, -16777217}) {
@@ -343,6 +344,14 @@ TEST(ProjectAll, stereoPairMatchesSinglePointsOnAwkwardInputs) {
     const std::size_t n = s.vertices.size();
     for (const Matrix4& m : {Matrix4{}, stereoTransform(), notANumber}) {
         for (const StereoParams& params : {onPlane, nearEye, huge, previewParams(+1)}) {
+            std::vector<Point> flat(n);
+            projectParallel(s, m, params.scale, params.originX, params.originY, flat);
+            for (std::size_t i = 0; i < n; ++i) {
+                const Vertex& v = s.vertices[i];
+                EXPECT_EQ(flat[i], m.projectParallel(v.x, v.y, v.z, params.scale, params.originX,
+                                                     params.originY))
+                    << i;
+            }
             for (const std::size_t split : {std::size_t{0}, std::size_t{3}, std::size_t{6}, n}) {
                 for (const std::size_t withDepth : {n, std::size_t{0}, std::size_t{5}}) {
                     std::vector<Point> right(n + 1, Point{-7, -7});

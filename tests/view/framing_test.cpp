@@ -9,7 +9,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <tuple>
 
+#include "base/two_halves.h"
 #include "scenes.h"
 #include "view/depth_readout.h"
 #include "view/framing.h"
@@ -131,6 +133,29 @@ TEST(FramingTest, fitPutsThePlaneThroughTheMiddleOfTheDepth) {
     ViewState s = stereoState(std::move(wedge), 1280, 800, true);
     EXPECT_EQ(s.framing.modelDepth, 60);
     EXPECT_EQ(s.layout.planeX - s.layout.modelX, 60);
+}
+
+// A large model is measured in two halves at once. Two opposite corners of
+// a deep box, one in each half with the centre repeated between them, leave
+// every extreme (across, up, depth, parallax) to one half alone: the fit and
+// the parallax are those of the two corners.
+TEST(FramingTest, aLargeModelIsFittedAsItsExtremes) {
+    const V3 front{-100, -1000, -100};
+    const V3 back{100, 1000, 100};
+    for (const bool frontFirst : {true, false}) {
+        const Scena corners =
+            frontFirst ? edgeScene({front, back}, {{1, 2}}) : edgeScene({back, front}, {{1, 2}});
+        Scena large = corners;
+        large.vertices.insert(large.vertices.begin() + 1, kHalvesFrom, Vertex{0, 0, 0});
+        const ViewState a = stereoState(corners, 1280, 800, true);
+        const ViewState b = stereoState(std::move(large), 1280, 800, true);
+        EXPECT_EQ(std::tie(a.framing.zoom, a.framing.panX, a.framing.panY, a.framing.modelDepth),
+                  std::tie(b.framing.zoom, b.framing.panX, b.framing.panY, b.framing.modelDepth));
+        const ParallaxRange small = stereoScreenParallax(a);
+        const ParallaxRange whole = stereoScreenParallax(b);
+        EXPECT_EQ(std::tie(small.nearest, small.farthest), std::tie(whole.nearest, whole.farthest));
+        EXPECT_EQ(whole.points, small.points + static_cast<std::int32_t>(kHalvesFrom));
+    }
 }
 
 // No vertex to measure, or no room to draw in: zoom 1, no pan, no fault.
