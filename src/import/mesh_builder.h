@@ -156,6 +156,9 @@ class MeshBuilder {
         index_.reserve(count);
         joinedXyz_.reserve(count * 3);
     }
+    /// Expected number of faces: room for them all at once, with no copy
+    /// of the faces so far (nor twice their memory) while they grow.
+    void expectFaces(std::size_t count) { faces_.reserve(count * 4); }
 
     /// The model: faces when there are any, else lines, else the points.
     /// Fails with noGeometry when there are none of them. The builder is

@@ -95,6 +95,7 @@ class StlReader {
         in_.skip(kHeader);
         // A closed surface has about half as many vertices as triangles.
         builder_.expectVertices(count / 2);
+        builder_.expectFaces(count);  // the file's size has been checked to hold them
         constexpr std::uint32_t kBlock = 4096;
         constexpr std::uint32_t kAhead = 16;
         std::array<float, 9> corners{};
