@@ -198,6 +198,12 @@ constexpr std::size_t kSplitFaces = 65536;
 /// share; wider ones are sorted by one thread.
 constexpr int kSharedSortBits = 16;
 
+/// Where a list of `n` items splits between the two threads: at `n` (no
+/// split) without a second thread or for a short list.
+std::size_t splitOf(std::size_t n, const RunBoth* runBoth) noexcept {
+    return runBoth != nullptr && n >= kSplitFaces ? n / 2 : n;
+}
+
 /// Runs both tasks, through `runBoth` when there is one.
 void runBothOf(const RunBoth* runBoth, const std::function<void()>& beside,
                const std::function<void()>& here) {
@@ -247,7 +253,7 @@ void countingSort(const Stretch& front, const Stretch& back, std::uint32_t lowes
 void buildOrder(std::span<const Face> faces, std::span<const std::int32_t> vertexDepths,
                 DepthOrder& order, const RunBoth* runBoth) {
     const std::size_t n = faces.size();
-    const std::size_t half = runBoth != nullptr && n >= kSplitFaces ? n / 2 : n;
+    const std::size_t half = splitOf(n, runBoth);
     if (half == n) {
         runBoth = nullptr;
     }
@@ -353,8 +359,7 @@ std::optional<NarrowRange> narrowRange(std::span<const std::int32_t> depths, std
     if (depths.empty()) {
         return NarrowRange{};
     }
-    const std::size_t half =
-        runBoth != nullptr && depths.size() >= kSplitFaces ? depths.size() / 2 : depths.size();
+    const std::size_t half = splitOf(depths.size(), runBoth);
     const std::int32_t seed = depths.front();
     std::pair<std::int32_t, std::int32_t> front;
     std::pair<std::int32_t, std::int32_t> back;
@@ -518,7 +523,7 @@ void buildNarrowOrder(std::span<const Face> faces, std::span<const std::int32_t>
                       NarrowRange range, DepthOrder& order, std::vector<Face>* gathered,
                       const RunBoth* runBoth) {
     const std::size_t n = faces.size();
-    const std::size_t half = runBoth != nullptr && n >= kSplitFaces ? n / 2 : n;
+    const std::size_t half = splitOf(n, runBoth);
     if (half == n) {
         runBoth = nullptr;
     }
@@ -610,8 +615,7 @@ void orderFaces(std::span<const Face> faces, std::span<const std::int32_t> verte
         if (gathered != nullptr) {
             gathered->resize(order.size());
             const std::span<const std::uint32_t> list = order.TRIEDENE_STENY;
-            const std::size_t half =
-                runBoth != nullptr && list.size() >= kSplitFaces ? list.size() / 2 : list.size();
+            const std::size_t half = splitOf(list.size(), runBoth);
             const std::span<Face> to(*gathered);
             runBothOf(
                 half < list.size() ? runBoth : nullptr,
