@@ -43,23 +43,6 @@ class NearestFirstBuffers {
 
 namespace face_walk {
 
-/// How many faces ahead the rows a face covers are fetched.
-constexpr std::size_t kRowsAhead = 8;
-
-/// Asks for the pixels and written bits of the rows a triangle covers.
-inline void prefetchRows(const PlaneView& view, const raster::WrittenPixels& written,
-                         const std::array<Point, 3>& corners) {
-    const std::int32_t top = std::min({corners[0].y, corners[1].y, corners[2].y});
-    const std::int32_t bottom = std::max({corners[0].y, corners[1].y, corners[2].y});
-    const std::int32_t left = std::min({corners[0].x, corners[1].x, corners[2].x});
-    if (top >= 0 && left >= 0 && left < view.width && bottom - top < 32) {
-        for (std::int32_t y = top; y <= std::min(bottom, view.height - 1); ++y) {
-            written.prefetch(left, y);
-            __builtin_prefetch(view.row(y) + left, 1);
-        }
-    }
-}
-
 /// Faces drawn from the last to the first, each behind the faces after it
 /// in the list (see the file's comment): the plane the walk of face_walk.h
 /// would draw, every face k in the colours of shadeOf(k) when kPerFace.
@@ -83,13 +66,6 @@ void drawNearestFirst(const PlaneView& view, NearestFirstBuffers& buffers,
     for (std::size_t k = faces.size(); k-- > 0;) {
         if (k >= kCornersAhead) {
             prefetchCorners(faces[k - kCornersAhead], p, n);
-        }
-        if (k >= kRowsAhead) {
-            const std::uint32_t* c = faces[k - kRowsAhead].corner;
-            if (c[0] < n && c[1] < n && c[2] < n) {
-                const std::array<Point, 3> ahead{p[c[0]], p[c[1]], p[c[2]]};
-                prefetchRows(view, written, ahead);
-            }
         }
         const std::uint32_t* c = faces[k].corner;
         if (c[0] >= n || c[1] >= n || c[2] >= n || (c[3] != kNoCorner && c[3] >= n)) {

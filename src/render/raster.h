@@ -261,8 +261,6 @@ struct WrittenPixels {
         }
         return true;
     }
-    /// Asks for the bits of a pixel's row, to be read soon.
-    void prefetch(std::int32_t x, std::int32_t y) const { __builtin_prefetch(at(x, y)); }
 
   private:
     std::uint8_t* at(std::int32_t x, std::int32_t y) const {
